@@ -1,0 +1,18 @@
+// Shell: the port to the operating system's shell ("Open" verb) and the library's own folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Opens a URL or a file with the shell's "Open" verb; the result is not reported.
+  virtual void Open(std::string_view target, std::string_view workingFolder) = 0;
+  // The folder of the add-in library (or of the program), without a trailing separator.
+  virtual std::string ModuleFolder() = 0;
+};
+
+}  // namespace kestrel

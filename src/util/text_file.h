@@ -1,0 +1,27 @@
+// Whole-file UTF-16LE text files with the byte-order mark FF FE (the system's data files).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+// A path from UTF-8 text, on every platform (Chinese names included).
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
+
+// The file's text: the first two bytes skipped whatever they are, the rest read as UTF-16LE,
+// full-width forms folded to half-width. "" for a missing file, one under three bytes, or any
+// read error.
+std::string ReadTextFile(std::string_view path);
+
+// Writes the text as UTF-16LE, after FF FE when withMark. The file is replaced atomically (a
+// temporary file beside it, then a rename): a failed write leaves the old file whole. 1 on
+// success, 0 on any error.
+int WriteTextFile(std::string_view path, std::string_view text, bool withMark = true);
+
+// Writes bytes to a file atomically, as above; false on any error.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace kestrel

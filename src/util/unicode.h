@@ -1,0 +1,28 @@
+// UTF-8 <-> UTF-16 conversion and code-point counting; invalid input becomes U+FFFD, never a crash.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Number of code points (what the behaviour calls characters).
+size_t CodePointCount(std::string_view utf8);
+// The code points [start, start + count) of the text (0-based, clipped to its end).
+std::string CodePointSubstr(std::string_view utf8, size_t start, size_t count = std::string::npos);
+
+// ASCII-only lower and upper case (the keys and markers the system compares are ASCII).
+std::string AsciiLower(std::string_view s);
+std::string AsciiUpper(std::string_view s);
+
+// Full-width forms folded to half-width: U+FF01..U+FF5E to U+0021..U+007E, U+3000 to a blank.
+std::u16string FoldFullWidth(std::u16string_view text);
+
+// Splits at every occurrence of sep ("\r\n"); n separators give n + 1 parts.
+std::vector<std::string> SplitText(std::string_view text, std::string_view sep);
+
+}  // namespace kestrel
