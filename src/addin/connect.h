@@ -1,0 +1,39 @@
+// Connect: the add-in object the host creates; keeps the host, serves the ribbon, routes buttons.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+class Application;
+class Shell;
+class Ui;
+struct Session;
+
+class Connect {
+ public:
+  Connect(Session& session, Ui& ui, Shell& shell) : session_(session), ui_(ui), shell_(shell) {}
+
+  // Stores the host application as the session's HostApplication; disconnection releases it.
+  void OnConnection(Application* host);
+  void OnDisconnection();
+
+  // The ribbon description, whatever ribbon id the host passes.
+  std::string GetCustomUI(std::string_view ribbonId) const;
+  std::string GetRibbonXML() const;
+
+  // The picture resource for a control id ("hdmStor" -> "STOR"); "" for ids outside the table.
+  static std::string_view ImageFor(std::string_view controlId);
+
+  // Runs the ribbon callback of that name (compared without regard to case, as the host
+  // resolves callback names). False when no callback has that name.
+  bool RunCallback(std::string_view callbackName);
+
+ private:
+  Session& session_;
+  Ui& ui_;
+  Shell& shell_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,58 @@
+// Registration as data: the registry values that register the add-in library and its classes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+enum class RegistryType { String, Dword };
+
+// One value; name "" is the key's default value.
+struct RegistryValue {
+  RegistryRoot root = RegistryRoot::CurrentUser;
+  std::string key;  // below the root, "\\"-separated
+  std::string name;
+  RegistryType type = RegistryType::String;
+  std::string text;
+  uint32_t dword = 0;
+  friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
+};
+
+// A whole key (with its subkeys) that unregistration removes.
+struct RegistryKey {
+  RegistryRoot root = RegistryRoot::CurrentUser;
+  std::string key;
+  friend bool operator==(const RegistryKey&, const RegistryKey&) = default;
+};
+
+// Per user needs no administrator rights and is what Windows uses; per machine serves hosts that
+// do not read per-user classes (Wine). The host's add-in key is per user in both.
+enum class RegistrationScope { PerUser, PerMachine };
+
+// A creatable class of the library.
+struct ComClass {
+  std::string_view clsid;  // "{BC47A2CA-...}"
+  std::string_view progId;  // "Kestrel.Connect"
+  std::string_view description;
+};
+
+inline constexpr std::string_view kTypeLibId = "{BBF9A9E2-762B-458F-8184-79FFC283B900}";
+inline constexpr std::string_view kConnectClsid = "{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}";
+inline constexpr std::string_view kConnectProgId = "Kestrel.Connect";
+
+// The classes the library serves.
+const std::vector<ComClass>& LibraryClasses();
+
+// Everything DllRegisterServer writes for the library at modulePath, in writing order.
+std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope);
+// Everything DllUnregisterServer removes.
+std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope);
+
+// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+std::string_view RootName(RegistryRoot root);
+
+}  // namespace kestrel
