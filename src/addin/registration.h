@@ -43,11 +43,26 @@ struct ComClass {
 inline constexpr std::string_view kTypeLibId = "{BBF9A9E2-762B-458F-8184-79FFC283B900}";
 inline constexpr std::string_view kConnectClsid = "{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}";
 inline constexpr std::string_view kConnectProgId = "Kestrel.Connect";
+inline constexpr std::string_view kConnectInterfaceId = "{7C0FB104-F5FC-4F06-A93C-53BAC6335056}";
+
+// The host's per-user COM add-in key of the library and what it says.
+inline constexpr std::string_view kExcelAddinKey = "Software\\Microsoft\\Office\\Excel\\Addins\\Kestrel.Connect";
+inline constexpr std::string_view kAddinFriendlyName = "Kestrel";
+inline constexpr std::string_view kAddinDescription = "Kestrel,批量绘制横断面辅助工具";
+inline constexpr uint32_t kAddinLoadBehavior = 3;  // load at start-up, loaded
 
 // The classes the library serves.
 const std::vector<ComClass>& LibraryClasses();
 
-// Everything DllRegisterServer writes for the library at modulePath, in writing order.
+// A dispatch interface of the type library, marshalled by the automation marshaler.
+struct ComInterface {
+  std::string_view iid;
+  std::string_view name;
+};
+const std::vector<ComInterface>& LibraryInterfaces();
+
+// Everything DllRegisterServer writes for the library at modulePath, in writing order. The type
+// library is registered for the bitness of the running build ("win32" or "win64").
 std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope);
 // Everything DllUnregisterServer removes.
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope);

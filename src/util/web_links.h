@@ -8,8 +8,8 @@ namespace kestrel {
 
 class Shell;
 
-// The maker's site root; the pages below are paths under it.
-inline constexpr std::string_view kSiteRoot = "https://www.corvane.cn/";
+// The maker's site root (set at build time); the pages are paths under it.
+std::string_view SiteRoot();
 
 // The target of a key (compared in lower case): "corvane", "index", "cadweb", "qqgroup", "help";
 // "" for a key outside the table. "help" is the manual beside the library.

@@ -1,0 +1,78 @@
+// The ribbon's command table and the wrapper that switches screen updating around commands.
+#include "addin/commands.h"
+
+#include <string>
+
+#include "addin/host/application.h"
+#include "addin/host/ui.h"
+#include "addin/session.h"
+#include "util/unicode.h"
+#include "util/web_links.h"
+
+namespace kestrel {
+namespace {
+
+// Commands whose work comes with a later version tell the user so, and change nothing.
+void NotInThisVersion(CommandContext& context, std::string_view label) {
+  context.ui.MessageBox("本版本尚未提供“" + std::string(label) + "”功能。", "提示", MessageButtons::Ok,
+                        MessageIcon::Information);
+}
+
+template <const char* Label>
+void Pending(CommandContext& context) {
+  NotInThisVersion(context, Label);
+}
+
+constexpr char kSortLabel[] = "初次排序";
+constexpr char kDrawLabel[] = "绘制数据";
+constexpr char kVolumeLabel[] = "绘方量表";
+constexpr char kSaveDicLabel[] = "保存字典文件";
+constexpr char kSaveZmLabel[] = "保存竖曲线文件";
+constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
+constexpr char kCadToolLabel[] = "CAD 插件安装";
+
+void GoHelp(CommandContext& c) { GoWebPage("help", c.shell); }
+void GoIndex(CommandContext& c) { GoWebPage("index", c.shell); }
+void GoCadWeb(CommandContext& c) { GoWebPage("CadWeb", c.shell); }
+void GoQqGroup(CommandContext& c) { GoWebPage("qqgroup", c.shell); }
+void GoCorvane(CommandContext& c) { GoWebPage("Corvane", c.shell); }
+
+}  // namespace
+
+const std::vector<RibbonCommand>& RibbonCommands() {
+  static const std::vector<RibbonCommand> commands = {
+      {"FunHdmOrder", kSortLabel, true, Pending<kSortLabel>},
+      {"FunHdmDrawData", kDrawLabel, true, Pending<kDrawLabel>},
+      {"FunhdmDrawSheet", kVolumeLabel, true, Pending<kVolumeLabel>},
+      {"FunSaveDicFile", kSaveDicLabel, false, Pending<kSaveDicLabel>},
+      {"FunSaveSQXFile", kSaveZmLabel, false, Pending<kSaveZmLabel>},
+      {"FunSaveHPJKFile", kSaveHpLabel, false, Pending<kSaveHpLabel>},
+      {"FunHdmCadTool", kCadToolLabel, false, Pending<kCadToolLabel>},
+      {"FunGoCADWeb", "CAD 插件视频教程", false, GoCadWeb},
+      {"FunGoHelp", "查看使用说明书", false, GoHelp},
+      {"FunGoWeb", "查看视频教程", false, GoIndex},
+      {"FunGoQQGroup", "访问QQ群", false, GoQqGroup},
+      {"FunGoCorvane", "访问官网", false, GoCorvane},
+  };
+  return commands;
+}
+
+const RibbonCommand* FindRibbonCommand(std::string_view name) {
+  const std::string wanted = AsciiLower(name);
+  for (const RibbonCommand& c : RibbonCommands()) {
+    if (AsciiLower(c.callback) == wanted) return &c;
+  }
+  return nullptr;
+}
+
+void RunRibbonCommand(const RibbonCommand& command, CommandContext& context) {
+  Application* host = context.session.HostApplication;
+  if (command.wrapped && host != nullptr) {
+    ScreenUpdatingOff screen(*host);
+    command.run(context);
+  } else {
+    command.run(context);
+  }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,35 @@
+// The ribbon's command table: every callback name and the command entry it runs.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+class Shell;
+class Ui;
+struct Session;
+
+// What a command entry works with.
+struct CommandContext {
+  Session& session;
+  Ui& ui;
+  Shell& shell;
+};
+
+struct RibbonCommand {
+  std::string_view callback;  // the callback name as the ribbon description writes it
+  std::string_view label;     // the button's label, for messages
+  bool wrapped;               // runs with the host's screen updating off
+  void (*run)(CommandContext&);
+};
+
+// Every ribbon callback, in the order of the ribbon description.
+const std::vector<RibbonCommand>& RibbonCommands();
+// The command whose callback name equals name without regard to case; null when none does.
+const RibbonCommand* FindRibbonCommand(std::string_view name);
+
+// Runs one command: wrapped commands switch the host's screen updating off and always back on.
+void RunRibbonCommand(const RibbonCommand& command, CommandContext& context);
+
+}  // namespace kestrel

@@ -1,0 +1,84 @@
+// Registration data: the keys and values that register the library, per user and per machine.
+#include "addin/registration.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kestrel {
+namespace {
+
+const RegistryValue* Find(const std::vector<RegistryValue>& values, RegistryRoot root, const std::string& key,
+                          const std::string& name) {
+  for (const RegistryValue& v : values)
+    if (v.root == root && v.key == key && v.name == name) return &v;
+  return nullptr;
+}
+
+TEST(Registration, PerUserNeedsNoMachineKeys) {
+  auto values = RegistrationValues("C:\\Users\\u\\Kestrel\\Kestrel.dll", RegistrationScope::PerUser);
+  for (const RegistryValue& v : values) EXPECT_EQ(v.root, RegistryRoot::CurrentUser) << v.key;
+  const std::string clsid = "Software\\Classes\\CLSID\\{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}";
+  auto server = Find(values, RegistryRoot::CurrentUser, clsid + "\\InprocServer32", "");
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(server->text, "C:\\Users\\u\\Kestrel\\Kestrel.dll");
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, clsid + "\\InprocServer32", "ThreadingModel")->text, "Apartment");
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, clsid + "\\ProgID", "")->text, "Kestrel.Connect");
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, "Software\\Classes\\Kestrel.Connect\\CLSID", "")->text,
+            "{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}");
+}
+
+TEST(Registration, TheHostsAddinKeyIsPerUserInBothScopes) {
+  for (auto scope : {RegistrationScope::PerUser, RegistrationScope::PerMachine}) {
+    auto values = RegistrationValues("C:\\K\\Kestrel.dll", scope);
+    const std::string key = "Software\\Microsoft\\Office\\Excel\\Addins\\Kestrel.Connect";
+    auto friendly = Find(values, RegistryRoot::CurrentUser, key, "FriendlyName");
+    auto description = Find(values, RegistryRoot::CurrentUser, key, "Description");
+    auto load = Find(values, RegistryRoot::CurrentUser, key, "LoadBehavior");
+    ASSERT_TRUE(friendly && description && load);
+    EXPECT_EQ(friendly->text, "Kestrel");
+    EXPECT_EQ(description->text, "Kestrel,批量绘制横断面辅助工具");
+    EXPECT_EQ(load->type, RegistryType::Dword);
+    EXPECT_EQ(load->dword, 3u);
+  }
+}
+
+TEST(Registration, PerMachinePutsTheClassesUnderTheMachine) {
+  auto values = RegistrationValues("C:\\K\\Kestrel.dll", RegistrationScope::PerMachine);
+  int machine = 0;
+  for (const RegistryValue& v : values) {
+    if (v.key.starts_with("Software\\Classes\\")) {
+      EXPECT_EQ(v.root, RegistryRoot::LocalMachine) << v.key;
+      ++machine;
+    }
+  }
+  EXPECT_GT(machine, 0);
+}
+
+TEST(Registration, TypeLibraryAndInterfacesForMarshalling) {
+  auto values = RegistrationValues("C:\\K\\Kestrel.dll", RegistrationScope::PerUser);
+  const std::string lib = "Software\\Classes\\TypeLib\\{BBF9A9E2-762B-458F-8184-79FFC283B900}\\1.0";
+  const std::string arch = sizeof(void*) == 8 ? "win64" : "win32";
+  auto path = Find(values, RegistryRoot::CurrentUser, lib + "\\0\\" + arch, "");
+  ASSERT_NE(path, nullptr);
+  EXPECT_EQ(path->text, "C:\\K\\Kestrel.dll");
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, lib + "\\HELPDIR", "")->text, "C:\\K");
+  const std::string iface = "Software\\Classes\\Interface\\{7C0FB104-F5FC-4F06-A93C-53BAC6335056}";
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, iface + "\\ProxyStubClsid32", "")->text,
+            "{00020424-0000-0000-C000-000000000046}");
+}
+
+TEST(Registration, UnregistrationRemovesEveryKeyItWrote) {
+  for (auto scope : {RegistrationScope::PerUser, RegistrationScope::PerMachine}) {
+    auto keys = RegistrationKeys(scope);
+    for (const RegistryValue& v : RegistrationValues("C:\\K\\Kestrel.dll", scope)) {
+      bool covered = std::any_of(keys.begin(), keys.end(), [&](const RegistryKey& k) {
+        return k.root == v.root && (v.key == k.key || v.key.starts_with(k.key + "\\"));
+      });
+      EXPECT_TRUE(covered) << RootName(v.root) << "\\" << v.key;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
