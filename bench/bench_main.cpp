@@ -1,1 +1,10 @@
-int main() { return 0; }
+// kestrel_bench: runs every benchmark and prints its figures (never a pass/fail test).
+#include <cstdio>
+
+#include "benchmarks.h"
+
+int main() {
+  std::printf("Kestrel benchmarks (figures only; compare runs on the same machine)\n");
+  kestrel::BenchWorkbook();
+  return 0;
+}

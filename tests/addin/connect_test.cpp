@@ -1,0 +1,119 @@
+// Connect: host connection, pictures, and callbacks reaching their commands.
+#include "addin/connect.h"
+
+#include <gtest/gtest.h>
+
+#include "addin/host/counting_host.h"
+#include "addin/host/host_error.h"
+#include "addin/host/memory_workbook.h"
+#include "addin/host/scripted_ui.h"
+#include "addin/session.h"
+#include "support/recording_shell.h"
+
+namespace kestrel {
+namespace {
+
+class ConnectTest : public ::testing::Test {
+ protected:
+  Session session;
+  ScriptedUi ui;
+  RecordingShell shell{"/opt/kestrel"};
+  Connect connect{session, ui, shell};
+  MemoryWorkbook book;
+};
+
+TEST_F(ConnectTest, KeepsTheHostWhileConnected) {
+  connect.OnConnection(&book);
+  EXPECT_EQ(session.HostApplication, &book);
+  connect.OnDisconnection();
+  EXPECT_EQ(session.HostApplication, nullptr);
+}
+
+TEST_F(ConnectTest, SameDescriptionForEveryRibbonId) {
+  const std::string xml = connect.GetRibbonXML();
+  EXPECT_NE(xml.find("<customUI"), std::string::npos);
+  EXPECT_EQ(connect.GetCustomUI("Microsoft.Excel.Workbook"), xml);
+  EXPECT_EQ(connect.GetCustomUI(""), xml);
+  EXPECT_EQ(connect.GetCustomUI("anything else"), xml);
+}
+
+TEST_F(ConnectTest, PicturesByControlIdExactly) {
+  EXPECT_EQ(Connect::ImageFor("hdmStor"), "STOR");
+  EXPECT_EQ(Connect::ImageFor("hdmDraw"), "DRAW");
+  EXPECT_EQ(Connect::ImageFor("SaveDicFile1"), "SAVE");
+  EXPECT_EQ(Connect::ImageFor("CADtool"), "CAD");
+  EXPECT_EQ(Connect::ImageFor("hdmDrawSheet"), "DRWTABEL");
+  EXPECT_EQ(Connect::ImageFor("AboatHelp"), "HELP");
+  EXPECT_EQ(Connect::ImageFor("viewHelpFile"), "");
+  EXPECT_EQ(Connect::ImageFor("hdmstor"), "");  // compared exactly
+  EXPECT_EQ(Connect::ImageFor(""), "");
+}
+
+TEST_F(ConnectTest, WebCallbacksOpenTheirPages) {
+  connect.OnConnection(&book);
+  ASSERT_TRUE(connect.RunCallback("FunGoHelp"));
+  ASSERT_TRUE(connect.RunCallback("FunGoWeb"));
+  ASSERT_TRUE(connect.RunCallback("FunGoCadWeb"));  // the description's spelling
+  ASSERT_TRUE(connect.RunCallback("FunGoCADWeb"));  // the method's spelling
+  ASSERT_TRUE(connect.RunCallback("FunGoQQGroup"));
+  ASSERT_TRUE(connect.RunCallback("FunGoCorvane"));
+  ASSERT_EQ(shell.opened.size(), 6u);
+  EXPECT_EQ(shell.opened[0].first, "/opt/kestrel/使用说明书.pdf");
+  EXPECT_NE(shell.opened[1].first.find("softid=152"), std::string::npos);
+  EXPECT_NE(shell.opened[2].first.find("softid=161"), std::string::npos);
+  EXPECT_EQ(shell.opened[3].first, shell.opened[2].first);
+  EXPECT_NE(shell.opened[4].first.find("softid=16&VideoId=18"), std::string::npos);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(ConnectTest, UnknownCallbackIsRefused) {
+  EXPECT_FALSE(connect.RunCallback("FunDoesNotExist"));
+  EXPECT_FALSE(connect.RunCallback("GetImage"));
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(ConnectTest, CommandsNotInThisVersionSaySoAndChangeNothing) {
+  connect.OnConnection(&book);
+  book.Active().SetValue({1, 5}, 12235.689);
+  for (const char* name : {"FunHdmOrder", "FunHdmDrawData", "FunhdmDrawSheet", "FunSaveDicFile", "FunSaveSQXFile",
+                           "FunSaveHPJKFile", "FunHdmCadTool"}) {
+    ASSERT_TRUE(connect.RunCallback(name)) << name;
+  }
+  ASSERT_EQ(ui.Messages().size(), 7u);
+  EXPECT_EQ(ui.Messages()[0].text, "本版本尚未提供“初次排序”功能。");
+  EXPECT_EQ(ui.Messages()[0].title, "提示");
+  EXPECT_EQ(ui.Messages()[5].text, "本版本尚未提供“保存横坡或加宽文件”功能。");
+  EXPECT_EQ(book.SheetCount(), 1);
+  EXPECT_EQ(book.Active().UsedCells().size(), 1u);
+  EXPECT_TRUE(book.ScreenUpdating());
+}
+
+TEST_F(ConnectTest, WrappedCommandsSwitchScreenUpdatingOffAndBackOn) {
+  CountingApplication host(book);
+  connect.OnConnection(&host);
+  ASSERT_TRUE(connect.RunCallback("FunHdmOrder"));
+  EXPECT_TRUE(book.ScreenUpdating());
+  ASSERT_EQ(host.Counter().Log().size(), 2u);
+  EXPECT_EQ(host.Counter().Log()[0], "SetScreenUpdating");
+  EXPECT_EQ(host.Counter().Log()[1], "SetScreenUpdating");
+  host.Counter().ResetCounts();
+  // A callback that is not wrapped leaves screen updating alone.
+  ASSERT_TRUE(connect.RunCallback("FunSaveDicFile"));
+  EXPECT_EQ(host.Counter().TotalCalls(), 0);
+}
+
+TEST_F(ConnectTest, ScreenUpdatingComesBackOnWhenTheCommandFails) {
+  // A UI that fails while the command runs, as a host error would.
+  class FailingUi : public ScriptedUi {
+    MessageAnswer MessageBox(std::string_view, std::string_view, MessageButtons, MessageIcon) override {
+      throw HostError("the host went away");
+    }
+  } failing;
+  Connect c(session, failing, shell);
+  c.OnConnection(&book);
+  EXPECT_THROW(c.RunCallback("FunHdmDrawData"), HostError);
+  EXPECT_TRUE(book.ScreenUpdating());
+}
+
+}  // namespace
+}  // namespace kestrel
