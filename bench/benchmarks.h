@@ -1,0 +1,9 @@
+// The benchmark functions that bench_main runs, one per area; each prints its own figures.
+#pragma once
+
+namespace kestrel {
+
+// Memory workbook: separator rows inserted one at a time, sort, block read and write.
+void BenchWorkbook();
+
+}  // namespace kestrel

@@ -1,0 +1,119 @@
+// Counting decorators of the Application and Worksheet ports, with fault injection for error paths.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addin/host/application.h"
+#include "addin/host/worksheet.h"
+
+namespace kestrel {
+
+// Counts port calls by operation name (the port's method name: "Value", "SetValues",
+// "ActiveSheet", ...) and in total, and throws HostError where a test asks for a fault. A
+// failing call is counted and never reaches the decorated object.
+//
+//   MemoryWorkbook book;
+//   CountingApplication app(book);
+//   app.Counter().FailOnOperation("InsertRows");
+//   app.ActiveSheet().InsertRows(2, 1);          // throws HostError; the sheet is unchanged
+//   app.Counter().Calls("InsertRows") == 1
+class CallCounter {
+ public:
+  // Records one call; throws HostError when a fault is armed for it.
+  void Record(std::string_view operation);
+
+  long Calls(std::string_view operation) const;
+  long TotalCalls() const { return total_; }
+  // Every call in order, by operation name.
+  const std::vector<std::string>& Log() const { return log_; }
+  // Forgets the counts and the log; armed faults stay.
+  void ResetCounts();
+
+  // The n-th call from now (1: the very next one) throws, once.
+  void FailOnCall(long n);
+  // Every call of the operation throws, until ClearFaults.
+  void FailOnOperation(std::string operation);
+  void ClearFaults();
+
+ private:
+  std::map<std::string, long, std::less<>> counts_;
+  std::vector<std::string> log_;
+  long total_ = 0;
+  std::optional<long> failAt_;  // a value of total_
+  std::set<std::string, std::less<>> failing_;
+};
+
+class CountingWorksheet : public Worksheet {
+ public:
+  CountingWorksheet(Worksheet& inner, CallCounter& counter) : inner_(inner), counter_(counter) {}
+  Worksheet& Inner() { return inner_; }
+
+  std::string Name() override;
+  CellValue Value(CellRef cell) override;
+  Grid Values(const RangeRef& range) override;
+  std::string Text(CellRef cell) override;
+  std::vector<std::string> Texts(const RangeRef& range) override;
+  std::string Formula(CellRef cell) override;
+  std::string NumberFormat(CellRef cell) override;
+  int EndUp(CellRef from) override;
+  void SetValue(CellRef cell, const CellValue& value) override;
+  void SetValues(CellRef topLeft, const Grid& values) override;
+  void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) override;
+  void InsertRows(int row, int count) override;
+  void DeleteRows(int row, int count) override;
+  void InsertColumns(int column, int count) override;
+  void DeleteColumns(int column, int count) override;
+  void Select(const RangeRef& range) override;
+  RangeRef Selection() override;
+  void Merge(const RangeRef& range) override;
+  void Sort(const RangeRef& range, int keyColumn, SortHeader header) override;
+  void Replace(const RangeRef& range, std::string_view what, std::string_view replacement) override;
+  void SetFont(const RangeRef& range, const FontChange& font) override;
+  void SetSuperscript(CellRef cell, int start, int length) override;
+  void SetAlignment(const RangeRef& range, std::optional<HAlign> horizontal, std::optional<VAlign> vertical) override;
+  void SetWrapText(const RangeRef& range, bool wrap) override;
+  void SetColumnWidth(int firstColumn, int lastColumn, double width) override;
+  void SetRowHeight(int firstRow, int lastRow, double height) override;
+  void AutoFitColumns(int firstColumn, int lastColumn) override;
+  void SetBorder(const RangeRef& range, BorderEdge edge, LineStyle style) override;
+  void ClearNotes(const RangeRef& range) override;
+  void SetNote(CellRef cell, const Note& note) override;
+  std::optional<Note> GetNote(CellRef cell) override;
+  void SetPageSetup(const PageSetupChange& change) override;
+
+ private:
+  Worksheet& inner_;
+  CallCounter& counter_;
+};
+
+// Decorates any Application; the sheets it hands out are CountingWorksheets sharing its counter
+// (one wrapper per sheet, alive as long as the application).
+class CountingApplication : public Application {
+ public:
+  explicit CountingApplication(Application& inner) : inner_(inner) {}
+  CallCounter& Counter() { return counter_; }
+
+  Worksheet& ActiveSheet() override;
+  Worksheet& AddSheet() override;
+  bool ScreenUpdating() override;
+  void SetScreenUpdating(bool on) override;
+  bool DisplayAlerts() override;
+  void SetDisplayAlerts(bool on) override;
+  double InchesToPoints(double inches) override;
+  std::optional<CallerCell> Caller() override;
+
+ private:
+  Worksheet& Wrap(Worksheet& sheet);
+
+  Application& inner_;
+  CallCounter counter_;
+  std::map<Worksheet*, std::unique_ptr<CountingWorksheet>> wrappers_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,62 @@
+// MemoryWorkbook: the Application port over worksheets held in memory (tests and the CLI).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addin/host/application.h"
+#include "addin/host/memory_worksheet.h"
+
+namespace kestrel {
+
+// A workbook of MemoryWorksheets in tab order, one of them active. It starts with one sheet,
+// "Sheet1". A change of rows or columns on one sheet also adjusts the references to it that
+// other sheets' formulas hold.
+//
+//   MemoryWorkbook book;
+//   Worksheet& added = book.AddSheet();       // "Sheet2", in front of Sheet1, now active
+//   book.Sheet(0).Name() == "Sheet2"
+class MemoryWorkbook : public Application {
+ public:
+  MemoryWorkbook();
+  MemoryWorkbook(const MemoryWorkbook&) = delete;
+  MemoryWorkbook& operator=(const MemoryWorkbook&) = delete;
+
+  Worksheet& ActiveSheet() override { return Active(); }
+  // In front of the active sheet, named "SheetN" with the next number not used yet.
+  Worksheet& AddSheet() override;
+
+  bool ScreenUpdating() override { return screenUpdating_; }
+  void SetScreenUpdating(bool on) override { screenUpdating_ = on; }
+  bool DisplayAlerts() override { return displayAlerts_; }
+  void SetDisplayAlerts(bool on) override { displayAlerts_ = on; }
+  double InchesToPoints(double inches) override { return inches * 72; }
+  std::optional<CallerCell> Caller() override { return caller_; }
+
+  // ---- Model only ----
+  MemoryWorksheet& Active() { return *sheets_[active_]; }
+  int SheetCount() const { return static_cast<int>(sheets_.size()); }
+  // 0-based, in tab order.
+  MemoryWorksheet& Sheet(int index);
+  MemoryWorksheet* FindSheet(std::string_view name);
+  int ActiveIndex() const { return active_; }
+  void Activate(int index);
+  // The cell whose formula a worksheet function is called from; nothing outside a calculation.
+  void SetCaller(std::optional<CallerCell> caller) { caller_ = std::move(caller); }
+
+ private:
+  friend class MemoryWorksheet;
+  void OnStructureChanged(const MemoryWorksheet& changed, const RefShift& shift);
+
+  std::vector<std::unique_ptr<MemoryWorksheet>> sheets_;
+  int active_ = 0;
+  int nextNumber_ = 1;  // the number of the next default sheet name
+  bool screenUpdating_ = true;
+  bool displayAlerts_ = true;
+  std::optional<CallerCell> caller_;
+};
+
+}  // namespace kestrel
