@@ -35,6 +35,14 @@ MemoryWorksheet* MemoryWorkbook::FindSheet(std::string_view name) {
   return nullptr;
 }
 
+MemoryWorksheet& MemoryWorkbook::AppendSheet(std::string name) {
+  if (FindSheet(name)) throw std::invalid_argument("a sheet named " + name + " exists already");
+  auto sheet = std::make_unique<MemoryWorksheet>(std::move(name));
+  sheet->book_ = this;
+  sheets_.push_back(std::move(sheet));
+  return *sheets_.back();
+}
+
 void MemoryWorkbook::Activate(int index) {
   Sheet(index);
   active_ = index;

@@ -44,6 +44,10 @@ class MemoryWorkbook : public Application {
   MemoryWorksheet* FindSheet(std::string_view name);
   int ActiveIndex() const { return active_; }
   void Activate(int index);
+  // Appends a sheet after the last one, with the given name (a workbook file's sheets in their
+  // order); the active sheet stays. Throws std::invalid_argument for a name already used.
+  MemoryWorksheet& AppendSheet(std::string name);
+
   // The cell whose formula a worksheet function is called from; nothing outside a calculation.
   void SetCaller(std::optional<CallerCell> caller) { caller_ = std::move(caller); }
 

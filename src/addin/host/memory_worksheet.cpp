@@ -199,6 +199,13 @@ void MemoryWorksheet::SetCachedValue(CellRef cell, const CellValue& value) {
   c->value = value;
 }
 
+void MemoryWorksheet::LoadCell(CellRef cell, const CellValue& value, std::string formula) {
+  Check(cell);
+  if (value.IsEmpty() && formula.empty() && !rows_.Find(cell.row)) return;
+  WriteInRow(cell.row, rows_.GetOrCreate(cell.row), cell.column, value, std::move(formula));
+  rows_.EraseIfBlank(cell.row);
+}
+
 // ---- Merges, selection, notes, page setup ----
 
 void MemoryWorksheet::Merge(const RangeRef& range) {

@@ -90,6 +90,12 @@ class MemoryWorksheet : public Worksheet {
   // The result a recalculation gives the formula in `cell`; throws std::invalid_argument when
   // the cell holds no formula.
   void SetCachedValue(CellRef cell, const CellValue& value);
+  // Stores a cell exactly as a workbook file holds it: a text stays a text whatever it reads
+  // as; with a formula, value is its cached result.
+  void LoadCell(CellRef cell, const CellValue& value, std::string formula = "");
+  // A hidden sheet keeps state that the user does not see (the host's sheet visibility).
+  bool Hidden() const { return hidden_; }
+  void SetHidden(bool hidden) { hidden_ = hidden; }
   CellStyle EffectiveStyle(CellRef cell) const;
   // The cell's edges as drawn: its own edge, else the facing edge of the neighbouring cell.
   CellBorders Borders(CellRef cell) const;
@@ -157,6 +163,7 @@ class MemoryWorksheet : public Worksheet {
   std::vector<RangeRef> merges_;
   RangeRef selection_ = RangeRef::Cell(1, 1);
   PageSetup page_;
+  bool hidden_ = false;
 };
 
 }  // namespace kestrel
