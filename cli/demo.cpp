@@ -1,36 +1,83 @@
-// The demo: what the tool can do today, on sample stations, written into one folder.
-#include "demo.h"
+// kestrel demo: the main job on the bundled sample survey, written into one folder.
+#include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <memory>
+#include <ostream>
 
-#include "addin/connect.h"
-#include "util/number_text.h"
+#include "commands.h"
+#include "io/csv.h"
+#include "io/workbook_file.h"
 #include "util/text_file.h"
 
+#ifndef KESTREL_SAMPLES_DIR
+#define KESTREL_SAMPLES_DIR "samples"
+#endif
+
 namespace kestrel {
+namespace {
 
-int RunDemo(const std::string& dir, std::ostream& out) {
-  std::filesystem::create_directories(PathFromUtf8(dir));
-  out << "Kestrel demo in " << dir << "\n";
+// The sample's sheets: file, sheet name, what it holds.
+struct SampleSheet {
+  const char* file;
+  const char* sheet;
+  const char* what;
+};
+constexpr SampleSheet kSampleSheets[] = {
+    {"survey.csv", "实测横断面", "surveyed points, in the order they were recorded"},
+    {"profile.csv", "纵断面", "vertical profile: station, elevation, curve radius"},
+    {"crossfall.csv", "横坡", "cross slope: station, left, right"},
+    {"stations.csv", "断面字典", "station-location dictionary"},
+};
 
-  // Station texts and level labels of a few surveyed stations.
-  const double stations[] = {12235.689, 12240, 12999.9996, 235.689};
-  out << "station        text             level label (3 decimals)\n";
-  for (double s : stations) {
-    out << GeneralText(s) << std::string(15 - GeneralText(s).size(), ' ') << StationText(s)
-        << std::string(17 - StationText(s).size(), ' ') << FormatDecimal(s / 100.0, 3) << "\n";
+// The folder with the sample survey: beside the program when installed, else the source tree's.
+std::filesystem::path SamplesFolder(CliContext& context) {
+  std::filesystem::path installed = PathFromUtf8(context.Shell().ModuleFolder()) / "samples";
+  if (std::filesystem::exists(installed / kSampleSheets[0].file)) return installed;
+  return PathFromUtf8(KESTREL_SAMPLES_DIR);
+}
+
+// One workbook with a sheet per sample file, the survey sheet active.
+std::unique_ptr<MemoryWorkbook> SampleWorkbook(const std::filesystem::path& folder) {
+  auto book = std::make_unique<MemoryWorkbook>();
+  bool first = true;
+  for (const SampleSheet& s : kSampleSheets) {
+    std::unique_ptr<MemoryWorkbook> part = ReadCsv(PathToUtf8(folder / s.file));
+    MemoryWorksheet& from = part->Active();
+    MemoryWorksheet& to = first ? book->Active() : book->AppendSheet(s.sheet);
+    if (first) to.Rename(s.sheet);
+    first = false;
+    if (std::optional<RangeRef> used = from.UsedRange()) to.SetValues(used->first, from.Values(*used));
   }
+  return book;
+}
 
-  // A station list as the add-in's data files store it: UTF-16 with FF FE, CR LF lines.
-  std::string text = "KestrelFile2.0\r\n";
-  for (double s : stations) text += GeneralText(s) + ",0,0,0\r\n";
-  std::string file = PathToUtf8(PathFromUtf8(dir) / "stations.Dic");
-  if (WriteTextFile(file, text, true) != 1) {
-    out << "could not write " << file << "\n";
-    return 2;
+int RunDemo(CliContext& context, const std::string& dir) {
+  std::filesystem::path out = PathFromUtf8(dir);
+  std::filesystem::create_directories(out);
+  std::filesystem::path samples = SamplesFolder(context);
+  std::ostream& say = context.Out();
+  say << "Kestrel demo: sample survey from " << PathToUtf8(samples) << "\n";
+
+  std::unique_ptr<MemoryWorkbook> book = SampleWorkbook(samples);
+  for (int i = 0; i < book->SheetCount(); ++i) {
+    std::optional<RangeRef> used = book->Sheet(i).UsedRange();
+    say << "  sheet " << book->Sheet(i).SheetName() << ": " << (used ? used->Rows() : 0) << " rows ("
+        << kSampleSheets[i].what << ")\n";
   }
-  out << "wrote " << file << " (" << std::filesystem::file_size(PathFromUtf8(file)) << " bytes, UTF-16)\n";
-  return 0;
+  const std::string survey = PathToUtf8(out / "sample-survey.xlsx");
+  SaveWorkbook(*book, survey);
+  say << "wrote " << survey << "\n";
+  return kExitDone;
+}
+
+}  // namespace
+
+CliCommand AddDemoCommand(CLI::App& app, CliContext& context) {
+  auto dir = std::make_shared<std::string>("kestrel-demo");
+  CLI::App* command = app.add_subcommand("demo", "run the main job on the bundled sample survey");
+  command->add_option("DIR", *dir, "folder for the workbook and every file the demo writes")->capture_default_str();
+  return {command, [&context, dir] { return RunDemo(context, *dir); }};
 }
 
 }  // namespace kestrel

@@ -1,31 +1,42 @@
 // kestrel: the add-in's commands on workbook files, from the command line.
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
-#include <iostream>
+#include <unistd.h>
 
-#include "demo.h"
+#include <iostream>
+#include <vector>
+
+#include "commands.h"
+#include "io/workbook_file.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks"};
+  using namespace kestrel;
+  CliContext context(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, ProgramFolder(argv[0]));
+
+  CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks (.xlsx, .csv)"};
   app.set_version_flag("--version", std::string("kestrel ") + KESTREL_VERSION);
   app.require_subcommand(1);
-
-  std::string demoDir = "kestrel-demo";
-  auto* demo = app.add_subcommand("demo", "run the main job on the bundled sample survey");
-  demo->add_option("DIR", demoDir, "folder for the demo's files")->capture_default_str();
+  const std::vector<CliCommand> commands = {
+      AddDumpCommand(app, context),
+      AddConvertCommand(app, context),
+      AddFnCommand(app, context),
+      AddDemoCommand(app, context),
+  };
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;
+    const int status = app.exit(e);
+    return status == 0 ? kExitDone : kExitError;
   }
 
   try {
-    if (*demo) return kestrel::RunDemo(demoDir, std::cout);
+    for (const CliCommand& c : commands) {
+      if (c.command->parsed()) return c.run();
+    }
   } catch (const std::exception& e) {
     std::cerr << "kestrel: " << e.what() << "\n";
-    return 2;
+    return kExitError;
   }
-  return 0;
+  return kExitError;
 }

@@ -5,6 +5,7 @@
 
 #include "addin/session.h"
 #include "dispatch_application.h"
+#include "unavailable_dialogs.h"
 #include "win32_shell.h"
 #include "win32_ui.h"
 
@@ -16,6 +17,7 @@ struct AddinProcess {
   Session session;
   Win32Ui ui;
   Win32Shell shell;
+  UnavailableDialogs dialogs;
   std::unique_ptr<DispatchApplication> host;
 };
 

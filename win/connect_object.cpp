@@ -42,7 +42,8 @@ HRESULT ConnectObject::Create(REFIID iid, void** object) {
 }
 
 ConnectObject::ConnectObject()
-    : connect_(TheAddinProcess().session, TheAddinProcess().ui, TheAddinProcess().shell) {
+    : connect_(TheAddinProcess().session, TheAddinProcess().ui, TheAddinProcess().shell,
+               TheAddinProcess().dialogs) {
   LockModule();
 }
 

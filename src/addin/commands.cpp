@@ -6,6 +6,8 @@
 #include "addin/host/application.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
+#include "sections/dictionary_file.h"
+#include "sections/initial_sort.h"
 #include "util/unicode.h"
 #include "util/web_links.h"
 
@@ -23,13 +25,15 @@ void Pending(CommandContext& context) {
   NotInThisVersion(context, Label);
 }
 
-constexpr char kSortLabel[] = "初次排序";
+constexpr char kSortLabel[] = "初次排序";  // the labels of the buttons, for messages
 constexpr char kDrawLabel[] = "绘制数据";
 constexpr char kVolumeLabel[] = "绘方量表";
 constexpr char kSaveDicLabel[] = "保存字典文件";
 constexpr char kSaveZmLabel[] = "保存竖曲线文件";
 constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
 constexpr char kCadToolLabel[] = "CAD 插件安装";
+
+void SortCommand(CommandContext& c) { InitialSort(c); }
 
 void GoHelp(CommandContext& c) { GoWebPage("help", c.shell); }
 void GoIndex(CommandContext& c) { GoWebPage("index", c.shell); }
@@ -41,10 +45,10 @@ void GoCorvane(CommandContext& c) { GoWebPage("Corvane", c.shell); }
 
 const std::vector<RibbonCommand>& RibbonCommands() {
   static const std::vector<RibbonCommand> commands = {
-      {"FunHdmOrder", kSortLabel, true, Pending<kSortLabel>},
+      {"FunHdmOrder", kSortLabel, true, SortCommand},
       {"FunHdmDrawData", kDrawLabel, true, Pending<kDrawLabel>},
       {"FunhdmDrawSheet", kVolumeLabel, true, Pending<kVolumeLabel>},
-      {"FunSaveDicFile", kSaveDicLabel, false, Pending<kSaveDicLabel>},
+      {"FunSaveDicFile", kSaveDicLabel, false, FunSaveDicFile},
       {"FunSaveSQXFile", kSaveZmLabel, false, Pending<kSaveZmLabel>},
       {"FunSaveHPJKFile", kSaveHpLabel, false, Pending<kSaveHpLabel>},
       {"FunHdmCadTool", kCadToolLabel, false, Pending<kCadToolLabel>},

@@ -6,6 +6,7 @@
 
 namespace kestrel {
 
+class DialogHost;
 class Shell;
 class Ui;
 struct Session;
@@ -15,6 +16,7 @@ struct CommandContext {
   Session& session;
   Ui& ui;
   Shell& shell;
+  DialogHost& dialogs;
 };
 
 struct RibbonCommand {

@@ -7,13 +7,15 @@
 namespace kestrel {
 
 class Application;
+class DialogHost;
 class Shell;
 class Ui;
 struct Session;
 
 class Connect {
  public:
-  Connect(Session& session, Ui& ui, Shell& shell) : session_(session), ui_(ui), shell_(shell) {}
+  Connect(Session& session, Ui& ui, Shell& shell, DialogHost& dialogs)
+      : session_(session), ui_(ui), shell_(shell), dialogs_(dialogs) {}
 
   // Stores the host application as the session's HostApplication; disconnection releases it.
   void OnConnection(Application* host);
@@ -34,6 +36,7 @@ class Connect {
   Session& session_;
   Ui& ui_;
   Shell& shell_;
+  DialogHost& dialogs_;
 };
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
 // Session: the process-wide state of the add-in, alive while the library is loaded.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,34 @@ struct SectionRecord {
   bool Matched = false;
 };
 
+// What the sort reads when its dialog returns.
+struct SortSettings {
+  bool SortCancelled = true;
+  int SortSpacing = 5;        // whole metres, greater than zero
+  double MatchTolerance = 1;  // metres, never negative
+  bool UseDicFile = false;    // match stations against the dictionary
+};
+
+class FormSort;
+
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
 // Commands take it by reference; nothing here is ever saved.
 struct Session {
+  Session();
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
 
   // Station-location dictionary and the file it was loaded from ("" when none).
   std::vector<DicRecord> StationDictionary;
   std::string DicFileName;
+
+  SortSettings Sort;
+  // The sort dialog, created at its first use and kept, hidden, while the session lives.
+  std::unique_ptr<FormSort> SortDialog;
 
   // Sections recorded by the last draw-data run, read by the volume sheet.
   std::vector<SectionRecord> SectionList;

@@ -6,6 +6,7 @@
 #include "addin/host/counting_host.h"
 #include "addin/host/host_error.h"
 #include "addin/host/memory_workbook.h"
+#include "addin/host/scripted_dialogs.h"
 #include "addin/host/scripted_ui.h"
 #include "addin/session.h"
 #include "support/recording_shell.h"
@@ -18,7 +19,8 @@ class ConnectTest : public ::testing::Test {
   Session session;
   ScriptedUi ui;
   RecordingShell shell{"/opt/kestrel"};
-  Connect connect{session, ui, shell};
+  ScriptedDialogs dialogs;
+  Connect connect{session, ui, shell, dialogs};
   MemoryWorkbook book;
 };
 
@@ -75,14 +77,13 @@ TEST_F(ConnectTest, UnknownCallbackIsRefused) {
 TEST_F(ConnectTest, CommandsNotInThisVersionSaySoAndChangeNothing) {
   connect.OnConnection(&book);
   book.Active().SetValue({1, 5}, 12235.689);
-  for (const char* name : {"FunHdmOrder", "FunHdmDrawData", "FunhdmDrawSheet", "FunSaveDicFile", "FunSaveSQXFile",
-                           "FunSaveHPJKFile", "FunHdmCadTool"}) {
+  for (const char* name : {"FunHdmDrawData", "FunhdmDrawSheet", "FunSaveSQXFile", "FunSaveHPJKFile", "FunHdmCadTool"}) {
     ASSERT_TRUE(connect.RunCallback(name)) << name;
   }
-  ASSERT_EQ(ui.Messages().size(), 7u);
-  EXPECT_EQ(ui.Messages()[0].text, "本版本尚未提供“初次排序”功能。");
+  ASSERT_EQ(ui.Messages().size(), 5u);
+  EXPECT_EQ(ui.Messages()[0].text, "本版本尚未提供“绘制数据”功能。");
   EXPECT_EQ(ui.Messages()[0].title, "提示");
-  EXPECT_EQ(ui.Messages()[5].text, "本版本尚未提供“保存横坡或加宽文件”功能。");
+  EXPECT_EQ(ui.Messages()[3].text, "本版本尚未提供“保存横坡或加宽文件”功能。");
   EXPECT_EQ(book.SheetCount(), 1);
   EXPECT_EQ(book.Active().UsedCells().size(), 1u);
   EXPECT_TRUE(book.ScreenUpdating());
@@ -91,7 +92,7 @@ TEST_F(ConnectTest, CommandsNotInThisVersionSaySoAndChangeNothing) {
 TEST_F(ConnectTest, WrappedCommandsSwitchScreenUpdatingOffAndBackOn) {
   CountingApplication host(book);
   connect.OnConnection(&host);
-  ASSERT_TRUE(connect.RunCallback("FunHdmOrder"));
+  ASSERT_TRUE(connect.RunCallback("FunhdmDrawSheet"));
   EXPECT_TRUE(book.ScreenUpdating());
   ASSERT_EQ(host.Counter().Log().size(), 2u);
   EXPECT_EQ(host.Counter().Log()[0], "SetScreenUpdating");
@@ -109,7 +110,7 @@ TEST_F(ConnectTest, ScreenUpdatingComesBackOnWhenTheCommandFails) {
       throw HostError("the host went away");
     }
   } failing;
-  Connect c(session, failing, shell);
+  Connect c(session, failing, shell, dialogs);
   c.OnConnection(&book);
   EXPECT_THROW(c.RunCallback("FunHdmDrawData"), HostError);
   EXPECT_TRUE(book.ScreenUpdating());

@@ -8,6 +8,7 @@
 
 #include "addin/commands.h"
 #include "addin/connect.h"
+#include "addin/host/scripted_dialogs.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "support/recording_shell.h"
@@ -48,7 +49,8 @@ std::string RibbonXml() {
       return {};
     }
   } ui;
-  Connect connect(session, ui, shell);
+  ScriptedDialogs dialogs;
+  Connect connect(session, ui, shell, dialogs);
   return connect.GetRibbonXML();
 }
 
@@ -112,7 +114,9 @@ TEST(Ribbon, DescribesEveryElementInDocumentOrder) {
     EXPECT_EQ(picture, want.picture ? want.picture : "");
     EXPECT_EQ(got.attributes.count("onAction") ? got.attributes["onAction"] : "", want.onAction ? want.onAction : "");
     // Every callback named in the description reaches a command entry.
-    if (want.onAction) EXPECT_NE(FindRibbonCommand(want.onAction), nullptr);
+    if (want.onAction) {
+      EXPECT_NE(FindRibbonCommand(want.onAction), nullptr);
+    }
   }
 }
 

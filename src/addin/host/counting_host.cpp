@@ -86,6 +86,12 @@ void CountingWorksheet::SetNumberFormat(const RangeRef& range, std::string_view 
 void CountingWorksheet::InsertRows(int row, int count) {
   return Forward(counter_, "InsertRows", [&] { return inner_.InsertRows(row, count); });
 }
+void CountingWorksheet::InsertRowsAbove(std::vector<int> rows) {
+  return Forward(counter_, "InsertRowsAbove", [&] { return inner_.InsertRowsAbove(std::move(rows)); });
+}
+void CountingWorksheet::DeleteRowsAt(std::vector<int> rows) {
+  return Forward(counter_, "DeleteRowsAt", [&] { return inner_.DeleteRowsAt(std::move(rows)); });
+}
 void CountingWorksheet::DeleteRows(int row, int count) {
   return Forward(counter_, "DeleteRows", [&] { return inner_.DeleteRows(row, count); });
 }

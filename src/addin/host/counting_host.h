@@ -69,6 +69,8 @@ class CountingWorksheet : public Worksheet {
   void DeleteRows(int row, int count) override;
   void InsertColumns(int column, int count) override;
   void DeleteColumns(int column, int count) override;
+  void InsertRowsAbove(std::vector<int> rows) override;
+  void DeleteRowsAt(std::vector<int> rows) override;
   void Select(const RangeRef& range) override;
   RangeRef Selection() override;
   void Merge(const RangeRef& range) override;

@@ -78,6 +78,11 @@ class Worksheet {
   virtual void DeleteRows(int row, int count) = 0;
   virtual void InsertColumns(int column, int count) = 0;
   virtual void DeleteColumns(int column, int count) = 0;
+  // One call for many places, as the host's multi-area row ranges allow ("3:3,7:7"): one empty
+  // row above each listed row, or each listed row deleted; rows are numbered as before the call.
+  // Hosts without such ranges do it one row at a time from the bottom up, which gives the same.
+  virtual void InsertRowsAbove(std::vector<int> rows);
+  virtual void DeleteRowsAt(std::vector<int> rows);
   virtual void Select(const RangeRef& range) = 0;
   virtual RangeRef Selection() = 0;
   virtual void Merge(const RangeRef& range) = 0;

@@ -1,0 +1,57 @@
+// CliContext: opening and saving the workbook of a command, with the shared options.
+#include "cli_context.h"
+
+#include <CLI/CLI.hpp>
+
+#include "io/workbook_file.h"
+
+namespace kestrel {
+
+CliContext::CliContext(std::istream& in, std::ostream& out, std::ostream& err, bool interactive,
+                       std::string programFolder)
+    : in_(in),
+      out_(out),
+      err_(err),
+      interactive_(interactive),
+      ui_(std::make_unique<CliUi>(AnswerPolicy::Ask, in, err, interactive)),
+      shell_(err, std::move(programFolder)) {}
+
+void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool writes, bool asks) {
+  command.add_option("BOOK", options.book, "the workbook (.xlsx or .csv)")->required();
+  command.add_option("--sheet", options.sheet, "the sheet to work on (default: the active sheet)");
+  if (writes) command.add_option("-o,--output", options.output, "where the workbook is written (default: over BOOK)");
+  if (asks) {
+    auto* yes = command.add_flag("--yes", options.yes, "answer Yes to every question");
+    auto* no = command.add_flag("--no", options.no, "answer No to every question");
+    yes->excludes(no);
+  }
+}
+
+MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
+  const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
+  ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
+  book_ = LoadWorkbook(options.book);
+  if (!options.sheet.empty()) {
+    bool found = false;
+    for (int i = 0; i < book_->SheetCount() && !found; ++i) {
+      if (book_->Sheet(i).SheetName() == options.sheet) {
+        book_->Activate(i);
+        found = true;
+      }
+    }
+    if (!found) throw CliError(options.book + ": no sheet named " + options.sheet);
+  }
+  session_.HostApplication = book_.get();
+  return *book_;
+}
+
+void CliContext::SaveBook(const BookOptions& options) {
+  SaveWorkbook(Book(), options.output.empty() ? options.book : options.output);
+}
+
+MemoryWorkbook& CliContext::Book() {
+  if (!book_) throw CliError("no workbook is open");
+  return *book_;
+}
+
+}  // namespace kestrel

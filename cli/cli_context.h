@@ -1,0 +1,68 @@
+// CliContext: one invocation of the tool: its session, user interface, shell and open workbook.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "addin/host/memory_workbook.h"
+#include "addin/session.h"
+#include "cli_shell.h"
+#include "cli_ui.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kestrel {
+
+// Exit statuses: the command ran to its end; it stopped at a message, a refused entry or a No;
+// a usage or file error.
+enum ExitStatus { kExitDone = 0, kExitStopped = 1, kExitError = 2 };
+
+// A usage or file error, reported as one plain line and exit status 2.
+class CliError : public std::runtime_error {
+ public:
+  explicit CliError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// The options every workbook command shares.
+struct BookOptions {
+  std::string book;    // the workbook file
+  std::string sheet;   // --sheet: the sheet to work on (default: the active sheet)
+  std::string output;  // -o: where to write (default: over the input)
+  bool yes = false;    // --yes / --no: the answer to every Yes/No question
+  bool no = false;
+};
+
+class CliContext {
+ public:
+  CliContext(std::istream& in, std::ostream& out, std::ostream& err, bool interactive, std::string programFolder);
+
+  std::ostream& Out() { return out_; }
+  std::ostream& Err() { return err_; }
+  Session& GetSession() { return session_; }
+  CliUi& Ui() { return *ui_; }
+  CliShell& Shell() { return shell_; }
+
+  // Adds BOOK, --sheet, and where asked -o and --yes/--no to a command.
+  static void AddBookOptions(CLI::App& command, BookOptions& options, bool writes, bool asks);
+
+  // Loads the workbook and makes the chosen sheet active; the answer policy follows --yes/--no.
+  MemoryWorkbook& OpenBook(const BookOptions& options);
+  // Writes the workbook to -o, or over the input.
+  void SaveBook(const BookOptions& options);
+  MemoryWorkbook& Book();
+
+ private:
+  std::istream& in_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool interactive_;
+  Session session_;
+  std::unique_ptr<CliUi> ui_;
+  CliShell shell_;
+  std::unique_ptr<MemoryWorkbook> book_;
+};
+
+}  // namespace kestrel

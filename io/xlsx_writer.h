@@ -1,0 +1,32 @@
+// Writing the in-memory workbook as a .xlsx file with everything the model holds.
+#pragma once
+
+#include <string>
+
+#include "addin/host/memory_workbook.h"
+
+namespace kestrel {
+
+// Writes exactly to path (SaveWorkbook makes that atomic). Formula cells get cached results
+// computed by Kestrel (RecalculateWorkbook runs on the book first; only caches change), so
+// viewers that do not recalculate show the right numbers; a formula Kestrel cannot compute keeps
+// the cached value it had. Throws WorkbookFileError ("road.xlsx: cannot write (reason)"); the
+// file at path is then removed if the library had started it.
+//
+// Kept: sheets in order with their names, hidden sheets, the active sheet; numbers, texts,
+// booleans, error values (as typed error cells without formula), formulas with their results;
+// number formats, fonts (name, size, bold, colour), alignment, wrap, borders, merged areas and
+// the formats of every cell inside them, superscript characters, column widths and formats, row
+// heights and formats, orientation, the six margins, print title rows; notes with their text,
+// visibility, size and bold title.
+//
+// Not kept: a hidden active sheet (the file shows the first visible sheet instead, or the
+// active one when every sheet is hidden); header and footer margins of 0 or less (the file
+// keeps 0.3 inch); note sizes finer than a pixel (0.75 point).
+//
+//   MemoryWorkbook book;
+//   book.Sheet(0).SetValue({1, 1}, "=1+1");
+//   WriteXlsx(book, "out.xlsx");   // A1 holds the formula with the result 2
+void WriteXlsx(MemoryWorkbook& book, const std::string& path);
+
+}  // namespace kestrel

@@ -1,0 +1,24 @@
+// The dictionary file button of the section dialogs.
+#include "sections/dictionary_chooser.h"
+
+#include "addin/host/ui.h"
+#include "addin/session.h"
+#include "sections/dictionary_file.h"
+#include "util/unicode.h"
+
+namespace kestrel {
+
+ChooseOutcome ChooseDictionaryFile(Session& session, Ui& ui) {
+  std::optional<std::string> path =
+      ui.GetOpenFilename("KestrelDicFiles (*.Dic), *.Dic,All files (*.*),*.*", "选择断面位置字典文件");
+  if (!path || AsciiLower(*path) == "false") return ChooseOutcome::Cancelled;
+  if (ReadDicFile(*path, session) == 1) {
+    session.DicFileName = *path;
+    return ChooseOutcome::Loaded;
+  }
+  session.DicFileName.clear();
+  ui.MessageBox("你打开的不是有效的断面位置字典文件!", "失败", MessageButtons::Ok, MessageIcon::Information);
+  return ChooseOutcome::Failed;
+}
+
+}  // namespace kestrel

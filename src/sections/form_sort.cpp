@@ -1,0 +1,137 @@
+// FormSort: the sort dialog's controls and events.
+#include "sections/form_sort.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "addin/host/ui.h"
+#include "addin/session.h"
+#include "sections/dictionary_chooser.h"
+#include "sections/dictionary_file.h"
+#include "util/number_text.h"
+#include "util/unicode.h"
+#include "util/web_links.h"
+
+namespace kestrel {
+namespace {
+
+// The spacing as a whole number of metres greater than zero, or nothing: the text must be a
+// number whose plain reading equals its strict conversion.
+std::optional<int> ValidSpacing(const std::string& text) {
+  std::optional<double> strict = StrictNumber(text);
+  if (!strict || LeadingNumber(text) != *strict) return std::nullopt;
+  if (!(*strict > 0) || std::trunc(*strict) != *strict) return std::nullopt;
+  if (*strict > std::numeric_limits<int>::max()) return std::nullopt;
+  return static_cast<int>(*strict);
+}
+
+}  // namespace
+
+FormSort::FormSort(Session& session, Ui& ui, Shell& shell) : session_(session), ui_(ui), shell_(shell) {
+  CommandOK.text = "排序";
+  CommandCancel.text = "取消";
+  uc1.text = "横断面初步整理";
+  uc1.height = 24;
+  CheckAddFile.text = "匹配断面文件桩号";
+  TextOffset.text = "1";
+  TextOffset.enabled = false;
+  CheckDistance.text = "横断面整理间距(米)";
+  CheckDistance.checked = true;
+  Frame1.visible = false;
+  TextBoxDistance.text = "5";
+  TextBoxDistance.toolTip = "间距请填入大于零的整数,例如:5米填入5,10米填入10";
+  TextFileName.enabled = false;
+  TextFileName.readOnly = true;
+  CBFileAdd.text = "..";
+  CBFileAdd.enabled = false;
+  LabelInfo[0].text = "允许偏差精度(米)";
+  LabelInfo[6].text = "检查更新";
+  LabelInfo[7].text = "更多原创软件";
+}
+
+void FormSort::Show(DialogHost& host) {
+  if (!loaded_) OnLoad();
+  MarkShown();
+  OnPaint();
+  host.RunModal(*this);
+}
+
+void FormSort::OnLoad() {
+  loaded_ = true;
+  LabelInfo[6].handCursor = true;
+  LabelInfo[7].handCursor = true;
+}
+
+void FormSort::OnPaint() {
+  if (session_.DicFileName.empty()) {
+    TextFileName.text.clear();
+    TextFileName.toolTip.clear();
+    Frame1.visible = false;
+  } else {
+    TextFileName.text = session_.DicFileName;
+    TextFileName.toolTip = session_.DicFileName;
+    Frame1.visible = true;
+  }
+  session_.Sort.SortCancelled = true;
+}
+
+void FormSort::OnResize(int innerWidth) {
+  uc1.left = 0;
+  uc1.top = 0;
+  uc1.width = innerWidth;
+}
+
+void FormSort::OnCheckAddFileClick() {
+  const bool on = CheckAddFile.checked;
+  TextFileName.enabled = on;
+  TextOffset.enabled = on;
+  CBFileAdd.enabled = on;
+  Frame1.enabled = on;
+  session_.Sort.UseDicFile = on;
+}
+
+void FormSort::OnCheckDistanceClick() { CheckDistance.checked = true; }
+
+void FormSort::OnCBFileAddClick() {
+  switch (ChooseDictionaryFile(session_, ui_)) {
+    case ChooseOutcome::Cancelled:
+      break;
+    case ChooseOutcome::Loaded:
+      TextFileName.text = session_.DicFileName;
+      TextFileName.caret = static_cast<int>(CodePointCount(TextFileName.text));
+      Frame1.visible = true;
+      break;
+    case ChooseOutcome::Failed:
+      TextFileName.text.clear();
+      Frame1.visible = false;
+      break;
+  }
+}
+
+void FormSort::OnImageViewClick() {
+  if (session_.HostApplication != nullptr) ShowDictionarySheet(TextFileName.text, *session_.HostApplication, session_);
+  Hide();
+}
+
+void FormSort::OnLabelInfoClick(int index) { GoWebPage(index == 6 ? "index" : "Corvane", shell_); }
+
+void FormSort::OnCommandOKClick() {
+  std::optional<int> spacing = ValidSpacing(TextBoxDistance.text);
+  if (!spacing) {
+    ui_.MessageBox("横断面整理间距请填入大于零的整数,例如:5米填入5,10米填入10", "错误", MessageButtons::Ok,
+                   MessageIcon::None);
+    return;
+  }
+  session_.Sort.MatchTolerance = std::fabs(LeadingNumber(TextOffset.text));
+  session_.Sort.SortSpacing = *spacing;
+  session_.Sort.SortCancelled = false;
+  Hide();
+}
+
+void FormSort::OnCloseRequest() {
+  Hide();
+  session_.Sort.SortCancelled = true;
+}
+
+}  // namespace kestrel

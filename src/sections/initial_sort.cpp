@@ -1,0 +1,196 @@
+// InitialSort: the measured-section sheet from raw surveyed points (blocks in, blocks out).
+#include "sections/initial_sort.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "addin/commands.h"
+#include "addin/host/application.h"
+#include "addin/host/host_error.h"
+#include "addin/host/ui.h"
+#include "addin/session.h"
+#include "sections/form_sort.h"
+#include "util/number_text.h"
+#include "util/unicode.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kColumnA = 1, kColumnE = 5, kColumnF = 6, kColumnG = 7, kColumnH = 8;
+
+// The row of the last filled cell of a column, searched upwards from the sheet's last row, so
+// that no data row is missed; 0 when the column is empty.
+int LastRow(Worksheet& sheet, int column) {
+  int row = sheet.EndUp({kMaxRows, column});
+  if (row == 1 && sheet.Value({1, column}).IsEmpty()) return 0;
+  return row;
+}
+
+// Column values of rows 1..last as one block (an empty vector for last 0).
+std::vector<CellValue> ColumnValues(Worksheet& sheet, int column, int last) {
+  std::vector<CellValue> values;
+  if (last < 1) return values;
+  Grid block = sheet.Values(RangeRef::Block(1, column, last, column));
+  values.reserve(last);
+  for (int r = 0; r < last; ++r) values.push_back(std::move(block.At(r, 0)));
+  return values;
+}
+
+// A station cell passes when it is empty, a number, or a text that reads as one.
+bool IsNumericStation(const CellValue& v) {
+  if (v.IsEmpty() || v.IsNumber() || v.IsBoolean()) return true;
+  return v.IsText() && StrictNumber(v.Text()).has_value();
+}
+
+double StationNumber(const CellValue& v) {
+  if (v.IsNumber()) return v.Number();
+  std::optional<double> strict = StrictNumber(v.AsText());
+  return strict ? *strict : LeadingNumber(v.AsText());
+}
+
+// Two station cells of column F differ; an empty cell equals 0 and the empty text.
+bool Differs(const CellValue& a, const CellValue& b) {
+  auto key = [](const CellValue& v) -> CellValue { return v.IsEmpty() ? CellValue(0.0) : v; };
+  CellValue x = key(a), y = key(b);
+  if (x.IsText() && x.Text().empty()) x = CellValue(0.0);
+  if (y.IsText() && y.Text().empty()) y = CellValue(0.0);
+  return !(x == y);
+}
+
+bool AskToSortAgain(Ui& ui) {
+  return ui.MessageBox("您好像已经初步整理过了,你还需要继续整理吗?\r\n\r\n继续整理将删除现有的已经整理好的F列桩号和空行!",
+                       "提示", MessageButtons::YesNo, MessageIcon::Information) == MessageAnswer::Yes;
+}
+
+// Step 4 on Yes: the station column and the rows without a station go.
+void UndoEarlierSort(Worksheet& sheet, int last) {
+  sheet.DeleteColumns(kColumnF, 1);
+  std::vector<CellValue> stations = ColumnValues(sheet, kColumnE, last);
+  std::vector<int> empty;
+  for (int r = last; r >= 1; --r)
+    if (stations[r - 1].AsText().empty()) empty.push_back(r);
+  if (!empty.empty()) sheet.DeleteRowsAt(empty);
+}
+
+// Step 5: the first row whose station is not a number, or 0.
+int FirstBadStation(const std::vector<CellValue>& stations) {
+  for (size_t i = 0; i < stations.size(); ++i)
+    if (!IsNumericStation(stations[i])) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+std::string BadStationMessage(int row, const std::string& value) {
+  return "第" + std::to_string(row) + "行，桩号" + value +
+         "不是数字格式，请将桩号设置成数字格式。例如：\r\nK12+235.689 需要用12235.689表示\r\n\r\n"
+         "【是】 智能去掉桩号中的“ZK”“K”“+”“-”\r\n【否】 手动修改 ";
+}
+
+void CleanStations(Application& host, Worksheet& sheet) {
+  host.SetDisplayAlerts(false);
+  const RangeRef columnE = RangeRef::WholeColumns(kColumnE, kColumnE);
+  for (const char* what : {"zk", "dk", "k", "+", "-"}) sheet.Replace(columnE, what, "");
+  host.SetDisplayAlerts(true);
+}
+
+// Step 8: the section station of each row.
+CellValue SectionStation(const CellValue& e, const SortSettings& settings, const Session& session) {
+  if (e.AsText().empty()) return CellValue();
+  const double station = StationNumber(e);
+  if (!session.DicFileName.empty() && settings.UseDicFile) {
+    for (const DicRecord& record : session.StationDictionary) {
+      if (std::fabs(station - record.Station) < std::fabs(settings.MatchTolerance)) return record.Station;
+    }
+  }
+  const double spacing = settings.SortSpacing;
+  return spacing * RoundHalfEven(station / spacing, 0);
+}
+
+void MarkOnePointSections(Worksheet& sheet, int last) {
+  std::vector<CellValue> names = ColumnValues(sheet, kColumnA, last);
+  for (int r = 3; r <= last; ++r) {
+    if (names[r - 1].IsEmpty() && !names[r - 2].IsEmpty() && names[r - 3].IsEmpty()) {
+      sheet.SetBorder(RangeRef::Block(r - 1, kColumnA, r - 1, kColumnH), BorderEdge::Bottom, LineStyle::Continuous);
+    }
+  }
+}
+
+CommandOutcome SortSheet(CommandContext& context, Application& host) {
+  Worksheet& sheet = host.ActiveSheet();
+  Session& session = context.session;
+  if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session, context.ui, context.shell);
+  session.SortDialog->Show(context.dialogs);
+  if (session.Sort.SortCancelled) return CommandOutcome::Cancelled;
+
+  const int last = LastRow(sheet, kColumnE);
+  if (!sheet.Value({1, kColumnG}).IsEmpty()) {
+    if (!AskToSortAgain(context.ui)) return CommandOutcome::Stopped;
+    UndoEarlierSort(sheet, last);
+  }
+
+  std::vector<CellValue> stations = ColumnValues(sheet, kColumnE, last);
+  if (int bad = FirstBadStation(stations)) {
+    const MessageAnswer answer = context.ui.MessageBox(BadStationMessage(bad, stations[bad - 1].AsText()), "提示",
+                                                       MessageButtons::YesNo, MessageIcon::Information);
+    if (answer == MessageAnswer::Yes) {
+      CleanStations(host, sheet);
+    } else {
+      sheet.Select(RangeRef::Cell(bad, kColumnE));
+    }
+    return CommandOutcome::Stopped;
+  }
+  if (last < 1) return CommandOutcome::Completed;
+
+  // Offsets stored as text become numbers: the column is made General and written back.
+  const RangeRef offsets = RangeRef::Block(1, kColumnF, last, kColumnF);
+  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "G/通用格式");
+  sheet.SetValues(offsets.first, sheet.Values(offsets));
+
+  sheet.Select(RangeRef::WholeColumns(kColumnF, kColumnF));
+  sheet.InsertColumns(kColumnF, 1);
+
+  Grid sectionStations(last, 1);
+  for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], session.Sort, session);
+  sheet.SetValues({1, kColumnF}, sectionStations);
+
+  sheet.Sort(RangeRef::Block(1, kColumnA, last, kColumnH), kColumnF, SortHeader::Guess);
+
+  std::vector<CellValue> sorted = ColumnValues(sheet, kColumnF, last);
+  std::vector<int> separators;
+  for (int r = last; r >= 2; --r)
+    if (Differs(sorted[r - 1], sorted[r - 2])) separators.push_back(r);
+  if (!separators.empty()) sheet.InsertRowsAbove(separators);
+
+  MarkOnePointSections(sheet, LastRow(sheet, kColumnE));
+  SetHeaderNote(sheet, {1, kColumnF}, "检查每个断面数据：",
+                "*每个断面与断面之间的数据用空行隔开\r\n*把该列每个断面桩号改为正确桩号（使之与设计图相符）", 200, 50);
+  return CommandOutcome::Completed;
+}
+
+}  // namespace
+
+CommandOutcome InitialSort(CommandContext& context) {
+  Application* host = context.session.HostApplication;
+  if (host == nullptr) return CommandOutcome::Cancelled;
+  try {
+    return SortSheet(context, *host);
+  } catch (const HostError&) {
+    return CommandOutcome::Stopped;  // the host refused a step: what was done stays
+  }
+}
+
+void SetHeaderNote(Worksheet& sheet, CellRef cell, std::string_view title, std::string_view body, int width,
+                   int height) {
+  try {
+    Note note;
+    note.text = std::string(title) + "\r\n" + std::string(body);
+    note.visible = false;
+    note.width = static_cast<float>(width);
+    note.height = static_cast<float>(height);
+    note.boldLength = static_cast<int>(CodePointCount(title));
+    sheet.SetNote(cell, note);
+  } catch (const HostError&) {
+  }
+}
+
+}  // namespace kestrel
