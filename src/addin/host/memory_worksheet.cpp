@@ -59,10 +59,14 @@ StyleId MemoryWorksheet::ColumnStyle(int column) const {
   return it == columns_.end() ? kInheritStyle : it->second.style;
 }
 
+StyleId MemoryWorksheet::StyleIdOf(const MemoryRow* row, const MemoryCell* cell, int column) const {
+  if (cell && cell->style != kInheritStyle) return cell->style;
+  if (row && row->style != kInheritStyle) return row->style;
+  return ColumnStyle(column);
+}
+
 const CellStyle& MemoryWorksheet::StyleOf(const MemoryRow* row, const MemoryCell* cell, int column) const {
-  if (cell && cell->style != kInheritStyle) return styles_.Get(cell->style);
-  if (row && row->style != kInheritStyle) return styles_.Get(row->style);
-  return styles_.Get(ColumnStyle(column));
+  return styles_.Get(StyleIdOf(row, cell, column));
 }
 
 const CellStyle& MemoryWorksheet::StyleAt(int row, int column) const {
@@ -340,6 +344,57 @@ std::optional<RangeRef> MemoryWorksheet::UsedRange() const {
     used->last.column = std::max(used->last.column, hi);
   });
   return used;
+}
+
+CellView MemoryWorksheet::ViewOf(int row, const MemoryRow& r, const MemoryCell& cell) const {
+  CellView view;
+  view.at = {row, cell.column};
+  view.value = &cell.value;
+  view.style = StyleIdOf(&r, &cell, cell.column);
+  view.ownStyle = cell.style != kInheritStyle;
+  if (cell.extras) {
+    if (!cell.extras->formula.empty()) view.formula = &cell.extras->formula;
+    if (!cell.extras->superscripts.empty()) view.superscripts = &cell.extras->superscripts;
+    if (cell.extras->note) view.note = &*cell.extras->note;
+  }
+  return view;
+}
+
+void MemoryWorksheet::VisitCells(const RangeRef& block, const std::function<void(const CellView&)>& visit) const {
+  Check(block);
+  rows_.ForEach(block.first.row, block.last.row, [&](int row, const MemoryRow& r) {
+    auto [lo, hi] = r.Span(block.first.column, block.last.column);
+    for (size_t i = lo; i < hi; ++i) visit(ViewOf(row, r, r.cells[i]));
+  });
+}
+
+std::optional<CellView> MemoryWorksheet::StoredCell(CellRef cell) const {
+  Check(cell);
+  const MemoryRow* r = rows_.Find(cell.row);
+  const MemoryCell* c = r ? r->Find(cell.column) : nullptr;
+  if (!c) return std::nullopt;
+  return ViewOf(cell.row, *r, *c);
+}
+
+StyleId MemoryWorksheet::StyleIdAt(CellRef cell) const {
+  Check(cell);
+  const MemoryRow* r = rows_.Find(cell.row);
+  return StyleIdOf(r, r ? r->Find(cell.column) : nullptr, cell.column);
+}
+
+std::vector<ColumnFormat> MemoryWorksheet::ColumnFormats() const {
+  std::vector<ColumnFormat> formats;
+  for (const auto& [column, data] : columns_)
+    if (data.width || data.style != kInheritStyle) formats.push_back({column, data.width, data.style});
+  return formats;
+}
+
+std::vector<RowFormat> MemoryWorksheet::RowFormats() const {
+  std::vector<RowFormat> formats;
+  rows_.ForEach(1, kMaxRows, [&](int row, const MemoryRow& r) {
+    if (r.height || r.style != kInheritStyle) formats.push_back({row, r.height, r.style});
+  });
+  return formats;
 }
 
 }  // namespace kestrel

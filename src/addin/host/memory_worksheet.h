@@ -29,6 +29,34 @@ struct PageSetup {
 inline constexpr double kStandardColumnWidth = 8.43;  // characters of the standard font
 inline constexpr double kStandardRowHeight = 15;      // points
 
+// One stored cell as a workbook writer or the calculator sees it. The pointers point into the
+// sheet and stay valid until the sheet changes.
+struct CellView {
+  CellRef at;
+  const CellValue* value = nullptr;      // the constant, or the formula's cached result
+  const std::string* formula = nullptr;  // "=A5-A4"; null for a constant
+  StyleId style = kInheritStyle;         // the effective style: its own, else its row's, else its column's
+  bool ownStyle = false;
+  const std::vector<TextRun>* superscripts = nullptr;  // null when the cell has none
+  const Note* note = nullptr;
+};
+
+// A column with a width or a format of its own; style kInheritStyle when it has no format.
+struct ColumnFormat {
+  int column = 1;
+  std::optional<double> width;
+  StyleId style = kInheritStyle;
+  friend bool operator==(const ColumnFormat&, const ColumnFormat&) = default;
+};
+
+// A row with a height or a format of its own; style kInheritStyle when it has no format.
+struct RowFormat {
+  int row = 1;
+  std::optional<double> height;
+  StyleId style = kInheritStyle;
+  friend bool operator==(const RowFormat&, const RowFormat&) = default;
+};
+
 // Cells are sparse: a sheet has kMaxRows rows and kMaxColumns columns, of which only cells
 // holding something are stored, and formats given to whole columns or rows are stored once per
 // column or row. A cell's format is its own, else its row's, else its column's.
@@ -112,6 +140,20 @@ class MemoryWorksheet : public Worksheet {
   // Formula cells of the sheet.
   int FormulaCount() const { return rows_.FormulaCount(); }
 
+  // Inspection for writers and the calculator: style numbers are this sheet's own.
+  //   sheet.VisitCells(*sheet.UsedRange(), [&](const CellView& c) { ... sheet.StyleById(c.style) ... });
+  // The stored cells of the block, row by row; `visit` must not change the sheet.
+  void VisitCells(const RangeRef& block, const std::function<void(const CellView&)>& visit) const;
+  // The cell as stored; nothing for a cell that holds nothing at all.
+  std::optional<CellView> StoredCell(CellRef cell) const;
+  // The number of the style the cell shows (its own, else its row's, else its column's);
+  // kInheritStyle stands for the default style.
+  StyleId StyleIdAt(CellRef cell) const;
+  const CellStyle& StyleById(StyleId id) const { return styles_.Get(id); }
+  // Ascending by column and by row.
+  std::vector<ColumnFormat> ColumnFormats() const;
+  std::vector<RowFormat> RowFormats() const;
+
  private:
   friend class MemoryWorkbook;
   using StyleChange = std::function<void(CellStyle&)>;
@@ -128,7 +170,9 @@ class MemoryWorksheet : public Worksheet {
 
   const MemoryCell* FindCell(int row, int column) const;
   StyleId ColumnStyle(int column) const;
+  StyleId StyleIdOf(const MemoryRow* row, const MemoryCell* cell, int column) const;
   const CellStyle& StyleOf(const MemoryRow* row, const MemoryCell* cell, int column) const;
+  CellView ViewOf(int row, const MemoryRow& r, const MemoryCell& cell) const;
   const CellStyle& StyleAt(int row, int column) const;
   std::string DisplayText(const CellValue& value, const CellStyle& style) const;
 

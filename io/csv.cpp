@@ -1,0 +1,176 @@
+// CSV files: reading (UTF-8 with or without BOM, RFC 4180 quoting) and writing the active sheet.
+#include "io/csv.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "addin/host/formula_eval.h"
+#include "io/csv_record.h"
+#include "io/workbook_file.h"
+#include "util/number_text.h"
+#include "util/text_file.h"
+#include "util/unicode.h"
+
+namespace kestrel {
+
+namespace {
+
+// The sheet name a spreadsheet gives a CSV file: the file's stem, without the characters sheet
+// names cannot hold, at most 31 characters.
+std::string SheetNameFor(const std::filesystem::path& path) {
+  std::string name = PathToUtf8(path.stem());
+  for (char& c : name)
+    if (std::strchr("[]:*?/\\", c)) c = '_';
+  if (CodePointCount(name) > 31) name = CodePointSubstr(name, 0, 31);
+  return name.empty() ? "Sheet1" : name;
+}
+
+class CsvParser {
+ public:
+  CsvParser(const std::string& path, MemoryWorksheet& sheet) : path_(path), sheet_(sheet) {}
+
+  void Parse(std::string_view text) {
+    bool quoted = false;      // inside a quoted field
+    bool wasQuoted = false;   // the field began with a quote
+    int line = 1;             // for messages: where the open quote began
+    int quoteLine = 1;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      if (quoted) {
+        if (c == '"') {
+          if (i + 1 < text.size() && text[i + 1] == '"') {
+            field_ += '"';
+            ++i;
+          } else {
+            quoted = false;
+          }
+        } else {
+          if (c == '\n') ++line;
+          field_ += c;
+        }
+        continue;
+      }
+      switch (c) {
+        case ',':
+          EndField();
+          wasQuoted = false;
+          break;
+        case '\r':
+          if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+          [[fallthrough]];
+        case '\n':
+          EndRecord();
+          wasQuoted = false;
+          ++line;
+          break;
+        case '"':
+          if (field_.empty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+            quoteLine = line;
+            break;
+          }
+          [[fallthrough]];
+        default:
+          field_ += c;
+      }
+    }
+    if (quoted)
+      throw WorkbookFileError(path_ + ": line " + std::to_string(quoteLine) + ": a quoted field is not closed");
+    if (!field_.empty() || column_ > 1 || wasQuoted) EndRecord();
+  }
+
+ private:
+  void EndField() {
+    if (column_ > kMaxColumns)
+      throw WorkbookFileError(path_ + ": row " + std::to_string(row_) + " has more than " +
+                              std::to_string(kMaxColumns) + " fields");
+    if (!field_.empty()) {
+      if (row_ > kMaxRows)
+        throw WorkbookFileError(path_ + ": more than " + std::to_string(kMaxRows) + " rows");
+      if (auto number = StrictNumber(field_))
+        sheet_.LoadCell({row_, column_}, *number);
+      else
+        sheet_.LoadCell({row_, column_}, field_);
+      field_.clear();
+    }
+    ++column_;
+  }
+
+  void EndRecord() {
+    EndField();
+    ++row_;
+    column_ = 1;
+  }
+
+  const std::string& path_;
+  MemoryWorksheet& sheet_;
+  std::string field_;
+  int row_ = 1;
+  int column_ = 1;
+};
+
+// A value as a CSV field: numbers in the general form, TRUE/FALSE, error texts, texts as they are.
+std::string FieldText(const CellValue& value) {
+  if (value.IsBoolean()) return value.Bool() ? "TRUE" : "FALSE";
+  return value.AsText();
+}
+
+}  // namespace
+
+std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) throw WorkbookFileError(path + ": no such file");
+  std::ifstream in(file, std::ios::binary);
+  if (!in || std::filesystem::is_directory(file, error)) throw WorkbookFileError(path + ": cannot be read");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw WorkbookFileError(path + ": cannot be read");
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  // Bytes that are not UTF-8 become U+FFFD, so that every text in the sheet is sound.
+  text = Utf16ToUtf8(Utf8ToUtf16(text));
+
+  auto book = std::make_unique<MemoryWorkbook>();
+  MemoryWorksheet& sheet = book->Sheet(0);
+  sheet.Rename(SheetNameFor(file));
+  CsvParser(path, sheet).Parse(text);
+  return book;
+}
+
+void WriteCsv(MemoryWorkbook& book, const std::string& path) {
+  // A CSV keeps results, not formulas: bring them up to date first, as the workbook writer does.
+  RecalculateWorkbook(book);
+  MemoryWorksheet& sheet = book.Active();
+  // The block from A1 to the last row and column holding a value: cells that only carry a
+  // format add nothing to a CSV file.
+  int lastRow = 0, lastColumn = 0;
+  for (CellRef cell : sheet.UsedCells()) {
+    if (sheet.Value(cell).IsEmpty()) continue;
+    lastRow = std::max(lastRow, cell.row);
+    lastColumn = std::max(lastColumn, cell.column);
+  }
+  std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
+  if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+  // Block by block (about a million cells at a time), so that a large sheet never needs all its
+  // values or its whole text in memory at once.
+  const int rowsAtOnce = std::max(1, (1 << 20) / std::max(lastColumn, 1));
+  std::vector<std::string> fields(static_cast<size_t>(lastColumn));
+  for (int top = 1; top <= lastRow && file; top += rowsAtOnce) {
+    const int bottom = std::min(lastRow, top + rowsAtOnce - 1);
+    Grid block = sheet.Values(RangeRef::Block(top, 1, bottom, lastColumn));
+    std::string text;
+    for (int r = 0; r < block.Rows(); ++r) {
+      for (int c = 0; c < lastColumn; ++c) fields[static_cast<size_t>(c)] = FieldText(block.At(r, c));
+      text += CsvRecord(fields);
+      text += '\n';
+    }
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
+  file.close();
+  if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+}
+
+}  // namespace kestrel

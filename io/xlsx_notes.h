@@ -1,0 +1,18 @@
+// Cell notes of a .xlsx worksheet: texts from its comments part, visibility and size from its VML drawing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addin/host/memory_worksheet.h"
+#include "io/xlsx_xml.h"
+
+namespace kestrel {
+
+// Gives the sheet the notes its relationships lead to. A note's text joins all its runs; its
+// bold length is the leading bold run(s). Without a drawing entry a note is hidden, with the
+// width and height 0 (the host's default size). `where` names the sheet in messages.
+void ReadNotes(ZipArchive& zip, const std::vector<Relationship>& sheetRelationships, const std::string& where,
+               MemoryWorksheet& sheet);
+
+}  // namespace kestrel

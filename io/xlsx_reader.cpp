@@ -1,0 +1,159 @@
+// Reading .xlsx files: the package, the workbook part (sheets, their order, visibility, the active
+// sheet, print titles), shared strings and styles, then every worksheet.
+#include "io/xlsx_reader.h"
+
+#include <stdexcept>
+
+#include "io/workbook_file.h"
+#include "io/xlsx_sheet.h"
+#include "io/xlsx_xml.h"
+#include "io/zip_archive.h"
+
+namespace kestrel {
+
+namespace {
+
+struct SheetEntry {
+  std::string name;
+  std::string part;  // empty for sheets that are not worksheets (charts, dialogs, macros)
+  bool hidden = false;
+  int modelIndex = -1;
+};
+
+// The part a relationship of the given kind leads to; else the conventional name beside the
+// workbook part, when the package has it; else nothing.
+std::string PartOf(ZipArchive& zip, const std::vector<Relationship>& relationships, std::string_view kind,
+                   const std::string& workbookPart, std::string_view conventional) {
+  for (const auto& r : relationships)
+    if (!r.external && TypeIs(r, kind)) return r.target;
+  std::string guess = ResolveTarget(workbookPart, conventional);
+  return zip.Has(guess) ? guess : "";
+}
+
+// "$1:$3" of a print-titles definition ("'数据'!$1:$3", "Sheet1!$A:$B,Sheet1!$1:$3"); empty when
+// it names no rows.
+std::string TitleRows(std::string_view definition) {
+  size_t start = 0;
+  bool quoted = false;
+  for (size_t i = 0; i <= definition.size(); ++i) {
+    if (i < definition.size() && definition[i] == '\'') quoted = !quoted;
+    if (i < definition.size() && (quoted || definition[i] != ',')) continue;
+    std::string_view item = definition.substr(start, i - start);
+    start = i + 1;
+    size_t bang = item.rfind('!');
+    if (bang != std::string_view::npos) item = item.substr(bang + 1);
+    std::string plain;
+    for (char c : item)
+      if (c != '$' && c != ' ') plain += c;
+    size_t colon = plain.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == plain.size()) continue;
+    if (plain.find_first_not_of("0123456789:") != std::string::npos) continue;
+    if (colon > 7 || plain.size() - colon - 1 > 7) continue;
+    int first = std::stoi(plain.substr(0, colon)), last = std::stoi(plain.substr(colon + 1));
+    if (first < 1 || last < first || last > kMaxRows) continue;
+    return "$" + std::to_string(first) + ":$" + std::to_string(last);
+  }
+  return "";
+}
+
+}  // namespace
+
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
+  ZipArchive zip(path);
+  auto defect = [&](const std::string& what) { return WorkbookFileError(path + ": " + what); };
+
+  std::string workbookPart = "xl/workbook.xml";
+  for (const auto& r : ReadRelationships(zip, ""))
+    if (!r.external && TypeIs(r, "officeDocument")) workbookPart = r.target;
+  if (!zip.Has(workbookPart)) throw defect(workbookPart + " is missing (not a spreadsheet workbook)");
+  XmlPart workbook(zip, workbookPart);
+  const std::vector<Relationship> relationships = ReadRelationships(zip, workbookPart);
+
+  XlsxShared shared;
+  if (std::string part = PartOf(zip, relationships, "sharedStrings", workbookPart, "sharedStrings.xml"); !part.empty()) {
+    XmlPart strings(zip, part);
+    for (pugi::xml_node si : Children(strings.Root(), "si")) shared.strings.push_back(ReadRichText(si));
+  }
+  XlsxPalette palette;
+  // The theme only colours fonts: a package that lost it still reads, with Office's colours.
+  if (std::string part = PartOf(zip, relationships, "theme", workbookPart, "theme/theme1.xml");
+      !part.empty() && zip.Has(part)) {
+    XmlPart theme(zip, part);
+    palette.ReadTheme(theme.Root());
+  }
+  if (std::string part = PartOf(zip, relationships, "styles", workbookPart, "styles.xml"); !part.empty()) {
+    XmlPart styles(zip, part);
+    palette.ReadIndexed(Child(styles.Root(), "colors"));
+    shared.styles = XlsxStyles(styles.Root(), palette);
+  }
+
+  std::vector<SheetEntry> entries;
+  for (pugi::xml_node sheet : Children(Child(workbook.Root(), "sheets"), "sheet")) {
+    SheetEntry entry;
+    entry.name = sheet.attribute("name").value();
+    if (entry.name.empty()) throw defect("a sheet has no name");
+    std::string_view state = sheet.attribute("state").value();
+    entry.hidden = state == "hidden" || state == "veryHidden";
+    std::string_view id = PrefixedAttribute(sheet, "id").value();
+    const Relationship* target = nullptr;
+    for (const auto& r : relationships)
+      if (r.id == id && !r.external) target = &r;
+    if (!target) throw defect("sheet " + MessageText(entry.name) + " has no part in the package");
+    if (TypeIs(*target, "worksheet")) {
+      if (!zip.Has(target->target))
+        throw defect("sheet " + MessageText(entry.name) + " (" + MessageText(target->target) + ") is missing");
+      entry.part = target->target;
+    }
+    entries.push_back(std::move(entry));
+  }
+
+  auto book = std::make_unique<MemoryWorkbook>();
+  int count = 0;
+  for (auto& entry : entries) {
+    if (entry.part.empty()) continue;
+    if (count == 0) {
+      book->Sheet(0).Rename(entry.name);
+    } else {
+      try {
+        book->AppendSheet(entry.name);
+      } catch (const std::invalid_argument&) {
+        throw defect("two sheets are named " + MessageText(entry.name));
+      }
+    }
+    entry.modelIndex = count++;
+    book->Sheet(entry.modelIndex).SetHidden(entry.hidden);
+  }
+  if (count == 0) throw defect("the workbook holds no worksheet");
+
+  for (pugi::xml_node name : Children(Child(workbook.Root(), "definedNames"), "definedName")) {
+    if (std::string_view(name.attribute("name").value()) != "_xlnm.Print_Titles") continue;
+    auto local = XmlNumber(name.attribute("localSheetId"));
+    if (!local || *local < 0 || *local >= static_cast<double>(entries.size())) continue;
+    const SheetEntry& entry = entries[static_cast<size_t>(*local)];
+    std::string rows = TitleRows(name.child_value());
+    if (entry.modelIndex < 0 || rows.empty()) continue;
+    PageSetupChange change;
+    change.printTitleRows = rows;
+    book->Sheet(entry.modelIndex).SetPageSetup(change);
+  }
+
+  // The active tab counts every sheet of the workbook; a tab that is not a worksheet leaves the
+  // first visible worksheet active.
+  auto tab = XmlNumber(Child(Child(workbook.Root(), "bookViews"), "workbookView").attribute("activeTab"));
+  int active = -1;
+  if (tab && *tab >= 0 && *tab < static_cast<double>(entries.size()))
+    active = entries[static_cast<size_t>(*tab)].modelIndex;
+  if (active < 0)
+    for (const auto& entry : entries)
+      if (entry.modelIndex >= 0 && !entry.hidden) {
+        active = entry.modelIndex;
+        break;
+      }
+  book->Activate(active < 0 ? 0 : active);
+
+  for (const auto& entry : entries)
+    if (entry.modelIndex >= 0) ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex));
+  return book;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,341 @@
+// A worksheet part: cells, shared formulas, formats, widths, heights, merges, notes, page setup.
+#include "io/xlsx_sheet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+
+#include "addin/host/formula_refs.h"
+#include "io/workbook_file.h"
+#include "io/xlsx_format_blocks.h"
+#include "io/xlsx_notes.h"
+#include "io/xlsx_refs.h"
+#include "io/xlsx_xml.h"
+
+namespace kestrel {
+
+namespace {
+
+// More merged areas than this are refused: each merge is checked against all before it.
+constexpr size_t kMaxMerges = 100000;
+
+std::optional<long long> Integer(std::string_view text) {
+  long long value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<CellError> ErrorValue(std::string_view text) {
+  static constexpr std::pair<std::string_view, CellError> kErrors[] = {
+      {"#NULL!", CellError::Null}, {"#DIV/0!", CellError::Div0}, {"#VALUE!", CellError::Value},
+      {"#REF!", CellError::Ref},   {"#NAME?", CellError::Name},  {"#NUM!", CellError::Num},
+      {"#N/A", CellError::NA}};
+  for (const auto& [name, error] : kErrors)
+    if (text == name) return error;
+  return std::nullopt;
+}
+
+// An ISO 8601 date-time ("2024-03-01", "2024-03-01T12:30:00") as the host's serial number
+// (days since 1899-12-30).
+std::optional<double> DateSerial(std::string_view text) {
+  int y = 0, m = 0, d = 0, hh = 0, mm = 0;
+  double ss = 0;
+  auto number = [&](size_t at, size_t length, int& out) {
+    if (at + length > text.size()) return false;
+    auto value = Integer(text.substr(at, length));
+    if (!value) return false;
+    out = static_cast<int>(*value);
+    return true;
+  };
+  if (!number(0, 4, y) || text.size() < 10 || text[4] != '-' || !number(5, 2, m) || text[7] != '-' ||
+      !number(8, 2, d))
+    return std::nullopt;
+  if (m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+  if (text.size() > 10) {
+    if (text[10] != 'T' || !number(11, 2, hh) || text.size() < 16 || text[13] != ':' || !number(14, 2, mm))
+      return std::nullopt;
+    if (text.size() > 16) {
+      if (text[16] != ':') return std::nullopt;
+      std::string_view seconds = text.substr(17);
+      while (!seconds.empty() && (seconds.back() == 'Z')) seconds.remove_suffix(1);
+      auto value = XmlNumber(seconds);
+      if (!value) return std::nullopt;
+      ss = *value;
+    }
+  }
+  // Days from the civil date (proleptic Gregorian), then shifted to the host's epoch.
+  const int yy = y - (m <= 2);
+  const int era = (yy >= 0 ? yy : yy - 399) / 400;
+  const int yoe = yy - era * 400;
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long days = static_cast<long>(era) * 146097 + doe - 719468;  // days since 1970-01-01
+  return static_cast<double>(days + 25569) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+}
+
+class SheetReader {
+ public:
+  SheetReader(ZipArchive& zip, const std::string& part, const std::string& name, const XlsxShared& shared,
+              MemoryWorksheet& sheet)
+      : zip_(zip), part_(part), name_(name), shared_(shared), sheet_(sheet), baseline_(shared.styles.Format(0)) {}
+
+  void Read() {
+    XmlPart xml(zip_, part_);
+    pugi::xml_node root = xml.Root();
+    ReadColumns(Child(root, "cols"));
+    defaultHeight_ = XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
+    ReadRows(Child(root, "sheetData"));
+    for (const auto& [row, format] : rowFormats_)
+      ApplyFormat(sheet_, RangeRef::WholeRows(row, row), shared_.styles.Format(format), baseline_, !columnFormatted_.empty());
+    ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
+    ReadMerges(Child(root, "mergeCells"));
+    ReadPage(root);
+    ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_);
+  }
+
+ private:
+  [[noreturn]] void Defect(const std::string& what) const {
+    throw WorkbookFileError(zip_.Path() + ": sheet " + MessageText(name_) + ": " + what);
+  }
+
+  CellRef CellAt(std::string_view ref) const {
+    CellRef cell;
+    switch (ParseCellRef(ref, cell)) {
+      case RefCheck::Ok: return cell;
+      case RefCheck::OutOfRange: Defect("cell reference " + MessageText(ref) + " is out of range");
+      case RefCheck::Malformed: break;
+    }
+    Defect("bad cell reference \"" + MessageText(ref) + "\"");
+  }
+
+  bool Differs(std::uint32_t format) const { return format != 0 && !(shared_.styles.Format(format) == baseline_); }
+
+  void ReadColumns(pugi::xml_node cols) {
+    long long covered = 0;
+    for (pugi::xml_node col : Children(cols, "col")) {
+      auto min = Integer(col.attribute("min").value()), max = Integer(col.attribute("max").value());
+      if (!min || !max || *min < 1 || *min > kMaxColumns || *max < *min) continue;
+      const int first = static_cast<int>(*min), last = static_cast<int>(std::min<long long>(*max, kMaxColumns));
+      // Entries of a sound file never overlap, so they cover each column once at most.
+      covered += last - first + 1;
+      if (covered > kMaxColumns) Defect("the column entries overlap");
+      if (XmlBool(col.attribute("hidden"))) {
+        sheet_.SetColumnWidth(first, last, 0);
+      } else if (auto width = XmlNumber(col.attribute("width"));
+                 width && *width >= 0 && XmlBool(col.attribute("customWidth"), true)) {
+        sheet_.SetColumnWidth(first, last, ColumnWidthFromFile(*width));
+      }
+      auto format = Integer(col.attribute("style").value());
+      if (format && *format > 0 && *format <= 0xFFFFFFFFll && Differs(static_cast<std::uint32_t>(*format))) {
+        ApplyFormat(sheet_, RangeRef::WholeColumns(first, last), shared_.styles.Format(static_cast<size_t>(*format)),
+                    baseline_, false);
+        if (columnFormatted_.empty()) columnFormatted_.assign(kMaxColumns + 1, false);
+        std::fill(columnFormatted_.begin() + first, columnFormatted_.begin() + last + 1, true);
+        full_ = true;
+      }
+    }
+  }
+
+  void ReadRows(pugi::xml_node sheetData) {
+    int lastRow = 0;
+    for (pugi::xml_node row : Children(sheetData, "row")) {
+      int number = lastRow + 1;
+      if (pugi::xml_attribute r = row.attribute("r")) {
+        auto value = Integer(r.value());
+        if (!value) Defect("bad row number \"" + MessageText(r.value()) + "\"");
+        if (*value < 1 || *value > kMaxRows) Defect("row number " + MessageText(r.value()) + " is out of range");
+        number = static_cast<int>(*value);
+      } else if (number > kMaxRows) {
+        Defect("more than " + std::to_string(kMaxRows) + " rows");
+      }
+      lastRow = number;
+      if (XmlBool(row.attribute("hidden"))) {
+        sheet_.SetRowHeight(number, number, 0);
+      } else if (auto height = XmlNumber(row.attribute("ht"));
+                 height && (XmlBool(row.attribute("customHeight")) || *height != defaultHeight_)) {
+        // A height the user set, or one the row took from its content (a larger font, wrapped
+        // text); rows at the sheet's default height keep the in-memory sheet's default.
+        sheet_.SetRowHeight(number, number, std::clamp(*height, 0.0, 409.0));
+      }
+      bool rowFormatted = false;
+      if (XmlBool(row.attribute("customFormat"))) {
+        auto format = Integer(row.attribute("s").value());
+        if (format && *format > 0 && *format <= 0xFFFFFFFFll && Differs(static_cast<std::uint32_t>(*format))) {
+          rowFormats_.push_back({number, static_cast<std::uint32_t>(*format)});
+          rowFormatted = true;
+          full_ = true;
+        }
+      }
+      int lastColumn = 0;
+      for (pugi::xml_node c : Children(row, "c")) ReadCell(c, number, lastColumn, rowFormatted);
+    }
+  }
+
+  void ReadCell(pugi::xml_node c, int rowNumber, int& lastColumn, bool rowFormatted) {
+    CellRef cell{rowNumber, lastColumn + 1};
+    if (pugi::xml_attribute r = c.attribute("r"))
+      cell = CellAt(r.value());
+    else if (cell.column > kMaxColumns)
+      Defect("row " + std::to_string(rowNumber) + " has more than " + std::to_string(kMaxColumns) + " cells");
+    lastColumn = cell.column;
+
+    pugi::xml_node v, f, is;
+    for (pugi::xml_node child = c.first_child(); child; child = child.next_sibling()) {
+      std::string_view name = LocalName(child);
+      if (name == "v") v = child;
+      else if (name == "f") f = child;
+      else if (name == "is") is = child;
+    }
+    const std::string_view type = c.attribute("t").value();
+    const std::string_view text = v.child_value();
+    const RichText* rich = nullptr;
+    RichText inlineText;
+    CellValue value;
+    if (type == "s") {
+      if (!text.empty()) {
+        auto index = Integer(text);
+        if (!index || *index < 0 || static_cast<unsigned long long>(*index) >= shared_.strings.size())
+          Defect("cell " + CellA1(cell) + " names shared string " + MessageText(text) + ", which does not exist");
+        rich = &shared_.strings[static_cast<size_t>(*index)];
+        value = rich->text;
+      }
+    } else if (type == "inlineStr") {
+      if (is) {
+        inlineText = ReadRichText(is);
+        rich = &inlineText;
+        value = inlineText.text;
+      } else if (v) {
+        value = DecodeEscapes(text);
+      }
+    } else if (type == "str") {
+      // A formula's text result may be "" and is kept so; a constant "" is no content.
+      if (v && (f || !text.empty())) value = DecodeEscapes(text);
+    } else if (type == "b") {
+      if (!text.empty()) value = CellValue::Boolean(text == "1" || text == "true");
+    } else if (type == "e") {
+      if (!text.empty()) value = CellValue::Error(ErrorValue(text).value_or(CellError::Value));
+    } else if (type == "d") {
+      if (!text.empty()) {
+        auto serial = DateSerial(text);
+        if (!serial) Defect("cell " + CellA1(cell) + " holds \"" + MessageText(text) + "\", which is not a date");
+        value = *serial;
+      }
+    } else if (type.empty() || type == "n") {
+      if (!text.empty()) {
+        auto number = XmlNumber(text);
+        if (!number) Defect("cell " + CellA1(cell) + " holds \"" + MessageText(text) + "\", which is not a number");
+        value = *number;
+      }
+    } else {
+      Defect("cell " + CellA1(cell) + " has the unknown type \"" + MessageText(type) + "\"");
+    }
+
+    std::string formula;
+    if (f) formula = Formula(f, cell);
+    if (!formula.empty() || !value.IsEmpty()) {
+      sheet_.LoadCell(cell, value, std::move(formula));
+      if (rich && !f)
+        for (const TextRun& run : rich->superscripts) sheet_.SetSuperscript(cell, run.start, run.length);
+    }
+
+    std::uint32_t format = 0;
+    if (pugi::xml_attribute s = c.attribute("s")) {
+      auto index = Integer(s.value());
+      if (index && *index > 0 && *index <= 0xFFFFFFFFll) format = static_cast<std::uint32_t>(*index);
+    }
+    if (format != 0 || (full_ && (rowFormatted || ColumnFormatted(cell.column))))
+      styled_.push_back({cell.row, cell.column, format});
+  }
+
+  bool ColumnFormatted(int column) const { return !columnFormatted_.empty() && columnFormatted_[column]; }
+
+  // The formula of <f> as the cell holds it ("=" first). A shared formula's text is written once,
+  // in its first cell; the other cells of the group read it moved by their distance from there.
+  std::string Formula(pugi::xml_node f, CellRef cell) {
+    const std::string_view kind = f.attribute("t").value();
+    const std::string_view text = f.child_value();
+    if (kind == "dataTable") return "";
+    if (kind != "shared") return text.empty() ? "" : "=" + std::string(text);
+    auto index = Integer(f.attribute("si").value());
+    if (!index) Defect("cell " + CellA1(cell) + " has a shared formula without a number");
+    if (!text.empty()) {
+      std::string formula = "=" + std::string(text);
+      sharedFormulas_[*index] = {formula, cell};
+      return formula;
+    }
+    auto master = sharedFormulas_.find(*index);
+    if (master == sharedFormulas_.end())
+      Defect("cell " + CellA1(cell) + " uses shared formula " + std::to_string(*index) + ", which is not defined before it");
+    return OffsetReferences(master->second.formula, cell.row - master->second.at.row,
+                            cell.column - master->second.at.column);
+  }
+
+  void ReadMerges(pugi::xml_node mergeCells) {
+    size_t count = 0;
+    for (pugi::xml_node merge : Children(mergeCells, "mergeCell")) {
+      if (++count > kMaxMerges) Defect("more than " + std::to_string(kMaxMerges) + " merged areas");
+      std::string_view ref = merge.attribute("ref").value();
+      RangeRef range;
+      switch (ParseRangeRef(ref, range)) {
+        case RefCheck::Ok: sheet_.Merge(range); break;
+        case RefCheck::OutOfRange: Defect("merged area " + MessageText(ref) + " is out of range");
+        case RefCheck::Malformed: Defect("bad merged area \"" + MessageText(ref) + "\"");
+      }
+    }
+  }
+
+  void ReadPage(pugi::xml_node root) {
+    PageSetupChange change;
+    std::string_view orientation = Child(root, "pageSetup").attribute("orientation").value();
+    if (orientation == "landscape") change.orientation = Orientation::Landscape;
+    if (orientation == "portrait") change.orientation = Orientation::Portrait;
+    pugi::xml_node margins = Child(root, "pageMargins");
+    auto points = [&](const char* name, std::optional<double>& out) {
+      if (auto inches = XmlNumber(margins.attribute(name)); inches && *inches >= 0 && *inches < 100) out = *inches * 72;
+    };
+    points("left", change.leftMargin);
+    points("right", change.rightMargin);
+    points("top", change.topMargin);
+    points("bottom", change.bottomMargin);
+    points("header", change.headerMargin);
+    points("footer", change.footerMargin);
+    sheet_.SetPageSetup(change);
+  }
+
+  struct SharedFormula {
+    std::string formula;
+    CellRef at;
+  };
+
+  ZipArchive& zip_;
+  const std::string& part_;
+  const std::string& name_;
+  const XlsxShared& shared_;
+  MemoryWorksheet& sheet_;
+  const CellStyle& baseline_;
+  std::map<long long, SharedFormula> sharedFormulas_;
+  std::vector<StyledCell> styled_;
+  std::vector<std::pair<int, std::uint32_t>> rowFormats_;
+  std::vector<bool> columnFormatted_;  // by column number, once any column has a format of its own
+  bool full_ = false;                  // rows or columns carry formats that cells must override
+  double defaultHeight_ = kStandardRowHeight;
+};
+
+}  // namespace
+
+double ColumnWidthFromFile(double fileWidth) {
+  // The file format's conversions: the width in pixels, then characters to two decimals. Below
+  // one character (12 pixels) the padding shrinks with the width.
+  const double pixels = std::trunc((256 * fileWidth + std::trunc(128.0 / 7)) / 256 * 7);
+  const double characters = pixels >= 12 ? (pixels - 5) / 7 : pixels / 12;
+  return std::clamp(std::trunc(characters * 100 + 0.5) / 100, 0.0, 255.0);
+}
+
+void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
+                   MemoryWorksheet& sheet) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,31 @@
+// One worksheet part of a .xlsx file read into a MemoryWorksheet.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addin/host/memory_worksheet.h"
+#include "io/xlsx_strings.h"
+#include "io/xlsx_styles.h"
+#include "io/zip_archive.h"
+
+namespace kestrel {
+
+// What the sheets of one workbook share.
+struct XlsxShared {
+  std::vector<RichText> strings;  // the shared strings, by index
+  XlsxStyles styles;
+};
+
+// Reads the worksheet part: cells (values exactly as stored, formulas with their cached results,
+// shared formulas shifted to each cell), superscript runs, formats, column widths, row heights,
+// merges, notes and page setup. `sheetName` is for messages. Throws WorkbookFileError.
+void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
+                   MemoryWorksheet& sheet);
+
+// A column width of the file (characters of the default font's widest digit plus padding) as
+// the host's ColumnWidth, in characters, for the standard font (a 7-pixel digit, 5 pixels of
+// padding): 9.140625 -> 8.43.
+double ColumnWidthFromFile(double fileWidth);
+
+}  // namespace kestrel

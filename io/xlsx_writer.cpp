@@ -1,0 +1,84 @@
+// WriteXlsx: the model's workbook as a .xlsx file, through libxlsxwriter and a few patches after it.
+#include "io/xlsx_writer.h"
+
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "addin/host/formula_eval.h"
+#include "io/workbook_file.h"
+#include "io/xlsx_writer_formats.h"
+#include "io/xlsx_writer_patch.h"
+#include "io/xlsx_writer_sheet.h"
+
+namespace kestrel {
+
+namespace {
+
+struct WorkbookFreer {
+  void operator()(lxw_workbook* book) const { lxw_workbook_free(book); }
+};
+
+// The file cannot show a hidden sheet as the active one: the active sheet of the model, else
+// the first visible sheet; when every sheet is hidden the active one is shown after all.
+int ShownActiveSheet(MemoryWorkbook& book) {
+  if (!book.Sheet(book.ActiveIndex()).Hidden()) return book.ActiveIndex();
+  for (int i = 0; i < book.SheetCount(); ++i)
+    if (!book.Sheet(i).Hidden()) return i;
+  return book.ActiveIndex();
+}
+
+}  // namespace
+
+void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
+  auto failure = [&](const std::string& reason) { return WorkbookFileError(path + ": cannot write (" + reason + ")"); };
+
+  // Only cached values change, so the book itself is recalculated.
+  RecalculateWorkbook(book);
+
+  // Not constant_memory: that mode needs cells row by row and loses merges and rich text
+  // written out of order; the whole sheet in memory writes 800,000 cells in about a second.
+  lxw_workbook_options options{};
+  std::unique_ptr<lxw_workbook, WorkbookFreer> target(workbook_new_opt(path.c_str(), &options));
+  if (!target) throw failure("out of memory");
+  WriterFormats formats(target.get());
+
+  const int active = ShownActiveSheet(book);
+  std::vector<SheetPatches> patches;
+  lxw_worksheet* activeSheet = nullptr;
+  for (int i = 0; i < book.SheetCount(); ++i) {
+    MemoryWorksheet& sheet = book.Sheet(i);
+    const std::string& name = sheet.SheetName();
+    if (lxw_error error = workbook_validate_sheet_name(target.get(), name.c_str()))
+      throw failure("sheet name \"" + name + "\": " + lxw_strerror(error));
+    lxw_worksheet* written = workbook_add_worksheet(target.get(), name.c_str());
+    if (!written) throw failure("sheet \"" + name + "\" refused");
+    try {
+      patches.push_back(WriteSheetContent(written, sheet, formats));
+    } catch (const std::runtime_error& e) {
+      throw failure("sheet \"" + name + "\", " + e.what());
+    }
+    if (i == active)
+      activeSheet = written;
+    else if (sheet.Hidden())
+      worksheet_hide(written);
+  }
+  worksheet_activate(activeSheet);
+
+  // workbook_close frees the workbook whatever happens.
+  if (lxw_error error = workbook_close(target.release())) {
+    std::remove(path.c_str());
+    throw failure(lxw_strerror(error));
+  }
+  try {
+    PatchSavedWorkbook(path, patches);
+  } catch (const std::runtime_error& e) {
+    std::remove(path.c_str());
+    throw failure(e.what());
+  }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,35 @@
+// The writer's libxlsxwriter formats: one per distinct cell style, one per font of a rich-text run.
+#pragma once
+
+#include <xlsxwriter.h>
+
+#include <map>
+#include <utility>
+
+#include "addin/host/memory_style.h"
+
+namespace kestrel {
+
+// libxlsxwriter formats belong to one workbook and each one created becomes a style record of
+// the file, so each distinct style is created once and shared by every cell, row and column
+// that shows it, on every sheet.
+class WriterFormats {
+ public:
+  explicit WriterFormats(lxw_workbook* book) : book_(book) {}
+
+  // The format of cells showing `style`. With superscript the whole cell text is superscript
+  // (rich text needs two pieces, so a one-character superscript text is written this way).
+  lxw_format* Cell(const CellStyle& style, bool superscript = false);
+  // The font of one piece of a rich text: the cell's font, superscript or not.
+  lxw_format* Run(const FontStyle& font, bool superscript);
+
+ private:
+  lxw_workbook* book_;
+  std::map<std::pair<CellStyle, bool>, lxw_format*> cells_;
+  std::map<std::pair<FontStyle, bool>, lxw_format*> runs_;
+};
+
+// The host's colour number (red in the low byte) as libxlsxwriter's 0xRRGGBB.
+lxw_color_t WriterColor(long hostColor);
+
+}  // namespace kestrel

@@ -1,0 +1,153 @@
+// XML parts of a .xlsx package: parsing, local names, relationships and their targets.
+#include "io/xlsx_xml.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "io/workbook_file.h"
+
+namespace kestrel {
+
+XmlPart::XmlPart(ZipArchive& zip, std::string name) : name_(std::move(name)) {
+  text_ = zip.Read(name_);
+  // Whitespace-only text is kept when it is an element's only content: <t xml:space="preserve"> </t>.
+  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+  pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.data(), text_.size(), options);
+  if (!result || !doc_.document_element())
+    throw WorkbookFileError(zip.Path() + ": " + name_ + " is damaged (XML error at offset " +
+                            std::to_string(result ? text_.size() : result.offset) + ")");
+}
+
+std::string_view LocalName(pugi::xml_node node) {
+  const char* name = node.name();
+  const char* colon = std::strchr(name, ':');
+  return colon ? std::string_view(colon + 1) : std::string_view(name);
+}
+
+pugi::xml_node Child(pugi::xml_node parent, std::string_view local) {
+  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+    if (child.type() == pugi::node_element && LocalName(child) == local) return child;
+  return {};
+}
+
+pugi::xml_attribute PrefixedAttribute(pugi::xml_node node, std::string_view local) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    const char* colon = std::strchr(a.name(), ':');
+    if (colon && local == colon + 1) return a;
+  }
+  return {};
+}
+
+std::optional<double> XmlNumber(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
+    text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+bool XmlBool(pugi::xml_attribute attribute, bool absent) {
+  if (!attribute) return absent;
+  std::string_view v = attribute.value();
+  return v == "1" || v == "true" || v == "on";
+}
+
+std::vector<Relationship> ReadRelationships(ZipArchive& zip, std::string_view partName) {
+  const size_t slash = partName.rfind('/');
+  const std::string folder(slash == std::string_view::npos ? std::string_view() : partName.substr(0, slash + 1));
+  const std::string file(slash == std::string_view::npos ? partName : partName.substr(slash + 1));
+  const std::string relsName = folder + "_rels/" + file + ".rels";
+  std::vector<Relationship> relationships;
+  if (!zip.Has(relsName)) return relationships;
+  XmlPart rels(zip, relsName);
+  for (pugi::xml_node r : Children(rels.Root(), "Relationship")) {
+    Relationship relationship;
+    relationship.id = r.attribute("Id").value();
+    relationship.type = r.attribute("Type").value();
+    relationship.external = std::string_view(r.attribute("TargetMode").value()) == "External";
+    relationship.target =
+        relationship.external ? r.attribute("Target").value() : ResolveTarget(partName, r.attribute("Target").value());
+    relationships.push_back(std::move(relationship));
+  }
+  return relationships;
+}
+
+bool TypeIs(const Relationship& relationship, std::string_view kind) {
+  std::string_view type = relationship.type;
+  return type.size() > kind.size() && type.substr(type.size() - kind.size()) == kind &&
+         type[type.size() - kind.size() - 1] == '/';
+}
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string DecodePercent(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+      if (hi >= 0 && lo >= 0) {
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string ResolveTarget(std::string_view sourcePart, std::string_view target) {
+  std::string path;
+  if (!target.empty() && target.front() == '/') {
+    path = DecodePercent(target.substr(1));
+  } else {
+    const size_t slash = sourcePart.rfind('/');
+    path = std::string(slash == std::string_view::npos ? std::string_view() : sourcePart.substr(0, slash + 1)) +
+           DecodePercent(target);
+  }
+  std::vector<std::string> segments;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string segment = path.substr(start, end - start);
+    if (segment == "..") {
+      if (!segments.empty()) segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(std::move(segment));
+    }
+    start = end + 1;
+  }
+  std::string resolved;
+  for (const auto& segment : segments) {
+    if (!resolved.empty()) resolved += '/';
+    resolved += segment;
+  }
+  return resolved;
+}
+
+std::string MessageText(std::string_view text, size_t limit) {
+  std::string out;
+  for (char c : text) out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+  if (out.size() <= limit) return out;
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+  return out.substr(0, cut) + "...";
+}
+
+}  // namespace kestrel

@@ -1,0 +1,103 @@
+// XML parts of a .xlsx package: parsing with a clear error, names without prefixes, relationships.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "io/zip_archive.h"
+
+namespace kestrel {
+
+// One parsed part. Writers differ in namespace prefixes ("x:row" and "row" are the same
+// element), so elements are always found by their local name.
+//   XmlPart sheet(zip, "xl/worksheets/sheet1.xml");
+//   for (pugi::xml_node row : Children(Child(sheet.Root(), "sheetData"), "row")) ...
+class XmlPart {
+ public:
+  // Throws WorkbookFileError when the part is missing or is not well-formed XML.
+  XmlPart(ZipArchive& zip, std::string name);
+  XmlPart(const XmlPart&) = delete;
+  XmlPart& operator=(const XmlPart&) = delete;
+
+  pugi::xml_node Root() const { return doc_.document_element(); }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+  std::string text_;  // parsed in place: the nodes point into it
+  pugi::xml_document doc_;
+};
+
+// "x:row" -> "row".
+std::string_view LocalName(pugi::xml_node node);
+inline bool Is(pugi::xml_node node, std::string_view local) { return LocalName(node) == local; }
+// The first child element with that local name, or an empty node.
+pugi::xml_node Child(pugi::xml_node parent, std::string_view local);
+// An attribute by local name, for the few that carry a prefix ("r:id").
+pugi::xml_attribute PrefixedAttribute(pugi::xml_node node, std::string_view local);
+
+// The child elements with one local name, for range-for.
+class ChildRange {
+ public:
+  class Iterator {
+   public:
+    Iterator(pugi::xml_node node, std::string_view local) : node_(node), local_(local) { Settle(); }
+    pugi::xml_node operator*() const { return node_; }
+    Iterator& operator++() {
+      node_ = node_.next_sibling();
+      Settle();
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return node_ != other.node_; }
+
+   private:
+    void Settle() {
+      while (node_ && (node_.type() != pugi::node_element || LocalName(node_) != local_)) node_ = node_.next_sibling();
+    }
+    pugi::xml_node node_;
+    std::string_view local_;
+  };
+  ChildRange(pugi::xml_node parent, std::string_view local) : parent_(parent), local_(local) {}
+  Iterator begin() const { return Iterator(parent_.first_child(), local_); }
+  Iterator end() const { return Iterator(pugi::xml_node(), local_); }
+
+ private:
+  pugi::xml_node parent_;
+  std::string_view local_;
+};
+inline ChildRange Children(pugi::xml_node parent, std::string_view local) { return ChildRange(parent, local); }
+
+// A number as the file writes it ("12.5", "-3E-07"), whatever the machine's locale; nothing for
+// anything else, infinities and NaN included.
+std::optional<double> XmlNumber(std::string_view text);
+inline std::optional<double> XmlNumber(pugi::xml_attribute attribute) { return XmlNumber(attribute.value()); }
+
+// True for "1", "true" (and "on"), as the schema's booleans are written; `absent` otherwise
+// when the attribute is missing.
+bool XmlBool(pugi::xml_attribute attribute, bool absent = false);
+
+struct Relationship {
+  std::string id;
+  std::string type;    // the full type URI
+  std::string target;  // a part name ("xl/worksheets/sheet1.xml"); the URI itself when external
+  bool external = false;
+};
+
+// The relationships of a part, from "<folder>/_rels/<name>.rels"; none when that part is absent.
+std::vector<Relationship> ReadRelationships(ZipArchive& zip, std::string_view partName);
+// Whether the type URI ends with "/<kind>" (transitional and strict packages differ in the
+// front of the URI only).
+bool TypeIs(const Relationship& relationship, std::string_view kind);
+// A target as a part name: relative to the source part's folder, or from the package root
+// when it starts with "/"; "." and ".." resolved, %-escapes decoded.
+std::string ResolveTarget(std::string_view sourcePart, std::string_view target);
+
+// A text from the file made fit for a one-line message: control characters as blanks, at most
+// `limit` bytes (cut at a character boundary).
+std::string MessageText(std::string_view text, size_t limit = 60);
+
+}  // namespace kestrel

@@ -1,0 +1,110 @@
+// Zip parts through libzip, refusing archives that are not zips, damaged ones and oversized parts.
+#include "io/zip_archive.h"
+
+#include <zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "io/workbook_file.h"
+
+namespace kestrel {
+
+namespace {
+
+// The first bytes of the file, to tell a damaged zip from something that never was one.
+std::string Head(const std::string& path, size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+std::string ZipErrorText(int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  std::string text = zip_error_strerror(&error);
+  zip_error_fini(&error);
+  return text;
+}
+
+struct ZipFileCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+}  // namespace
+
+ZipArchive::ZipArchive(const std::string& path) : path_(path) {
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::path(path), error)) Fail("no such file");
+  if (std::filesystem::is_directory(std::filesystem::path(path), error)) Fail("is a folder, not a workbook");
+  std::string head = Head(path, 4);
+  if (head.empty()) Fail("empty file, not a workbook");
+  int code = 0;
+  archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
+  if (archive_) return;
+  const bool looksLikeZip = head.size() >= 2 && head[0] == 'P' && head[1] == 'K';
+  switch (code) {
+    case ZIP_ER_NOZIP:
+      Fail(looksLikeZip ? "the zip archive is truncated or damaged" : "not a workbook (no zip archive)");
+    case ZIP_ER_INCONS:
+      Fail("the zip archive is damaged (inconsistent)");
+    case ZIP_ER_OPEN:
+    case ZIP_ER_READ:
+    case ZIP_ER_NOENT:
+      Fail("cannot be read (" + ZipErrorText(code) + ")");
+    default:
+      Fail("not a readable zip archive (" + ZipErrorText(code) + ")");
+  }
+}
+
+ZipArchive::~ZipArchive() {
+  if (archive_) zip_discard(archive_);
+}
+
+void ZipArchive::Fail(const std::string& what) const { throw WorkbookFileError(path_ + ": " + what); }
+
+bool ZipArchive::Has(std::string_view name) const {
+  return zip_name_locate(archive_, std::string(name).c_str(), ZIP_FL_NOCASE) >= 0;
+}
+
+std::string ZipArchive::Read(std::string_view name) {
+  const std::string part(name);
+  zip_int64_t index = zip_name_locate(archive_, part.c_str(), ZIP_FL_NOCASE);
+  if (index < 0) Fail(part + " is missing");
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0)
+    Fail(part + " is damaged in the zip archive");
+  // The stated size is checked first so that a bomb is refused before anything is inflated; the
+  // reading below is bounded as well, in case the stated size lies.
+  if ((stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxPartBytes)
+    Fail(part + " is larger than " + std::to_string(kMaxPartBytes >> 20) + " MB uncompressed");
+  std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
+  if (!file) {
+    zip_error_t* error = zip_get_error(archive_);
+    const int code = zip_error_code_zip(error);
+    if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_ENCRNOTSUPP || code == ZIP_ER_WRONGPASSWD)
+      Fail(part + " is encrypted");
+    Fail(part + " cannot be read from the zip archive (" + zip_error_strerror(error) + ")");
+  }
+  std::string bytes;
+  if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(stat.size));
+  char buffer[65536];
+  for (;;) {
+    zip_int64_t got = zip_fread(file.get(), buffer, sizeof buffer);
+    if (got < 0) Fail(part + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file.get())) + ")");
+    if (got == 0) break;
+    if (bytes.size() + static_cast<size_t>(got) > kMaxPartBytes)
+      Fail(part + " is larger than " + std::to_string(kMaxPartBytes >> 20) + " MB uncompressed");
+    totalRead_ += static_cast<std::uint64_t>(got);
+    if (totalRead_ > kMaxTotalBytes)
+      Fail("the workbook is larger than " + std::to_string(kMaxTotalBytes >> 20) + " MB uncompressed");
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,42 @@
+// Read-only access to the parts of a zip archive (the package of a .xlsx file), with size limits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct zip;
+
+namespace kestrel {
+
+// Every failure throws WorkbookFileError with one line that begins with the file's name.
+//   ZipArchive zip("road.xlsx");
+//   if (zip.Has("xl/workbook.xml")) std::string xml = zip.Read("xl/workbook.xml");
+class ZipArchive {
+ public:
+  // A part larger than this once uncompressed is refused (a zip bomb, or no workbook we can hold).
+  static constexpr std::uint64_t kMaxPartBytes = 512ull << 20;
+  // All parts read from one archive together.
+  static constexpr std::uint64_t kMaxTotalBytes = 2048ull << 20;
+
+  explicit ZipArchive(const std::string& path);
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  // Part names without a leading "/", compared without regard to case as the package format asks.
+  bool Has(std::string_view name) const;
+  // The part's bytes; a missing part is a defect of the file.
+  std::string Read(std::string_view name);
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) const;
+
+  std::string path_;
+  zip* archive_ = nullptr;
+  std::uint64_t totalRead_ = 0;
+};
+
+}  // namespace kestrel
