@@ -3,6 +3,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <iterator>
+
 #include "io/workbook_file.h"
 
 namespace kestrel {
@@ -41,12 +44,33 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
     }
     if (!found) throw CliError(options.book + ": no sheet named " + options.sheet);
   }
-  session_.HostApplication = book_.get();
+  host_ = std::make_unique<CountingApplication>(*book_);
+  session_.HostApplication = host_.get();
   return *book_;
 }
 
 void CliContext::SaveBook(const BookOptions& options) {
   SaveWorkbook(Book(), options.output.empty() ? options.book : options.output);
+}
+
+bool CliContext::BookChanged() const {
+  if (!host_) return false;
+  static const char* const kReading[] = {"Name", "Value", "Values", "Text", "Texts", "Formula", "NumberFormat",
+                                         "EndUp", "Selection", "GetNote", "ActiveSheet", "ScreenUpdating",
+                                         "DisplayAlerts", "InchesToPoints", "Caller", "Select",
+                                         "SetScreenUpdating", "SetDisplayAlerts"};
+  for (const std::string& call : host_->Counter().Log()) {
+    if (std::find(std::begin(kReading), std::end(kReading), call) == std::end(kReading)) return true;
+  }
+  return false;
+}
+
+int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
+  if (BookChanged()) {
+    SaveBook(options);
+    err_ << "wrote " << (options.output.empty() ? options.book : options.output) << "\n";
+  }
+  return outcome == CommandOutcome::Completed ? kExitDone : kExitStopped;
 }
 
 MemoryWorkbook& CliContext::Book() {

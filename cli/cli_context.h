@@ -5,7 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "addin/commands.h"
+#include "addin/host/counting_host.h"
 #include "addin/host/memory_workbook.h"
+#include "addin/host/scripted_dialogs.h"
 #include "addin/session.h"
 #include "cli_shell.h"
 #include "cli_ui.h"
@@ -44,6 +47,14 @@ class CliContext {
   Session& GetSession() { return session_; }
   CliUi& Ui() { return *ui_; }
   CliShell& Shell() { return shell_; }
+  // The dialogs of a command: the options are typed into them and OK is pressed.
+  ScriptedDialogs& Dialogs() { return dialogs_; }
+  // What a core command works with, on the open workbook.
+  CommandContext Command() { return {session_, *ui_, shell_, dialogs_}; }
+  // Whether a command changed the open workbook (any host call that writes).
+  bool BookChanged() const;
+  // The exit status of a command's outcome; saves the workbook when the command changed it.
+  int Finish(CommandOutcome outcome, const BookOptions& options);
 
   // Adds BOOK, --sheet, and where asked -o and --yes/--no to a command.
   static void AddBookOptions(CLI::App& command, BookOptions& options, bool writes, bool asks);
@@ -63,6 +74,8 @@ class CliContext {
   std::unique_ptr<CliUi> ui_;
   CliShell shell_;
   std::unique_ptr<MemoryWorkbook> book_;
+  std::unique_ptr<CountingApplication> host_;  // the workbook as commands see it, counted
+  ScriptedDialogs dialogs_;
 };
 
 }  // namespace kestrel

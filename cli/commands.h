@@ -19,6 +19,9 @@ struct CliCommand {
 CliCommand AddDumpCommand(CLI::App& app, CliContext& context);
 CliCommand AddFnCommand(CLI::App& app, CliContext& context);
 CliCommand AddConvertCommand(CLI::App& app, CliContext& context);
+CliCommand AddSortCommand(CLI::App& app, CliContext& context);
+CliCommand AddSaveDicCommand(CLI::App& app, CliContext& context);
+CliCommand AddShowDicCommand(CLI::App& app, CliContext& context);
 CliCommand AddDemoCommand(CLI::App& app, CliContext& context);
 
 }  // namespace kestrel

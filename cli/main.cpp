@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
       AddDumpCommand(app, context),
       AddConvertCommand(app, context),
       AddFnCommand(app, context),
+      AddSortCommand(app, context),
+      AddSaveDicCommand(app, context),
+      AddShowDicCommand(app, context),
       AddDemoCommand(app, context),
   };
 

@@ -1,0 +1,53 @@
+// kestrel sort: the initial sort of a measured-section sheet, with the sort dialog's entries.
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+#include "commands.h"
+#include "sections/form_sort.h"
+#include "sections/initial_sort.h"
+
+namespace kestrel {
+namespace {
+
+struct SortOptions {
+  BookOptions book;
+  std::string spacing = "5";
+  std::string tolerance = "1";
+  std::string dic;
+};
+
+int Sort(CliContext& context, const SortOptions& options) {
+  context.OpenBook(options.book);
+  if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
+  // The entries go into the dialog as a person would type them; its own checks and messages apply.
+  context.Dialogs().Queue([&options](Presenter& presenter) {
+    auto& form = dynamic_cast<FormSort&>(presenter);
+    form.TextBoxDistance.text = options.spacing;
+    form.TextOffset.text = options.tolerance;
+    if (!options.dic.empty()) {
+      form.CheckAddFile.checked = true;
+      form.OnCheckAddFileClick();
+      form.OnCBFileAddClick();
+      if (form.TextFileName.text.empty()) return;  // not a dictionary: the dialog said so
+    }
+    form.OnCommandOKClick();
+  });
+  CommandContext command = context.Command();
+  return context.Finish(InitialSort(command), options.book);
+}
+
+}  // namespace
+
+CliCommand AddSortCommand(CLI::App& app, CliContext& context) {
+  auto options = std::make_shared<SortOptions>();
+  CLI::App* command = app.add_subcommand("sort", "sort surveyed points into sections by station (the initial sort)");
+  CliContext::AddBookOptions(*command, options->book, true, true);
+  command->add_option("--spacing", options->spacing, "section spacing in whole metres")->capture_default_str();
+  command->add_option("--dic", options->dic, "match stations against this station-location dictionary (.Dic)");
+  command->add_option("--tolerance", options->tolerance, "matching tolerance in metres, with --dic")
+      ->capture_default_str();
+  return {command, [&context, options] { return Sort(context, *options); }};
+}
+
+}  // namespace kestrel
