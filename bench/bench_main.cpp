@@ -6,5 +6,6 @@
 int main() {
   std::printf("Kestrel benchmarks (figures only; compare runs on the same machine)\n");
   kestrel::BenchWorkbook();
+  kestrel::BenchInitialSort();
   return 0;
 }

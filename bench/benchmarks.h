@@ -5,5 +5,7 @@ namespace kestrel {
 
 // Memory workbook: separator rows inserted one at a time, sort, block read and write.
 void BenchWorkbook();
+// The initial sort: seconds and host calls.
+void BenchInitialSort();
 
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "workbook_state.h"
 
 namespace kestrel {
 
@@ -33,7 +34,8 @@ void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool wr
 MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
-  book_ = LoadWorkbook(options.book);
+  UseBook(LoadWorkbook(options.book));
+  RestoreSessionState(*book_, session_);
   if (!options.sheet.empty()) {
     bool found = false;
     for (int i = 0; i < book_->SheetCount() && !found; ++i) {
@@ -44,12 +46,18 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
     }
     if (!found) throw CliError(options.book + ": no sheet named " + options.sheet);
   }
+  return *book_;
+}
+
+MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
+  book_ = std::move(book);
   host_ = std::make_unique<CountingApplication>(*book_);
   session_.HostApplication = host_.get();
   return *book_;
 }
 
 void CliContext::SaveBook(const BookOptions& options) {
+  StoreSessionState(Book(), session_);
   SaveWorkbook(Book(), options.output.empty() ? options.book : options.output);
 }
 

@@ -61,6 +61,8 @@ class CliContext {
 
   // Loads the workbook and makes the chosen sheet active; the answer policy follows --yes/--no.
   MemoryWorkbook& OpenBook(const BookOptions& options);
+  // Makes a workbook built in memory the open one (the demo's).
+  MemoryWorkbook& UseBook(std::unique_ptr<MemoryWorkbook> book);
   // Writes the workbook to -o, or over the input.
   void SaveBook(const BookOptions& options);
   MemoryWorkbook& Book();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "cli_context.h"
 
@@ -16,12 +17,13 @@ struct CliCommand {
   std::function<int()> run;  // returns the exit status
 };
 
-CliCommand AddDumpCommand(CLI::App& app, CliContext& context);
-CliCommand AddFnCommand(CLI::App& app, CliContext& context);
-CliCommand AddConvertCommand(CLI::App& app, CliContext& context);
-CliCommand AddSortCommand(CLI::App& app, CliContext& context);
-CliCommand AddSaveDicCommand(CLI::App& app, CliContext& context);
-CliCommand AddShowDicCommand(CLI::App& app, CliContext& context);
-CliCommand AddDemoCommand(CLI::App& app, CliContext& context);
+// Each command file registers its command with a static registrar; --help lists them by order.
+//   static const CommandRegistrar registrar(30, AddSortCommand);
+using AddCommand = CliCommand (*)(CLI::App& app, CliContext& context);
+struct CommandRegistrar {
+  CommandRegistrar(int order, AddCommand add);
+};
+// Every registered command, by order.
+std::vector<AddCommand> RegisteredCommands();
 
 }  // namespace kestrel

@@ -32,4 +32,6 @@ CliCommand AddConvertCommand(CLI::App& app, CliContext& context) {
   return {command, [&context, options] { return Convert(context, *options); }};
 }
 
+const CommandRegistrar kConvertCommandRegistrar(20, AddConvertCommand);
+
 }  // namespace kestrel

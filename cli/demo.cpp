@@ -8,6 +8,9 @@
 #include "commands.h"
 #include "io/csv.h"
 #include "io/workbook_file.h"
+#include "sections/dictionary_file.h"
+#include "sections/form_sort.h"
+#include "sections/initial_sort.h"
 #include "util/text_file.h"
 
 #ifndef KESTREL_SAMPLES_DIR
@@ -52,6 +55,13 @@ std::unique_ptr<MemoryWorkbook> SampleWorkbook(const std::filesystem::path& fold
   return book;
 }
 
+// Index of the sheet with that name in the sample workbook.
+int SheetIndex(MemoryWorkbook& book, const char* name) {
+  for (int i = 0; i < book.SheetCount(); ++i)
+    if (book.Sheet(i).SheetName() == name) return i;
+  throw CliError(std::string("the sample has no sheet ") + name);
+}
+
 int RunDemo(CliContext& context, const std::string& dir) {
   std::filesystem::path out = PathFromUtf8(dir);
   std::filesystem::create_directories(out);
@@ -59,15 +69,44 @@ int RunDemo(CliContext& context, const std::string& dir) {
   std::ostream& say = context.Out();
   say << "Kestrel demo: sample survey from " << PathToUtf8(samples) << "\n";
 
-  std::unique_ptr<MemoryWorkbook> book = SampleWorkbook(samples);
-  for (int i = 0; i < book->SheetCount(); ++i) {
-    std::optional<RangeRef> used = book->Sheet(i).UsedRange();
-    say << "  sheet " << book->Sheet(i).SheetName() << ": " << (used ? used->Rows() : 0) << " rows ("
+  MemoryWorkbook& book = context.UseBook(SampleWorkbook(samples));
+  for (int i = 0; i < book.SheetCount(); ++i) {
+    std::optional<RangeRef> used = book.Sheet(i).UsedRange();
+    say << "  sheet " << book.Sheet(i).SheetName() << ": " << (used ? used->Rows() : 0) << " rows ("
         << kSampleSheets[i].what << ")\n";
   }
-  const std::string survey = PathToUtf8(out / "sample-survey.xlsx");
-  SaveWorkbook(*book, survey);
-  say << "wrote " << survey << "\n";
+  CommandContext command = context.Command();
+
+  // 1. The station-location dictionary sheet saved as a .Dic file.
+  book.Activate(SheetIndex(book, "断面字典"));
+  const std::string dic = PathToUtf8(out / "stations.Dic");
+  context.Ui().QueueSaveFile(dic);
+  if (FunSaveDicFile(command) != CommandOutcome::Completed) return kExitError;
+  say << "1. saved the station-location dictionary: " << dic << " ("
+      << context.GetSession().StationDictionary.size() << " sections)\n";
+
+  // 2. The initial sort of the survey, snapping to 5 m and matching the dictionary within 1 m.
+  MemoryWorksheet& survey = book.Sheet(SheetIndex(book, "实测横断面"));
+  book.Activate(SheetIndex(book, "实测横断面"));
+  const int points = survey.UsedRange()->Rows();
+  context.Ui().QueueOpenFile(dic);
+  context.Dialogs().Queue([](Presenter& presenter) {
+    auto& form = dynamic_cast<FormSort&>(presenter);
+    form.TextBoxDistance.text = "5";
+    form.TextOffset.text = "1";
+    form.CheckAddFile.checked = true;
+    form.OnCheckAddFileClick();
+    form.OnCBFileAddClick();
+    form.OnCommandOKClick();
+  });
+  if (InitialSort(command) != CommandOutcome::Completed) return kExitStopped;
+  const int rows = survey.UsedRange()->Rows();
+  say << "2. sorted " << points << " surveyed points into " << rows - points + 1
+      << " sections, separated by empty rows (stations in column F)\n";
+
+  const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
+  SaveWorkbook(book, workbook);
+  say << "wrote " << workbook << "\n";
   return kExitDone;
 }
 
@@ -79,5 +118,7 @@ CliCommand AddDemoCommand(CLI::App& app, CliContext& context) {
   command->add_option("DIR", *dir, "folder for the workbook and every file the demo writes")->capture_default_str();
   return {command, [&context, dir] { return RunDemo(context, *dir); }};
 }
+
+const CommandRegistrar kDemoCommandRegistrar(900, AddDemoCommand);
 
 }  // namespace kestrel

@@ -55,4 +55,7 @@ CliCommand AddShowDicCommand(CLI::App& app, CliContext& context) {
   return {command, [&context, options] { return ShowDic(context, *options); }};
 }
 
+const CommandRegistrar kSaveDicCommandRegistrar(50, AddSaveDicCommand);
+const CommandRegistrar kShowDicCommandRegistrar(60, AddShowDicCommand);
+
 }  // namespace kestrel

@@ -61,4 +61,6 @@ CliCommand AddDumpCommand(CLI::App& app, CliContext& context) {
   return {command, [&context, options] { return Dump(context, *options); }};
 }
 
+const CommandRegistrar kDumpCommandRegistrar(10, AddDumpCommand);
+
 }  // namespace kestrel

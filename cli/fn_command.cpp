@@ -30,4 +30,6 @@ CliCommand AddFnCommand(CLI::App& app, CliContext& /*context*/) {
   return {command, [options] { return RunFunction(*options); }};
 }
 
+const CommandRegistrar kFnCommandRegistrar(30, AddFnCommand);
+
 }  // namespace kestrel

@@ -16,15 +16,9 @@ int main(int argc, char** argv) {
   CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks (.xlsx, .csv)"};
   app.set_version_flag("--version", std::string("kestrel ") + KESTREL_VERSION);
   app.require_subcommand(1);
-  const std::vector<CliCommand> commands = {
-      AddDumpCommand(app, context),
-      AddConvertCommand(app, context),
-      AddFnCommand(app, context),
-      AddSortCommand(app, context),
-      AddSaveDicCommand(app, context),
-      AddShowDicCommand(app, context),
-      AddDemoCommand(app, context),
-  };
+  std::vector<CliCommand> commands;
+  for (AddCommand add : RegisteredCommands()) commands.push_back(add(app, context));
+
 
   try {
     app.parse(argc, argv);

@@ -50,4 +50,6 @@ CliCommand AddSortCommand(CLI::App& app, CliContext& context) {
   return {command, [&context, options] { return Sort(context, *options); }};
 }
 
+const CommandRegistrar kSortCommandRegistrar(40, AddSortCommand);
+
 }  // namespace kestrel

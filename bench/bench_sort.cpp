@@ -1,0 +1,74 @@
+// Benchmark of the initial sort: seconds and host calls for 10,000 and 100,000 points.
+#include <chrono>
+#include <cstdio>
+#include <algorithm>
+#include <random>
+
+#include "addin/commands.h"
+#include "addin/host/counting_host.h"
+#include "addin/host/shell.h"
+#include "addin/host/memory_workbook.h"
+#include "addin/host/scripted_dialogs.h"
+#include "addin/host/scripted_ui.h"
+#include "addin/session.h"
+#include "benchmarks.h"
+#include "sections/form_sort.h"
+#include "sections/initial_sort.h"
+
+namespace kestrel {
+namespace {
+
+class NoShell : public Shell {
+  void Open(std::string_view, std::string_view) override {}
+  std::string ModuleFolder() override { return "."; }
+};
+
+// Points recorded section by section in a shuffled section order, ten points a section.
+void FillSurvey(MemoryWorksheet& sheet, int sections, int perSection) {
+  std::mt19937 random(11);
+  std::vector<int> order(sections);
+  for (int i = 0; i < sections; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), random);
+  Grid block(sections * perSection, 6);
+  int r = 0;
+  for (int s : order) {
+    const double station = 10000.0 + 20 * s + (random() % 800) / 1000.0 - 0.4;
+    for (int p = 0; p < perSection; ++p, ++r) {
+      block.At(r, 0) = "P" + std::to_string(r + 1);
+      block.At(r, 3) = 300.0 + (random() % 500) / 100.0;
+      block.At(r, 4) = station;
+      block.At(r, 5) = p - perSection / 2.0;
+    }
+  }
+  sheet.SetValues({1, 1}, block);
+}
+
+void BenchOne(int points, int sections) {
+  MemoryWorkbook book;
+  FillSurvey(book.Active(), sections, points / sections);
+  CountingApplication host(book);
+  Session session;
+  session.HostApplication = &host;
+  ScriptedUi ui;
+  NoShell shell;
+  ScriptedDialogs dialogs;
+  dialogs.Queue([](Presenter& p) { dynamic_cast<FormSort&>(p).OnCommandOKClick(); });
+  CommandContext context{session, ui, shell, dialogs};
+  auto start = std::chrono::steady_clock::now();
+  CommandOutcome outcome = InitialSort(context);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("  initial sort, %6d points in %5d sections: %7.3f s, %4ld host calls (%.4f per point)%s\n", points,
+              sections, seconds, host.Counter().TotalCalls(),
+              static_cast<double>(host.Counter().TotalCalls()) / points,
+              outcome == CommandOutcome::Completed ? "" : "  [did not complete]");
+}
+
+}  // namespace
+
+void BenchInitialSort() {
+  std::printf("Initial sort on the in-memory workbook\n");
+  BenchOne(10000, 1000);
+  BenchOne(100000, 10000);
+}
+
+}  // namespace kestrel
