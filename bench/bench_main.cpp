@@ -7,5 +7,8 @@ int main() {
   std::printf("Kestrel benchmarks (figures only; compare runs on the same machine)\n");
   kestrel::BenchWorkbook();
   kestrel::BenchInitialSort();
+  kestrel::BenchDrawData();
+  kestrel::BenchWorkbookFiles();
+  kestrel::BenchGeometry();
   return 0;
 }

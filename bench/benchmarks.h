@@ -7,5 +7,12 @@ namespace kestrel {
 void BenchWorkbook();
 // The initial sort: seconds and host calls.
 void BenchInitialSort();
+// Draw data: seconds and host calls.
+void BenchDrawData();
+// Workbook files: writing and reading 100,000 rows (the command-line tool's builds only).
+void BenchWorkbookFiles();
+
+// Road geometry: GetH from a profile file, GetHP/GetJK with and without the parse cache.
+void BenchGeometry();
 
 }  // namespace kestrel

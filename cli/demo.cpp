@@ -6,12 +6,16 @@
 #include <ostream>
 
 #include "commands.h"
+#include "demo_geometry.h"
 #include "io/csv.h"
 #include "io/workbook_file.h"
 #include "sections/dictionary_file.h"
+#include "sections/draw_data.h"
+#include "sections/form_set.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
 #include "util/text_file.h"
+#include "workbook_state.h"
 
 #ifndef KESTREL_SAMPLES_DIR
 #define KESTREL_SAMPLES_DIR "samples"
@@ -104,7 +108,25 @@ int RunDemo(CliContext& context, const std::string& dir) {
   say << "2. sorted " << points << " surveyed points into " << rows - points + 1
       << " sections, separated by empty rows (stations in column F)\n";
 
+  // 3. Draw data: sections with a frame in the dictionary are placed there, the others in a row.
+  context.Dialogs().Queue([](Presenter& presenter) {
+    auto& form = dynamic_cast<FormSet&>(presenter);
+    form.CheckAddFile.checked = true;
+    form.OnCheckAddFileClick();
+    form.OnCommandOKClick();
+  });
+  if (DrawSectionData(command) != CommandOutcome::Completed) return kExitStopped;
+  int matched = 0;
+  for (const SectionRecord& s : context.GetSession().SectionList) matched += s.Matched ? 1 : 0;
+  say << "3. drew " << context.GetSession().SectionCount << " sections (" << matched
+      << " placed in their dictionary frames), " << context.GetSession().LabelCommands.size()
+      << " level labels: columns I to O of " << survey.SheetName() << "\n";
+
+  // 4 to 6. The profile and the cross slope as files, and the sections' design elevations from them.
+  if (const int status = RunGeometryDemo(context, book, out, say, 4); status != kExitDone) return status;
+
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
+  StoreSessionState(book, context.GetSession());
   SaveWorkbook(book, workbook);
   say << "wrote " << workbook << "\n";
   return kExitDone;

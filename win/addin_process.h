@@ -5,20 +5,26 @@
 
 #include "addin/session.h"
 #include "dispatch_application.h"
-#include "unavailable_dialogs.h"
+#include "modal_dialogs.h"
+#include "win32_clipboard.h"
 #include "win32_shell.h"
+#include "win32_timer.h"
 #include "win32_ui.h"
 
 namespace kestrel {
 
 // Lives while the library is loaded. `host` is what session.HostApplication points to between
-// the host's OnConnection and OnDisconnection.
+// the host's OnConnection and OnDisconnection. The dialog windows go before the session whose
+// presenters they show; the clipboard and the timer outlive the session, whose drawing dialog
+// stops the timer when it goes.
 struct AddinProcess {
+  Win32Clipboard clipboard;
+  Win32Timer timer;
   Session session;
-  Win32Ui ui;
-  Win32Shell shell;
-  UnavailableDialogs dialogs;
   std::unique_ptr<DispatchApplication> host;
+  Win32Ui ui{host};
+  Win32Shell shell;
+  ModalDialogs dialogs;
 };
 
 AddinProcess& TheAddinProcess();

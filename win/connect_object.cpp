@@ -43,7 +43,7 @@ HRESULT ConnectObject::Create(REFIID iid, void** object) {
 
 ConnectObject::ConnectObject()
     : connect_(TheAddinProcess().session, TheAddinProcess().ui, TheAddinProcess().shell,
-               TheAddinProcess().dialogs) {
+               TheAddinProcess().dialogs, &TheAddinProcess().clipboard, &TheAddinProcess().timer) {
   LockModule();
 }
 
@@ -146,6 +146,12 @@ HRESULT ConnectObject::FunGoCorvane(IDispatch*) { return RunCallback("FunGoCorva
 
 HRESULT ConnectObject::RunCallback(std::string_view name) {
   return ComBarrier(IID__Connect, [&] {
+    // Host objects are held only while a command runs.
+    struct SheetRelease {
+      ~SheetRelease() {
+        if (TheAddinProcess().host) TheAddinProcess().host->ReleaseSheets();
+      }
+    } release;
     if (!connect_.RunCallback(name)) {
       throw ComError(DISP_E_MEMBERNOTFOUND, "No ribbon command is named " + std::string(name));
     }

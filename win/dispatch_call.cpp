@@ -1,4 +1,4 @@
-// IDispatch property get/put by name, turning every refusal of the host into a HostError.
+// IDispatch calls by name with positional and named arguments, turning every refusal into HostError.
 #include "dispatch_call.h"
 
 #include <dispex.h>
@@ -12,33 +12,133 @@
 namespace kestrel {
 namespace {
 
-DISPID MemberId(IDispatch* object, std::wstring_view name) {
+// The member's id, and after it the ids of the named arguments, as the object numbers them.
+std::vector<DISPID> MemberIds(IDispatch* object, std::wstring_view name, const std::vector<std::wstring>& argNames) {
   if (object == nullptr) throw HostError("There is no host object to ask for " + FromWide(name));
-  std::wstring member(name);
-  LPOLESTR names[] = {member.data()};
-  DISPID id = DISPID_UNKNOWN;
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) {
+  std::vector<std::wstring> names{std::wstring(name)};
+  names.insert(names.end(), argNames.begin(), argNames.end());
+  std::vector<LPOLESTR> pointers;
+  for (std::wstring& n : names) pointers.push_back(n.data());
+  std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+  HRESULT hr = object->GetIDsOfNames(IID_NULL, pointers.data(), static_cast<UINT>(pointers.size()),
+                                     LOCALE_USER_DEFAULT, ids.data());
+  if (FAILED(hr) && argNames.empty()) {
     // Objects of script engines may answer names only through IDispatchEx.
     IDispatchEx* scriptObject = nullptr;
     if (SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(&scriptObject)))) {
-      BSTR memberName = SysAllocStringLen(member.data(), static_cast<UINT>(member.size()));
-      if (memberName != nullptr) hr = scriptObject->GetDispID(memberName, fdexNameCaseInsensitive, &id);
+      BSTR memberName = SysAllocStringLen(names[0].data(), static_cast<UINT>(names[0].size()));
+      if (memberName != nullptr) hr = scriptObject->GetDispID(memberName, fdexNameCaseInsensitive, &ids[0]);
       SysFreeString(memberName);
       scriptObject->Release();
     }
   }
   if (FAILED(hr)) {
-    throw HostError("The host object has no member " + FromWide(name) + " (" + HresultText(hr) + ")");
+    std::string what = FromWide(name);
+    for (size_t i = 0; i < argNames.size(); ++i) what += (i == 0 ? " with " : ", ") + FromWide(argNames[i]);
+    throw HostError("The host object has no member " + what + " (" + HresultText(hr) + ")");
   }
-  return id;
+  return ids;
 }
 
-void Invoke(IDispatch* object, std::wstring_view name, WORD flags, DISPPARAMS& params, VARIANT* result) {
-  DISPID id = MemberId(object, name);
+}  // namespace
+
+DispatchRef& DispatchRef::operator=(DispatchRef&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    object_ = other.object_;
+    other.object_ = nullptr;
+  }
+  return *this;
+}
+
+DispatchRef DispatchRef::Share(IDispatch* object) {
+  if (object != nullptr) object->AddRef();
+  return DispatchRef(object);
+}
+
+void DispatchRef::Reset() {
+  if (object_ != nullptr) object_->Release();
+  object_ = nullptr;
+}
+
+VARIANT TextArg(std::string_view utf8) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = ToBstr(utf8);
+  return v;
+}
+
+VARIANT NumberArg(double value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R8;
+  v.dblVal = value;
+  return v;
+}
+
+VARIANT LongArg(long value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+VARIANT BoolArg(bool value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BOOL;
+  v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return v;
+}
+
+VARIANT ObjectArg(IDispatch* object) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_DISPATCH;
+  v.pdispVal = object;
+  if (object != nullptr) object->AddRef();
+  return v;
+}
+
+VARIANT MissingArg() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ERROR;
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
+
+DispatchArgs::~DispatchArgs() {
+  for (VARIANT& v : positional_) VariantClear(&v);
+  for (VARIANT& v : named_) VariantClear(&v);
+}
+
+DispatchArgs& DispatchArgs::Add(VARIANT value) {
+  positional_.push_back(value);
+  return *this;
+}
+
+DispatchArgs& DispatchArgs::Named(std::wstring_view name, VARIANT value) {
+  names_.emplace_back(name);
+  named_.push_back(value);
+  return *this;
+}
+
+void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result) {
+  std::vector<DISPID> ids = MemberIds(object, name, args.names_);
+  // IDispatch takes named arguments first, then the positional ones from the last to the first;
+  // a property put names its value DISPID_PROPERTYPUT.
+  std::vector<VARIANT> ordered(args.named_.begin(), args.named_.end());
+  std::vector<DISPID> namedIds(ids.begin() + 1, ids.end());
+  ordered.insert(ordered.end(), args.positional_.rbegin(), args.positional_.rend());
+  if (flags & DISPATCH_PROPERTYPUT) namedIds.insert(namedIds.begin(), DISPID_PROPERTYPUT);
+  DISPPARAMS params = {ordered.empty() ? nullptr : ordered.data(), namedIds.empty() ? nullptr : namedIds.data(),
+                       static_cast<UINT>(ordered.size()), static_cast<UINT>(namedIds.size())};
   EXCEPINFO exception = {};
   UINT argumentError = 0;
-  HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argumentError);
+  HRESULT hr = object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argumentError);
   if (SUCCEEDED(hr)) return;
   std::string detail;
   if (hr == DISP_E_EXCEPTION) {
@@ -53,20 +153,58 @@ void Invoke(IDispatch* object, std::wstring_view name, WORD flags, DISPPARAMS& p
                   (detail.empty() ? "" : ": " + detail));
 }
 
-}  // namespace
-
 void GetProperty(IDispatch* object, std::wstring_view name, Variant& result) {
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  DispatchArgs none;
+  GetProperty(object, name, none, result);
+}
+
+void GetProperty(IDispatch* object, std::wstring_view name, DispatchArgs& args, Variant& result) {
   VariantClear(&result.Get());
-  Invoke(object, name, DISPATCH_PROPERTYGET, none, &result.Get());
+  // Members with arguments (Range, Borders, End) are properties to the host and methods to some
+  // servers; the host accepts both flags together, as a macro's call does.
+  InvokeMember(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, &result.Get());
 }
 
 void PutProperty(IDispatch* object, std::wstring_view name, const VARIANT& value) {
-  Variant argument;
-  CheckHresult(VariantCopy(&argument.Get(), const_cast<VARIANT*>(&value)), "Copying a property value");
-  DISPID namedPut = DISPID_PROPERTYPUT;
-  DISPPARAMS params = {&argument.Get(), &namedPut, 1, 1};
-  Invoke(object, name, DISPATCH_PROPERTYPUT, params, nullptr);
+  DispatchArgs args;
+  VARIANT copy;
+  VariantInit(&copy);
+  CheckHresult(VariantCopy(&copy, const_cast<VARIANT*>(&value)), "Copying a property value");
+  args.Add(copy);
+  InvokeMember(object, name, DISPATCH_PROPERTYPUT, args, nullptr);
+}
+
+void CallMethod(IDispatch* object, std::wstring_view name, DispatchArgs& args, Variant* result) {
+  Variant ignored;
+  Variant& target = result != nullptr ? *result : ignored;
+  VariantClear(&target.Get());
+  InvokeMember(object, name, DISPATCH_METHOD, args, &target.Get());
+}
+
+DispatchRef GetObject(IDispatch* object, std::wstring_view name) {
+  DispatchArgs none;
+  return GetObject(object, name, none);
+}
+
+DispatchRef GetObject(IDispatch* object, std::wstring_view name, DispatchArgs& args) {
+  Variant value;
+  GetProperty(object, name, args, value);
+  DispatchRef found = ObjectOf(value.Get(), FromWide(name));
+  if (!found) throw HostError("The host answered Nothing for " + FromWide(name));
+  return found;
+}
+
+DispatchRef ObjectOf(const VARIANT& value, std::string_view what) {
+  if (value.vt == VT_DISPATCH) return DispatchRef::Share(value.pdispVal);
+  if (value.vt == (VT_DISPATCH | VT_BYREF) && value.ppdispVal != nullptr) return DispatchRef::Share(*value.ppdispVal);
+  if (value.vt == VT_EMPTY || value.vt == VT_NULL) return DispatchRef();
+  if (value.vt == VT_UNKNOWN && value.punkVal != nullptr) {
+    IDispatch* object = nullptr;
+    if (SUCCEEDED(value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object)))) {
+      return DispatchRef(object);
+    }
+  }
+  throw HostError(std::string(what) + " is not an object (variant type " + std::to_string(value.vt) + ")");
 }
 
 bool VariantToBool(const VARIANT& value, std::string_view what) {
@@ -81,6 +219,15 @@ std::string VariantToText(const VARIANT& value, std::string_view what) {
   HRESULT hr = VariantChangeType(&converted.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
   if (FAILED(hr)) throw HostError(std::string(what) + " is not a text (" + HresultText(hr) + ")");
   return FromBstr(converted.Get().bstrVal);
+}
+
+double VariantToNumber(const VARIANT& value, std::string_view what) {
+  if (value.vt == VT_R8) return value.dblVal;
+  Variant converted;
+  // Locale-neutral: a text such as "12.5" is not expected here, and a host number is already binary.
+  HRESULT hr = VariantChangeTypeEx(&converted.Get(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0, VT_R8);
+  if (FAILED(hr)) throw HostError(std::string(what) + " is not a number (" + HresultText(hr) + ")");
+  return converted.Get().dblVal;
 }
 
 }  // namespace kestrel

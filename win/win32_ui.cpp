@@ -1,9 +1,11 @@
-// Win32Ui: MessageBoxW with the port's buttons and icon, answers mapped back.
+// Win32Ui: MessageBoxW with the port's buttons and icon, answers mapped back; file prompts by the host.
 #include "win32_ui.h"
 
 #include <string>
 
 #include "addin/host/host_error.h"
+#include "dispatch_application.h"
+#include "modal_dialogs.h"
 #include "wide_text.h"
 
 namespace kestrel {
@@ -14,7 +16,9 @@ MessageAnswer Win32Ui::MessageBox(std::string_view text, std::string_view title,
   if (icon == MessageIcon::Information) style |= MB_ICONINFORMATION;
   std::wstring wideText = ToWide(text);
   std::wstring wideTitle = ToWide(title);
-  switch (MessageBoxW(GetActiveWindow(), wideText.c_str(), wideTitle.c_str(), style)) {
+  HWND owner = ModalDialogWindow();
+  if (owner == nullptr) owner = GetActiveWindow();
+  switch (MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), style)) {
     case IDYES:
       return MessageAnswer::Yes;
     case IDNO:
@@ -26,12 +30,18 @@ MessageAnswer Win32Ui::MessageBox(std::string_view text, std::string_view title,
   }
 }
 
-std::optional<std::string> Win32Ui::GetOpenFilename(std::string_view, std::string_view) {
-  throw HostError("Application.GetOpenFilename is not available in this build of the Windows add-in");
+DispatchApplication& Win32Ui::Host() {
+  if (!host_) throw HostError("No spreadsheet host is connected to ask for a file name");
+  return *host_;
 }
 
-std::optional<std::string> Win32Ui::GetSaveAsFilename(std::string_view, std::string_view, std::string_view) {
-  throw HostError("Application.GetSaveAsFilename is not available in this build of the Windows add-in");
+std::optional<std::string> Win32Ui::GetOpenFilename(std::string_view filter, std::string_view title) {
+  return Host().GetOpenFilename(filter, title);
+}
+
+std::optional<std::string> Win32Ui::GetSaveAsFilename(std::string_view initialName, std::string_view filter,
+                                                      std::string_view title) {
+  return Host().GetSaveAsFilename(initialName, filter, title);
 }
 
 }  // namespace kestrel

@@ -6,10 +6,14 @@
 #include "addin/host/application.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
+#include "geometry/profile_file.h"
+#include "geometry/slope_file.h"
 #include "sections/dictionary_file.h"
+#include "sections/draw_data.h"
 #include "sections/initial_sort.h"
 #include "util/unicode.h"
 #include "util/web_links.h"
+#include "volumes/draw_sheet_command.h"
 
 namespace kestrel {
 namespace {
@@ -34,6 +38,11 @@ constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
 constexpr char kCadToolLabel[] = "CAD 插件安装";
 
 void SortCommand(CommandContext& c) { InitialSort(c); }
+void VolumeCommand(CommandContext& c) { FunhdmDrawSheet(c); }
+void SaveDicCommand(CommandContext& c) { FunSaveDicFile(c); }
+void DrawCommand(CommandContext& c) { DrawSectionData(c); }
+void SaveZmCommand(CommandContext& c) { SaveProfileFile(c); }
+void SaveHpCommand(CommandContext& c) { SaveSlopeFile(c); }
 
 void GoHelp(CommandContext& c) { GoWebPage("help", c.shell); }
 void GoIndex(CommandContext& c) { GoWebPage("index", c.shell); }
@@ -46,11 +55,11 @@ void GoCorvane(CommandContext& c) { GoWebPage("Corvane", c.shell); }
 const std::vector<RibbonCommand>& RibbonCommands() {
   static const std::vector<RibbonCommand> commands = {
       {"FunHdmOrder", kSortLabel, true, SortCommand},
-      {"FunHdmDrawData", kDrawLabel, true, Pending<kDrawLabel>},
-      {"FunhdmDrawSheet", kVolumeLabel, true, Pending<kVolumeLabel>},
-      {"FunSaveDicFile", kSaveDicLabel, false, FunSaveDicFile},
-      {"FunSaveSQXFile", kSaveZmLabel, false, Pending<kSaveZmLabel>},
-      {"FunSaveHPJKFile", kSaveHpLabel, false, Pending<kSaveHpLabel>},
+      {"FunHdmDrawData", kDrawLabel, true, DrawCommand},
+      {"FunhdmDrawSheet", kVolumeLabel, true, VolumeCommand},
+      {"FunSaveDicFile", kSaveDicLabel, false, SaveDicCommand},
+      {"FunSaveSQXFile", kSaveZmLabel, false, SaveZmCommand},
+      {"FunSaveHPJKFile", kSaveHpLabel, false, SaveHpCommand},
       {"FunHdmCadTool", kCadToolLabel, false, Pending<kCadToolLabel>},
       {"FunGoCADWeb", "CAD 插件视频教程", false, GoCadWeb},
       {"FunGoHelp", "查看使用说明书", false, GoHelp},

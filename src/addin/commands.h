@@ -6,10 +6,16 @@
 
 namespace kestrel {
 
+class Clipboard;
 class DialogHost;
 class Shell;
+class Timer;
 class Ui;
 struct Session;
+
+// How a command ended, for callers that report it (the command-line tool's exit status): it ran
+// to its end, it stopped at a message, a refusal or a failure, or its dialog was cancelled.
+enum class CommandOutcome { Completed, Stopped, Cancelled };
 
 // What a command entry works with.
 struct CommandContext {
@@ -17,6 +23,10 @@ struct CommandContext {
   Ui& ui;
   Shell& shell;
   DialogHost& dialogs;
+  // The system clipboard and the dialogs' timer; null where the platform has none (the
+  // drawing dialog then runs no clipboard watcher).
+  Clipboard* clipboard = nullptr;
+  Timer* timer = nullptr;
 };
 
 struct RibbonCommand {

@@ -7,15 +7,19 @@
 namespace kestrel {
 
 class Application;
+class Clipboard;
 class DialogHost;
+class Timer;
 class Shell;
 class Ui;
 struct Session;
 
 class Connect {
  public:
-  Connect(Session& session, Ui& ui, Shell& shell, DialogHost& dialogs)
-      : session_(session), ui_(ui), shell_(shell), dialogs_(dialogs) {}
+  // clipboard and timer may be null where the platform has none.
+  Connect(Session& session, Ui& ui, Shell& shell, DialogHost& dialogs, Clipboard* clipboard = nullptr,
+          Timer* timer = nullptr)
+      : session_(session), ui_(ui), shell_(shell), dialogs_(dialogs), clipboard_(clipboard), timer_(timer) {}
 
   // Stores the host application as the session's HostApplication; disconnection releases it.
   void OnConnection(Application* host);
@@ -37,6 +41,8 @@ class Connect {
   Ui& ui_;
   Shell& shell_;
   DialogHost& dialogs_;
+  Clipboard* clipboard_;
+  Timer* timer_;
 };
 
 }  // namespace kestrel

@@ -1,7 +1,9 @@
 // Session: where the dialogs kept between commands are destroyed.
 #include "addin/session.h"
 
+#include "sections/form_set.h"
 #include "sections/form_sort.h"
+#include "volumes/form_draw_v_sheet.h"
 
 namespace kestrel {
 

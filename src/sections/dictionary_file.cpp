@@ -86,16 +86,17 @@ int WriteDicFile(std::string_view path, Application& host, Session& session) {
   }
 }
 
-void FunSaveDicFile(CommandContext& context) {
+CommandOutcome FunSaveDicFile(CommandContext& context) {
   Application* host = context.session.HostApplication;
-  if (host == nullptr) return;
+  if (host == nullptr) return CommandOutcome::Cancelled;
   std::optional<std::string> path = context.ui.GetSaveAsFilename("", "KestrelDicFiles (*.Dic),*.Dic", "保存字典文件");
-  if (!path || AsciiLower(*path) == "false") return;
+  if (!path || AsciiLower(*path) == "false") return CommandOutcome::Cancelled;
   if (WriteDicFile(*path, *host, context.session) == 1) {
     context.ui.MessageBox("断面位置字典文件成功保存到：\r\n" + *path, "保存成功", MessageButtons::Ok, MessageIcon::None);
-  } else {
-    context.ui.MessageBox("断面位置字典文件保存不成功！", "保存失败", MessageButtons::Ok, MessageIcon::None);
+    return CommandOutcome::Completed;
   }
+  context.ui.MessageBox("断面位置字典文件保存不成功！", "保存失败", MessageButtons::Ok, MessageIcon::None);
+  return CommandOutcome::Stopped;
 }
 
 void ShowDictionarySheet(std::string_view path, Application& host, Session& session) {

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "addin/commands.h"
 #include "addin/session.h"
 
 namespace kestrel {
 
 class Application;
-struct CommandContext;
 
 inline constexpr std::string_view kDicMagic = "KestrelFile2.0";
 
@@ -29,8 +29,9 @@ std::string DicFileText(const std::vector<DicRecord>& records);
 // gives a file with the magic line only.
 int WriteDicFile(std::string_view path, Application& host, Session& session);
 
-// The save command: asks for the file name, writes, says how it went.
-void FunSaveDicFile(CommandContext& context);
+// The save command: asks for the file name, writes, says how it went. Stopped when the file could
+// not be written, Cancelled when no name was given.
+CommandOutcome FunSaveDicFile(CommandContext& context);
 
 // Lists the session's StationDictionary on a new sheet (A to D from row 1); nothing for an empty
 // path.

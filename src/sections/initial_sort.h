@@ -3,14 +3,10 @@
 
 #include <string_view>
 
+#include "addin/commands.h"
 #include "addin/host/worksheet.h"
 
 namespace kestrel {
-
-struct CommandContext;
-
-// How a command ended, for callers that report it (the command-line tool's exit status).
-enum class CommandOutcome { Completed, Stopped, Cancelled };
 
 // Runs the whole command on the active sheet: the sort dialog, the already-sorted and station
 // checks with their questions, the new station column F, the sort, the separating rows, the

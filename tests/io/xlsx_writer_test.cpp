@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -757,9 +756,9 @@ std::map<std::string, std::vector<std::string>> StreamedCells(const std::string&
   return found;
 }
 
-// A volume sheet of 99,999 sections in eight columns, every cell bordered, plus totals: the
-// whole write, recalculation included, takes a few seconds (about 1.5 s on the build machine).
-TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumnsInAFewSeconds) {
+// A volume sheet of 99,999 sections in eight columns, every cell bordered, plus totals: every
+// cell and every cached result arrives (the time it takes is a benchmark's figure).
+TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumns) {
   TempFolder folder;
   MemoryWorkbook book;
   MemoryWorksheet& s = book.Sheet(0);
@@ -797,14 +796,7 @@ TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumnsInAFewSeconds) {
   s.SetValue(Cell("B2"), "=A2-A1");  // a formula amid the numbers, read back below
 
   const std::string path = folder.File("large.xlsx");
-  auto start = std::chrono::steady_clock::now();
   WriteXlsx(book, path);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::cout << "[ FIGURE   ] 100,000 x 8 written in " << seconds << " s, " << fs::file_size(path) / 1024 << " KiB\n";
-  RecordProperty("write_seconds", std::to_string(seconds));
-#ifdef NDEBUG  // timings mean nothing in an unoptimised build
-  EXPECT_LT(seconds, 6.0);
-#endif
 
   auto found =
       StreamedCells(path, 0, {"A2", "B2", "D3", "E50000", "F99999", "G77777", "H99999", "D" + last, "E" + last});

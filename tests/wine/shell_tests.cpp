@@ -102,17 +102,6 @@ TEST(DispatchApplication, AMemberTheHostLacksBecomesHostError) {
   EXPECT_NE(message.find("DisplayAlerts"), std::string::npos) << message;
 }
 
-TEST(DispatchApplication, SheetOperationsAreNotAvailableYet) {
-  FakeDispatch host;
-  DispatchApplication app(&host);
-  for (auto call : {+[](Application& a) { a.ActiveSheet(); }, +[](Application& a) { a.AddSheet(); },
-                    +[](Application& a) { a.InchesToPoints(1); }, +[](Application& a) { a.Caller(); }}) {
-    std::string message = HostErrorOf(call, app);
-    EXPECT_NE(message.find("not available"), std::string::npos) << message;
-  }
-  EXPECT_TRUE(host.Log().empty());
-}
-
 TEST(DispatchApplication, HoldsTheHostUntilDestroyed) {
   FakeDispatch host;
   {

@@ -87,10 +87,13 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     SortItem item;
     item.row = row;
     item.cells.reserve(hi - lo);
+    int formulas = 0;
     for (size_t i = lo; i < hi; ++i) {
       if (r.cells[i].column == keyColumn) SetKey(item, r.cells[i].value);
+      formulas += r.cells[i].HasFormula() ? 1 : 0;
       item.cells.push_back(std::move(r.cells[i]));
     }
+    if (formulas != 0) rows_.AddFormulas(row, -formulas);
     r.cells.erase(r.cells.begin() + static_cast<std::ptrdiff_t>(lo), r.cells.begin() + static_cast<std::ptrdiff_t>(hi));
     items.push_back(std::move(item));
   });
@@ -122,12 +125,15 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     for (auto& cell : items[i].cells)
       if (cell.HasFormula() && target != items[i].row)
         cell.extras->formula = OffsetReferences(cell.extras->formula, target - items[i].row, 0);
+    int formulas = 0;
+    for (const auto& cell : items[i].cells) formulas += cell.HasFormula() ? 1 : 0;
     size_t pos = row.Span(c1, c2).first;
     row.cells.insert(row.cells.begin() + static_cast<std::ptrdiff_t>(pos),
                      std::make_move_iterator(items[i].cells.begin()), std::make_move_iterator(items[i].cells.end()));
+    // Only the rows of the range change their formula counts: no walk over the whole sheet.
+    if (formulas != 0) rows_.AddFormulas(target, formulas);
   }
   for (const auto& item : items) rows_.EraseIfBlank(item.row);
-  rows_.RecountFormulas();
 }
 
 void MemoryWorksheet::Replace(const RangeRef& range, std::string_view what, std::string_view replacement) {

@@ -1,0 +1,72 @@
+// Benchmark of draw data: seconds and host calls for 10,000 and 100,000 points.
+#include <chrono>
+#include <cstdio>
+
+#include "addin/commands.h"
+#include "addin/host/counting_host.h"
+#include "addin/host/memory_workbook.h"
+#include "addin/host/scripted_dialogs.h"
+#include "addin/host/scripted_ui.h"
+#include "addin/host/shell.h"
+#include "addin/session.h"
+#include "benchmarks.h"
+#include "sections/draw_data.h"
+#include "sections/form_set.h"
+
+namespace kestrel {
+namespace {
+
+class QuietShell : public Shell {
+  void Open(std::string_view, std::string_view) override {}
+  std::string ModuleFolder() override { return "."; }
+};
+
+// A sorted sheet: sections of ten points, offsets out of order (each section gets sorted).
+void FillSortedSheet(MemoryWorksheet& sheet, int sections, int perSection) {
+  Grid block(sections * (perSection + 1) - 1, 7);
+  for (int s = 0; s < sections; ++s) {
+    for (int p = 0; p < perSection; ++p) {
+      const int r = s * (perSection + 1) + p;
+      block.At(r, 0) = "P";
+      block.At(r, 3) = 300.0 + p * 0.37;
+      block.At(r, 4) = 10000.0 + 20 * s;
+      block.At(r, 5) = 10000.0 + 20 * s;
+      block.At(r, 6) = (p * 7 % perSection) - perSection / 2.0;
+    }
+  }
+  sheet.SetValues({1, 1}, block);
+}
+
+void BenchOne(int points, int sections, int mode) {
+  MemoryWorkbook book;
+  FillSortedSheet(book.Active(), sections, points / sections);
+  CountingApplication host(book);
+  Session session;
+  session.HostApplication = &host;
+  ScriptedUi ui;
+  QuietShell shell;
+  ScriptedDialogs dialogs;
+  dialogs.Queue([mode](Presenter& p) {
+    auto& form = dynamic_cast<FormSet&>(p);
+    form.ComboHeightModel.listIndex = mode;
+    form.OnCommandOKClick();
+  });
+  CommandContext context{session, ui, shell, dialogs};
+  auto start = std::chrono::steady_clock::now();
+  CommandOutcome outcome = DrawSectionData(context);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("  draw data, mode %d, %6d points in %5d sections: %7.3f s, %6ld host calls (%ld sorts), %zu labels%s\n",
+              mode, points, sections, seconds, host.Counter().TotalCalls(), host.Counter().Calls("Sort"),
+              session.LabelCommands.size(), outcome == CommandOutcome::Completed ? "" : "  [did not complete]");
+}
+
+}  // namespace
+
+void BenchDrawData() {
+  std::printf("Draw data on the in-memory workbook\n");
+  BenchOne(10000, 1000, 1);
+  BenchOne(100000, 10000, 1);
+  BenchOne(100000, 10000, 2);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,150 @@
+// kestrel draw: the draw-data columns of a sorted sheet, with the drawing settings dialog's entries;
+// the same drawing as a DXF file, an AutoCAD script and a preview picture on request.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+
+#include "commands.h"
+#include "io/drawing_preview.h"
+#include "sections/draw_data.h"
+#include "sections/drawing_dxf.h"
+#include "sections/drawing_script.h"
+#include "sections/drawing_shapes.h"
+#include "sections/form_set.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+namespace {
+
+struct DrawOptions {
+  BookOptions book;
+  std::string columnSpacing = "200";
+  std::string rowSpacing = "0";
+  std::string stationDx = "0";
+  std::string stationDy = "20";
+  std::string stationHeight = "1";
+  int labelMode = 1;
+  std::string digits = "3";
+  std::string levelHeight = "0.7";
+  bool labelOffsets = false;
+  std::string dic;
+  std::string dxf;
+  std::string script;
+  std::string preview;
+  std::string previewSize;  // "WIDTHxHEIGHT" in pixels; empty: from the drawing
+};
+
+PreviewOptions PreviewOptionsOf(const DrawOptions& options, const std::string& title) {
+  PreviewOptions preview;
+  preview.title = title;
+  if (!options.previewSize.empty()) {
+    char end = 0;
+    if (std::sscanf(options.previewSize.c_str(), "%dx%d%c", &preview.width, &preview.height, &end) != 2 ||
+        preview.width < 16 || preview.height < 16 || preview.width > 20000 || preview.height > 20000) {
+      throw CliError("--preview-size: WIDTHxHEIGHT in pixels, 16 to 20000 each, e.g. 1600x900");
+    }
+  }
+  return preview;
+}
+
+// "实测横断面: 2 sections, K0+100.000 to K0+120.000"
+std::string PreviewTitle(const std::string& sheet, const DrawingPlan& plan) {
+  std::string title = sheet + ": " + std::to_string(plan.sections.size()) +
+                      (plan.sections.size() == 1 ? " section" : " sections");
+  if (!plan.sections.empty()) {
+    title += ", " + plan.sections.front().record.StationText;
+    if (plan.sections.size() > 1) title += " to " + plan.sections.back().record.StationText;
+  }
+  return title;
+}
+
+// The files asked for, each rendered from the plan that the columns were written from.
+void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
+  const DrawingShapes shapes = ShapesOfPlan(plan);
+  auto write = [&](const std::string& path, const std::string& bytes) {
+    if (!WriteFileAtomically(PathFromUtf8(path), bytes)) throw CliError("cannot write " + path);
+    context.Err() << "wrote " << path << "\n";
+  };
+  if (!options.dxf.empty()) write(options.dxf, DrawingDxf(shapes));
+  if (!options.script.empty()) write(options.script, DrawingScript(shapes));
+  if (!options.preview.empty()) {
+    const std::string sheet = context.Book().Active().Name();
+    const std::string error =
+        WriteDrawingPreview(shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)));
+    if (!error.empty()) throw CliError(error);
+    context.Err() << "wrote " << options.preview << "\n";
+  }
+}
+
+int Draw(CliContext& context, const DrawOptions& options) {
+  context.OpenBook(options.book);
+  if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
+  context.Dialogs().Queue([&options](Presenter& presenter) {
+    auto& form = dynamic_cast<FormSet&>(presenter);
+    form.TextBoxCol.text = options.columnSpacing;
+    form.TextBoxRow.text = options.rowSpacing;
+    form.TextBoxZHX.text = options.stationDx;
+    form.TextBoxZHY.text = options.stationDy;
+    form.TextBoxZHsize.text = options.stationHeight;
+    form.ComboHeightModel.listIndex = options.labelMode;
+    form.TextBoxHeightDigit.text = options.digits;
+    form.TextBoxHeightSize.text = options.levelHeight;
+    form.TextBoxDrawD.checked = options.labelOffsets;
+    if (!options.dic.empty()) {
+      form.CheckAddFile.checked = true;
+      form.OnCheckAddFileClick();
+      form.OnCBFileAddClick();
+      if (form.TextFileName.text.empty()) return;  // not a dictionary: the dialog said so
+    }
+    form.OnCommandOKClick();
+  });
+  // A preview that cannot be made stops the command before it changes anything.
+  if (!options.preview.empty()) {
+    if (!IsPreviewFileName(options.preview)) throw CliError("--preview: a .png or an .svg file: " + options.preview);
+    PreviewOptionsOf(options, "");
+  }
+  CommandContext command = context.Command();
+  DrawingPlan plan;
+  const CommandOutcome outcome = DrawSectionData(command, plan);
+  if (outcome == CommandOutcome::Completed) {
+    context.Err() << "drew " << context.GetSession().SectionCount << " sections, "
+                  << context.GetSession().LabelCommands.size() << " level labels\n";
+  }
+  const int status = context.Finish(outcome, options.book);
+  if (outcome == CommandOutcome::Completed) WriteDrawingFiles(context, options, plan);
+  return status;
+}
+
+}  // namespace
+
+CliCommand AddDrawCommand(CLI::App& app, CliContext& context) {
+  auto options = std::make_shared<DrawOptions>();
+  CLI::App* command = app.add_subcommand("draw", "write the CAD command columns that draw every section (draw data)");
+  CliContext::AddBookOptions(*command, options->book, true, false);
+  command->add_option("--column-spacing", options->columnSpacing, "horizontal distance between sections")
+      ->capture_default_str();
+  command->add_option("--row-spacing", options->rowSpacing, "vertical distance between sections")->capture_default_str();
+  command->add_option("--station-dx", options->stationDx, "station label, x from the section's zero point")
+      ->capture_default_str();
+  command->add_option("--station-dy", options->stationDy, "station label, y from the section's zero point")
+      ->capture_default_str();
+  command->add_option("--station-height", options->stationHeight, "station text height")->capture_default_str();
+  command->add_option("--label-mode", options->labelMode, "level labels: 0 centre, 1 ends and centre, 2 every point")
+      ->check(CLI::Range(0, 2))
+      ->capture_default_str();
+  command->add_option("--digits", options->digits, "decimals of the level labels")->capture_default_str();
+  command->add_option("--level-height", options->levelHeight, "level text height")->capture_default_str();
+  command->add_flag("--label-offsets", options->labelOffsets, "label the offsets as well");
+  command->add_option("--dic", options->dic, "place sections found in this station-location dictionary (.Dic)");
+  command->add_option("--dxf", options->dxf, "also write the drawing as a DXF file (AutoCAD 2007, UTF-8)");
+  command->add_option("--script", options->script, "also write the drawing as an AutoCAD script (.scr, run with SCRIPT)");
+  command->add_option("--preview", options->preview, "also write a preview picture of the drawing (.png or .svg)");
+  command->add_option("--preview-size", options->previewSize,
+                      "the preview's size in pixels, WIDTHxHEIGHT (default: from the drawing)");
+  return {command, [&context, options] { return Draw(context, *options); }};
+}
+
+const CommandRegistrar kDrawCommandRegistrar(70, AddDrawCommand);
+
+}  // namespace kestrel

@@ -1,0 +1,382 @@
+// DrawSectionData: sections placed, their CAD command columns written, the section list recorded.
+#include "sections/draw_data.h"
+
+#include <cmath>
+#include <optional>
+
+#include "addin/host/application.h"
+#include "addin/host/host_error.h"
+#include "addin/host/worksheet.h"
+#include "sections/form_set.h"
+#include "sections/initial_sort.h"
+#include "util/number_text.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kA = 1, kD = 4, kE = 5, kF = 6, kG = 7;
+
+int LastDataRow(Worksheet& sheet) {
+  int row = sheet.EndUp({kMaxRows, kE});
+  return (row == 1 && sheet.Value({1, kE}).IsEmpty()) ? 0 : row;
+}
+
+// A cell as a number the way the sheet's arithmetic reads it: empty is 0, a text that reads as
+// a number is that number, anything else 0.
+double CellNumber(const CellValue& v) {
+  if (v.IsNumber()) return v.Number();
+  if (v.IsText()) return StrictNumber(v.Text()).value_or(0.0);
+  return 0.0;
+}
+
+// Rows s..e of a section; empty sections (two empty rows together, an empty first row) are left
+// out so that they do not shift the per-section rows.
+struct RowSpan {
+  int start, end;
+};
+
+std::vector<RowSpan> SplitSections(const Grid& block, int last) {
+  std::vector<RowSpan> spans;
+  int start = 1;
+  for (int r = 1; r <= last; ++r) {
+    if (block.At(r - 1, kA - 1).IsEmpty()) {
+      if (r - 1 >= start) spans.push_back({start, r - 1});
+      start = r + 1;
+    }
+  }
+  if (last >= start) spans.push_back({start, last});
+  return spans;
+}
+
+// The host's order of sort keys: numbers ascending, then texts, then everything else; empty last.
+int KeyRank(const CellValue& v) { return v.IsNumber() ? 0 : v.IsText() ? 1 : v.IsEmpty() ? 3 : 2; }
+
+bool SortedByOffset(const Grid& block, RowSpan span) {
+  for (int r = span.start + 1; r <= span.end; ++r) {
+    const CellValue& a = block.At(r - 2, kG - 1);
+    const CellValue& b = block.At(r - 1, kG - 1);
+    if (KeyRank(a) != KeyRank(b)) {
+      if (KeyRank(a) > KeyRank(b)) return false;
+      continue;
+    }
+    if (a.IsNumber() && a.Number() > b.Number()) return false;
+    if (a.IsText() && a.Text() != b.Text()) return false;  // the host's text order: let it sort
+  }
+  return true;
+}
+
+void SortSectionByOffset(Worksheet& sheet, int start, int end) {
+  try {
+    sheet.Sort(RangeRef::Block(start, kA, end, kG), kG, SortHeader::No);
+  } catch (const HostError&) {
+  }
+}
+
+// Ground level at offset 0: a point on the centre line, else the line between the last point
+// left of it and the first point right of it; 0 when one side has no point.
+double CentreGroundLevel(const std::vector<DrawnPoint>& points) {
+  std::optional<DrawnPoint> left;
+  for (const DrawnPoint& p : points) {
+    if (p.offset == 0) return p.level;
+    if (p.offset < 0) {
+      left = p;
+    } else {
+      if (!left) return 0;
+      return left->level + (p.level - left->level) / (p.offset - left->offset) * (0 - left->offset);
+    }
+  }
+  return 0;
+}
+
+struct Placement {
+  double baseX, baseY;
+  bool matched;
+};
+
+Placement PlaceSection(double station, int unmatched, bool useDictionary, const Session& session) {
+  if (useDictionary) {
+    for (const DicRecord& record : session.StationDictionary) {
+      if (record.Station == station) return {record.OriginX, record.OriginY - record.OriginLevel, true};
+    }
+  }
+  return {unmatched * session.Draw.ColumnSpacing, unmatched * session.Draw.RowSpacing, false};
+}
+
+// The labels of one section for modes 0 and 1: the centre, then the left and the right end.
+void SectionLabels(const SectionDrawing& section, const DrawSettings& settings, int digits, DrawingPlan& plan) {
+  const SectionRecord& r = section.record;
+  const bool offsets = settings.LabelOffsets == 1;
+  auto offsetText = [&](double g) { return offsets ? FormatDecimal(g, digits) : std::string("NoD"); };
+  if (r.CentreLevel != 0) {
+    plan.labels.push_back({r.BaseX, r.BaseY + r.CentreLevel, FormatDecimal(r.CentreLevel, digits),
+                           offsets ? std::string("0") : std::string("NoD"), settings.LevelTextHeight});
+  }
+  if (settings.LabelMode == 1 && !section.points.empty()) {
+    for (const DrawnPoint* p : {&section.points.front(), &section.points.back()}) {
+      plan.labels.push_back({r.BaseX + p->offset, r.BaseY + p->level, FormatDecimal(p->level, digits),
+                             offsetText(p->offset), settings.LevelTextHeight});
+    }
+  }
+}
+
+// Writes `values` at topLeft, but only the cells `written` marks: one block when every other
+// cell of the block is empty anyway, else run by run, so that what the sheet held there stays.
+void WriteMarkedCells(Worksheet& sheet, CellRef topLeft, const Grid& values, const std::vector<bool>& written) {
+  if (values.Rows() == 0) return;
+  const RangeRef block = RangeRef::Block(topLeft.row, topLeft.column, topLeft.row + values.Rows() - 1,
+                                         topLeft.column + values.Columns() - 1);
+  bool othersEmpty = true;
+  bool allWritten = true;
+  for (bool w : written) allWritten = allWritten && w;
+  if (!allWritten) {
+    const Grid existing = sheet.Values(block);
+    for (int r = 0; r < values.Rows() && othersEmpty; ++r)
+      for (int c = 0; c < values.Columns(); ++c)
+        if (!written[static_cast<size_t>(r) * values.Columns() + c] && !existing.At(r, c).IsEmpty()) othersEmpty = false;
+  }
+  if (othersEmpty) {
+    sheet.SetValues(topLeft, values);
+    return;
+  }
+  for (int c = 0; c < values.Columns(); ++c) {
+    for (int r = 0; r < values.Rows();) {
+      if (!written[static_cast<size_t>(r) * values.Columns() + c]) {
+        ++r;
+        continue;
+      }
+      int end = r;
+      while (end + 1 < values.Rows() && written[static_cast<size_t>(end + 1) * values.Columns() + c]) ++end;
+      Grid run(end - r + 1, 1);
+      for (int k = r; k <= end; ++k) run.At(k - r, 0) = values.At(k, c);
+      sheet.SetValues({topLeft.row + r, topLeft.column + c}, run);
+      r = end + 1;
+    }
+  }
+}
+
+struct HeaderNote {
+  CellRef cell;
+  const char* title;
+  const char* body;
+  int height;
+};
+
+const HeaderNote kNotes[] = {
+    {{1, 6}, "检查每个断面数据：",
+     "*每个断面与断面之间的数据用空行隔开\r\n*把该列每个断面桩号改为正确桩号（使之与设计图相符）", 50},
+    {{1, 11}, "在Cad图里面绘制横断面线：",
+     "*在Cad中（新建图层），复制该列数据，先输入Pl命令，再右键粘贴该列数据在cad命令栏里面绘制出所有横断面图", 50},
+    {{1, 12}, "显示实测桩号：",
+     "该列显示为实测横断面桩号，可以导出到其他<竖曲线计算软件>或者使用内置GetH函数，算出每个横断面设计中桩高程，填入K列",
+     50},
+    {{1, 13}, "输入设计中桩高程：",
+     "将对应J列每个断面的设计中桩高程填入该列\r\n*方法：复制J列桩号，通过内置GetH函数或者其他软件算出设计中桩高程", 50},
+    {{1, 14}, "显示实测横断面中桩高程：", "该列显示对应J列桩号的实测横断面中桩高程", 50},
+    {{1, 15}, "在Cad图里面绘制断面相应桩号：",
+     "*在Cad中（新建图层），复制该列数据直接右键粘贴到cad命令栏里面\r\n*核对每一条断面线桩号是否与设计断面一一对应\r\n"
+     "*通过对F列数据自定义格式，可控制桩号格式。",
+     68},
+    {{1, 16}, "在Cad图里面绘制断面相应中桩高程：",
+     " *在Cad中（新建临时图层），先输入PL命令，再右键粘贴该列数据在cad上面绘制出每个断面的设计中桩位置\r\n"
+     "*在cad中以断面设计中桩高程点为基点，带基点复制断面线到相应设计图里面",
+     80},
+    {{1, 17}, "在Cad图里面绘制断面线上点高程：", " *在Cad中（新建图层），复制该列数据直接右键粘贴到cad命令栏里面", 50},
+};
+
+// Steps 4 to 8: the output columns, the notes and the tidy-up; each step that the host refuses
+// is skipped and the next one runs.
+void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Session& session) {
+  auto step = [](auto&& action) {
+    try {
+      action();
+    } catch (const HostError&) {
+    }
+  };
+  const int last = plan.lastDataRow;
+  const int count = static_cast<int>(plan.sections.size());
+  step([&] { sheet.DeleteColumns(8, 9); });
+
+  // I and J: the base point on every row of its section.
+  step([&] {
+    Grid base(last, 2);
+    std::vector<bool> written(static_cast<size_t>(last) * 2, false);
+    for (const SectionDrawing& s : plan.sections) {
+      for (int r = s.record.StartRow; r <= s.record.EndRow; ++r) {
+        base.At(r - 1, 0) = s.record.BaseX;
+        base.At(r - 1, 1) = s.record.BaseY;
+        written[static_cast<size_t>(r - 1) * 2] = written[static_cast<size_t>(r - 1) * 2 + 1] = true;
+      }
+    }
+    WriteMarkedCells(sheet, {1, 9}, base, written);
+  });
+
+  // L to P: row i belongs to section i.
+  step([&] {
+    Grid cells(count, 5);
+    std::vector<bool> written(static_cast<size_t>(count) * 5, false);
+    for (int i = 0; i < count; ++i) {
+      const SectionDrawing& s = plan.sections[i];
+      auto mark = [&](int c, CellValue v) {
+        cells.At(i, c) = std::move(v);
+        written[static_cast<size_t>(i) * 5 + c] = true;
+      };
+      mark(0, s.record.Station);
+      if (s.record.CentreLevel != 0) mark(2, FormatDecimal(s.record.CentreLevel, 3));
+      mark(3, StationLabelCommand(s, plan.stationTextHeight));
+      mark(4, "=\"" + GeneralText(s.record.BaseX) + ",\" & " + GeneralText(s.record.BaseY) + "+M" +
+                  std::to_string(i + 1));
+    }
+    WriteMarkedCells(sheet, {1, 12}, cells, written);
+  });
+
+  // K: the polylines, as text.
+  step([&] {
+    sheet.SetNumberFormat(RangeRef::WholeColumns(11, 11), "@");
+    Grid lines(last, 1);
+    for (int r = 1; r <= last; ++r) lines.At(r - 1, 0) = PolylineCell(plan, r);
+    if (last > 0) sheet.SetValues({1, 11}, lines);
+  });
+
+  // Q: the level labels.
+  step([&] {
+    sheet.SetAlignment(RangeRef::WholeColumns(17, 17), HAlign::Fill, std::nullopt);
+    Grid labels(static_cast<int>(session.LabelCommands.size()), 1);
+    for (size_t k = 0; k < session.LabelCommands.size(); ++k) labels.At(static_cast<int>(k), 0) = session.LabelCommands[k];
+    if (labels.Rows() > 0) sheet.SetValues({1, 17}, labels);
+  });
+
+  step([&] { sheet.ClearNotes(RangeRef::WholeColumns(kF, kF)); });
+  for (const HeaderNote& n : kNotes) SetHeaderNote(sheet, n.cell, n.title, n.body, 200, n.height);
+  step([&] { sheet.DeleteColumns(9, 2); });
+  step([&] {
+    FontChange font;
+    font.size = 9;
+    font.color = -10477568;
+    sheet.SetFont(RangeRef::WholeColumns(9, 15), font);
+  });
+  step([&] { sheet.AutoFitColumns(9, 14); });
+  step([&] { sheet.Select(RangeRef::Cell(1, 9)); });
+}
+
+}  // namespace
+
+LabelText StationLabelText(const SectionDrawing& section, double textHeight) {
+  return MakeLabelText(section.labelX, section.labelY, FormatDecimal(textHeight, 3), section.record.StationText);
+}
+
+std::string StationLabelCommand(const SectionDrawing& section, double textHeight) {
+  return TextCommand(StationLabelText(section, textHeight));
+}
+
+std::string PolylineCell(const DrawingPlan& plan, int row) {
+  const int index = plan.rowSection[row - 1];
+  if (index < 0) return "  pl";
+  const SectionDrawing& s = plan.sections[index];
+  const DrawnPoint& p = s.points[row - s.record.StartRow];
+  return GeneralText(p.x) + "," + GeneralText(p.y);
+}
+
+DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
+  const DrawSettings& settings = session.Draw;
+  DrawingPlan plan;
+  plan.withOffsets = settings.LabelOffsets == 1;
+  plan.stationTextHeight = settings.StationTextHeight;
+  plan.levelTextHeight = settings.LevelTextHeight;
+  plan.lastDataRow = LastDataRow(sheet);
+  const int last = plan.lastDataRow;
+  plan.rowSection.assign(last, -1);
+  if (last == 0) return plan;
+  const Grid block = sheet.Values(RangeRef::Block(1, kA, last, kG));
+  const int digits = static_cast<int>(RoundHalfEven(settings.LevelDigits, 0));
+  int unmatched = 1;
+  for (RowSpan span : SplitSections(block, last)) {
+    SectionDrawing s;
+    SectionRecord& r = s.record;
+    r.StartRow = span.start;
+    r.EndRow = span.end;
+    const CellValue& stationCell = block.At(span.start - 1, kF - 1);
+    // An empty station cell counts as 0, as the sheet's arithmetic reads it; a text that is no
+    // number is drawn as it stands, so that the user sees it in the drawing.
+    const bool numeric = !stationCell.IsText() || StrictNumber(stationCell.Text()).has_value();
+    r.Station = CellNumber(stationCell);
+    // A station cell in General shows as K12+235.689; any other format (or a station that is no
+    // number) gives the text the cell shows.
+    r.StationText = numeric && sheet.NumberFormat({span.start, kF}) == "General" ? StationText(r.Station)
+                                                                                 : sheet.Text({span.start, kF});
+    for (int row = span.start; row <= span.end; ++row) {
+      s.points.push_back({row, CellNumber(block.At(row - 1, kG - 1)), CellNumber(block.At(row - 1, kD - 1)), 0, 0});
+    }
+    r.CentreLevel = CentreGroundLevel(s.points);
+    Placement place = PlaceSection(r.Station, unmatched, settings.DrawUseDicFile, session);
+    r.BaseX = place.baseX;
+    r.BaseY = place.baseY;
+    r.Matched = place.matched;
+    if (!r.Matched) ++unmatched;
+    for (DrawnPoint& p : s.points) {
+      p.x = r.BaseX + p.offset;
+      p.y = r.BaseY + p.level;
+    }
+    s.labelX = settings.StationLabelDX + r.BaseX;
+    s.labelY = settings.StationLabelDY + r.BaseY;
+    for (int row = span.start; row <= span.end; ++row) plan.rowSection[row - 1] = static_cast<int>(plan.sections.size());
+    if (settings.LabelMode == 0 || settings.LabelMode == 1) SectionLabels(s, settings, digits, plan);
+    plan.sections.push_back(std::move(s));
+  }
+  if (settings.LabelMode == 2) {
+    for (const SectionDrawing& s : plan.sections) {
+      for (const DrawnPoint& p : s.points) {
+        plan.labels.push_back({p.x, p.y, FormatDecimal(p.level, digits),
+                               plan.withOffsets ? FormatDecimal(p.offset, digits) : std::string("NoD"),
+                               settings.LevelTextHeight});
+      }
+    }
+  }
+  return plan;
+}
+
+CommandOutcome DrawSectionData(CommandContext& context) {
+  DrawingPlan plan;
+  return DrawSectionData(context, plan);
+}
+
+CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
+  Session& session = context.session;
+  Application* host = session.HostApplication;
+  if (host == nullptr) return CommandOutcome::Cancelled;
+  Worksheet* sheet = nullptr;
+  try {
+    sheet = &host->ActiveSheet();
+  } catch (const HostError&) {
+    return CommandOutcome::Stopped;
+  }
+  if (!session.SetDialog) {
+    session.SetDialog = std::make_unique<FormSet>(session, context.ui, context.shell, context.clipboard, context.timer);
+  }
+  session.SetDialog->Show(context.dialogs);
+  if (session.Draw.DialogCancelled) return CommandOutcome::Cancelled;
+
+  ScreenUpdatingOff screen(*host);
+  try {
+    // Each section's points from left to right: the host sorts the sections not yet in order.
+    const int last = LastDataRow(*sheet);
+    if (last > 0) {
+      const Grid block = sheet->Values(RangeRef::Block(1, kA, last, kG));
+      for (RowSpan span : SplitSections(block, last)) {
+        if (span.start != span.end && !SortedByOffset(block, span)) SortSectionByOffset(*sheet, span.start, span.end);
+      }
+    }
+    DrawingPlan plan = PlanDrawing(*sheet, session);
+    session.SectionList.clear();
+    for (const SectionDrawing& s : plan.sections) session.SectionList.push_back(s.record);
+    session.SectionCount = static_cast<int>(plan.sections.size());
+    session.LabelCommands.clear();
+    for (const LevelLabel& label : plan.labels) session.LabelCommands.push_back(LevelLabelCommand(label, plan.withOffsets));
+    WriteDrawingColumns(*sheet, plan, session);
+    drawn = std::move(plan);
+  } catch (const HostError&) {
+    return CommandOutcome::Stopped;
+  }
+  return CommandOutcome::Completed;
+}
+
+}  // namespace kestrel

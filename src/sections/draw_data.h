@@ -1,0 +1,64 @@
+// DrawSectionData: the CAD command columns that draw every section, and the section list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addin/commands.h"
+#include "addin/session.h"
+#include "sections/level_labels.h"
+
+namespace kestrel {
+
+class Worksheet;
+
+// One surveyed point of a section, in drawing coordinates and as the sheet holds it.
+struct DrawnPoint {
+  int row = 0;
+  double offset = 0;  // column G
+  double level = 0;   // column D
+  double x = 0, y = 0;
+};
+
+// Everything one run draws, computed once and rendered as sheet columns (and as DXF, script or
+// picture elsewhere): the sections, each with its points in sheet order, the station label, the
+// level labels in the order they are produced.
+struct SectionDrawing {
+  SectionRecord record;
+  std::vector<DrawnPoint> points;
+  // Station label: middle-centre text at (x, y).
+  double labelX = 0, labelY = 0;
+};
+
+struct DrawingPlan {
+  std::vector<SectionDrawing> sections;
+  std::vector<LevelLabel> labels;
+  bool withOffsets = false;
+  double stationTextHeight = 1;
+  double levelTextHeight = 0.7;
+  int lastDataRow = 0;
+  // Rows 1..lastDataRow: the point of the row, or none for a separator row.
+  std::vector<int> rowSection;  // index into sections, -1 for a separator row
+};
+
+// Runs the whole command on the active sheet: the settings dialog, the per-section sort, the
+// placement, the output columns with their notes, the tidy-up; records SectionList,
+// SectionCount and LabelCommands in the session.
+CommandOutcome DrawSectionData(CommandContext& context);
+// The same, handing back the plan that the columns were written from (the drawing files render
+// this one plan, so that they draw what the columns draw); the plan is set only on Completed.
+CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& plan);
+
+// The plan of the active sheet's sections with the session's settings (the sections must be
+// sorted by offset already). Used by the command and by the other renderings.
+DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session);
+
+// The station label of a section: its text middle-centre at the label point, the height with
+// three decimals at most.
+LabelText StationLabelText(const SectionDrawing& section, double textHeight);
+// The station label command of a section: "-text j MC 200,20 1 0 K0+100.000".
+std::string StationLabelCommand(const SectionDrawing& section, double textHeight);
+// The polyline column's text of one row: "196,10", or "  pl" for a separator row.
+std::string PolylineCell(const DrawingPlan& plan, int row);
+
+}  // namespace kestrel

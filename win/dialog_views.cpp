@@ -1,0 +1,20 @@
+// Picks the view of a presenter by its type.
+#include "dialog_views.h"
+
+#include "form_draw_v_sheet_view.h"
+#include "form_set_view.h"
+#include "form_sort_view.h"
+#include "sections/form_set.h"
+#include "sections/form_sort.h"
+#include "volumes/form_draw_v_sheet.h"
+
+namespace kestrel {
+
+std::unique_ptr<DialogView> MakeDialogView(Presenter& presenter) {
+  if (auto* form = dynamic_cast<FormSort*>(&presenter)) return MakeFormSortView(*form);
+  if (auto* form = dynamic_cast<FormSet*>(&presenter)) return MakeFormSetView(*form);
+  if (auto* form = dynamic_cast<FormDrawVSheet*>(&presenter)) return MakeFormDrawVSheetView(*form);
+  return nullptr;
+}
+
+}  // namespace kestrel
