@@ -3,6 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -34,7 +36,9 @@ void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool wr
 MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
+  Progress("reading " + options.book);
   UseBook(LoadWorkbook(options.book));
+  Progress("");
   RestoreSessionState(*book_, session_);
   if (!options.sheet.empty()) {
     bool found = false;
@@ -58,7 +62,18 @@ MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
 
 void CliContext::SaveBook(const BookOptions& options) {
   StoreSessionState(Book(), session_);
-  SaveWorkbook(Book(), options.output.empty() ? options.book : options.output);
+  const std::string& target = options.output.empty() ? options.book : options.output;
+  Progress("writing " + target);
+  SaveWorkbook(Book(), target);
+  Progress("");
+}
+
+void CliContext::Progress(const std::string& what) {
+  if (!progressShown_ && what.empty()) return;
+  // One status line, rewritten in place; only on a terminal, never into a redirected stream.
+  if (isatty(STDERR_FILENO) != 1) return;
+  err_ << "\r\x1b[K" << (what.empty() ? "" : what + " ...") << std::flush;
+  progressShown_ = !what.empty();
 }
 
 bool CliContext::BookChanged() const {

@@ -66,6 +66,8 @@ class CliContext {
   // Writes the workbook to -o, or over the input.
   void SaveBook(const BookOptions& options);
   MemoryWorkbook& Book();
+  // Shows what the tool is doing on a terminal's status line; "" clears it.
+  void Progress(const std::string& what);
 
  private:
   std::istream& in_;
@@ -78,6 +80,7 @@ class CliContext {
   std::unique_ptr<MemoryWorkbook> book_;
   std::unique_ptr<CountingApplication> host_;  // the workbook as commands see it, counted
   ScriptedDialogs dialogs_;
+  bool progressShown_ = false;
 };
 
 }  // namespace kestrel

@@ -15,6 +15,8 @@
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
 #include "util/text_file.h"
+#include "volumes/draw_sheet_command.h"
+#include "volumes/form_draw_v_sheet.h"
 #include "workbook_state.h"
 
 #ifndef KESTREL_SAMPLES_DIR
@@ -124,6 +126,18 @@ int RunDemo(CliContext& context, const std::string& dir) {
 
   // 4 to 6. The profile and the cross slope as files, and the sections' design elevations from them.
   if (const int status = RunGeometryDemo(context, book, out, say, 4); status != kExitDone) return status;
+
+  // 7. A cut and fill volume sheet (design and measured) with the drawn sections' stations.
+  context.Dialogs().Queue([](Presenter& presenter) {
+    auto& form = dynamic_cast<FormDrawVSheet&>(presenter);
+    form.ComboVMode.listIndex = 1;
+    form.ComboHDMnumber.listIndex = 0;
+    form.OnComboHDMnumberClick();
+    form.OnCommandOKClick();
+  });
+  if (FunhdmDrawSheet(command) != CommandOutcome::Completed) return kExitStopped;
+  say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().SectionCount
+      << " sections (design and measured areas go in columns B to E)\n";
 
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
   StoreSessionState(book, context.GetSession());
