@@ -8,9 +8,13 @@
 #include "commands.h"
 #include "demo_geometry.h"
 #include "io/csv.h"
+#include "io/drawing_preview.h"
 #include "io/workbook_file.h"
 #include "sections/dictionary_file.h"
 #include "sections/draw_data.h"
+#include "sections/drawing_dxf.h"
+#include "sections/drawing_script.h"
+#include "sections/drawing_shapes.h"
 #include "sections/form_set.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
@@ -115,14 +119,25 @@ int RunDemo(CliContext& context, const std::string& dir) {
     auto& form = dynamic_cast<FormSet&>(presenter);
     form.CheckAddFile.checked = true;
     form.OnCheckAddFileClick();
+    form.TextBoxZHY.text = "300";  // station labels near the sample's levels
     form.OnCommandOKClick();
   });
-  if (DrawSectionData(command) != CommandOutcome::Completed) return kExitStopped;
+  DrawingPlan plan;
+  if (DrawSectionData(command, plan) != CommandOutcome::Completed) return kExitStopped;
   int matched = 0;
   for (const SectionRecord& s : context.GetSession().SectionList) matched += s.Matched ? 1 : 0;
   say << "3. drew " << context.GetSession().SectionCount << " sections (" << matched
       << " placed in their dictionary frames), " << context.GetSession().LabelCommands.size()
       << " level labels: columns I to O of " << survey.SheetName() << "\n";
+  const DrawingShapes shapes = ShapesOfPlan(plan);
+  if (!WriteFileAtomically(out / "sections.dxf", DrawingDxf(shapes)) ||
+      !WriteFileAtomically(out / "sections.scr", DrawingScript(shapes)))
+    throw CliError("cannot write the drawing files in " + PathToUtf8(out));
+  PreviewOptions preview;
+  preview.title = survey.SheetName() + ": the sample survey's sections";
+  if (std::string error = WriteDrawingPreview(shapes, PathToUtf8(out / "sections.png"), preview); !error.empty())
+    throw CliError(error);
+  say << "   the same drawing without the clipboard: sections.dxf, sections.scr, sections.png\n";
 
   // 4 to 6. The profile and the cross slope as files, and the sections' design elevations from them.
   if (const int status = RunGeometryDemo(context, book, out, say, 4); status != kExitDone) return status;

@@ -50,8 +50,8 @@ PreviewOptions PreviewOptionsOf(const DrawOptions& options, const std::string& t
 
 // "实测横断面: 2 sections, K0+100.000 to K0+120.000"
 std::string PreviewTitle(const std::string& sheet, const DrawingPlan& plan) {
-  std::string title = sheet + ": " + std::to_string(plan.sections.size()) +
-                      (plan.sections.size() == 1 ? " section" : " sections");
+  std::string title =
+      sheet + ": " + std::to_string(plan.sections.size()) + (plan.sections.size() == 1 ? " section" : " sections");
   if (!plan.sections.empty()) {
     title += ", " + plan.sections.front().record.StationText;
     if (plan.sections.size() > 1) title += " to " + plan.sections.back().record.StationText;
@@ -124,7 +124,8 @@ CliCommand AddDrawCommand(CLI::App& app, CliContext& context) {
   CliContext::AddBookOptions(*command, options->book, true, false);
   command->add_option("--column-spacing", options->columnSpacing, "horizontal distance between sections")
       ->capture_default_str();
-  command->add_option("--row-spacing", options->rowSpacing, "vertical distance between sections")->capture_default_str();
+  command->add_option("--row-spacing", options->rowSpacing, "vertical distance between sections")
+      ->capture_default_str();
   command->add_option("--station-dx", options->stationDx, "station label, x from the section's zero point")
       ->capture_default_str();
   command->add_option("--station-dy", options->stationDy, "station label, y from the section's zero point")
@@ -138,7 +139,8 @@ CliCommand AddDrawCommand(CLI::App& app, CliContext& context) {
   command->add_flag("--label-offsets", options->labelOffsets, "label the offsets as well");
   command->add_option("--dic", options->dic, "place sections found in this station-location dictionary (.Dic)");
   command->add_option("--dxf", options->dxf, "also write the drawing as a DXF file (AutoCAD 2007, UTF-8)");
-  command->add_option("--script", options->script, "also write the drawing as an AutoCAD script (.scr, run with SCRIPT)");
+  command->add_option("--script", options->script,
+                      "also write the drawing as an AutoCAD script (.scr, run with SCRIPT)");
   command->add_option("--preview", options->preview, "also write a preview picture of the drawing (.png or .svg)");
   command->add_option("--preview-size", options->previewSize,
                       "the preview's size in pixels, WIDTHxHEIGHT (default: from the drawing)");

@@ -34,10 +34,14 @@ struct Rgb {
 
 Rgb ColourOf(DrawingLayer layer) {
   switch (layer) {
-    case DrawingLayer::Sections: return {0.1, 0.1, 0.1};
-    case DrawingLayer::Stations: return {0.0, 0.5, 0.0};
-    case DrawingLayer::CentrePoints: return {0.75, 0.0, 0.75};
-    case DrawingLayer::LevelLabels: return {0.8, 0.0, 0.0};
+    case DrawingLayer::Sections:
+      return {0.1, 0.1, 0.1};
+    case DrawingLayer::Stations:
+      return {0.0, 0.5, 0.0};
+    case DrawingLayer::CentrePoints:
+      return {0.75, 0.0, 0.75};
+    case DrawingLayer::LevelLabels:
+      return {0.8, 0.0, 0.0};
   }
   return {0, 0, 0};
 }
@@ -59,8 +63,9 @@ void UseFont(cairo_t* cr) {
 // height 1 comes from the font's digit height.
 class TextMeasure {
  public:
-  TextMeasure() : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1), cairo_surface_destroy),
-                  cr_(cairo_create(surface_.get()), cairo_destroy) {
+  TextMeasure()
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1), cairo_surface_destroy),
+        cr_(cairo_create(surface_.get()), cairo_destroy) {
     UseFont(cr_.get());
     cairo_set_font_size(cr_.get(), kProbe);
     cairo_text_extents_t e;
@@ -121,7 +126,8 @@ Layout LayoutOf(const DrawingShapes& shapes, const PreviewOptions& options, cons
   if (options.width > 0 && options.height > 0) {
     layout.width = options.width;
     layout.height = options.height;
-    layout.scale = std::max(std::min((layout.width - chromeX) / e.Width(), (layout.height - chromeY) / e.Height()), 1e-9);
+    layout.scale =
+        std::max(std::min((layout.width - chromeX) / e.Width(), (layout.height - chromeY) / e.Height()), 1e-9);
   } else {
     double scale = kSmallestText / SmallestTextHeight(shapes);
     scale = std::min({scale, (kLargestSide - chromeX) / e.Width(), (kLargestSide - chromeY) / e.Height()});
@@ -283,7 +289,8 @@ std::string WriteDrawingPreview(const DrawingShapes& shapes, const std::string& 
   std::string bytes;
   cairo_status_t status;
   if (png) {
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.width, layout.height), cairo_surface_destroy);
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.width, layout.height),
+                    cairo_surface_destroy);
     {
       Context cr(cairo_create(surface.get()), cairo_destroy);
       Paint(cr.get(), shapes, layout, measure, options.title, false);
@@ -293,6 +300,7 @@ std::string WriteDrawingPreview(const DrawingShapes& shapes, const std::string& 
   } else {
     Surface surface(cairo_svg_surface_create_for_stream(AppendBytes, &bytes, layout.width, layout.height),
                     cairo_surface_destroy);
+    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);  // the size in pixels, as a PNG's
     {
       Context cr(cairo_create(surface.get()), cairo_destroy);
       Paint(cr.get(), shapes, layout, measure, options.title, true);
@@ -301,7 +309,8 @@ std::string WriteDrawingPreview(const DrawingShapes& shapes, const std::string& 
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
   }
-  if (status != CAIRO_STATUS_SUCCESS) return std::string("the picture could not be drawn: ") + cairo_status_to_string(status);
+  if (status != CAIRO_STATUS_SUCCESS)
+    return std::string("the picture could not be drawn: ") + cairo_status_to_string(status);
   if (!WriteFileAtomically(PathFromUtf8(path), bytes)) return "cannot write " + path;
   return "";
 }

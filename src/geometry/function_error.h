@@ -23,8 +23,11 @@ class ArithmeticError : public FunctionError {
 };
 
 inline double Finite(double v) {
-  if (!std::isfinite(v)) throw ArithmeticError();
-  return v;
+  // The store rounds an x87 extended intermediate (32-bit builds) to float64 first, so that an
+  // overflow shows the same on every platform.
+  volatile double stored = v;
+  if (!std::isfinite(stored)) throw ArithmeticError();
+  return stored;
 }
 
 inline double Divide(double numerator, double denominator) {

@@ -27,11 +27,13 @@ double Rand0(double lower, double upper, std::int32_t digit, double r) {
   const std::int64_t d = std::abs(static_cast<std::int64_t>(digit));
   if (d > 9) return 0;  // 10^d no longer fits a 32-bit integer
   const double k = std::pow(10.0, static_cast<double>(d));
-  const double lo = k * lower;
-  const double hi = k * upper;
-  const double v = std::floor((hi - lo + 1) * r + lo) / k;
-  if (!std::isfinite(v)) return 0;
-  return RoundHalfEven(v, static_cast<int>(d));
+  // Stores round x87 extended intermediates (32-bit builds) to float64, so that an overflow is
+  // one on every platform.
+  volatile double lo = k * lower;
+  volatile double hi = k * upper;
+  volatile double scaled = (hi - lo + 1) * r + lo;
+  if (!std::isfinite(lo) || !std::isfinite(hi) || !std::isfinite(scaled)) return 0;
+  return RoundHalfEven(std::floor(scaled) / k, static_cast<int>(d));
 }
 
 }  // namespace kestrel

@@ -56,7 +56,7 @@ std::string Text2(const RangeArg& range) {
 
 std::string ViewF(const RangeArg& range) {
   std::optional<std::string> formula = range.Formula();
-  if (!formula) throw FunctionError("the cells of " + range.Address() + " hold different formulas");
+  if (!formula) throw FunctionError(range.Address() + " is more than one cell");
   return *formula;
 }
 

@@ -22,8 +22,8 @@ std::string GetPoint(std::string_view source, std::string_view selector);
 // "X,Y".
 std::string Pl(std::string_view x, std::string_view y);
 
-// The text the range's cells show, or their formula ("=A5-A4", or the constant as typed).
-// Throws FunctionError when the cells of a larger range differ.
+// The text the range's cells show (FunctionError when the cells of a larger range differ), or a
+// cell's formula ("=A5-A4", or the constant as typed; FunctionError for several cells).
 std::string Text2(const RangeArg& range);
 std::string ViewF(const RangeArg& range);
 

@@ -24,10 +24,16 @@ class TagWriter {
   void Int(int code, long long value) { Tag(code, std::to_string(value)); }
   // The numbers as the command columns type them.
   void Real(int code, double value) { Tag(code, GeneralText(value)); }
-  void Point(int code, double x, double y) {
+  // A point or vector: x, y (and z) under the code and the code plus 10 (and 20).
+  void Point(int code, double x, double y) { Point(code, x, y, 0); }
+  void Point(int code, double x, double y, double z) {
     Real(code, x);
     Real(code + 10, y);
-    Real(code + 20, 0);
+    Real(code + 20, z);
+  }
+  void Point2(int code, double x, double y) {
+    Real(code, x);
+    Real(code + 10, y);
   }
   void Append(const TagWriter& other) { out_ += other.out_; }
   std::string Take() { return std::move(out_); }
@@ -36,21 +42,22 @@ class TagWriter {
   std::string out_;
 };
 
+// Handles: upper-case hexadecimal, from 1 up, each given out once.
 class Handles {
  public:
-  std::string Next() {
-    char buffer[20];
-    std::snprintf(buffer, sizeof buffer, "%llX", next_++);
-    return buffer;
-  }
+  std::string Next() { return Hex(next_++); }
   // The first handle not given out: $HANDSEED.
-  std::string Seed() const {
-    char buffer[20];
-    std::snprintf(buffer, sizeof buffer, "%llX", next_);
-    return buffer;
-  }
+  std::string Seed() const { return Hex(next_); }
 
  private:
+  static std::string Hex(unsigned long long value) {
+    std::string digits;
+    do {
+      digits.insert(digits.begin(), "0123456789ABCDEF"[value % 16]);
+      value /= 16;
+    } while (value != 0);
+    return digits;
+  }
   unsigned long long next_ = 1;
 };
 
@@ -59,9 +66,12 @@ class Handles {
 std::string DxfText(std::string_view text) {
   std::string out;
   for (char c : text) {
-    if (c == '\r' || c == '\n') out += ' ';
-    else if (c == '^') out += "^ ";
-    else out += c;
+    if (c == '\r' || c == '\n')
+      out += ' ';
+    else if (c == '^')
+      out += "^ ";
+    else
+      out += c;
   }
   return out;
 }
@@ -70,13 +80,34 @@ std::string DxfText(std::string_view text) {
 // structure points forwards (a block record to its layout, the root dictionary to its entries).
 struct Structure {
   explicit Structure(Handles& h)
-      : vportTable(h.Next()), ltypeTable(h.Next()), layerTable(h.Next()), styleTable(h.Next()),
-        viewTable(h.Next()), ucsTable(h.Next()), appidTable(h.Next()), dimstyleTable(h.Next()),
-        blockRecordTable(h.Next()), vportActive(h.Next()), ltypeByBlock(h.Next()), ltypeByLayer(h.Next()),
-        ltypeContinuous(h.Next()), layerZero(h.Next()), styleStandard(h.Next()), styleDrawing(h.Next()),
-        appidAcad(h.Next()), dimstyleStandard(h.Next()), modelRecord(h.Next()), paperRecord(h.Next()),
-        modelBlock(h.Next()), modelBlockEnd(h.Next()), paperBlock(h.Next()), paperBlockEnd(h.Next()),
-        rootDictionary(h.Next()), groupDictionary(h.Next()), layoutDictionary(h.Next()), modelLayout(h.Next()),
+      : vportTable(h.Next()),
+        ltypeTable(h.Next()),
+        layerTable(h.Next()),
+        styleTable(h.Next()),
+        viewTable(h.Next()),
+        ucsTable(h.Next()),
+        appidTable(h.Next()),
+        dimstyleTable(h.Next()),
+        blockRecordTable(h.Next()),
+        vportActive(h.Next()),
+        ltypeByBlock(h.Next()),
+        ltypeByLayer(h.Next()),
+        ltypeContinuous(h.Next()),
+        layerZero(h.Next()),
+        styleStandard(h.Next()),
+        styleDrawing(h.Next()),
+        appidAcad(h.Next()),
+        dimstyleStandard(h.Next()),
+        modelRecord(h.Next()),
+        paperRecord(h.Next()),
+        modelBlock(h.Next()),
+        modelBlockEnd(h.Next()),
+        paperBlock(h.Next()),
+        paperBlockEnd(h.Next()),
+        rootDictionary(h.Next()),
+        groupDictionary(h.Next()),
+        layoutDictionary(h.Next()),
+        modelLayout(h.Next()),
         paperLayout(h.Next()) {
     for (std::string& layer : layers) layer = h.Next();
   }
@@ -89,7 +120,8 @@ struct Structure {
 
 class EntityWriter {
  public:
-  EntityWriter(TagWriter& out, Handles& handles, const std::string& owner) : out_(out), handles_(handles), owner_(owner) {}
+  EntityWriter(TagWriter& out, Handles& handles, const std::string& owner)
+      : out_(out), handles_(handles), owner_(owner) {}
 
   void Polyline(DrawingLayer layer, const PlanePoint* points, size_t count, bool closed) {
     Start("LWPOLYLINE", layer);
@@ -105,6 +137,7 @@ class EntityWriter {
   // Middle-centre: AutoCAD places a justified text by its second alignment point and works out
   // the first; both are written, the same, so that readers that take either agree.
   void Text(DrawingLayer layer, const LabelText& text) {
+    if (text.text.empty()) return;  // TEXT given no text makes no object
     Start("TEXT", layer);
     out_.Tag(100, "AcDbText");
     out_.Point(10, text.x, text.y);
@@ -257,14 +290,14 @@ void Tables(TagWriter& out, const Structure& s, const View& view) {
   RecordStart(out, "VPORT", s.vportActive, s.vportTable, "AcDbViewportTableRecord");
   out.Tag(2, "*ACTIVE");
   out.Int(70, 0);
-  out.Real(10, 0), out.Real(20, 0);
-  out.Real(11, 1), out.Real(21, 1);
-  out.Real(12, view.centreX), out.Real(22, view.centreY);
-  out.Real(13, 0), out.Real(23, 0);
-  out.Real(14, 1), out.Real(24, 1);
-  out.Real(15, 10), out.Real(25, 10);
-  out.Real(16, 0), out.Real(26, 0), out.Real(36, 1);
-  out.Real(17, 0), out.Real(27, 0), out.Real(37, 0);
+  out.Point2(10, 0, 0);
+  out.Point2(11, 1, 1);
+  out.Point2(12, view.centreX, view.centreY);
+  out.Point2(13, 0, 0);
+  out.Point2(14, 1, 1);
+  out.Point2(15, 10, 10);
+  out.Point(16, 0, 0, 1);
+  out.Point(17, 0, 0, 0);
   out.Real(40, view.height);
   out.Real(41, View::kAspect);
   out.Real(42, 50);
@@ -283,8 +316,8 @@ void Tables(TagWriter& out, const Structure& s, const View& view) {
   out.Int(281, 0);
   out.Int(65, 1);
   out.Point(110, 0, 0);
-  out.Real(111, 1), out.Real(121, 0), out.Real(131, 0);
-  out.Real(112, 0), out.Real(122, 1), out.Real(132, 0);
+  out.Point(111, 1, 0, 0);
+  out.Point(112, 0, 1, 0);
   out.Int(79, 0);
   out.Real(146, 0);
   out.Tag(0, "ENDTAB");
@@ -398,9 +431,11 @@ void Layout(TagWriter& out, const Structure& s, const std::string& handle, const
   out.Tag(4, "ISO_A3_(420.00_x_297.00_MM)");
   out.Tag(6, "");
   for (int code : {40, 41, 42, 43}) out.Real(code, 7.5);
-  out.Real(44, 420), out.Real(45, 297);
+  out.Real(44, 420);  // paper width and height
+  out.Real(45, 297);
   for (int code : {46, 47, 48, 49, 140, 141}) out.Real(code, 0);
-  out.Real(142, 1), out.Real(143, 1);
+  out.Real(142, 1);  // plot scale 1:1
+  out.Real(143, 1);
   out.Int(70, 688);
   out.Int(72, 1);
   out.Int(73, 0);
@@ -408,20 +443,21 @@ void Layout(TagWriter& out, const Structure& s, const std::string& handle, const
   out.Tag(7, "");
   out.Int(75, 16);
   out.Real(147, 1);
-  out.Real(148, 0), out.Real(149, 0);
+  out.Real(148, 0);
+  out.Real(149, 0);
   out.Tag(100, "AcDbLayout");
   out.Tag(1, name);
   out.Int(70, 1);
   out.Int(71, tab);
-  out.Real(10, 0), out.Real(20, 0);
-  out.Real(11, 420), out.Real(21, 297);
+  out.Point2(10, 0, 0);
+  out.Point2(11, 420, 297);
   out.Point(12, 0, 0);
   out.Point(14, e.empty ? 0 : e.minX, e.empty ? 0 : e.minY);
   out.Point(15, e.empty ? 0 : e.maxX, e.empty ? 0 : e.maxY);
   out.Real(146, 0);
   out.Point(13, 0, 0);
-  out.Real(16, 1), out.Real(26, 0), out.Real(36, 0);
-  out.Real(17, 0), out.Real(27, 1), out.Real(37, 0);
+  out.Point(16, 1, 0, 0);
+  out.Point(17, 0, 1, 0);
   out.Int(76, 0);
   out.Tag(330, record);
   if (viewport) out.Tag(331, *viewport);

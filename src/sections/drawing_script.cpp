@@ -39,9 +39,12 @@ class ScriptWriter {
 std::string DrawingScript(const DrawingShapes& shapes) {
   ScriptWriter s;
   s.Line("; Kestrel: the sections, station labels, design-centre points and level labels of the draw-data columns.");
-  s.Line("; Run it with the SCRIPT command; it restores the object snaps, polyline width, layer and text style it changes.");
-  s.Line("(setq kestrel:osmode (getvar \"OSMODE\") kestrel:plinewid (getvar \"PLINEWID\") "
-         "kestrel:clayer (getvar \"CLAYER\") kestrel:textstyle (getvar \"TEXTSTYLE\"))");
+  s.Line(
+      "; Run it with the SCRIPT command; it restores the object snaps, polyline width, layer and text style it "
+      "changes.");
+  s.Line(
+      "(setq kestrel:osmode (getvar \"OSMODE\") kestrel:plinewid (getvar \"PLINEWID\") "
+      "kestrel:clayer (getvar \"CLAYER\") kestrel:textstyle (getvar \"TEXTSTYLE\"))");
   s.Line("_.SETVAR OSMODE 0");
   s.Line("_.SETVAR PLINEWID 0");
   // The font prompt takes blanks as part of the name: the font ends its line. Then height 0,

@@ -9,20 +9,28 @@ namespace kestrel {
 
 const char* LayerName(DrawingLayer layer) {
   switch (layer) {
-    case DrawingLayer::Sections: return "KESTREL-SECTIONS";
-    case DrawingLayer::Stations: return "KESTREL-STATIONS";
-    case DrawingLayer::CentrePoints: return "KESTREL-CENTRES";
-    case DrawingLayer::LevelLabels: return "KESTREL-LEVELS";
+    case DrawingLayer::Sections:
+      return "KESTREL-SECTIONS";
+    case DrawingLayer::Stations:
+      return "KESTREL-STATIONS";
+    case DrawingLayer::CentrePoints:
+      return "KESTREL-CENTRES";
+    case DrawingLayer::LevelLabels:
+      return "KESTREL-LEVELS";
   }
   return "0";
 }
 
 int LayerColourIndex(DrawingLayer layer) {
   switch (layer) {
-    case DrawingLayer::Sections: return 7;
-    case DrawingLayer::Stations: return 3;
-    case DrawingLayer::CentrePoints: return 6;
-    case DrawingLayer::LevelLabels: return 1;
+    case DrawingLayer::Sections:
+      return 7;
+    case DrawingLayer::Stations:
+      return 3;
+    case DrawingLayer::CentrePoints:
+      return 6;
+    case DrawingLayer::LevelLabels:
+      return 1;
   }
   return 7;
 }
@@ -92,18 +100,33 @@ std::vector<ShownRun> ShownTextOf(std::string_view typed) {
       const char code = typed[i + 2];
       const char* sign = nullptr;
       switch (code) {
-        case 'u': case 'U': {
+        case 'u':
+        case 'U': {
           const bool next = !runs.back().underlined;
-          if (runs.back().text.empty()) runs.back().underlined = next;
-          else runs.push_back({"", next});
+          if (runs.back().text.empty())
+            runs.back().underlined = next;
+          else
+            runs.push_back({"", next});
           i += 2;
           continue;
         }
-        case 'd': case 'D': sign = "\u00B0"; break;
-        case 'p': case 'P': sign = "\u00B1"; break;
-        case 'c': case 'C': sign = "\u2300"; break;
-        case '%': sign = "%"; break;
-        default: break;
+        case 'd':
+        case 'D':
+          sign = "\u00B0";
+          break;
+        case 'p':
+        case 'P':
+          sign = "\u00B1";
+          break;
+        case 'c':
+        case 'C':
+          sign = "\u2300";
+          break;
+        case '%':
+          sign = "%";
+          break;
+        default:
+          break;
       }
       if (sign) {
         runs.back().text += sign;

@@ -14,8 +14,8 @@ namespace kestrel {
 
 // The layers of a drawing, one per command column.
 enum class DrawingLayer { Sections, Stations, CentrePoints, LevelLabels };
-constexpr DrawingLayer kDrawingLayers[] = {DrawingLayer::Sections, DrawingLayer::Stations,
-                                           DrawingLayer::CentrePoints, DrawingLayer::LevelLabels};
+constexpr DrawingLayer kDrawingLayers[] = {DrawingLayer::Sections, DrawingLayer::Stations, DrawingLayer::CentrePoints,
+                                           DrawingLayer::LevelLabels};
 // "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS".
 const char* LayerName(DrawingLayer layer);
 // The layer's colour as an AutoCAD colour index: white, green, magenta, red (each reads on a

@@ -38,8 +38,10 @@ struct Object {
     Strings out;
     int seen = 0;
     for (const Tag& t : tags) {
-      if (t.code == 100) ++seen;
-      else if (seen == n && t.code == code) out.push_back(t.value);
+      if (t.code == 100)
+        ++seen;
+      else if (seen == n && t.code == code)
+        out.push_back(t.value);
     }
     return out;
   }
@@ -47,9 +49,9 @@ struct Object {
 
 struct DxfFile {
   std::vector<Tag> tags;
-  std::vector<Object> objects;  // every 0 tag starts one, SECTION and ENDSEC included
+  std::vector<Object> objects;                          // every 0 tag starts one, SECTION and ENDSEC included
   std::map<std::string, std::vector<Object>> sections;  // objects of each section, by name
-  std::map<std::string, std::string> header;             // variable -> first value
+  std::map<std::string, std::string> header;            // variable -> first value
 };
 
 DxfFile Parse(const std::string& text) {
@@ -70,18 +72,24 @@ DxfFile Parse(const std::string& text) {
     file.tags.push_back({std::stoi(code), value});
   }
   for (const Tag& t : file.tags) {
-    if (t.code == 0) file.objects.push_back({t.value, {}});
-    else if (!file.objects.empty()) file.objects.back().tags.push_back(t);
+    if (t.code == 0)
+      file.objects.push_back({t.value, {}});
+    else if (!file.objects.empty())
+      file.objects.back().tags.push_back(t);
   }
   std::string section;
   for (const Object& o : file.objects) {
-    if (o.type == "SECTION") section = o.First(2);
-    else if (o.type == "ENDSEC") section.clear();
-    else if (o.type != "EOF") file.sections[section].push_back(o);
+    if (o.type == "SECTION")
+      section = o.First(2);
+    else if (o.type == "ENDSEC")
+      section.clear();
+    else if (o.type != "EOF")
+      file.sections[section].push_back(o);
   }
   // Header variables: a 9 tag and the value after it.
   for (size_t i = 0; i + 1 < file.tags.size(); ++i) {
-    if (file.tags[i].code == 9 && !file.header.count(file.tags[i].value)) file.header[file.tags[i].value] = file.tags[i + 1].value;
+    if (file.tags[i].code == 9 && !file.header.count(file.tags[i].value))
+      file.header[file.tags[i].value] = file.tags[i + 1].value;
   }
   return file;
 }
@@ -232,7 +240,8 @@ TEST_F(DrawingDxfTest, TheFileHasEverythingAStrictReaderNeeds) {
   }
   EXPECT_EQ(tables.at("VPORT"), Strings{"*ACTIVE"});
   EXPECT_EQ(tables.at("LTYPE"), (Strings{"ByBlock", "ByLayer", "Continuous"}));
-  EXPECT_EQ(tables.at("LAYER"), (Strings{"0", "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS"}));
+  EXPECT_EQ(tables.at("LAYER"),
+            (Strings{"0", "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS"}));
   EXPECT_EQ(tables.at("STYLE"), (Strings{"Standard", "KESTREL"}));
   EXPECT_TRUE(tables.at("VIEW").empty());
   EXPECT_TRUE(tables.at("UCS").empty());
@@ -312,7 +321,9 @@ TEST_F(DrawingDxfTest, ChineseStationTextsStayIntactInUtf8) {
   ASSERT_EQ(stations.size(), 2u);
   EXPECT_EQ(stations[0].First(1), "桩号100");
   EXPECT_EQ(SplitTextCommand(ColumnTexts(13)[0]).text, stations[0].First(1));
-  EXPECT_NE(dxf.find("\xE6\xA1\xA9\xE5\x8F\xB7" "100"), std::string::npos);  // UTF-8 bytes of 桩号
+  EXPECT_NE(dxf.find("\xE6\xA1\xA9\xE5\x8F\xB7"
+                     "100"),
+            std::string::npos);  // UTF-8 bytes of 桩号
 }
 
 TEST_F(DrawingDxfTest, ASectionOfOnePointDrawsNoLineButKeepsItsLabels) {
@@ -331,6 +342,7 @@ TEST_F(DrawingDxfTest, ASectionOfOnePointDrawsNoLineButKeepsItsLabels) {
 TEST_F(DrawingDxfTest, CaretsAndLineEndsInTextsCannotBreakTheFile) {
   DrawingShapes shapes;
   shapes.stationLabels.push_back(MakeLabelText(1, 2, "1", "a^b\r\nc"));
+  shapes.stationLabels.push_back(MakeLabelText(3, 4, "1", ""));  // nothing to write: TEXT makes nothing
   const DxfFile file = Parse(DrawingDxf(shapes));
   const auto texts = Entities(file, "TEXT", "KESTREL-STATIONS");
   ASSERT_EQ(texts.size(), 1u);

@@ -62,8 +62,10 @@ class DrawingFixture : public CommandFixture {
   std::vector<std::vector<std::string>> PolylineColumn() {
     std::vector<std::vector<std::string>> lines(1);
     for (const std::string& cell : ColumnTexts(9)) {
-      if (cell == "  pl") lines.emplace_back();
-      else lines.back().push_back(cell);
+      if (cell == "  pl")
+        lines.emplace_back();
+      else
+        lines.back().push_back(cell);
     }
     return lines;
   }

@@ -83,8 +83,9 @@ TEST_F(DrawingScriptTest, TheWorkedExampleRunsTheColumnsCommands) {
 TEST_F(DrawingScriptTest, ObjectSnapsAreOffWhileDrawingAndRestoredAtTheEnd) {
   WorkedExample();
   const Strings lines = DrawAndSplit();
-  const size_t keep = IndexOf(lines, "(setq kestrel:osmode (getvar \"OSMODE\") kestrel:plinewid (getvar \"PLINEWID\") "
-                                     "kestrel:clayer (getvar \"CLAYER\") kestrel:textstyle (getvar \"TEXTSTYLE\"))");
+  const size_t keep = IndexOf(lines,
+                              "(setq kestrel:osmode (getvar \"OSMODE\") kestrel:plinewid (getvar \"PLINEWID\") "
+                              "kestrel:clayer (getvar \"CLAYER\") kestrel:textstyle (getvar \"TEXTSTYLE\"))");
   const size_t off = IndexOf(lines, "_.SETVAR OSMODE 0");
   const size_t firstDrawing = IndexOf(lines, "_.PLINE");
   ASSERT_LT(firstDrawing, lines.size());
@@ -108,10 +109,12 @@ TEST_F(DrawingScriptTest, TextsNeverMeetAFixedHeightStyle) {
   ASSERT_LT(style + 2, lines.size());
   EXPECT_EQ(lines[style + 1], "simsun.ttc");
   EXPECT_EQ(lines[style + 2], "0 1 0 _N _N");
-  const auto firstText = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("_.-TEXT"); });
+  const auto firstText =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("_.-TEXT"); });
   ASSERT_NE(firstText, lines.end());
   EXPECT_LT(style, static_cast<size_t>(firstText - lines.begin()));
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("_.-TEXT"); }), 8);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("_.-TEXT"); }),
+            8);
 }
 
 TEST_F(DrawingScriptTest, TheOffsetFormBecomesTwoTextLines) {

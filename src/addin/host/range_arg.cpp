@@ -21,13 +21,8 @@ std::optional<std::string> RangeArg::Text() const {
 }
 
 std::optional<std::string> RangeArg::Formula() const {
-  const std::string first = sheet_->Formula(range_.first);
-  for (int r = range_.first.row; r <= range_.last.row; ++r) {
-    for (int c = range_.first.column; c <= range_.last.column; ++c) {
-      if (CellRef{r, c} != range_.first && sheet_->Formula({r, c}) != first) return std::nullopt;
-    }
-  }
-  return first;
+  if (!IsSingleCell()) return std::nullopt;
+  return sheet_->Formula(range_.first);
 }
 
 std::string RangeArg::Address() const {

@@ -39,7 +39,8 @@ class RangeArg {
   // The range's Text as the host gives it: the text every cell shows, when they all show the
   // same; nothing when they differ.
   std::optional<std::string> Text() const;
-  // The range's Formula likewise: "=A5-A4", or the constant as typed; nothing when cells differ.
+  // A single cell's Formula: "=A5-A4", or the constant as typed; nothing for several cells, where
+  // the host gives an array instead of one text.
   std::optional<std::string> Formula() const;
   // The absolute A1 address: "$A$1:$C$3", "$B$5" for one cell.
   std::string Address() const;
