@@ -1,6 +1,7 @@
 // The dictionary file button of the section dialogs.
 #include "sections/dictionary_chooser.h"
 
+#include "addin/host/dialogs.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "sections/dictionary_file.h"
@@ -19,6 +20,28 @@ ChooseOutcome ChooseDictionaryFile(Session& session, Ui& ui) {
   session.DicFileName.clear();
   ui.MessageBox("你打开的不是有效的断面位置字典文件!", "失败", MessageButtons::Ok, MessageIcon::Information);
   return ChooseOutcome::Failed;
+}
+
+void PaintDictionaryPath(const Session& session, Control& path, Control& frame) {
+  path.text = session.DicFileName;
+  path.toolTip = session.DicFileName;
+  frame.visible = !session.DicFileName.empty();
+}
+
+void ChooseDictionaryInto(Session& session, Ui& ui, Control& path, Control& frame) {
+  switch (ChooseDictionaryFile(session, ui)) {
+    case ChooseOutcome::Cancelled:
+      break;
+    case ChooseOutcome::Loaded:
+      path.text = session.DicFileName;
+      path.caret = static_cast<int>(CodePointCount(path.text));
+      frame.visible = true;
+      break;
+    case ChooseOutcome::Failed:
+      path.text.clear();
+      frame.visible = false;
+      break;
+  }
 }
 
 }  // namespace kestrel

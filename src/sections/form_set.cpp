@@ -75,15 +75,7 @@ void FormSet::OnLoad() {
 }
 
 void FormSet::OnPaint() {
-  if (session_.DicFileName.empty()) {
-    TextFileName.text.clear();
-    TextFileName.toolTip.clear();
-    Frame1.visible = false;
-  } else {
-    TextFileName.text = session_.DicFileName;
-    TextFileName.toolTip = session_.DicFileName;
-    Frame1.visible = true;
-  }
+  PaintDictionaryPath(session_, TextFileName, Frame1);
   session_.Draw.DialogCancelled = true;
 }
 
@@ -101,21 +93,7 @@ void FormSet::OnCheckAddFileClick() {
   session_.Draw.DrawUseDicFile = on;
 }
 
-void FormSet::OnCBFileAddClick() {
-  switch (ChooseDictionaryFile(session_, ui_)) {
-    case ChooseOutcome::Cancelled:
-      break;
-    case ChooseOutcome::Loaded:
-      TextFileName.text = session_.DicFileName;
-      TextFileName.caret = static_cast<int>(CodePointCount(TextFileName.text));
-      Frame1.visible = true;
-      break;
-    case ChooseOutcome::Failed:
-      TextFileName.text.clear();
-      Frame1.visible = false;
-      break;
-  }
-}
+void FormSet::OnCBFileAddClick() { ChooseDictionaryInto(session_, ui_, TextFileName, Frame1); }
 
 void FormSet::OnImageViewClick() {
   if (session_.HostApplication != nullptr) ShowDictionarySheet(TextFileName.text, *session_.HostApplication, session_);

@@ -64,15 +64,7 @@ void FormSort::OnLoad() {
 }
 
 void FormSort::OnPaint() {
-  if (session_.DicFileName.empty()) {
-    TextFileName.text.clear();
-    TextFileName.toolTip.clear();
-    Frame1.visible = false;
-  } else {
-    TextFileName.text = session_.DicFileName;
-    TextFileName.toolTip = session_.DicFileName;
-    Frame1.visible = true;
-  }
+  PaintDictionaryPath(session_, TextFileName, Frame1);
   session_.Sort.SortCancelled = true;
 }
 
@@ -93,21 +85,7 @@ void FormSort::OnCheckAddFileClick() {
 
 void FormSort::OnCheckDistanceClick() { CheckDistance.checked = true; }
 
-void FormSort::OnCBFileAddClick() {
-  switch (ChooseDictionaryFile(session_, ui_)) {
-    case ChooseOutcome::Cancelled:
-      break;
-    case ChooseOutcome::Loaded:
-      TextFileName.text = session_.DicFileName;
-      TextFileName.caret = static_cast<int>(CodePointCount(TextFileName.text));
-      Frame1.visible = true;
-      break;
-    case ChooseOutcome::Failed:
-      TextFileName.text.clear();
-      Frame1.visible = false;
-      break;
-  }
-}
+void FormSort::OnCBFileAddClick() { ChooseDictionaryInto(session_, ui_, TextFileName, Frame1); }
 
 void FormSort::OnImageViewClick() {
   if (session_.HostApplication != nullptr) ShowDictionarySheet(TextFileName.text, *session_.HostApplication, session_);
