@@ -8,7 +8,6 @@
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
 #include "util/number_text.h"
-#include "util/unicode.h"
 #include "util/web_links.h"
 
 namespace kestrel {
