@@ -34,8 +34,11 @@ FunctionValue DMS(double x, int model) {
   seconds = LeadingNumber(FormatDecimal(seconds, 2));
   if (model == 1 || model == 2) {
     const bool symbols = model == 1;
-    return GeneralText(s * degrees) + (symbols ? "°" : "度") + GeneralText(minutes) + (symbols ? "′" : "分") +
-           GeneralText(seconds) + (symbols ? "″" : "秒");
+    // The sign goes in front of the whole angle: -0.5 is -0°30′0″, not 0°30′0″ (a zero degree
+    // count carries no sign of its own).
+    const bool negative = s < 0 && (degrees != 0 || minutes != 0 || seconds != 0);
+    return (negative ? "-" : "") + GeneralText(degrees) + (symbols ? "°" : "度") + GeneralText(minutes) +
+           (symbols ? "′" : "分") + GeneralText(seconds) + (symbols ? "″" : "秒");
   }
   if (model == 3) return LeadingNumber(FormatDecimal(degrees + minutes / 100 + seconds / 10000, 6)) * s;
   return FunctionValue();

@@ -29,6 +29,10 @@ TEST(DMS, TheThreeForms) {
   EXPECT_TRUE(DMS(12.5, 0).IsEmpty());
   EXPECT_TRUE(DMS(12.5, 4).IsEmpty());
   EXPECT_EQ(Text(DMS(0, 1)), "0°0′0″");
+  // Under one degree the sign stays in front of the angle.
+  EXPECT_EQ(Text(DMS(-0.5, 1)), "-0°30′0″");
+  EXPECT_EQ(Text(DMS(-0.5, 2)), "-0度30分0秒");
+  EXPECT_EQ(Number(DMS(-0.5, 3)), -0.3);
   EXPECT_EQ(Text(DMS(90, 1)), "90°0′0″");
 }
 
