@@ -9,17 +9,13 @@
 #include "addin/host/scripted_ui.h"
 #include "addin/host/shell.h"
 #include "addin/session.h"
+#include "bench_support.h"
 #include "benchmarks.h"
 #include "sections/draw_data.h"
 #include "sections/form_set.h"
 
 namespace kestrel {
 namespace {
-
-class QuietShell : public Shell {
-  void Open(std::string_view, std::string_view) override {}
-  std::string ModuleFolder() override { return "."; }
-};
 
 // A sorted sheet: sections of ten points, offsets out of order (each section gets sorted).
 void FillSortedSheet(MemoryWorksheet& sheet, int sections, int perSection) {

@@ -9,6 +9,7 @@
 #include "addin/host/shell.h"
 #include "addin/host/system_clock.h"
 #include "addin/session.h"
+#include "bench_support.h"
 #include "benchmarks.h"
 #include "geometry/function_catalogue.h"
 #include "geometry/profile_file.h"
@@ -18,11 +19,6 @@
 
 namespace kestrel {
 namespace {
-
-class NoShell : public Shell {
-  void Open(std::string_view, std::string_view) override {}
-  std::string ModuleFolder() override { return "."; }
-};
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -52,7 +48,7 @@ void BenchGetH(const std::filesystem::path& folder) {
 
   Session session;
   SystemClock clock;
-  NoShell shell;
+  QuietShell shell;
   FunctionContext context{session, clock, shell, nullptr};
   const WorksheetFunction& getH = *FindWorksheetFunction("GetH");
   double sum = 0;

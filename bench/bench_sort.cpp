@@ -11,17 +11,13 @@
 #include "addin/host/scripted_dialogs.h"
 #include "addin/host/scripted_ui.h"
 #include "addin/session.h"
+#include "bench_support.h"
 #include "benchmarks.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
 
 namespace kestrel {
 namespace {
-
-class NoShell : public Shell {
-  void Open(std::string_view, std::string_view) override {}
-  std::string ModuleFolder() override { return "."; }
-};
 
 // Points recorded section by section in a shuffled section order, ten points a section.
 void FillSurvey(MemoryWorksheet& sheet, int sections, int perSection) {
@@ -50,7 +46,7 @@ void BenchOne(int points, int sections) {
   Session session;
   session.HostApplication = &host;
   ScriptedUi ui;
-  NoShell shell;
+  QuietShell shell;
   ScriptedDialogs dialogs;
   dialogs.Queue([](Presenter& p) { dynamic_cast<FormSort&>(p).OnCommandOKClick(); });
   CommandContext context{session, ui, shell, dialogs};

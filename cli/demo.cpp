@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "commands.h"
+#include "dialog_entries.h"
 #include "demo_geometry.h"
 #include "io/csv.h"
 #include "io/drawing_preview.h"
@@ -104,9 +105,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
     auto& form = dynamic_cast<FormSort&>(presenter);
     form.TextBoxDistance.text = "5";
     form.TextOffset.text = "1";
-    form.CheckAddFile.checked = true;
-    form.OnCheckAddFileClick();
-    form.OnCBFileAddClick();
+    TickDictionary(form, true);
     form.OnCommandOKClick();
   });
   if (InitialSort(command) != CommandOutcome::Completed) return kExitStopped;
@@ -117,8 +116,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
   // 3. Draw data: sections with a frame in the dictionary are placed there, the others in a row.
   context.Dialogs().Queue([](Presenter& presenter) {
     auto& form = dynamic_cast<FormSet&>(presenter);
-    form.CheckAddFile.checked = true;
-    form.OnCheckAddFileClick();
+    TickDictionary(form, false);
     form.TextBoxZHY.text = "300";  // station labels near the sample's levels
     form.OnCommandOKClick();
   });

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "dialog_entries.h"
 #include "io/drawing_preview.h"
 #include "sections/draw_data.h"
 #include "sections/drawing_dxf.h"
@@ -91,12 +92,8 @@ int Draw(CliContext& context, const DrawOptions& options) {
     form.TextBoxHeightDigit.text = options.digits;
     form.TextBoxHeightSize.text = options.levelHeight;
     form.TextBoxDrawD.checked = options.labelOffsets;
-    if (!options.dic.empty()) {
-      form.CheckAddFile.checked = true;
-      form.OnCheckAddFileClick();
-      form.OnCBFileAddClick();
-      if (form.TextFileName.text.empty()) return;  // not a dictionary: the dialog said so
-    }
+    // A file that is no dictionary: the dialog has said so and stays open, which cancels.
+    if (!options.dic.empty() && !TickDictionary(form, true)) return;
     form.OnCommandOKClick();
   });
   // A preview that cannot be made stops the command before it changes anything.

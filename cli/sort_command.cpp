@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "dialog_entries.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
 
@@ -25,12 +26,8 @@ int Sort(CliContext& context, const SortOptions& options) {
     auto& form = dynamic_cast<FormSort&>(presenter);
     form.TextBoxDistance.text = options.spacing;
     form.TextOffset.text = options.tolerance;
-    if (!options.dic.empty()) {
-      form.CheckAddFile.checked = true;
-      form.OnCheckAddFileClick();
-      form.OnCBFileAddClick();
-      if (form.TextFileName.text.empty()) return;  // not a dictionary: the dialog said so
-    }
+    // A file that is no dictionary: the dialog has said so and stays open, which cancels.
+    if (!options.dic.empty() && !TickDictionary(form, true)) return;
     form.OnCommandOKClick();
   });
   CommandContext command = context.Command();

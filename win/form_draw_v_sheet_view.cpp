@@ -12,24 +12,18 @@ namespace kestrel {
 
 std::unique_ptr<DialogView> MakeFormDrawVSheetView(FormDrawVSheet& form) {
   using K = ControlKind;
-  using Handler = std::function<void()>;
-  // Every field named, whatever the control uses.
-  auto bind = [](int id, Control& control, K kind, Handler onClick = {}, Handler onChange = {},
-                 const Control* container = nullptr, const wchar_t* picture = nullptr) {
-    return ControlBinding{id, &control, kind, std::move(onClick), std::move(onChange), container, picture};
-  };
   std::vector<ControlBinding> bindings = {
-      bind(IDOK, form.CommandOK, K::Button, [&form] { form.OnCommandOKClick(); }),
-      bind(IDCANCEL, form.CommandCancel, K::Button, [&form] { form.OnCommandCancelClick(); }),
-      bind(IDC_FORM_DRAW_V_SHEET_UC1, form.uc1, K::CaptionBand),
-      bind(IDC_FORM_DRAW_V_SHEET_COMBO_V_MODE, form.ComboVMode, K::DropDownList),
-      bind(IDC_FORM_DRAW_V_SHEET_COMBO_HDM_NUMBER, form.ComboHDMnumber, K::DropDownList, {},
-           [&form] { form.OnComboHDMnumberClick(); }),
-      bind(IDC_FORM_DRAW_V_SHEET_TEXT_DRAW_DM_NUMBER, form.TextDrawDMnumber, K::Edit),
+      {IDOK, &form.CommandOK, K::Button, [&form] { form.OnCommandOKClick(); }},
+      {IDCANCEL, &form.CommandCancel, K::Button, [&form] { form.OnCommandCancelClick(); }},
+      {IDC_FORM_DRAW_V_SHEET_UC1, &form.uc1, K::CaptionBand},
+      {IDC_FORM_DRAW_V_SHEET_COMBO_V_MODE, &form.ComboVMode, K::DropDownList},
+      {IDC_FORM_DRAW_V_SHEET_COMBO_HDM_NUMBER, &form.ComboHDMnumber, K::DropDownList, {},
+           [&form] { form.OnComboHDMnumberClick(); }},
+      {IDC_FORM_DRAW_V_SHEET_TEXT_DRAW_DM_NUMBER, &form.TextDrawDMnumber, K::Edit},
   };
   for (auto& [index, control] : form.LabelInfo) {
-    bindings.push_back(bind(IDC_FORM_DRAW_V_SHEET_LABEL_INFO + index, control, K::Label,
-                            [&form, index = index] { form.OnLabelInfoClick(index); }));
+    bindings.push_back(ControlBinding{IDC_FORM_DRAW_V_SHEET_LABEL_INFO + index, &control, K::Label,
+                            [&form, index = index] { form.OnLabelInfoClick(index); }});
   }
   return std::make_unique<DialogView>(form, IDD_FORM_DRAW_V_SHEET, std::move(bindings),
                                       [&form](int innerWidth) { form.OnResize(innerWidth); });
