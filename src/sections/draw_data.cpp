@@ -9,84 +9,11 @@
 #include "addin/host/worksheet.h"
 #include "sections/form_set.h"
 #include "sections/initial_sort.h"
+#include "sections/surveyed_section.h"
 #include "util/number_text.h"
 
 namespace kestrel {
 namespace {
-
-constexpr int kA = 1, kD = 4, kE = 5, kF = 6, kG = 7;
-
-int LastDataRow(Worksheet& sheet) {
-  int row = sheet.EndUp({kMaxRows, kE});
-  return (row == 1 && sheet.Value({1, kE}).IsEmpty()) ? 0 : row;
-}
-
-// A cell as a number the way the sheet's arithmetic reads it: empty is 0, a text that reads as
-// a number is that number, anything else 0.
-double CellNumber(const CellValue& v) {
-  if (v.IsNumber()) return v.Number();
-  if (v.IsText()) return StrictNumber(v.Text()).value_or(0.0);
-  return 0.0;
-}
-
-// Rows s..e of a section; empty sections (two empty rows together, an empty first row) are left
-// out so that they do not shift the per-section rows.
-struct RowSpan {
-  int start, end;
-};
-
-std::vector<RowSpan> SplitSections(const Grid& block, int last) {
-  std::vector<RowSpan> spans;
-  int start = 1;
-  for (int r = 1; r <= last; ++r) {
-    if (block.At(r - 1, kA - 1).IsEmpty()) {
-      if (r - 1 >= start) spans.push_back({start, r - 1});
-      start = r + 1;
-    }
-  }
-  if (last >= start) spans.push_back({start, last});
-  return spans;
-}
-
-// The host's order of sort keys: numbers ascending, then texts, then everything else; empty last.
-int KeyRank(const CellValue& v) { return v.IsNumber() ? 0 : v.IsText() ? 1 : v.IsEmpty() ? 3 : 2; }
-
-bool SortedByOffset(const Grid& block, RowSpan span) {
-  for (int r = span.start + 1; r <= span.end; ++r) {
-    const CellValue& a = block.At(r - 2, kG - 1);
-    const CellValue& b = block.At(r - 1, kG - 1);
-    if (KeyRank(a) != KeyRank(b)) {
-      if (KeyRank(a) > KeyRank(b)) return false;
-      continue;
-    }
-    if (a.IsNumber() && a.Number() > b.Number()) return false;
-    if (a.IsText() && a.Text() != b.Text()) return false;  // the host's text order: let it sort
-  }
-  return true;
-}
-
-void SortSectionByOffset(Worksheet& sheet, int start, int end) {
-  try {
-    sheet.Sort(RangeRef::Block(start, kA, end, kG), kG, SortHeader::No);
-  } catch (const HostError&) {
-  }
-}
-
-// Ground level at offset 0: a point on the centre line, else the line between the last point
-// left of it and the first point right of it; 0 when one side has no point.
-double CentreGroundLevel(const std::vector<DrawnPoint>& points) {
-  std::optional<DrawnPoint> left;
-  for (const DrawnPoint& p : points) {
-    if (p.offset == 0) return p.level;
-    if (p.offset < 0) {
-      left = p;
-    } else {
-      if (!left) return 0;
-      return left->level + (p.level - left->level) / (p.offset - left->offset) * (0 - left->offset);
-    }
-  }
-  return 0;
-}
 
 struct Placement {
   double baseX, baseY;
@@ -245,7 +172,7 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sessio
     if (labels.Rows() > 0) sheet.SetValues({1, 17}, labels);
   });
 
-  step([&] { sheet.ClearNotes(RangeRef::WholeColumns(kF, kF)); });
+  step([&] { sheet.ClearNotes(RangeRef::WholeColumns(SurveyColumns::Station, SurveyColumns::Station)); });
   for (const HeaderNote& n : kNotes) SetHeaderNote(sheet, n.cell, n.title, n.body, 200, n.height);
   step([&] { sheet.DeleteColumns(9, 2); });
   step([&] {
@@ -282,31 +209,19 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
   plan.withOffsets = settings.LabelOffsets == 1;
   plan.stationTextHeight = settings.StationTextHeight;
   plan.levelTextHeight = settings.LevelTextHeight;
-  plan.lastDataRow = LastDataRow(sheet);
-  const int last = plan.lastDataRow;
-  plan.rowSection.assign(last, -1);
-  if (last == 0) return plan;
-  const Grid block = sheet.Values(RangeRef::Block(1, kA, last, kG));
+  plan.lastDataRow = LastSurveyRow(sheet);
+  plan.rowSection.assign(plan.lastDataRow, -1);
   const int digits = static_cast<int>(RoundHalfEven(settings.LevelDigits, 0));
   int unmatched = 1;
-  for (RowSpan span : SplitSections(block, last)) {
+  for (SurveyedSection& surveyed : ReadSurveyedSections(sheet)) {
     SectionDrawing s;
     SectionRecord& r = s.record;
-    r.StartRow = span.start;
-    r.EndRow = span.end;
-    const CellValue& stationCell = block.At(span.start - 1, kF - 1);
-    // An empty station cell counts as 0, as the sheet's arithmetic reads it; a text that is no
-    // number is drawn as it stands, so that the user sees it in the drawing.
-    const bool numeric = !stationCell.IsText() || StrictNumber(stationCell.Text()).has_value();
-    r.Station = CellNumber(stationCell);
-    // A station cell in General shows as K12+235.689; any other format (or a station that is no
-    // number) gives the text the cell shows.
-    r.StationText = numeric && sheet.NumberFormat({span.start, kF}) == "General" ? StationText(r.Station)
-                                                                                 : sheet.Text({span.start, kF});
-    for (int row = span.start; row <= span.end; ++row) {
-      s.points.push_back({row, CellNumber(block.At(row - 1, kG - 1)), CellNumber(block.At(row - 1, kD - 1)), 0, 0});
-    }
-    r.CentreLevel = CentreGroundLevel(s.points);
+    r.StartRow = surveyed.StartRow;
+    r.EndRow = surveyed.EndRow;
+    r.Station = surveyed.Station;
+    r.StationText = std::move(surveyed.StationText);
+    r.CentreLevel = surveyed.CentreLevel();
+    for (const SurveyedPoint& p : surveyed.Points) s.points.push_back({p.Row, p.Offset, p.Level, 0, 0});
     Placement place = PlaceSection(r.Station, unmatched, settings.DrawUseDicFile, session);
     r.BaseX = place.baseX;
     r.BaseY = place.baseY;
@@ -318,7 +233,7 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
     }
     s.labelX = settings.StationLabelDX + r.BaseX;
     s.labelY = settings.StationLabelDY + r.BaseY;
-    for (int row = span.start; row <= span.end; ++row) plan.rowSection[row - 1] = static_cast<int>(plan.sections.size());
+    for (int row = r.StartRow; row <= r.EndRow; ++row) plan.rowSection[row - 1] = static_cast<int>(plan.sections.size());
     if (settings.LabelMode == 0 || settings.LabelMode == 1) SectionLabels(s, settings, digits, plan);
     plan.sections.push_back(std::move(s));
   }
@@ -358,13 +273,7 @@ CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
   ScreenUpdatingOff screen(*host);
   try {
     // Each section's points from left to right: the host sorts the sections not yet in order.
-    const int last = LastDataRow(*sheet);
-    if (last > 0) {
-      const Grid block = sheet->Values(RangeRef::Block(1, kA, last, kG));
-      for (RowSpan span : SplitSections(block, last)) {
-        if (span.start != span.end && !SortedByOffset(block, span)) SortSectionByOffset(*sheet, span.start, span.end);
-      }
-    }
+    SortSectionsByOffset(*sheet);
     DrawingPlan plan = PlanDrawing(*sheet, session);
     session.SectionList.clear();
     for (const SectionDrawing& s : plan.sections) session.SectionList.push_back(s.record);

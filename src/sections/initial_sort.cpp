@@ -11,6 +11,7 @@
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "sections/form_sort.h"
+#include "sections/surveyed_section.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 
@@ -18,14 +19,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kColumnA = 1, kColumnE = 5, kColumnF = 6, kColumnG = 7, kColumnH = 8;
-
-// The row of the last filled cell of a column, searched upwards from the sheet's last row, so
-// that no data row is missed; 0 when the column is empty.
-int LastRow(Worksheet& sheet, int column) {
-  int row = sheet.EndUp({kMaxRows, column});
-  if (row == 1 && sheet.Value({1, column}).IsEmpty()) return 0;
-  return row;
-}
 
 // Column values of rows 1..last as one block (an empty vector for last 0).
 std::vector<CellValue> ColumnValues(Worksheet& sheet, int column, int last) {
@@ -122,7 +115,7 @@ CommandOutcome SortSheet(CommandContext& context, Application& host) {
   session.SortDialog->Show(context.dialogs);
   if (session.Sort.SortCancelled) return CommandOutcome::Cancelled;
 
-  const int last = LastRow(sheet, kColumnE);
+  const int last = LastSurveyRow(sheet);
   if (!sheet.Value({1, kColumnG}).IsEmpty()) {
     if (!AskToSortAgain(context.ui)) return CommandOutcome::Stopped;
     UndoEarlierSort(sheet, last);
@@ -161,7 +154,7 @@ CommandOutcome SortSheet(CommandContext& context, Application& host) {
     if (Differs(sorted[r - 1], sorted[r - 2])) separators.push_back(r);
   if (!separators.empty()) sheet.InsertRowsAbove(separators);
 
-  MarkOnePointSections(sheet, LastRow(sheet, kColumnE));
+  MarkOnePointSections(sheet, LastSurveyRow(sheet));
   SetHeaderNote(sheet, {1, kColumnF}, "检查每个断面数据：",
                 "*每个断面与断面之间的数据用空行隔开\r\n*把该列每个断面桩号改为正确桩号（使之与设计图相符）", 200, 50);
   return CommandOutcome::Completed;

@@ -1,0 +1,80 @@
+// SurveyedSection: the one reader of the measured-section sheet (after the initial sort).
+//
+// The sheet holds one surveyed point per row: A the point name, D its level, E the measured
+// station, F the section station, G the offset (negative on the left). Sections follow one another
+// separated by a row whose point name is empty. Example:
+//
+//   std::vector<SurveyedSection> sections = ReadSurveyedSections(sheet);
+//   for (const SurveyedSection& s : sections) use(s.Station, s.StationText, s.Points);
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addin/host/worksheet.h"
+
+namespace kestrel {
+
+// Columns of the measured-section sheet.
+struct SurveyColumns {
+  static constexpr int PointName = 1;
+  static constexpr int Level = 4;
+  static constexpr int MeasuredStation = 5;
+  static constexpr int Station = 6;
+  static constexpr int Offset = 7;
+};
+
+struct SurveyedPoint {
+  int Row = 0;
+  double Offset = 0;  // metres from the centre line, column G
+  double Level = 0;   // column D
+};
+
+struct SurveyedSection {
+  int StartRow = 0;
+  int EndRow = 0;
+  // The station as the sheet's arithmetic reads column F of the first row: empty is 0, a text
+  // that reads as a number is that number, any other text 0 (StationIsNumber then false).
+  double Station = 0;
+  bool StationIsNumber = true;
+  // The station cell's number format ("General", "@", ...) and the station as a label shows it:
+  // "K12+235.689" for a number in General, else the text the cell displays.
+  std::string StationFormat;
+  std::string StationText;
+  // The section's points in sheet order.
+  std::vector<SurveyedPoint> Points;
+
+  // Ground level at offset 0: a point on the centre line, else the line between the last point
+  // left of it and the first point right of it (points in offset order); 0 when one side has none.
+  double CentreLevel() const;
+};
+
+// Rows of one section, both inclusive.
+struct SectionRows {
+  int Start = 0;
+  int End = 0;
+};
+
+// The row of the last filled cell of a column, searched upwards from the sheet's last row so that
+// no data row is missed; 0 when the column is empty.
+int LastFilledRow(Worksheet& sheet, int column);
+// The last row of the survey: the last filled measured station (column E).
+int LastSurveyRow(Worksheet& sheet);
+
+// The sections of rows 1..last of a block read from column A: runs of rows with a point name.
+// Empty runs (two separator rows together, an empty first row) give no section.
+std::vector<SectionRows> SplitSectionRows(const Grid& blockFromA, int last);
+
+// A cell as a number the way the sheet's arithmetic reads it: empty is 0, a text that reads as a
+// number is that number, anything else 0.
+double SheetNumber(const CellValue& value);
+
+// Puts every section whose points are not in offset order into order with the host's sort
+// (ascending by G, the host's key order); one sort per such section, a refused sort is skipped.
+void SortSectionsByOffset(Worksheet& sheet);
+
+// Every section of the sheet, read in one block (plus one number-format and, where the station
+// is not shown as a station, one text read per section).
+std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet);
+
+}  // namespace kestrel
