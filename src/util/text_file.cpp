@@ -63,29 +63,41 @@ std::string ReadTextFile(std::string_view path) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  AtomicFile file(path);
+  return file.Write(bytes) && file.Commit();
+}
+
+AtomicFile::AtomicFile(std::filesystem::path path) : path_(std::move(path)) {
   static std::atomic<unsigned> counter{0};
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::filesystem::path temp = path;
-  temp += ".kestrel-" + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
+  temp_ = path_;
+  temp_ += ".kestrel-" + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp";
+  out_.open(temp_, std::ios::binary | std::ios::trunc);
+}
+
+AtomicFile::~AtomicFile() {
+  if (done_) return;
+  if (out_.is_open()) out_.close();
+  std::error_code ignored;
+  std::filesystem::remove(temp_, ignored);
+}
+
+bool AtomicFile::Write(std::string_view bytes) {
+  if (!out_.is_open() || done_) return false;
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out_);
+}
+
+bool AtomicFile::Commit() {
+  if (!out_.is_open() || done_) return false;
+  out_.flush();
+  const bool written = static_cast<bool>(out_);
+  out_.close();
+  if (!written) return false;
   std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
+  std::filesystem::rename(temp_, path_, error);
+  if (error) return false;
+  done_ = true;
   return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,25 @@ int WriteTextFile(std::string_view path, std::string_view text, bool withMark = 
 
 // Writes bytes to a file atomically, as above; false on any error.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// A file written piece by piece and put in place atomically by Commit; a writer destroyed
+// without a successful Commit leaves the old file (or none) and no temporary behind.
+//   AtomicFile file(path); file.Write(head); file.Write(body); if (!file.Commit()) ...
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::filesystem::path path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  // False once any write failed (or the temporary could not be made).
+  bool Write(std::string_view bytes);
+  bool Commit();
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path temp_;
+  std::ofstream out_;
+  bool done_ = false;
+};
 
 }  // namespace kestrel
