@@ -49,16 +49,6 @@ Rgb ColourOf(DrawingLayer layer) {
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
-// Glyph sizes that grow exactly with the font size: no hinting of metrics or outlines.
-void UseFont(cairo_t* cr) {
-  cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_set_font_options(cr, options);
-  cairo_font_options_destroy(options);
-}
-
 // A TEXT's height is the height of its capitals and digits; the font size that gives a text of
 // height 1 comes from the font's digit height.
 class TextMeasure {
@@ -66,7 +56,7 @@ class TextMeasure {
   TextMeasure()
       : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1), cairo_surface_destroy),
         cr_(cairo_create(surface_.get()), cairo_destroy) {
-    UseFont(cr_.get());
+    UseDrawingFont(cr_.get());
     cairo_set_font_size(cr_.get(), kProbe);
     cairo_text_extents_t e;
     cairo_text_extents(cr_.get(), "0", &e);
@@ -145,7 +135,7 @@ class Painter {
  public:
   Painter(cairo_t* cr, const Layout& layout, const TextMeasure& measure, bool vector)
       : cr_(cr), layout_(layout), measure_(measure), vector_(vector) {
-    UseFont(cr_);
+    UseDrawingFont(cr_);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
   }
@@ -269,6 +259,15 @@ bool EndsWith(const std::string& text, const char* end) {
 }
 
 }  // namespace
+
+void UseDrawingFont(cairo_t* cr) {
+  cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_set_font_options(cr, options);
+  cairo_font_options_destroy(options);
+}
 
 bool IsPreviewFileName(const std::string& path) { return EndsWith(path, ".png") || EndsWith(path, ".svg"); }
 

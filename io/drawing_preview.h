@@ -6,7 +6,13 @@
 
 #include "sections/drawing_shapes.h"
 
+typedef struct _cairo cairo_t;
+
 namespace kestrel {
+
+// Selects the drawings' font (WenQuanYi Micro Hei, Latin and Chinese alike) with unhinted
+// metrics and outlines, so that glyph sizes grow exactly with the font size.
+void UseDrawingFont(cairo_t* cr);
 
 struct PreviewOptions {
   // The picture's size in pixels; 0 and 0: from the drawing, so that the smallest text is

@@ -202,7 +202,7 @@ class BadFileTest(TempDirTest):
 
 
 class HelpTest(unittest.TestCase):
-    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "volume", "demo"]
+    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "demo"]
 
     def test_help_lists_every_command(self):
         status, out, _ = run("--help")

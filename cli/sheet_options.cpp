@@ -1,0 +1,54 @@
+// The sheet layout options on the command line and the stations typed as arguments.
+#include "sheet_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+
+#include "cli_context.h"
+#include "util/number_text.h"
+
+namespace kestrel {
+
+void AddSheetArguments(CLI::App& command, SheetArguments& arguments) {
+  command.add_option("--paper", arguments.paper, "paper size: A4, A3 or A1")->capture_default_str();
+  command.add_flag("--landscape", arguments.landscape, "turn the paper (wider than high)");
+  command.add_option("--scale", arguments.scale, "drawing scale, 1:n")->capture_default_str();
+  command.add_option("--vertical-exaggeration", arguments.exaggeration, "levels drawn this many times larger")
+      ->check(CLI::Range(0.1, 100.0))
+      ->capture_default_str();
+  command.add_option("--columns", arguments.columns,
+                     "columns of sections on a page (0: as many as the widest section leaves room for)")
+      ->check(CLI::Range(0, kMostColumns))
+      ->capture_default_str();
+}
+
+SheetOptions SheetOptionsOf(const SheetArguments& arguments) {
+  SheetOptions options;
+  const std::optional<PaperSize> paper = PaperNamed(arguments.paper, arguments.landscape);
+  if (!paper) throw CliError("--paper: A4, A3 or A1, not " + arguments.paper);
+  options.paper = *paper;
+  std::string scale = arguments.scale;
+  if (scale.rfind("1:", 0) == 0) scale = scale.substr(2);
+  const std::optional<double> n = StrictNumber(scale);
+  if (!n || *n < 1 || *n > 100000 || *n != std::floor(*n))
+    throw CliError("--scale: 1:n with a whole n from 1 to 100000, e.g. 1:200, not " + arguments.scale);
+  options.scale = static_cast<int>(*n);
+  options.exaggeration = arguments.exaggeration;
+  options.columns = arguments.columns;
+  return options;
+}
+
+std::optional<double> StationArgument(const std::string& text) {
+  if (!text.empty() && (text[0] == 'K' || text[0] == 'k')) {
+    const size_t plus = text.find('+');
+    if (plus == std::string::npos) return std::nullopt;
+    const std::optional<double> km = StrictNumber(text.substr(1, plus - 1));
+    const std::optional<double> m = StrictNumber(text.substr(plus + 1));
+    if (!km || !m || *km < 0 || *km != std::floor(*km) || *m < 0 || *m >= 1000) return std::nullopt;
+    return *km * 1000 + *m;
+  }
+  return StrictNumber(text);
+}
+
+}  // namespace kestrel
