@@ -1,18 +1,23 @@
 // kestrel draw: the draw-data columns of a sorted sheet, with the drawing settings dialog's entries;
-// the same drawing as a DXF file, an AutoCAD script and a preview picture on request.
+// the same drawing as a DXF file, an AutoCAD script and a preview picture on request (the first
+// cross-section sheet, one section in detail, or the whole drawing).
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "commands.h"
 #include "dialog_entries.h"
 #include "io/drawing_preview.h"
+#include "io/section_plot.h"
 #include "sections/draw_data.h"
 #include "sections/drawing_dxf.h"
 #include "sections/drawing_script.h"
 #include "sections/drawing_shapes.h"
 #include "sections/form_set.h"
+#include "sections/section_sheets.h"
+#include "sheet_options.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -34,6 +39,8 @@ struct DrawOptions {
   std::string script;
   std::string preview;
   std::string previewSize;  // "WIDTHxHEIGHT" in pixels; empty: from the drawing
+  std::string section;      // the preview shows this section in detail
+  bool previewOverview = false;  // the preview shows the whole drawing
 };
 
 PreviewOptions PreviewOptionsOf(const DrawOptions& options, const std::string& title) {
@@ -60,6 +67,48 @@ std::string PreviewTitle(const std::string& sheet, const DrawingPlan& plan) {
   return title;
 }
 
+// Scales a section is shown at in detail, the largest that fits the page taken.
+constexpr int kDetailScales[] = {20, 50, 100, 200, 500, 1000, 2000, 5000};
+
+// The preview's sections: the plan's, as the plotted sheets read the sheet.
+std::vector<SheetSection> SheetSectionsOfPlan(const DrawingPlan& plan, const DesignResults& design) {
+  SurveyedSheet surveyed;
+  for (const SectionDrawing& s : plan.sections) {
+    SurveyedSection& read = surveyed.sections.emplace_back();
+    read.startRow = s.record.StartRow;
+    read.endRow = s.record.EndRow;
+    read.station = s.record.Station;
+    read.stationText = s.record.StationText;
+    for (const DrawnPoint& p : s.points) read.points.push_back({p.row, p.offset, p.level});
+  }
+  return SheetSectionsOf(std::move(surveyed), design);
+}
+
+bool IsSectionAt(const std::string& station, double value, const std::string& typed) {
+  return station == typed || std::fabs(value - StationArgument(typed).value_or(-1e300)) < 0.0005;
+}
+
+// The first sheet of the plot's layout, or the chosen section alone at the largest scale that
+// fits the page.
+std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, const DrawingPlan& plan,
+                              const std::string& title) {
+  std::vector<SheetSection> sections = SheetSectionsOfPlan(plan, *WorkbookDesignResults(context.Book()));
+  SheetOptions sheet;
+  if (!options.section.empty()) {
+    std::erase_if(sections, [&](const SheetSection& s) { return !IsSectionAt(s.stationText, s.station, options.section); });
+    if (sections.empty()) return "--section: no section at " + options.section;
+    sections.resize(1);
+    sheet.columns = 1;
+    for (int scale : kDetailScales) {
+      sheet.scale = scale;
+      if (!LayOutSheets(sections, sheet).placed.front().scaledDown) break;
+    }
+  }
+  const PreviewOptions size = PreviewOptionsOf(options, "");
+  return WriteSheetPagePicture(sections, LayOutSheets(sections, sheet), 0, title, options.preview, size.width,
+                               size.height);
+}
+
 // The files asked for, each rendered from the plan that the columns were written from.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
   const DrawingShapes shapes = ShapesOfPlan(plan);
@@ -72,7 +121,10 @@ void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const Dr
   if (!options.preview.empty()) {
     const std::string sheet = context.Book().Active().Name();
     const std::string error =
-        WriteDrawingPreview(shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)));
+        options.previewOverview
+            ? WriteDrawingPreview(shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)))
+            : plan.sections.empty() ? std::string("--preview: the sheet has no sections to show")
+                                    : WriteSheetPreview(context, options, plan, sheet);
     if (!error.empty()) throw CliError(error);
     context.Err() << "wrote " << options.preview << "\n";
   }
@@ -100,6 +152,13 @@ int Draw(CliContext& context, const DrawOptions& options) {
   if (!options.preview.empty()) {
     if (!IsPreviewFileName(options.preview)) throw CliError("--preview: a .png or an .svg file: " + options.preview);
     PreviewOptionsOf(options, "");
+  }
+  if (!options.section.empty()) {
+    if (options.preview.empty()) throw CliError("--section: shown in the --preview picture, which is not asked for");
+    bool found = false;
+    for (const SurveyedSection& s : ReadSurveyedSections(context.Book().Active()).sections)
+      found = found || IsSectionAt(s.stationText, s.station, options.section);
+    if (!found) throw CliError("--section: no section at " + options.section);
   }
   CommandContext command = context.Command();
   DrawingPlan plan;
@@ -138,9 +197,15 @@ CliCommand AddDrawCommand(CLI::App& app, CliContext& context) {
   command->add_option("--dxf", options->dxf, "also write the drawing as a DXF file (AutoCAD 2007, UTF-8)");
   command->add_option("--script", options->script,
                       "also write the drawing as an AutoCAD script (.scr, run with SCRIPT)");
-  command->add_option("--preview", options->preview, "also write a preview picture of the drawing (.png or .svg)");
+  command->add_option("--preview", options->preview,
+                      "also write a preview picture (.png or .svg): the first page of the plotted sheets");
   command->add_option("--preview-size", options->previewSize,
-                      "the preview's size in pixels, WIDTHxHEIGHT (default: from the drawing)");
+                      "the preview's size in pixels, WIDTHxHEIGHT (default: from the page or the drawing)");
+  auto* section =
+      command->add_option("--section", options->section, "the preview shows this section alone (K12+235.5 or 12235.5)");
+  command->add_flag("--preview-overview", options->previewOverview,
+                    "the preview shows the whole drawing true to scale instead")
+      ->excludes(section);
   return {command, [&context, options] { return Draw(context, *options); }};
 }
 

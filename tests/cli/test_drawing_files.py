@@ -305,7 +305,9 @@ class DrawingFilesTest(TempDirTest):
     def test_png_preview(self):
         book = self.path("worked.xlsx")
         worked_book(book)
-        self.draw(book, "--preview-size", "900x360", dxf=False, script=False, preview="sections.png")
+        # The whole drawing true to scale (the default preview is the first plotted sheet).
+        self.draw(book, "--preview-overview", "--preview-size", "900x360", dxf=False, script=False,
+                  preview="sections.png")
         width, height, pixels = read_png(self.path("sections.png"))
         self.assertEqual((width, height), (900, 360))
         counts = {}
@@ -319,7 +321,7 @@ class DrawingFilesTest(TempDirTest):
         self.assertGreater(reddish, 50)  # level labels
         self.assertGreater(greenish, 50)  # station labels
         # Without a size, the picture follows the drawing: wider than high, like the sections.
-        self.draw(book, dxf=False, script=False, preview="auto.png")
+        self.draw(book, "--preview-overview", dxf=False, script=False, preview="auto.png")
         width, height, _ = read_png(self.path("auto.png"))
         self.assertGreater(width, 2 * height)
         self.assertLessEqual(width, 4096)
@@ -327,7 +329,8 @@ class DrawingFilesTest(TempDirTest):
     def test_svg_preview(self):
         book = self.path("worked.xlsx")
         worked_book(book)
-        self.draw(book, "--preview-size", "800x300", dxf=False, script=False, preview="sections.svg")
+        self.draw(book, "--preview-overview", "--preview-size", "800x300", dxf=False, script=False,
+                  preview="sections.svg")
         root = ElementTree.parse(self.path("sections.svg")).getroot()
         self.assertEqual(root.tag, "{http://www.w3.org/2000/svg}svg")
         self.assertEqual(root.get("viewBox"), "0 0 800 300")
