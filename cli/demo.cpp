@@ -10,6 +10,7 @@
 #include "demo_geometry.h"
 #include "io/csv.h"
 #include "io/drawing_preview.h"
+#include "io/section_plot.h"
 #include "io/workbook_file.h"
 #include "sections/dictionary_file.h"
 #include "sections/draw_data.h"
@@ -18,6 +19,7 @@
 #include "sections/drawing_shapes.h"
 #include "sections/form_set.h"
 #include "sections/form_sort.h"
+#include "sections/section_sheets.h"
 #include "sections/initial_sort.h"
 #include "util/text_file.h"
 #include "volumes/draw_sheet_command.h"
@@ -136,6 +138,15 @@ int RunDemo(CliContext& context, const std::string& dir) {
   if (std::string error = WriteDrawingPreview(shapes, PathToUtf8(out / "sections.png"), preview); !error.empty())
     throw CliError(error);
   say << "   the same drawing without the clipboard: sections.dxf, sections.scr, sections.png\n";
+  const std::vector<SheetSection> sheets =
+      SheetSectionsOf(ReadSurveyedSections(survey), *WorkbookDesignResults(book));
+  const SheetLayout layout = LayOutSheets(sheets, {.paper = *PaperNamed("A3", true)});
+  if (std::string error = WriteSectionSheets(sheets, layout, "sample-survey.xlsx  " + survey.SheetName(),
+                                             PathToUtf8(out / "sections.pdf"), nullptr);
+      !error.empty())
+    throw CliError(error);
+  say << "   the cross-section sheets to print: sections.pdf (" << layout.pages << " A3 pages at "
+      << SheetScaleText(layout.options.scale, 1).substr(std::string("比例 ").size()) << ")\n";
 
   // 4 to 6. The profile and the cross slope as files, and the sections' design elevations from them.
   if (const int status = RunGeometryDemo(context, book, out, say, 4); status != kExitDone) return status;
