@@ -2,6 +2,7 @@
 line measured in a rendered page against the survey, and the preview of kestrel draw."""
 import math
 import os
+import pty
 import re
 import shutil
 import subprocess
@@ -9,7 +10,7 @@ import unittest
 
 import openpyxl
 
-from kestrel_cli import TempDirTest, run
+from kestrel_cli import KESTREL, TempDirTest, run
 
 POPPLER = all(shutil.which(t) for t in ("pdfinfo", "pdftotext", "pdffonts", "pdftoppm"))
 
@@ -76,6 +77,8 @@ class PlotTest(TempDirTest):
         pdf = self.path("sections.pdf")
         err = self.plot(book, "-o", pdf, "--paper", "A4", "--columns", "2")
         self.assertIn("30 sections on 2 pages", err)
+        self.assertNotIn("plotting", err)  # no progress line into a redirected stream
+        self.assertIn("plotting page 2 of 2", on_a_terminal("plot", book, "-o", pdf, "--paper", "A4", "--columns", "2"))
         info = tool("pdfinfo", pdf)
         self.assertRegex(info, r"Pages:\s+2\n")
         self.assertRegex(info, r"Page size:\s+595\.2\d* x 841\.8\d* pts \(A4\)")
@@ -214,6 +217,26 @@ class PlotTest(TempDirTest):
         status, _, err = run("draw", book, "--preview", self.path("x.png"), "--section", "K0+130")
         self.assertEqual(status, 2)
         self.assertIn("no section at K0+130", err)
+
+
+def on_a_terminal(*args):
+    """What kestrel writes on standard error when that is a terminal."""
+    master, slave = pty.openpty()
+    done = subprocess.run([KESTREL, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=slave,
+                          timeout=300)
+    os.close(slave)
+    out = b""
+    while True:
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        out += chunk
+    os.close(master)
+    assert done.returncode == 0, out
+    return out.decode("utf-8", "replace")
 
 
 def group(values):
