@@ -2,6 +2,7 @@
 #include "sections/section_sheets.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "sections/drawing_fixture.h"
 
@@ -68,7 +69,9 @@ TEST(SectionSheetLayout, BottomToTopInAColumnColumnsLeftToRightThenPages) {
     EXPECT_LE(layout.drawingArea.Bottom(), layout.titleBlock.top);
     EXPECT_GE(p.X(p.minOffset) - 12, p.cell.left - 1e-9);
     EXPECT_LE(p.GridRight(), p.cell.Right());
-    if (i % 12 != 0) EXPECT_NEAR(layout.placed[i - 1].cell.top, p.cell.Bottom(), 1e-9) << i;  // the next one up
+    if (i % 12 != 0) {
+      EXPECT_NEAR(layout.placed[i - 1].cell.top, p.cell.Bottom(), 1e-9) << i;  // the next one up
+    }
   }
   EXPECT_NEAR(layout.placed[0].cell.Bottom(), layout.drawingArea.Bottom(), 1e-9);
   EXPECT_LT(layout.placed[0].cell.left, layout.placed[12].cell.left);
@@ -97,7 +100,7 @@ TEST(SectionSheetLayout, OnePointAndSectionsWiderThanTheColumn) {
   sections[0].ground = {{3.4, 250}};
   sections[1].ground = {{-150, 100}, {150, 101}};
   sections[2].ground.resize(500);
-  for (int i = 0; i < 500; ++i) sections[2].ground[i] = {-25 + 0.1 * i, 300 + std::sin(i * 0.05)};
+  for (int i = 0; i < 500; ++i) sections[2].ground[i] = {-12.5 + 0.05 * i, 300 + std::sin(i * 0.05)};
   const SheetLayout layout = LayOutSheets(sections, {.paper = *PaperNamed("A4", false), .columns = 1});
   // One point: a grid around it and the centre line, a metre high.
   const PlacedSection& one = layout.placed[0];
@@ -111,7 +114,7 @@ TEST(SectionSheetLayout, OnePointAndSectionsWiderThanTheColumn) {
   EXPECT_NEAR(wide.X(150) - wide.X(-150), 300 * 1000.0 / 1725, 1e-9);
   EXPECT_EQ(SectionNoteText(sections[1], wide, 1), "缩至 1:1725");
   EXPECT_EQ(layout.placed[2].scale, 200);
-  EXPECT_EQ(std::make_pair(layout.placed[2].minOffset, layout.placed[2].maxOffset), std::make_pair(-25, 25));
+  EXPECT_EQ(std::make_pair(layout.placed[2].minOffset, layout.placed[2].maxOffset), std::make_pair(-13, 13));
 }
 
 TEST(SectionSheetLayout, PageAndScaleTexts) {
