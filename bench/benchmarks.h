@@ -12,6 +12,9 @@ void BenchDrawData();
 // Workbook files: writing and reading 100,000 rows (the command-line tool's builds only).
 void BenchWorkbookFiles();
 
+// Cross-section sheets: seconds and memory for 10,000 sections in one PDF.
+void BenchPlot();
+
 // Road geometry: GetH from a profile file, GetHP/GetJK with and without the parse cache.
 void BenchGeometry();
 
