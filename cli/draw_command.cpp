@@ -72,14 +72,14 @@ constexpr int kDetailScales[] = {20, 50, 100, 200, 500, 1000, 2000, 5000};
 
 // The preview's sections: the plan's, as the plotted sheets read the sheet.
 std::vector<SheetSection> SheetSectionsOfPlan(const DrawingPlan& plan, const DesignResults& design) {
-  SurveyedSheet surveyed;
+  std::vector<SurveyedSection> surveyed;
   for (const SectionDrawing& s : plan.sections) {
-    SurveyedSection& read = surveyed.sections.emplace_back();
-    read.startRow = s.record.StartRow;
-    read.endRow = s.record.EndRow;
-    read.station = s.record.Station;
-    read.stationText = s.record.StationText;
-    for (const DrawnPoint& p : s.points) read.points.push_back({p.row, p.offset, p.level});
+    SurveyedSection& read = surveyed.emplace_back();
+    read.StartRow = s.record.StartRow;
+    read.EndRow = s.record.EndRow;
+    read.Station = s.record.Station;
+    read.StationText = s.record.StationText;
+    for (const DrawnPoint& p : s.points) read.Points.push_back({p.row, p.offset, p.level});
   }
   return SheetSectionsOf(std::move(surveyed), design);
 }
@@ -156,8 +156,8 @@ int Draw(CliContext& context, const DrawOptions& options) {
   if (!options.section.empty()) {
     if (options.preview.empty()) throw CliError("--section: shown in the --preview picture, which is not asked for");
     bool found = false;
-    for (const SurveyedSection& s : ReadSurveyedSections(context.Book().Active()).sections)
-      found = found || IsSectionAt(s.stationText, s.station, options.section);
+    for (const SurveyedSection& s : ReadSurveyedSections(context.Book().Active()))
+      found = found || IsSectionAt(s.StationText, s.Station, options.section);
     if (!found) throw CliError("--section: no section at " + options.section);
   }
   CommandContext command = context.Command();

@@ -76,19 +76,19 @@ std::optional<PaperSize> PaperNamed(std::string_view name, bool landscape) {
 
 std::unique_ptr<DesignResults> WorkbookDesignResults(Application&) { return std::make_unique<NoDesignResults>(); }
 
-std::vector<SheetSection> SheetSectionsOf(SurveyedSheet surveyed, const DesignResults& design,
+std::vector<SheetSection> SheetSectionsOf(std::vector<SurveyedSection> surveyed, const DesignResults& design,
                                           std::optional<double> from, std::optional<double> to) {
   std::vector<SheetSection> sections;
-  for (SurveyedSection& read : surveyed.sections) {
-    if ((from && read.station < *from) || (to && read.station > *to)) continue;
-    std::stable_sort(read.points.begin(), read.points.end(),
-                     [](const SurveyedPoint& a, const SurveyedPoint& b) { return a.offset < b.offset; });
+  for (SurveyedSection& read : surveyed) {
+    if ((from && read.Station < *from) || (to && read.Station > *to)) continue;
+    std::stable_sort(read.Points.begin(), read.Points.end(),
+                     [](const SurveyedPoint& a, const SurveyedPoint& b) { return a.Offset < b.Offset; });
     SheetSection s;
-    s.station = read.station;
-    s.stationText = std::move(read.stationText);
-    s.centreLevel = CentreGroundLevel(read.points);
-    s.ground.reserve(read.points.size());
-    for (const SurveyedPoint& p : read.points) s.ground.push_back({p.offset, p.level});
+    s.station = read.Station;
+    s.stationText = std::move(read.StationText);
+    s.centreLevel = read.CentreLevel();
+    s.ground.reserve(read.Points.size());
+    for (const SurveyedPoint& p : read.Points) s.ground.push_back({p.Offset, p.Level});
     s.design = design.OutlineAt(s.station);
     sections.push_back(std::move(s));
   }

@@ -55,7 +55,7 @@ struct SheetSection {
 
 // The sheet sections of a survey, in ascending stations (sections of one station in sheet
 // order), each section's points by offset; stations outside [from, to] are left out.
-std::vector<SheetSection> SheetSectionsOf(SurveyedSheet surveyed, const DesignResults& design,
+std::vector<SheetSection> SheetSectionsOf(std::vector<SurveyedSection> surveyed, const DesignResults& design,
                                           std::optional<double> from = std::nullopt,
                                           std::optional<double> to = std::nullopt);
 

@@ -27,7 +27,7 @@ class SectionPlotTest : public ::testing::Test {
 
   // The page rendered at 10 pixels a millimetre (A4: 2100 x 2970), and the section's placement.
   PlacedSection Render(const std::vector<SheetSection>& sections) {
-    const SheetLayout layout = LayOutSheets(sections, {.paper = *PaperNamed("A4", false), .scale = 100, .columns = 1});
+    const SheetLayout layout = LayOutSheets(sections, {.paper = *PaperNamed("A4", false), .scale = 200, .columns = 1});
     const std::string png = (dir_ / "page.png").string();
     EXPECT_EQ(WriteSheetPagePicture(sections, layout, 0, "test", png, 2100, 2970), "");
     image_.reset(cairo_image_surface_create_from_png(png.c_str()));
