@@ -1,0 +1,101 @@
+"""Makes the fuzz targets' seed corpus (fuzz/corpus/<target>/) from the bundled sample survey,
+with the kestrel tool writing the data files and workbooks. Run again when a format changes:
+  python3 fuzz/make_seeds.py build/linux/cli/kestrel
+Seeds stay small (a few KB): libFuzzer mutates them, it does not need them large."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SAMPLES = os.path.join(HERE, "..", "samples")
+
+
+def head(path, lines):
+    with open(path, encoding="utf-8") as f:
+        return "".join(f.readlines()[:lines])
+
+
+def utf16(text):
+    return b"\xff\xfe" + text.encode("utf-16-le")
+
+
+def main():
+    kestrel = sys.argv[1]
+    corpus = os.path.join(HERE, "corpus")
+    shutil.rmtree(corpus, ignore_errors=True)
+    work = tempfile.mkdtemp(prefix="kestrel-seeds-")
+    seeds = {}
+
+    def seed(target, name, data):
+        os.makedirs(os.path.join(corpus, target), exist_ok=True)
+        with open(os.path.join(corpus, target, name), "wb") as f:
+            f.write(data.encode("utf-8") if isinstance(data, str) else data)
+
+    def tool(*args):
+        subprocess.run([kestrel, *args], check=True, capture_output=True)
+
+    def sample_book(name, lines):
+        path = os.path.join(work, name + ".csv")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(head(os.path.join(SAMPLES, name + ".csv"), lines))
+        return path
+
+    # Data files, written by the tool's own save commands.
+    tool("save-dic", sample_book("stations", 6), os.path.join(work, "s.Dic"))
+    tool("save-zm", sample_book("profile", 4), os.path.join(work, "p.ZM"))
+    tool("save-hp", sample_book("crossfall", 5), os.path.join(work, "c.hp"))
+    for target, name in (("dic_file", "s.Dic"), ("profile_file", "p.ZM"), ("slope_file", "c.hp")):
+        with open(os.path.join(work, name), "rb") as f:
+            data = f.read()
+        seed(target, name, data)
+        # A blank line between records, and a record cut short.
+        text = data[2:].decode("utf-16-le")
+        lines = text.split("\r\n")
+        seed(target, "blank-" + name, utf16("\r\n".join(lines[:2] + [""] + lines[2:])))
+        seed(target, "short-" + name, utf16("\r\n".join(lines[:2] + [lines[2].rsplit(",", 1)[0]])))
+
+    ini = "; Kestrel\r\n[CAD]\r\nPath = \"C:\\CAD\\acad.exe\"\r\nVersion=2018\r\n\r\n[ Kestrel ]\r\nVersion=0.1\r\n"
+    seed("ini_file", "settings.ini", ini)
+    seed("ini_file", "settings-utf16.ini", utf16(ini))
+
+    for name, lines in (("survey", 12), ("stations", 6), ("profile", 4)):
+        seed("csv", name + ".csv", head(os.path.join(SAMPLES, name + ".csv"), lines))
+    seed("csv", "quoted.csv", 'K,"a ""b"", c",\r\n1.5,-2E3,"\n"\r\n')
+
+    # Workbooks: a converted sample, and the sorted sample with its station column and notes.
+    converted = os.path.join(work, "stations.xlsx")
+    tool("convert", sample_book("stations", 6), converted)
+    sorted_book = os.path.join(work, "survey.xlsx")
+    tool("convert", sample_book("survey", 25), sorted_book)
+    tool("sort", sorted_book, "--yes")
+    for path in (converted, sorted_book):
+        with open(path, "rb") as f:
+            seed("xlsx_file", os.path.basename(path), f.read())
+        with zipfile.ZipFile(path) as z:
+            names = z.namelist()
+            stem = os.path.splitext(os.path.basename(path))[0]
+            for target, part in (("xlsx_sheet", "xl/worksheets/sheet1.xml"), ("xlsx_strings", "xl/sharedStrings.xml"),
+                                 ("xlsx_styles", "xl/styles.xml"), ("xlsx_workbook", "xl/workbook.xml")):
+                if part in names:
+                    seed(target, stem + ".xml", z.read(part))
+            comments = [n for n in names if n.startswith("xl/comments")]
+            drawings = [n for n in names if n.startswith("xl/drawings/vmlDrawing")]
+            if comments:
+                seed("xlsx_notes", stem + ".xml", z.read(comments[0]))
+                if drawings:
+                    seed("xlsx_notes", stem + "-vml.xml", z.read(comments[0]) + b"\0" + z.read(drawings[0]))
+
+    seed("number_text", "general", b"\x03" + b"12235.689")
+    seed("number_text", "leading", b"\x2a" + b"  -3.5E+2abc")
+    seed("number_text", "station", b"\x00" + b"12+300")
+    seed("formula", "sum", b"\x00\x04\x02" + b"=(B5+B4)/2*SUM(A1:A3,D:D)-$A$1")
+    seed("formula", "sheets", b"\x03\x01\x01" + b"='Data Sheet'!A2&\"K\"&Sheet1!B$2")
+    seed("formula", "text", b"\x02\x07\x00" + b"=\"200,\" & 0+K1 & TRUE")
+    shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()

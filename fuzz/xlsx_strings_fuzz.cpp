@@ -1,0 +1,9 @@
+// Fuzz target: the shared strings part of an otherwise sound .xlsx package.
+#include <cstdint>
+
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kestrel::fuzz::ReadPackageWithPart("xl/sharedStrings.xml", kestrel::fuzz::Bytes(data, size));
+  return 0;
+}

@@ -1,0 +1,9 @@
+// Fuzz target: the workbook part (sheets, their states, print titles, the active tab) of an otherwise sound .xlsx package.
+#include <cstdint>
+
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kestrel::fuzz::ReadPackageWithPart("xl/workbook.xml", kestrel::fuzz::Bytes(data, size));
+  return 0;
+}
