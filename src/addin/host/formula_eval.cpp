@@ -19,10 +19,13 @@ namespace {
 
 // ---- Programs ----
 
-enum class OpCode : std::uint8_t { Number, Text, Boolean, Ref, Negate, Add, Subtract, Multiply, Divide, Concat, Sum };
+enum class OpCode : std::uint8_t {
+  Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum
+};
 
 // One step of a formula in postfix order. Number and Boolean push `number`; Text pushes
-// texts[count]; Ref pushes a reference to `range` on `sheet`; Sum pops `count` arguments.
+// texts[count]; Ref pushes a reference to `range` on `sheet`; RefError pushes the error #REF!;
+// Sum pops `count` arguments.
 struct Op {
   explicit Op(OpCode c, double n = 0, int k = 0) : code(c), number(n), count(k) {}
   OpCode code;
@@ -162,7 +165,8 @@ class Parser {
     if (c == '\'') return QuotedSheetReference();
     if (IsDigit(c) && !RowRangeAhead()) return NumberLiteral();
     if (c == '.') return NumberLiteral();
-    if (!IsWordChar(c)) return false;  // "#REF!", operators out of place, ...
+    if (c == '#') return RefErrorLiteral();
+    if (!IsWordChar(c)) return false;  // operators out of place, ...
     size_t start = pos_;
     while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
     std::string_view word = f_.substr(start, pos_ - start);
@@ -250,8 +254,19 @@ class Parser {
     return QualifiedReference(resolve_(name));
   }
 
+  // "#REF!", which the host writes in place of a reference whose cells were deleted: the error
+  // itself. Other error literals are not understood.
+  bool RefErrorLiteral() {
+    constexpr std::string_view kRef = "#REF!";
+    if (f_.substr(pos_, kRef.size()) != kRef) return false;
+    pos_ += kRef.size();
+    Emit(OpCode::RefError);
+    return true;
+  }
+
   bool QualifiedReference(int sheet) {
     if (sheet < 0) return false;  // the host shows #REF!; not ours to invent
+    if (pos_ < f_.size() && f_[pos_] == '#') return RefErrorLiteral();  // "Sheet1!#REF!"
     size_t start = pos_;
     while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
     return Reference(f_.substr(start, pos_ - start), sheet);
@@ -520,6 +535,9 @@ class Calculator {
           break;
         case OpCode::Ref:
           stack.push_back(Operand(op));
+          break;
+        case OpCode::RefError:
+          stack.push_back({CellValue::Error(CellError::Ref)});
           break;
         case OpCode::Negate: {
           auto v = Dereference(pop());

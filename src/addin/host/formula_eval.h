@@ -19,8 +19,9 @@ namespace kestrel {
 // to a formula cell uses that formula's computed value; formulas that refer to each other in a
 // circle give #VALUE!.
 //
-// Anything else (another function, a comparison, an error literal such as #REF!, a sheet that
-// does not exist), and any formula that refers to a cell holding one, is not computed: the
+// #REF!, written where a reference's cells were deleted ("=Sheet1!#REF!*2"), is the error #REF!
+// and propagates as errors do. Anything else (another function, a comparison, another error
+// literal such as #N/A, a sheet that does not exist), and any formula that refers to a cell holding one, is not computed: the
 // result is nothing, and the caller keeps the value it had rather than invent one.
 //
 //   A4 = 12230, A5 = 12240.5, B4 = 3, B5 = 5, D5 = "=A5-A4"

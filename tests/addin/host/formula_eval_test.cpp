@@ -122,6 +122,9 @@ TEST_F(FormulaEvalTest, ErrorsPropagateLeftOperandFirst) {
   EXPECT_EQ(Computed("=-C1"), Error(CellError::NA));
   EXPECT_EQ(Computed("=SUM(B4,C1)"), Error(CellError::NA));
   EXPECT_EQ(Computed("=1E308*10"), Error(CellError::Num));
+  // Where deleted cells were referred to, the host shows #REF!, whatever else the formula holds.
+  EXPECT_EQ(Computed("=Sheet1!#REF!*2+C1"), Error(CellError::Ref));
+  EXPECT_EQ(Computed("=SUM(B4,#REF!)&\"m\""), Error(CellError::Ref));
 }
 
 TEST_F(FormulaEvalTest, SumAddsNumbersAndSkipsWhatTheHostSkips) {
@@ -149,7 +152,7 @@ TEST_F(FormulaEvalTest, AReferenceToAFormulaUsesItsRecomputedValue) {
 }
 
 TEST_F(FormulaEvalTest, WhatItDoesNotUnderstandIsNotComputed) {
-  for (const char* f : {"=ROUND(A4,0)", "=A4>2",   "=A4^2",  "=#REF!+1",  "=#N/A",    "=Nowhere!A1", "=A4:A5", "=1+",
+  for (const char* f : {"=ROUND(A4,0)", "=A4>2",   "=A4^2",  "=#REF",     "=#N/A",    "=Nowhere!A1", "=A4:A5", "=1+",
                         "=(1",          "=\"open", "=SUM()", "=SUM(A4,)", "=A4 A5",   "=XFE1",       "=A0",    "=10%",
                         "=A4:B",        "A4",      "",       "=1A",       "=Sheet1!", "=SUM(A4:A5"})
     EXPECT_FALSE(Eval(f).has_value()) << f;
