@@ -25,6 +25,7 @@ bool SameName(std::string_view a, std::string_view b) { return AsciiLower(Trim(a
 struct IniText {
   std::vector<std::string> lines;
   bool utf16 = false;
+  bool utf8Mark = false;  // UTF-8 after EF BB BF, written back so: the mark is not part of the text
   bool exists = false;
 };
 
@@ -45,7 +46,8 @@ IniText ReadIni(const std::string& path) {
     }
     text = Utf16ToUtf8(units);
   } else {
-    text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+    ini.utf8Mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    text = ini.utf8Mark ? bytes.substr(3) : bytes;
   }
   ini.lines = SplitText(text, "\n");
   for (std::string& line : ini.lines) {
@@ -56,7 +58,7 @@ IniText ReadIni(const std::string& path) {
 }
 
 bool WriteIni(const std::string& path, const IniText& ini) {
-  std::string text;
+  std::string text = ini.utf8Mark ? "\xEF\xBB\xBF" : "";
   for (const std::string& line : ini.lines) text += line + "\r\n";
   if (ini.utf16) return WriteTextFile(path, text, true) == 1;
   return WriteFileAtomically(PathFromUtf8(path), text);

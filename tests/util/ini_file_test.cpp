@@ -145,6 +145,15 @@ TEST_F(IniFileTest, AUnicodeFileStaysUnicode) {
   EXPECT_EQ(Bytes().substr(0, 2), "\xFF\xFE");
 }
 
+// The mark stays in front: dropped, text after it that begins with FF FE would read as UTF-16
+// next time, and every key of the file would be lost.
+TEST_F(IniFileTest, AUtf8FileKeepsItsByteOrderMark) {
+  Write("\xEF\xBB\xBF\xFF\xFE;\r\n[CAD]\r\nPath=C:\\old\r\n");
+  ASSERT_EQ(ini.WriteIniKey("CAD", "Path", "C:\\CAD"), 1);
+  EXPECT_EQ(Bytes(), "\xEF\xBB\xBF\xFF\xFE;\r\n[CAD]\r\nPath=C:\\CAD\r\n");
+  EXPECT_EQ(ini.GetIniKey("CAD", "Path", "none"), "C:\\CAD");
+}
+
 TEST_F(IniFileTest, AWriteIntoAMissingFolderFails) {
   ini.SetINIFileName(Path("no/such/folder/a.ini"));
   EXPECT_EQ(ini.WriteIniKey("A", "x", "1"), 0);
