@@ -29,9 +29,11 @@ double CurveElevation(double station, const VerticalCurve& r) {
     if (d < 0) return Finite(r.CurveStartElevation + r.GradeIn * d);
     if (station <= r.CurveEndStation) {
       // A curve of zero length (no radius, or no change of grade) is met only at its one
-      // station, where the parabola adds nothing.
+      // station, where the parabola adds nothing. The grades alone say whether the curve sags or
+      // crests: a radius typed with a minus sign counts by its magnitude, as the tangent does, so
+      // the parabola meets the outgoing grade line at the curve's end.
       const double sign = r.GradeChange > 0 ? 1 : r.GradeChange < 0 ? -1 : 0;
-      const double parabola = (sign == 0 || d == 0) ? 0 : sign * Divide(d * d, 2 * r.Radius);
+      const double parabola = (sign == 0 || d == 0) ? 0 : sign * Divide(d * d, 2 * std::abs(r.Radius));
       return Finite(r.CurveStartElevation + r.GradeIn * d + parabola);
     }
     return Finite(r.PviElevation + r.GradeOut * (station - r.PviStation));

@@ -71,6 +71,16 @@ TEST(VerticalCurve, WithoutRadiusThePviIsExact) {
   EXPECT_NEAR(ProfileElevationAt(profile, 301), 102.99, 1e-12);
 }
 
+TEST(VerticalCurve, ARadiusTypedNegativeCountsByItsMagnitude) {
+  // The grades say crest or sag; the sign of the radius changes nothing, so the profile stays
+  // continuous where the curve meets the outgoing grade (360 and just after it).
+  const VerticalProfile negative = WorkedProfile(-6000);
+  const std::vector<ProfilePoint> points = {{0, 100, 0}, {300, 103, 6000}, {700, 99, 0}};
+  for (double station : {239.0, 250.0, 300.0, 359.999, 360.0, 360.001, 400.0}) {
+    EXPECT_NEAR(ProfileElevationAt(negative, station), TextbookElevation(points, station), 1e-9) << station;
+  }
+}
+
 TEST(VerticalCurve, NoChangeOfGradeHasNoCurve) {
   const VerticalProfile profile = Profile({{0, 100, 0}, {100, 101, 5000}, {200, 102, 0}});
   EXPECT_EQ(profile[0].GradeChange, 0);
