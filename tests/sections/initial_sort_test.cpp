@@ -224,6 +224,16 @@ TEST_F(InitialSortTest, OffsetsStoredAsTextBecomeNumbers) {
   EXPECT_EQ(Sheet().Value({1, 7}), CellValue(-3.5));
 }
 
+TEST_F(InitialSortTest, TheStationColumnIsGeneralWhateverColumnEShows) {
+  Survey({{"a", 1, 12220.0, 0}, {"b", 1, 12221.0, 1}});
+  Sheet().SetNumberFormat(RangeRef::WholeColumns(5, 5), "0.000");
+  AcceptDialog("20");
+  ASSERT_EQ(Run(), CommandOutcome::Completed);
+  EXPECT_EQ(Sheet().Text({1, 5}), "12220.000");
+  EXPECT_EQ(Sheet().NumberFormat({1, 6}), "General");
+  EXPECT_EQ(Sheet().Text({2, 6}), "12220");
+}
+
 TEST_F(InitialSortTest, RowsBeyond65536AreSortedToo) {
   const int rows = 70000;
   Grid block(rows, 6);
