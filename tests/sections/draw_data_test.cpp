@@ -85,6 +85,12 @@ TEST_F(DrawDataTest, TheWorkedExample) {
   EXPECT_EQ(Sheet().EffectiveStyle({1, 15}).horizontal, HAlign::Fill);
   EXPECT_EQ(Sheet().Selection(), RangeRef::Cell(1, 9));
   EXPECT_TRUE(book.ScreenUpdating());
+  // I to N fit what they show; N shows its formulas' results, the widest "400,0".
+  MemoryWorksheet fit;
+  fit.SetValue({1, 1}, "400,0");
+  fit.SetFont(RangeRef::WholeColumns(1, 1), FontChange{.size = 9});
+  fit.AutoFitColumns(1, 1);
+  EXPECT_EQ(Sheet().ColumnWidth(14), fit.ColumnWidth(1));
 }
 
 TEST_F(DrawDataTest, NotesOnEveryOutputColumn) {

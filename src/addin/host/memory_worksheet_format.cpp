@@ -3,7 +3,9 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "addin/host/formula_eval.h"
 #include "addin/host/host_error.h"
+#include "addin/host/memory_workbook.h"
 #include "addin/host/memory_worksheet.h"
 #include "util/number_format.h"
 #include "util/unicode.h"
@@ -250,13 +252,25 @@ void MemoryWorksheet::AutoFitColumns(int firstColumn, int lastColumn) {
       if (m.Columns() > 1 && m.Contains({row, column})) return true;
     return false;
   };
+  // A formula shows its result, which the host has computed by the time it fits the column; a
+  // formula the calculator cannot compute shows the result it had.
+  int sheetIndex = -1;
+  if (book_ != nullptr)
+    for (int s = 0; s < book_->SheetCount(); ++s)
+      if (&book_->Sheet(s) == this) sheetIndex = s;
+  auto shown = [&](const MemoryCell& cell) {
+    if (!cell.HasFormula() || sheetIndex < 0) return cell.value;
+    return EvaluateFormula(*book_, sheetIndex, cell.extras->formula).value_or(cell.value);
+  };
   rows_.ForEach(1, kMaxRows, [&](int rowNumber, const MemoryRow& row) {
     auto [lo, hi] = row.Span(firstColumn, lastColumn);
     for (size_t i = lo; i < hi; ++i) {
       const MemoryCell& cell = row.cells[i];
-      if (cell.value.IsEmpty() || inWideMerge(rowNumber, cell.column)) continue;
+      if (inWideMerge(rowNumber, cell.column)) continue;
+      const CellValue value = shown(cell);
+      if (value.IsEmpty()) continue;
       const CellStyle& style = StyleOf(&row, &cell, cell.column);
-      double units = TextUnits(DisplayText(cell.value, style)) * style.font.size / 11.0;
+      double units = TextUnits(DisplayText(value, style)) * style.font.size / 11.0;
       double& best = widest[static_cast<size_t>(cell.column - firstColumn)];
       best = std::max(best, units);
     }
