@@ -3,10 +3,26 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
+#include "addin/host/counting_host.h"
 #include "addin/host/memory_workbook.h"
 
 namespace kestrel {
 namespace {
+
+// A host with little memory: reading more than `cells` cells in one call runs out of it.
+class SmallMemorySheet : public CountingWorksheet {
+ public:
+  SmallMemorySheet(Worksheet& inner, CallCounter& counter, long cells) : CountingWorksheet(inner, counter), cells_(cells) {}
+  Grid Values(const RangeRef& range) override {
+    if (static_cast<long>(range.Rows()) * range.Columns() > cells_) throw std::bad_alloc();
+    return CountingWorksheet::Values(range);
+  }
+
+ private:
+  long cells_;
+};
 
 class VlookZhDTest : public ::testing::Test {
  protected:
@@ -91,6 +107,25 @@ TEST_F(VlookZhDTest, ErrorsGiveMinusNineNineNine) {
   EXPECT_EQ(Look(12200, 0, 1, 0, 0, Table("A1:A5")), -999999);  // no offset column to compare
   EXPECT_EQ(Look(12200, "no", 1, 0, 0, Table("A1:A5")), 12200);
   EXPECT_EQ(Look(12200, 0, 3, 0, 0, FunctionValue("x")), -999999);
+}
+
+TEST_F(VlookZhDTest, AWholeColumnTableIsReadOnlyAsFarAsItIsFilled) {
+  CallCounter counter;
+  SmallMemorySheet small(sheet(), counter, 1000);
+  const FunctionValue whole = RangeArg(small, RangeRef::Parse("A:D").value(), "Book1");
+  EXPECT_EQ(Look(12200, 0, 3, 0, 0, whole), 311.2);
+  EXPECT_EQ(Look(12240, "no", 4, 0, 0, whole), 0);
+  EXPECT_EQ(Look(12250, "no", 3, 0, 0, whole), -999999);
+  // Below the filled rows every row reads as station 0, offset 0: the first of them answers.
+  sheet().SetValue({6, 3}, 42.0);
+  EXPECT_EQ(Look(0, 0, 3, 0, 0, whole), 42);
+  EXPECT_EQ(Look(0, 0, 3, 0, 0, Table("A1:D5")), -999999);
+  EXPECT_LT(counter.TotalCalls(), 30);
+
+  // A table too large for the memory left is an error the host shows, not "not found".
+  for (int r = 6; r <= 600; ++r) sheet().SetValue({r, 1}, 13000.0 + r);
+  double zhDig = 0, dDig = 0;
+  EXPECT_THROW(VlookZhD(13400, "no", whole, 1, zhDig, dDig), std::bad_alloc);
 }
 
 }  // namespace
