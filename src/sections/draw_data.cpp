@@ -1,6 +1,7 @@
 // DrawSectionData: sections placed, their CAD command columns written, the section list recorded.
 #include "sections/draw_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -44,6 +45,15 @@ void SectionLabels(const SectionDrawing& section, const DrawSettings& settings, 
                              offsetText(p->offset), settings.LevelTextHeight});
     }
   }
+}
+
+// The digits typed for the level labels, rounded half to even to a whole number; held within
+// +-1000 before the cast (FormatDecimal shows every digit a number has by 340), so that 1e12
+// typed means "every digit".
+int LabelDigits(double typed) {
+  constexpr double kMost = 1000;
+  if (std::isnan(typed)) return 0;
+  return static_cast<int>(RoundHalfEven(std::clamp(typed, -kMost, kMost), 0));
 }
 
 // Writes `values` at topLeft, but only the cells `written` marks: one block when every other
@@ -211,7 +221,7 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
   plan.levelTextHeight = settings.LevelTextHeight;
   plan.lastDataRow = LastSurveyRow(sheet);
   plan.rowSection.assign(plan.lastDataRow, -1);
-  const int digits = static_cast<int>(RoundHalfEven(settings.LevelDigits, 0));
+  const int digits = LabelDigits(settings.LevelDigits);
   int unmatched = 1;
   for (SurveyedSection& surveyed : ReadSurveyedSections(sheet)) {
     SectionDrawing s;

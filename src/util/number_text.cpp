@@ -1,7 +1,9 @@
 // Number text: the general form, FormatDecimal, leading-number and strict parsing, rounding.
 #include "util/number_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cmath>
 
 #include "util/decimal_digits.h"
@@ -86,7 +88,10 @@ std::string GeneralText(double v) {
 }
 
 std::string FormatDecimal(double value, int digits) {
-  int n = std::abs(digits);
+  // Beyond 340 decimals nothing more shows: the 15 significant digits of the smallest double end
+  // by the 339th.
+  constexpr long long kMaxDecimals = 340;
+  const int n = static_cast<int>(std::min(std::llabs(digits), kMaxDecimals));
   if (std::trunc(value) == value) return GeneralText(value);
   if (n == 0) return FormatNumber(value, "0");
   return FormatNumber(value, "0." + std::string(static_cast<size_t>(n), '#'));

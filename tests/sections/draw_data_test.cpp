@@ -157,6 +157,30 @@ TEST_F(DrawDataTest, EveryPointModeWithOffsetsAndDigits) {
   EXPECT_EQ(labels[5], "");  // five points, five labels
 }
 
+TEST_F(DrawDataTest, DigitsBeyondWhatANumberShowsShowEveryDigit) {
+  // Typed as 1e12 (or its negative, whose magnitude counts), the digits are held to what a
+  // number can show, so the centre label shows the level's 15 significant digits.
+  for (const char* typed : {"1e12", "-1e300", "1e400"}) {
+    SCOPED_TRACE(typed);
+    MemoryWorkbook fresh;
+    session.HostApplication = &fresh;
+    int row = 1;
+    fresh.Active().SetValue({1, 1}, "p");
+    for (auto [g, z] : {std::pair{-4.0, 10.0}, {2.0, 12.0}}) {
+      fresh.Active().SetValue({row, 1}, "p");
+      fresh.Active().SetValue({row, 4}, z);
+      fresh.Active().SetValue({row, 5}, 100.3);
+      fresh.Active().SetValue({row, 6}, 100.0);
+      fresh.Active().SetValue({row, 7}, g);
+      ++row;
+    }
+    Accept([typed](FormSet& f) { f.TextBoxHeightDigit.text = typed; });
+    ASSERT_EQ(Run(), CommandOutcome::Completed);
+    EXPECT_TRUE(fresh.Active().Value({1, 15}).AsText().ends_with(" 0.7 0 11.3333333333333"))
+        << fresh.Active().Value({1, 15}).AsText();
+  }
+}
+
 TEST_F(DrawDataTest, OffsetsOnTheCentreLabelReadZero) {
   WorkedExample();
   Accept([](FormSet& f) { f.TextBoxDrawD.checked = true; });
