@@ -1,9 +1,11 @@
 // The ribbon's command table and the wrapper that switches screen updating around commands.
 #include "addin/commands.h"
 
+#include <optional>
 #include <string>
 
 #include "addin/host/application.h"
+#include "addin/host/host_error.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "geometry/profile_file.h"
@@ -81,7 +83,12 @@ const RibbonCommand* FindRibbonCommand(std::string_view name) {
 void RunRibbonCommand(const RibbonCommand& command, CommandContext& context) {
   Application* host = context.session.HostApplication;
   if (command.wrapped && host != nullptr) {
-    ScreenUpdatingOff screen(*host);
+    // A host that refuses to stop updating the screen only shows more of the work.
+    std::optional<ScreenUpdatingOff> screen;
+    try {
+      screen.emplace(*host);
+    } catch (const HostError&) {
+    }
     command.run(context);
   } else {
     command.run(context);

@@ -280,7 +280,12 @@ CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
   session.SetDialog->Show(context.dialogs);
   if (session.Draw.DialogCancelled) return CommandOutcome::Cancelled;
 
-  ScreenUpdatingOff screen(*host);
+  std::optional<ScreenUpdatingOff> screen;
+  try {
+    screen.emplace(*host);
+  } catch (const HostError&) {
+    // Refused: the work shows as it happens, and the command goes on.
+  }
   try {
     // Each section's points from left to right: the host sorts the sections not yet in order.
     SortSectionsByOffset(*sheet);

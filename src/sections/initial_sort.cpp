@@ -82,7 +82,16 @@ std::string BadStationMessage(int row, const std::string& value) {
 void CleanStations(Application& host, Worksheet& sheet) {
   host.SetDisplayAlerts(false);
   const RangeRef columnE = RangeRef::WholeColumns(kColumnE, kColumnE);
-  for (const char* what : {"zk", "dk", "k", "+", "-"}) sheet.Replace(columnE, what, "");
+  try {
+    for (const char* what : {"zk", "dk", "k", "+", "-"}) sheet.Replace(columnE, what, "");
+  } catch (const HostError&) {
+    // The command ends here, but the host's alerts must not stay off after it.
+    try {
+      host.SetDisplayAlerts(true);
+    } catch (const HostError&) {
+    }
+    throw;
+  }
   host.SetDisplayAlerts(true);
 }
 
