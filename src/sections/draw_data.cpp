@@ -56,41 +56,6 @@ int LabelDigits(double typed) {
   return static_cast<int>(RoundHalfEven(std::clamp(typed, -kMost, kMost), 0));
 }
 
-// Writes `values` at topLeft, but only the cells `written` marks: one block when every other
-// cell of the block is empty anyway, else run by run, so that what the sheet held there stays.
-void WriteMarkedCells(Worksheet& sheet, CellRef topLeft, const Grid& values, const std::vector<bool>& written) {
-  if (values.Rows() == 0) return;
-  const RangeRef block = RangeRef::Block(topLeft.row, topLeft.column, topLeft.row + values.Rows() - 1,
-                                         topLeft.column + values.Columns() - 1);
-  bool othersEmpty = true;
-  bool allWritten = true;
-  for (bool w : written) allWritten = allWritten && w;
-  if (!allWritten) {
-    const Grid existing = sheet.Values(block);
-    for (int r = 0; r < values.Rows() && othersEmpty; ++r)
-      for (int c = 0; c < values.Columns(); ++c)
-        if (!written[static_cast<size_t>(r) * values.Columns() + c] && !existing.At(r, c).IsEmpty()) othersEmpty = false;
-  }
-  if (othersEmpty) {
-    sheet.SetValues(topLeft, values);
-    return;
-  }
-  for (int c = 0; c < values.Columns(); ++c) {
-    for (int r = 0; r < values.Rows();) {
-      if (!written[static_cast<size_t>(r) * values.Columns() + c]) {
-        ++r;
-        continue;
-      }
-      int end = r;
-      while (end + 1 < values.Rows() && written[static_cast<size_t>(end + 1) * values.Columns() + c]) ++end;
-      Grid run(end - r + 1, 1);
-      for (int k = r; k <= end; ++k) run.At(k - r, 0) = values.At(k, c);
-      sheet.SetValues({topLeft.row + r, topLeft.column + c}, run);
-      r = end + 1;
-    }
-  }
-}
-
 struct HeaderNote {
   CellRef cell;
   const char* title;
@@ -98,30 +63,40 @@ struct HeaderNote {
   int height;
 };
 
+// The output block: H to O. Column H (where the initial sort keeps the survey's seventh column)
+// is cleared with it; I to O are written where the command leaves them.
+constexpr int kBlockFirst = 8, kBlockLast = 15;
+constexpr int kPolylines = 9, kStations = 10, kDesignLevels = 11, kCentreLevels = 12, kStationLabels = 13,
+              kCentrePoints = 14, kLevelLabels = 15;
+
+// The notes speak of the columns by these letters: K for the design levels, J for the stations.
 const HeaderNote kNotes[] = {
-    {{1, 6}, "检查每个断面数据：",
+    {{1, SurveyColumns::Station}, "检查每个断面数据：",
      "*每个断面与断面之间的数据用空行隔开\r\n*把该列每个断面桩号改为正确桩号（使之与设计图相符）", 50},
-    {{1, 11}, "在Cad图里面绘制横断面线：",
+    {{1, kPolylines}, "在Cad图里面绘制横断面线：",
      "*在Cad中（新建图层），复制该列数据，先输入Pl命令，再右键粘贴该列数据在cad命令栏里面绘制出所有横断面图", 50},
-    {{1, 12}, "显示实测桩号：",
+    {{1, kStations}, "显示实测桩号：",
      "该列显示为实测横断面桩号，可以导出到其他<竖曲线计算软件>或者使用内置GetH函数，算出每个横断面设计中桩高程，填入K列",
      50},
-    {{1, 13}, "输入设计中桩高程：",
+    {{1, kDesignLevels}, "输入设计中桩高程：",
      "将对应J列每个断面的设计中桩高程填入该列\r\n*方法：复制J列桩号，通过内置GetH函数或者其他软件算出设计中桩高程", 50},
-    {{1, 14}, "显示实测横断面中桩高程：", "该列显示对应J列桩号的实测横断面中桩高程", 50},
-    {{1, 15}, "在Cad图里面绘制断面相应桩号：",
+    {{1, kCentreLevels}, "显示实测横断面中桩高程：", "该列显示对应J列桩号的实测横断面中桩高程", 50},
+    {{1, kStationLabels}, "在Cad图里面绘制断面相应桩号：",
      "*在Cad中（新建图层），复制该列数据直接右键粘贴到cad命令栏里面\r\n*核对每一条断面线桩号是否与设计断面一一对应\r\n"
      "*通过对F列数据自定义格式，可控制桩号格式。",
      68},
-    {{1, 16}, "在Cad图里面绘制断面相应中桩高程：",
+    {{1, kCentrePoints}, "在Cad图里面绘制断面相应中桩高程：",
      " *在Cad中（新建临时图层），先输入PL命令，再右键粘贴该列数据在cad上面绘制出每个断面的设计中桩位置\r\n"
      "*在cad中以断面设计中桩高程点为基点，带基点复制断面线到相应设计图里面",
      80},
-    {{1, 17}, "在Cad图里面绘制断面线上点高程：", " *在Cad中（新建图层），复制该列数据直接右键粘贴到cad命令栏里面", 50},
+    {{1, kLevelLabels}, "在Cad图里面绘制断面线上点高程：", " *在Cad中（新建图层），复制该列数据直接右键粘贴到cad命令栏里面",
+     50},
 };
 
 // Steps 4 to 8: the output columns, the notes and the tidy-up; each step that the host refuses
-// is skipped and the next one runs.
+// is skipped and the next one runs. The block H:O is cleared and written in its final layout
+// (what deleting H:P, writing I:Q and deleting I:J would leave there), so that the user's
+// columns to its right stay where they are instead of sliding into it.
 void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Session& session) {
   auto step = [](auto&& action) {
     try {
@@ -131,68 +106,72 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sessio
   };
   const int last = plan.lastDataRow;
   const int count = static_cast<int>(plan.sections.size());
-  step([&] { sheet.DeleteColumns(8, 9); });
 
-  // I and J: the base point on every row of its section.
+  // An earlier run's output, and the survey's seventh column in H: values and notes go.
   step([&] {
-    Grid base(last, 2);
-    std::vector<bool> written(static_cast<size_t>(last) * 2, false);
-    for (const SectionDrawing& s : plan.sections) {
-      for (int r = s.record.StartRow; r <= s.record.EndRow; ++r) {
-        base.At(r - 1, 0) = s.record.BaseX;
-        base.At(r - 1, 1) = s.record.BaseY;
-        written[static_cast<size_t>(r - 1) * 2] = written[static_cast<size_t>(r - 1) * 2 + 1] = true;
+    const int width = kBlockLast - kBlockFirst + 1;
+    int used = 0;
+    // End from a filled bottom cell would stop at the top of its block: the bottom row is read
+    // first, and the top row for columns where End finds nothing.
+    const Grid bottom = sheet.Values(RangeRef::Block(kMaxRows, kBlockFirst, kMaxRows, kBlockLast));
+    std::optional<Grid> top;
+    for (int c = 0; c < width && used < kMaxRows; ++c) {
+      if (!bottom.At(0, c).IsEmpty()) {
+        used = kMaxRows;
+      } else if (int row = sheet.EndUp({kMaxRows, kBlockFirst + c}); row > 1) {
+        used = std::max(used, row);
+      } else {
+        if (!top) top = sheet.Values(RangeRef::Block(1, kBlockFirst, 1, kBlockLast));
+        if (!top->At(0, c).IsEmpty()) used = std::max(used, 1);
       }
     }
-    WriteMarkedCells(sheet, {1, 9}, base, written);
+    if (used > 0) sheet.SetValues({1, kBlockFirst}, Grid(used, width));
+    sheet.ClearNotes(RangeRef::WholeColumns(kBlockFirst, kBlockLast));
   });
 
-  // L to P: row i belongs to section i.
+  // J, L to N: row i belongs to section i.
   step([&] {
-    Grid cells(count, 5);
-    std::vector<bool> written(static_cast<size_t>(count) * 5, false);
+    if (count == 0) return;
+    Grid stations(count, 1);
+    Grid cells(count, 3);  // L to N; K stays empty for the user's design levels
     for (int i = 0; i < count; ++i) {
       const SectionDrawing& s = plan.sections[i];
-      auto mark = [&](int c, CellValue v) {
-        cells.At(i, c) = std::move(v);
-        written[static_cast<size_t>(i) * 5 + c] = true;
-      };
-      mark(0, s.record.Station);
-      if (s.record.CentreLevel != 0) mark(2, FormatDecimal(s.record.CentreLevel, 3));
-      mark(3, StationLabelCommand(s, plan.stationTextHeight));
-      mark(4, "=\"" + GeneralText(s.record.BaseX) + ",\" & " + GeneralText(s.record.BaseY) + "+M" +
-                  std::to_string(i + 1));
+      stations.At(i, 0) = s.record.Station;
+      if (s.record.CentreLevel != 0) cells.At(i, 0) = FormatDecimal(s.record.CentreLevel, 3);
+      cells.At(i, 1) = StationLabelCommand(s, plan.stationTextHeight);
+      cells.At(i, 2) = "=\"" + GeneralText(s.record.BaseX) + ",\" & " + GeneralText(s.record.BaseY) + "+K" +
+                       std::to_string(i + 1);
     }
-    WriteMarkedCells(sheet, {1, 12}, cells, written);
+    sheet.SetValues({1, kStations}, stations);
+    sheet.SetValues({1, kCentreLevels}, cells);
   });
 
-  // K: the polylines, as text.
+  // I: the polylines, as text.
   step([&] {
-    sheet.SetNumberFormat(RangeRef::WholeColumns(11, 11), "@");
+    sheet.SetNumberFormat(RangeRef::WholeColumns(kPolylines, kPolylines), "@");
     Grid lines(last, 1);
     for (int r = 1; r <= last; ++r) lines.At(r - 1, 0) = PolylineCell(plan, r);
-    if (last > 0) sheet.SetValues({1, 11}, lines);
+    if (last > 0) sheet.SetValues({1, kPolylines}, lines);
   });
 
-  // Q: the level labels.
+  // O: the level labels.
   step([&] {
-    sheet.SetAlignment(RangeRef::WholeColumns(17, 17), HAlign::Fill, std::nullopt);
+    sheet.SetAlignment(RangeRef::WholeColumns(kLevelLabels, kLevelLabels), HAlign::Fill, std::nullopt);
     Grid labels(static_cast<int>(session.LabelCommands.size()), 1);
     for (size_t k = 0; k < session.LabelCommands.size(); ++k) labels.At(static_cast<int>(k), 0) = session.LabelCommands[k];
-    if (labels.Rows() > 0) sheet.SetValues({1, 17}, labels);
+    if (labels.Rows() > 0) sheet.SetValues({1, kLevelLabels}, labels);
   });
 
   step([&] { sheet.ClearNotes(RangeRef::WholeColumns(SurveyColumns::Station, SurveyColumns::Station)); });
   for (const HeaderNote& n : kNotes) SetHeaderNote(sheet, n.cell, n.title, n.body, 200, n.height);
-  step([&] { sheet.DeleteColumns(9, 2); });
   step([&] {
     FontChange font;
     font.size = 9;
     font.color = -10477568;
-    sheet.SetFont(RangeRef::WholeColumns(9, 15), font);
+    sheet.SetFont(RangeRef::WholeColumns(kPolylines, kLevelLabels), font);
   });
-  step([&] { sheet.AutoFitColumns(9, 14); });
-  step([&] { sheet.Select(RangeRef::Cell(1, 9)); });
+  step([&] { sheet.AutoFitColumns(kPolylines, kCentrePoints); });
+  step([&] { sheet.Select(RangeRef::Cell(1, kPolylines)); });
 }
 
 }  // namespace

@@ -269,6 +269,24 @@ TEST_F(DrawDataTest, AStationThatIsNoNumberShowsAsTyped) {
   EXPECT_EQ(Sheet().Value({2, 13}).AsText(), "-text j MC 400,20 1 0 K0+120?");
 }
 
+TEST_F(DrawDataTest, TheUsersColumnsRightOfTheOutputStayInPlace) {
+  WorkedExample();
+  Sheet().SetValue({2, 8}, "survey code");  // H: the survey's seventh column, cleared with the block
+  for (int c = 16; c <= 22; ++c) Sheet().SetValue({1, c}, "user " + std::to_string(c));
+  Sheet().SetValue({3, 22}, "=P1&\"!\"");
+  Accept();
+  ASSERT_EQ(Run(), CommandOutcome::Completed);
+  Accept();
+  ASSERT_EQ(Run(), CommandOutcome::Completed);  // a second run rewrites the block alone
+  EXPECT_EQ(Column(8, 3), (Strings{"", "", ""}));
+  EXPECT_EQ(Column(9, 6), (Strings{"196,10", "202,12", "206,11", "  pl", "397,20", "403,22"}));
+  EXPECT_EQ(Column(10, 3), (Strings{"100", "120", ""}));
+  EXPECT_EQ(Sheet().Formula({2, 14}), "=\"400,\" & 0+K2");
+  EXPECT_EQ(Column(15, 7).back(), "");
+  for (int c = 16; c <= 22; ++c) EXPECT_EQ(Sheet().Value({1, c}), CellValue("user " + std::to_string(c)));
+  EXPECT_EQ(Sheet().Formula({3, 22}), "=P1&\"!\"");
+}
+
 TEST_F(DrawDataTest, CancelTouchesNothing) {
   WorkedExample();
   EXPECT_EQ(Run(), CommandOutcome::Cancelled);
@@ -293,7 +311,7 @@ TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
           }
           ++r;
         }
-        b->Active().SetValue({3, 20}, "kept");  // beyond the output: moves nine columns left
+        b->Active().SetValue({3, 20}, "kept");  // beyond the output block: it stays where it is
       }
       Session settings;
       settings.Draw.LabelMode = mode;
@@ -309,6 +327,10 @@ TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
       MemoryWorksheet& want = reference.Active();
       MemoryWorksheet& got = blocks.Active();
       got.ClearNotes(RangeRef::WholeColumns(1, 30));  // the reference writes none
+      // The reference deletes columns, which slides "kept" into the block where the output
+      // overwrites it; the command leaves it in place.
+      EXPECT_EQ(got.Value({3, 20}), CellValue("kept"));
+      got.SetValue({3, 20}, CellValue());
       ASSERT_EQ(got.UsedCells().size(), want.UsedCells().size()) << "mode " << mode;
       for (CellRef c : want.UsedCells()) {
         SCOPED_TRACE(CellA1(c) + " mode " + std::to_string(mode));
