@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -15,7 +16,7 @@ namespace {
 struct VolumeOptions {
   BookOptions book;
   int variant = 0;  // 0: the dialog's own choice
-  std::string sections;
+  std::optional<std::string> sections;  // typed as given, the empty text too
   bool fillStations = false;
 };
 
@@ -32,7 +33,7 @@ int Volume(CliContext& context, const VolumeOptions& options) {
     if (options.fillStations && form.ComboHDMnumber.listIndex != FormDrawVSheet::kDetectSections) {
       return;  // no recorded sections: the dialog said so
     }
-    if (!options.sections.empty()) form.TextDrawDMnumber.text = options.sections;
+    if (options.sections) form.TextDrawDMnumber.text = *options.sections;
     form.OnCommandOKClick();
     if (form.Visible()) {
       // OK does nothing for a number beyond a sheet's row numbers, without a message of its own.

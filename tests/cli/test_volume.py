@@ -244,10 +244,13 @@ class VolumeLayoutTest(TempDirTest):
         self.assertEqual(wb.worksheets[1]["D6"].value, "=SUM(D5:D5)")
 
     def test_the_dialog_arithmetic_applies(self):
-        book = self.build(4, "-2.5")  # |-2.5| + 4 = 6.5, halves to even: 6, so two sections
-        ws = openpyxl.load_workbook(book).worksheets[0]
-        self.assertEqual(ws["A6"].value, "合计:")
-        self.assertEqual(ws["F6"].value, "=SUM(F5:F5)")
+        # |-2.5| + 4 = 6.5, halves to even: 6, so two sections; the empty text reads as 0: 6 too.
+        for typed in ("-2.5", ""):
+            with self.subTest(typed=typed):
+                book = self.build(4, typed)
+                ws = openpyxl.load_workbook(book).worksheets[0]
+                self.assertEqual(ws["A6"].value, "合计:")
+                self.assertEqual(ws["F6"].value, "=SUM(F5:F5)")
 
     def test_too_many_sections_for_a_row_number_changes_nothing(self):
         book = self.path("book.xlsx")
