@@ -96,6 +96,7 @@ double SmallestTextHeight(const DrawingShapes& shapes) {
 // Where the drawing goes in the picture: pixels per drawing unit and the picture's origin.
 struct Layout {
   int width = kNarrowest, height = kLowest;
+  bool drawable = true;
   double scale = 1;
   DrawingExtents extents;
   double left = 0, top = 0;  // pixel position of (minX, maxY)
@@ -112,6 +113,10 @@ Layout LayoutOf(const DrawingShapes& shapes, const PreviewOptions& options, cons
   if (e.Width() < 1e-9) e.minX -= 1, e.maxX += 1;
   if (e.Height() < 1e-9) e.minY -= 1, e.maxY += 1;
   layout.extents = e;
+  // Spacings typed as 1e308 put sections beyond any number: no picture can hold them, and the
+  // pixel sizes below must never come from an infinity.
+  layout.drawable = std::isfinite(e.Width()) && std::isfinite(e.Height());
+  if (!layout.drawable) return layout;
   const double chromeX = 2 * kMargin, chromeY = 2 * kMargin + kTitleBand;
   if (options.width > 0 && options.height > 0) {
     layout.width = options.width;
@@ -285,6 +290,7 @@ std::string WriteDrawingPreview(const DrawingShapes& shapes, const std::string& 
   }
   const TextMeasure measure;
   const Layout layout = LayoutOf(shapes, options, measure);
+  if (!layout.drawable) return "the drawing is too large for a preview: " + path;
   std::string bytes;
   cairo_status_t status;
   if (png) {

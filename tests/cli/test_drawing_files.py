@@ -354,6 +354,23 @@ class DrawingFilesTest(TempDirTest):
             self.assertEqual(f.read(), before)
         self.assertEqual(sorted(os.listdir(self.dir)), ["worked.xlsx"])
 
+    def test_numbers_beyond_any_drawing(self):
+        # Digits typed as 1e12 mean every digit a level has; spacings of 1e308 put the second
+        # section beyond any number, which no overview of the drawing can hold: one line, and no
+        # picture.
+        book = self.path("worked.xlsx")
+        worked_book(book)
+        status, _, err = run("draw", book, "--digits", "1e12")
+        self.assertEqual(status, 0, err)
+        centre = openpyxl.load_workbook(book).active["O1"].value
+        self.assertTrue(centre.endswith(" 0.7 0 11.3333333333333"), centre)
+        status, _, err = run("draw", book, "--column-spacing", "1e308", "--preview", self.path("far.png"),
+                             "--preview-overview")
+        self.assertNotEqual(status, 0)
+        self.assertEqual(err.strip().splitlines()[-1], "kestrel: the drawing is too large for a preview: "
+                         + self.path("far.png"))
+        self.assertFalse(os.path.exists(self.path("far.png")))
+
 
 def read_png(path):
     """(width, height, [(r, g, b) per pixel]) of an 8-bit RGB or RGBA PNG, decoded here."""
