@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "addin/host/formula_refs.h"
 #include "io/workbook_file.h"
@@ -87,8 +88,7 @@ class SheetReader {
     ReadColumns(Child(root, "cols"));
     defaultHeight_ = XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
     ReadRows(Child(root, "sheetData"));
-    for (const auto& [row, format] : rowFormats_)
-      ApplyFormat(sheet_, RangeRef::WholeRows(row, row), shared_.styles.Format(format), baseline_, !columnFormatted_.empty());
+    ApplyRowFormats();
     ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
     ReadMerges(Child(root, "mergeCells"));
     ReadPage(root);
@@ -111,6 +111,31 @@ class SheetReader {
   }
 
   bool Differs(std::uint32_t format) const { return format != 0 && !(shared_.styles.Format(format) == baseline_); }
+
+  // When every row of the sheet carries a format and no column does (a sheet formatted row by
+  // row down to its end), the commonest row format goes to the columns instead. Every cell shows
+  // the same either way, cells in those rows having been given their formats of their own, and
+  // the rows that carried it then cost nothing: they are not kept, and formatting a whole column
+  // later needs no cell in each of them.
+  void ApplyRowFormats() {
+    std::optional<std::uint32_t> everyRow;
+    if (columnFormatted_.empty() && rowFormats_.size() == static_cast<size_t>(kMaxRows) &&
+        std::is_sorted(rowFormats_.begin(), rowFormats_.end()) &&
+        std::adjacent_find(rowFormats_.begin(), rowFormats_.end(),
+                           [](const auto& a, const auto& b) { return a.first == b.first; }) == rowFormats_.end()) {
+      std::map<std::uint32_t, int> counts;
+      for (const auto& entry : rowFormats_) ++counts[entry.second];
+      everyRow = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                   return a.second < b.second;
+                 })->first;
+      ApplyFormat(sheet_, RangeRef::WholeColumns(1, kMaxColumns), shared_.styles.Format(*everyRow), baseline_, false);
+    }
+    for (const auto& [row, format] : rowFormats_) {
+      if (everyRow && format == *everyRow) continue;
+      ApplyFormat(sheet_, RangeRef::WholeRows(row, row), shared_.styles.Format(format), baseline_,
+                  !columnFormatted_.empty() || everyRow.has_value());
+    }
+  }
 
   void ReadColumns(pugi::xml_node cols) {
     long long covered = 0;

@@ -1,7 +1,10 @@
 """Draw data through the tool: the worked example's columns, read back with openpyxl."""
+import re
 import unittest
+import zipfile
 
 import openpyxl
+from openpyxl.styles import Font
 
 from kestrel_cli import TempDirTest, run
 
@@ -82,6 +85,37 @@ class DrawTest(TempDirTest):
         self.assertEqual(run("draw", book)[0], 0)
         second = [[c.value for c in row] for row in openpyxl.load_workbook(book).active.iter_rows()]
         self.assertEqual(first, second)
+
+    def test_a_sheet_formatted_row_by_row_to_its_end(self):
+        # Every one of the 1,048,576 rows carries a bold format, as some programs write a sheet
+        # formatted as a whole. The formats of the empty rows cost nothing: the drawn workbook
+        # keeps them as column formats, and its sheet holds the rows with data only.
+        plain = self.path("plain.xlsx")
+        worked_book(plain)
+        wb = openpyxl.load_workbook(plain)
+        wb.active["Z1"].font = Font(bold=True)  # the bold format, number 1
+        wb.save(plain)
+        book = self.path("formatted.xlsx")
+        with zipfile.ZipFile(plain) as zin, zipfile.ZipFile(book, "w", zipfile.ZIP_DEFLATED) as zout:
+            for item in zin.infolist():
+                data = zin.read(item.filename)
+                if item.filename == "xl/worksheets/sheet1.xml":
+                    text = data.decode()
+                    rows = {int(m.group(1)): m.group(0) for m in re.finditer(r'<row r="(\d+)".*?</row>', text)}
+                    body = "".join(
+                        rows[r].replace('<row r="%d"' % r, '<row r="%d" s="1" customFormat="1"' % r, 1) if r in rows
+                        else '<row r="%d" s="1" customFormat="1"/>' % r for r in range(1, 1048577))
+                    data = re.sub(r"<sheetData>.*</sheetData>", lambda m: "<sheetData>" + body + "</sheetData>", text,
+                                  flags=re.S).encode()
+                zout.writestr(item, data)
+        status, _, err = run("draw", book)
+        self.assertEqual(status, 0, err)
+        ws = openpyxl.load_workbook(book).active
+        self.assertEqual(ws.max_row, 6)
+        self.assertLess(len(ws.row_dimensions), 10)
+        self.assertEqual(ws["I1"].value, "196,10")
+        column_b = next(d for d in ws.column_dimensions.values() if d.min <= 2 <= d.max)
+        self.assertTrue(column_b.font.b)  # the empty cells show the format
 
 
 if __name__ == "__main__":
