@@ -92,6 +92,7 @@ class SheetReader {
     ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
     ReadMerges(Child(root, "mergeCells"));
     ReadPage(root);
+    ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
     ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_);
   }
 
@@ -309,6 +310,14 @@ class SheetReader {
         case RefCheck::Malformed: Defect("bad merged area \"" + MessageText(ref) + "\"");
       }
     }
+  }
+
+  // The selection of the sheet's view (its first range; the active cell is taken to be that
+  // range's first cell). A selection that does not parse leaves A1 selected.
+  void ReadSelection(pugi::xml_node view) {
+    std::string_view sqref = Child(view, "selection").attribute("sqref").value();
+    sqref = sqref.substr(0, sqref.find(' '));
+    if (auto range = RangeRef::Parse(sqref)) sheet_.Select(*range);
   }
 
   void ReadPage(pugi::xml_node root) {

@@ -29,7 +29,17 @@ class SheetWriter {
       if (c.note) WriteNote(c.at, *c.note);
     });
     WritePageSetup();
+    WriteSelection();
     return std::move(patches_);
+  }
+
+  // The selection with its first cell active, as the commands leave it; A1 is the file's default.
+  void WriteSelection() {
+    // Selection() is the port's reading of the selection; it changes nothing.
+    const RangeRef selected = const_cast<MemoryWorksheet&>(sheet_).Selection();
+    if (selected == RangeRef::Cell(1, 1)) return;
+    worksheet_set_selection(target_, Row(selected.first), Column(selected.first), Row(selected.last),
+                            Column(selected.last));
   }
 
  private:

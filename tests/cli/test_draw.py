@@ -52,6 +52,8 @@ class DrawTest(TempDirTest):
             None])
         self.assertEqual(ws["I1"].number_format, "@")
         self.assertTrue(ws["K1"].comment.text.startswith("输入设计中桩高程："))
+        # The command ends selecting I1, and the saved workbook opens there.
+        self.assertEqual((ws.sheet_view.selection[0].activeCell, ws.sheet_view.selection[0].sqref), ("I1", "I1"))
         # The design-centre formulas carry their results for viewers that do not recalculate.
         cached = openpyxl.load_workbook(book, data_only=True)[wb.sheetnames[0]]
         self.assertEqual(cached["N1"].value, "200,0")
