@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "commands.h"
-#include "io/csv_record.h"
+#include "io/csv.h"
 
 namespace kestrel {
 namespace {
@@ -22,29 +22,18 @@ int Dump(CliContext& context, const DumpOptions& options) {
   MemoryWorkbook& book = context.OpenBook(options.book);
   MemoryWorksheet& sheet = book.Active();
   const DumpMode mode = options.formulas ? DumpMode::Formulas : options.text ? DumpMode::Text : DumpMode::Values;
-  std::optional<RangeRef> used = sheet.UsedRange();
-  if (!used) return kExitDone;
   // Rows and columns count from A1 so that a cell's place in the output is its place on the sheet.
-  const RangeRef block = RangeRef::Block(1, 1, used->last.row, used->last.column);
-  const Grid values = sheet.Values(block);
-  const std::vector<std::string> texts = mode == DumpMode::Text ? sheet.Texts(block) : std::vector<std::string>();
-  std::vector<std::string> fields(block.Columns());
-  for (int r = 0; r < block.Rows(); ++r) {
-    for (int c = 0; c < block.Columns(); ++c) {
-      switch (mode) {
-        case DumpMode::Values:
-          fields[c] = values.At(r, c).AsText();
-          break;
-        case DumpMode::Formulas:
-          fields[c] = sheet.Formula({r + 1, c + 1});
-          break;
-        case DumpMode::Text:
-          fields[c] = texts[static_cast<size_t>(r) * block.Columns() + c];
-          break;
-      }
-    }
-    context.Out() << CsvRecord(fields) << "\n";
-  }
+  WriteSheetRecords(
+      sheet,
+      [&](const CellView& c) -> std::string {
+        switch (mode) {
+          case DumpMode::Values: return CsvFieldText(*c.value);
+          case DumpMode::Formulas: return sheet.Formula(c.at);
+          case DumpMode::Text: return sheet.Text(c.at);
+        }
+        return "";
+      },
+      context.Out());
   return kExitDone;
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <ostream>
 
 #include "addin/host/formula_eval.h"
 #include "io/csv_record.h"
@@ -113,13 +115,39 @@ class CsvParser {
   int column_ = 1;
 };
 
-// A value as a CSV field: numbers in the general form, TRUE/FALSE, error texts, texts as they are.
-std::string FieldText(const CellValue& value) {
+}  // namespace
+
+std::string CsvFieldText(const CellValue& value) {
   if (value.IsBoolean()) return value.Bool() ? "TRUE" : "FALSE";
   return value.AsText();
 }
 
-}  // namespace
+void WriteSheetRecords(const MemoryWorksheet& sheet, const std::function<std::string(const CellView&)>& field,
+                       std::ostream& out) {
+  const std::optional<RangeRef> used = sheet.UsedRange();
+  if (!used) return;
+  int ended = 0;  // rows written so far, from row 1
+  int row = 0;    // the row whose fields are being gathered
+  std::vector<std::string> fields;
+  auto endRow = [&] {
+    if (fields.empty()) return;
+    for (; ended < row - 1; ++ended) out << '\n';
+    out << CsvRecord(fields) << '\n';
+    ++ended;
+    fields.clear();
+  };
+  sheet.VisitCells(RangeRef::Block(1, 1, used->last.row, used->last.column), [&](const CellView& c) {
+    std::string text = field(c);
+    if (text.empty()) return;
+    if (c.at.row != row) {
+      endRow();
+      row = c.at.row;
+    }
+    if (fields.size() < static_cast<size_t>(c.at.column)) fields.resize(static_cast<size_t>(c.at.column));
+    fields[static_cast<size_t>(c.at.column) - 1] = std::move(text);
+  });
+  endRow();
+}
 
 std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
   const std::filesystem::path file = PathFromUtf8(path);
@@ -131,7 +159,7 @@ std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
   if (in.bad()) throw WorkbookFileError(path + ": cannot be read");
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   // Bytes that are not UTF-8 become U+FFFD, so that every text in the sheet is sound.
-  text = Utf16ToUtf8(Utf8ToUtf16(text));
+  text = RepairUtf8(std::move(text));
 
   auto book = std::make_unique<MemoryWorkbook>();
   MemoryWorksheet& sheet = book->Sheet(0);
@@ -143,32 +171,11 @@ std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
 void WriteCsv(MemoryWorkbook& book, const std::string& path) {
   // A CSV keeps results, not formulas: bring them up to date first, as the workbook writer does.
   RecalculateWorkbook(book);
-  MemoryWorksheet& sheet = book.Active();
-  // The block from A1 to the last row and column holding a value: cells that only carry a
-  // format add nothing to a CSV file.
-  int lastRow = 0, lastColumn = 0;
-  for (CellRef cell : sheet.UsedCells()) {
-    if (sheet.Value(cell).IsEmpty()) continue;
-    lastRow = std::max(lastRow, cell.row);
-    lastColumn = std::max(lastColumn, cell.column);
-  }
+  const MemoryWorksheet& sheet = book.Active();
   std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
-  // Block by block (about a million cells at a time), so that a large sheet never needs all its
-  // values or its whole text in memory at once.
-  const int rowsAtOnce = std::max(1, (1 << 20) / std::max(lastColumn, 1));
-  std::vector<std::string> fields(static_cast<size_t>(lastColumn));
-  for (int top = 1; top <= lastRow && file; top += rowsAtOnce) {
-    const int bottom = std::min(lastRow, top + rowsAtOnce - 1);
-    Grid block = sheet.Values(RangeRef::Block(top, 1, bottom, lastColumn));
-    std::string text;
-    for (int r = 0; r < block.Rows(); ++r) {
-      for (int c = 0; c < lastColumn; ++c) fields[static_cast<size_t>(c)] = FieldText(block.At(r, c));
-      text += CsvRecord(fields);
-      text += '\n';
-    }
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  }
+  // Cells that only carry a format add nothing to a CSV file.
+  WriteSheetRecords(sheet, [](const CellView& c) { return CsvFieldText(*c.value); }, file);
   file.close();
   if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
 }

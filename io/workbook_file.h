@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "addin/host/memory_workbook.h"
 
@@ -16,11 +17,19 @@ class WorkbookFileError : public std::runtime_error {
   explicit WorkbookFileError(const std::string& what) : std::runtime_error(what) {}
 };
 
-// By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError.
-std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path);
+// By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError. What the reader
+// had to change to load the file (a note cut to the length a cell holds) is added to
+// `warnings`, one line each, when given.
+std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr);
 
-// Writes a temporary file beside the target and renames it over the target: an error leaves the
-// old file whole and no temporary file behind. Throws WorkbookFileError.
+// The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
+// malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.
+std::string RepairUtf8(std::string text);
+
+// Writes a temporary file beside the target and renames it over the target: an error, SIGINT or
+// SIGTERM leaves the old file whole and no temporary file behind. A symbolic link's target is
+// replaced (the link stays); the new file keeps the old one's permissions and, where allowed, its
+// owner; a read-only file is refused with the system's reason. Throws WorkbookFileError.
 void SaveWorkbook(MemoryWorkbook& book, const std::string& path);
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include "io/workbook_file.h"
 #include "io/xlsx_refs.h"
 #include "io/xlsx_strings.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 
@@ -69,6 +70,7 @@ NoteShape ReadShape(pugi::xml_node shape, pugi::xml_node data) {
 std::map<std::pair<int, int>, NoteShape> ReadShapes(ZipArchive& zip, const std::string& part) {
   std::map<std::pair<int, int>, NoteShape> shapes;
   std::string text = zip.Read(part);
+  CheckNodeCount(zip.Path(), part, text);
   pugi::xml_document doc;
   if (!doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default)) return shapes;
   struct Walker : pugi::xml_tree_walker {
@@ -92,7 +94,7 @@ std::map<std::pair<int, int>, NoteShape> ReadShapes(ZipArchive& zip, const std::
 }  // namespace
 
 void ReadNotes(ZipArchive& zip, const std::vector<Relationship>& sheetRelationships, const std::string& where,
-               MemoryWorksheet& sheet) {
+               MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
   const Relationship* comments = nullptr;
   const Relationship* drawing = nullptr;
   for (const auto& r : sheetRelationships) {
@@ -116,6 +118,12 @@ void ReadNotes(ZipArchive& zip, const std::vector<Relationship>& sheetRelationsh
     RichText rich = ReadRichText(Child(comment, "text"));
     Note note;
     note.text = std::move(rich.text);
+    if (note.text.size() > kMaxNoteLength && CodePointCount(note.text) > kMaxNoteLength) {
+      note.text = CodePointSubstr(note.text, 0, kMaxNoteLength);
+      if (warnings)
+        warnings->push_back(zip.Path() + ": " + where + ": the note at " + CellA1(cell) + " is longer than " +
+                            std::to_string(kMaxNoteLength) + " characters and was cut to that length");
+    }
     note.boldLength = rich.boldLength;
     auto shape = shapes.find({cell.row, cell.column});
     if (shape != shapes.end()) {

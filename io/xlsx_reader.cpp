@@ -2,7 +2,9 @@
 // sheet, print titles), shared strings and styles, then every worksheet.
 #include "io/xlsx_reader.h"
 
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "io/workbook_file.h"
 #include "io/xlsx_sheet.h"
@@ -56,9 +58,47 @@ std::string TitleRows(std::string_view definition) {
   return "";
 }
 
+// What the reader keeps of the workbook part, so that the part itself is released early.
+struct WorkbookPart {
+  std::vector<SheetEntry> entries;
+  std::vector<std::pair<double, std::string>> printTitles;  // localSheetId, the definition
+  std::optional<double> activeTab;
+};
+
+WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
+                              const std::vector<Relationship>& relationships) {
+  auto defect = [&](const std::string& what) { return WorkbookFileError(zip.Path() + ": " + what); };
+  XmlPart workbook(zip, name);
+  WorkbookPart result;
+  for (pugi::xml_node sheet : Children(Child(workbook.Root(), "sheets"), "sheet")) {
+    SheetEntry entry;
+    entry.name = sheet.attribute("name").value();
+    if (entry.name.empty()) throw defect("a sheet has no name");
+    std::string_view state = sheet.attribute("state").value();
+    entry.hidden = state == "hidden" || state == "veryHidden";
+    std::string_view id = PrefixedAttribute(sheet, "id").value();
+    const Relationship* target = nullptr;
+    for (const auto& r : relationships)
+      if (r.id == id && !r.external) target = &r;
+    if (!target) throw defect("sheet " + MessageText(entry.name) + " has no part in the package");
+    if (TypeIs(*target, "worksheet")) {
+      if (!zip.Has(target->target))
+        throw defect("sheet " + MessageText(entry.name) + " (" + MessageText(target->target) + ") is missing");
+      entry.part = target->target;
+    }
+    result.entries.push_back(std::move(entry));
+  }
+  for (pugi::xml_node name : Children(Child(workbook.Root(), "definedNames"), "definedName")) {
+    if (std::string_view(name.attribute("name").value()) != "_xlnm.Print_Titles") continue;
+    if (auto local = XmlNumber(name.attribute("localSheetId"))) result.printTitles.emplace_back(*local, name.child_value());
+  }
+  result.activeTab = XmlNumber(Child(Child(workbook.Root(), "bookViews"), "workbookView").attribute("activeTab"));
+  return result;
+}
+
 }  // namespace
 
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings) {
   ZipArchive zip(path);
   auto defect = [&](const std::string& what) { return WorkbookFileError(path + ": " + what); };
 
@@ -66,8 +106,10 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
   for (const auto& r : ReadRelationships(zip, ""))
     if (!r.external && TypeIs(r, "officeDocument")) workbookPart = r.target;
   if (!zip.Has(workbookPart)) throw defect(workbookPart + " is missing (not a spreadsheet workbook)");
-  XmlPart workbook(zip, workbookPart);
   const std::vector<Relationship> relationships = ReadRelationships(zip, workbookPart);
+  // Each part is released once read: the workbook part before the shared strings load.
+  WorkbookPart workbook = ReadWorkbookPart(zip, workbookPart, relationships);
+  std::vector<SheetEntry>& entries = workbook.entries;
 
   XlsxShared shared;
   if (std::string part = PartOf(zip, relationships, "sharedStrings", workbookPart, "sharedStrings.xml"); !part.empty()) {
@@ -85,26 +127,6 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
     XmlPart styles(zip, part);
     palette.ReadIndexed(Child(styles.Root(), "colors"));
     shared.styles = XlsxStyles(styles.Root(), palette);
-  }
-
-  std::vector<SheetEntry> entries;
-  for (pugi::xml_node sheet : Children(Child(workbook.Root(), "sheets"), "sheet")) {
-    SheetEntry entry;
-    entry.name = sheet.attribute("name").value();
-    if (entry.name.empty()) throw defect("a sheet has no name");
-    std::string_view state = sheet.attribute("state").value();
-    entry.hidden = state == "hidden" || state == "veryHidden";
-    std::string_view id = PrefixedAttribute(sheet, "id").value();
-    const Relationship* target = nullptr;
-    for (const auto& r : relationships)
-      if (r.id == id && !r.external) target = &r;
-    if (!target) throw defect("sheet " + MessageText(entry.name) + " has no part in the package");
-    if (TypeIs(*target, "worksheet")) {
-      if (!zip.Has(target->target))
-        throw defect("sheet " + MessageText(entry.name) + " (" + MessageText(target->target) + ") is missing");
-      entry.part = target->target;
-    }
-    entries.push_back(std::move(entry));
   }
 
   auto book = std::make_unique<MemoryWorkbook>();
@@ -125,12 +147,10 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
   }
   if (count == 0) throw defect("the workbook holds no worksheet");
 
-  for (pugi::xml_node name : Children(Child(workbook.Root(), "definedNames"), "definedName")) {
-    if (std::string_view(name.attribute("name").value()) != "_xlnm.Print_Titles") continue;
-    auto local = XmlNumber(name.attribute("localSheetId"));
-    if (!local || *local < 0 || *local >= static_cast<double>(entries.size())) continue;
-    const SheetEntry& entry = entries[static_cast<size_t>(*local)];
-    std::string rows = TitleRows(name.child_value());
+  for (const auto& [local, definition] : workbook.printTitles) {
+    if (local < 0 || local >= static_cast<double>(entries.size())) continue;
+    const SheetEntry& entry = entries[static_cast<size_t>(local)];
+    std::string rows = TitleRows(definition);
     if (entry.modelIndex < 0 || rows.empty()) continue;
     PageSetupChange change;
     change.printTitleRows = rows;
@@ -139,7 +159,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
 
   // The active tab counts every sheet of the workbook; a tab that is not a worksheet leaves the
   // first visible worksheet active.
-  auto tab = XmlNumber(Child(Child(workbook.Root(), "bookViews"), "workbookView").attribute("activeTab"));
+  const std::optional<double>& tab = workbook.activeTab;
   int active = -1;
   if (tab && *tab >= 0 && *tab < static_cast<double>(entries.size()))
     active = entries[static_cast<size_t>(*tab)].modelIndex;
@@ -152,7 +172,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path) {
   book->Activate(active < 0 ? 0 : active);
 
   for (const auto& entry : entries)
-    if (entry.modelIndex >= 0) ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex));
+    if (entry.modelIndex >= 0) ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex), warnings);
   return book;
 }
 

@@ -8,7 +8,10 @@
 
 namespace kestrel {
 
-// Throws WorkbookFileError with one plain line on any defect of the file.
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path);
+#include <vector>
+
+// Throws WorkbookFileError with one plain line on any defect of the file; what had to change to
+// load it goes to `warnings` when given (see LoadWorkbook).
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings = nullptr);
 
 }  // namespace kestrel

@@ -82,18 +82,22 @@ class SheetReader {
               MemoryWorksheet& sheet)
       : zip_(zip), part_(part), name_(name), shared_(shared), sheet_(sheet), baseline_(shared.styles.Format(0)) {}
 
-  void Read() {
-    XmlPart xml(zip_, part_);
-    pugi::xml_node root = xml.Root();
-    ReadColumns(Child(root, "cols"));
-    defaultHeight_ = XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
-    ReadRows(Child(root, "sheetData"));
-    ApplyRowFormats();
-    ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
-    ReadMerges(Child(root, "mergeCells"));
-    ReadPage(root);
-    ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
-    ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_);
+  void Read(std::vector<std::string>* warnings) {
+    {
+      // The parsed sheet is released before the notes are read.
+      XmlPart xml(zip_, part_);
+      pugi::xml_node root = xml.Root();
+      ReadColumns(Child(root, "cols"));
+      defaultHeight_ =
+          XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
+      ReadRows(Child(root, "sheetData"));
+      ApplyRowFormats();
+      ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
+      ReadMerges(Child(root, "mergeCells"));
+      ReadPage(root);
+      ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
+    }
+    ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_, warnings);
   }
 
  private:
@@ -368,8 +372,8 @@ double ColumnWidthFromFile(double fileWidth) {
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
-                   MemoryWorksheet& sheet) {
-  SheetReader(zip, part, sheetName, shared, sheet).Read();
+                   MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(warnings);
 }
 
 }  // namespace kestrel

@@ -20,8 +20,9 @@ struct XlsxShared {
 // Reads the worksheet part: cells (values exactly as stored, formulas with their cached results,
 // shared formulas shifted to each cell), superscript runs, formats, column widths, row heights,
 // merges, notes and page setup. `sheetName` is for messages. Throws WorkbookFileError.
+// What had to change to load it goes to `warnings` when given.
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
-                   MemoryWorksheet& sheet);
+                   MemoryWorksheet& sheet, std::vector<std::string>* warnings = nullptr);
 
 // A column width of the file (characters of the default font's widest digit plus padding) as
 // the host's ColumnWidth, in characters, for the standard font (a 7-pixel digit, 5 pixels of

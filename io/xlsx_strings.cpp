@@ -57,6 +57,26 @@ std::string DecodeEscapes(std::string_view text) {
   return out;
 }
 
+std::string EncodeEscapes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  static const char kDigits[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+      out += "_x00";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+      out += '_';
+    } else if (c == '_' && EscapeAt(text, i) >= 0) {
+      out += "_x005F_";
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 RichText ReadRichText(pugi::xml_node holder) {
   RichText rich;
   int position = 1;  // code point where the next run starts

@@ -22,6 +22,11 @@ struct RichText {
 // Phonetic runs (<rPh>) are not part of the text.
 RichText ReadRichText(pugi::xml_node holder);
 
+// The file format's escapes of a text, the inverse of DecodeEscapes: characters XML cannot carry
+// (U+0000 to U+001F but tab, line feed and carriage return) as "_xHHHH_", and an underscore
+// that would start such an escape as "_x005F_", so that every text reads back as it was.
+std::string EncodeEscapes(std::string_view text);
+
 // Undoes the file format's escapes of characters XML cannot carry: "_x000D_" -> CR,
 // "_x005F_" -> "_" (an escaped underscore).
 std::string DecodeEscapes(std::string_view text);

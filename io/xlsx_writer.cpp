@@ -8,6 +8,11 @@
 #include <stdexcept>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "addin/host/formula_eval.h"
 #include "io/workbook_file.h"
 #include "io/xlsx_writer_formats.h"
@@ -20,6 +25,35 @@ namespace {
 
 struct WorkbookFreer {
   void operator()(lxw_workbook* book) const { lxw_workbook_free(book); }
+};
+
+// libxlsxwriter prints its own "[ERROR][file.c:line]: ..." lines on stderr besides returning the
+// error; the caller reports the error in one line of its own, so those lines are sent nowhere for
+// as long as the library works.
+class QuietLibrary {
+ public:
+  QuietLibrary() {
+#ifndef _WIN32
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
+    if (nowhere >= 0) close(nowhere);
+#endif
+  }
+  ~QuietLibrary() {
+#ifndef _WIN32
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+#endif
+  }
+  QuietLibrary(const QuietLibrary&) = delete;
+  QuietLibrary& operator=(const QuietLibrary&) = delete;
+
+ private:
+  int saved_ = -1;
 };
 
 // The file cannot show a hidden sheet as the active one: the active sheet of the model, else
@@ -38,6 +72,7 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
 
   // Only cached values change, so the book itself is recalculated.
   RecalculateWorkbook(book);
+  const QuietLibrary quiet;
 
   // Not constant_memory: that mode needs cells row by row and loses merges and rich text
   // written out of order; the whole sheet in memory writes 800,000 cells in about a second.

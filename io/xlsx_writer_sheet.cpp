@@ -2,9 +2,12 @@
 #include "io/xlsx_writer_sheet.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
+#include "io/xlsx_strings.h"
 #include "util/unicode.h"
 
 namespace kestrel {
@@ -12,6 +15,17 @@ namespace kestrel {
 namespace {
 
 constexpr double kPointsPerInch = 72;
+
+// The library writes numbers with 16 significant digits, which loses some (0.30000000000000004
+// becomes 0.3). The shortest text that reads back as the same double, for the numbers that need
+// it; empty for the rest.
+std::string ExactNumberText(double v) {
+  char buffer[40];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.16G", v);
+  double back = 0;
+  if (n > 0 && std::from_chars(buffer, buffer + n, back).ec == std::errc() && back == v) return "";
+  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+}
 
 class SheetWriter {
  public:
@@ -111,12 +125,16 @@ class SheetWriter {
     const bool badNumber = v.IsNumber() && !std::isfinite(v.Number());
     if (c.formula) {
       const char* formula = c.formula->c_str();
-      if (v.IsNumber() && !badNumber)
-        return Check(worksheet_write_formula_num(target_, row, column, formula, format, v.Number()), c.at,
-                     "formula in");
+      if (v.IsNumber() && !badNumber) {
+        Check(worksheet_write_formula_num(target_, row, column, formula, format, v.Number()), c.at, "formula in");
+        if (std::string exact = ExactNumberText(v.Number()); !exact.empty())
+          patches_.cells.push_back({c.at, "n", exact, true});
+        return;
+      }
       if (v.IsText())
-        return Check(worksheet_write_formula_str(target_, row, column, formula, format, v.Text().c_str()), c.at,
-                     "formula in");
+        return Check(
+            worksheet_write_formula_str(target_, row, column, formula, format, EncodeEscapes(v.Text()).c_str()),
+            c.at, "formula in");
       if (v.IsEmpty())  // never computed: no result to offer
         return Check(worksheet_write_formula_str(target_, row, column, formula, format, ""), c.at, "formula in");
       if (v.IsBoolean()) {
@@ -130,11 +148,16 @@ class SheetWriter {
       patches_.cells.push_back({c.at, "e", error, true});
       return;
     }
-    if (v.IsNumber() && !badNumber)
-      return Check(worksheet_write_number(target_, row, column, v.Number(), format), c.at, "number in");
+    if (v.IsNumber() && !badNumber) {
+      Check(worksheet_write_number(target_, row, column, v.Number(), format), c.at, "number in");
+      if (std::string exact = ExactNumberText(v.Number()); !exact.empty())
+        patches_.cells.push_back({c.at, "n", exact, false});
+      return;
+    }
     if (v.IsText()) {
       if (c.superscripts) return WriteRichText(c, v.Text());
-      return Check(worksheet_write_string(target_, row, column, v.Text().c_str(), format), c.at, "text in");
+      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(v.Text()).c_str(), format), c.at,
+                   "text in");
     }
     if (v.IsBoolean())
       return Check(worksheet_write_boolean(target_, row, column, v.Bool(), format), c.at, "boolean in");
@@ -175,10 +198,12 @@ class SheetWriter {
     lxw_format* format = Format(c.style);
     const bool anySuperscript = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.superscript; });
     if (!anySuperscript)
-      return Check(worksheet_write_string(target_, row, column, text.c_str(), format), c.at, "text in");
+      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(text).c_str(), format), c.at,
+                   "text in");
     if (pieces.size() == 1 && pieces[0].length == 1) {
       lxw_format* whole = pieces[0].superscript ? formats_.Cell(style, true) : format;
-      return Check(worksheet_write_string(target_, row, column, text.c_str(), whole), c.at, "text in");
+      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(text).c_str(), whole), c.at,
+                   "text in");
     }
     if (pieces.size() == 1) {  // the library wants two pieces at least
       pieces.push_back({pieces[0].start + 1, pieces[0].length - 1, pieces[0].superscript});
@@ -189,8 +214,8 @@ class SheetWriter {
     std::vector<lxw_rich_string_tuple> tuples(pieces.size());
     std::vector<lxw_rich_string_tuple*> list;
     for (size_t i = 0; i < pieces.size(); ++i) {
-      strings.push_back(
-          CodePointSubstr(text, static_cast<size_t>(pieces[i].start - 1), static_cast<size_t>(pieces[i].length)));
+      strings.push_back(EncodeEscapes(
+          CodePointSubstr(text, static_cast<size_t>(pieces[i].start - 1), static_cast<size_t>(pieces[i].length))));
       tuples[i].format = formats_.Run(style.font, pieces[i].superscript);
       tuples[i].string = strings.back().data();  // the library does not change it
       list.push_back(&tuples[i]);
@@ -204,7 +229,8 @@ class SheetWriter {
     options.visible = note.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
     if (note.width > 0) options.width = static_cast<uint16_t>(PointsToPixels(note.width));
     if (note.height > 0) options.height = static_cast<uint16_t>(PointsToPixels(note.height));
-    Check(worksheet_write_comment_opt(target_, Row(at), Column(at), note.text.c_str(), &options), at, "note of");
+    Check(worksheet_write_comment_opt(target_, Row(at), Column(at), EncodeEscapes(note.text).c_str(), &options), at,
+          "note of");
     const int bold = std::min(note.boldLength, static_cast<int>(CodePointCount(note.text)));
     if (bold > 0) patches_.notes.push_back({at, bold});
   }

@@ -9,8 +9,24 @@
 
 namespace kestrel {
 
+void CheckNodeCount(const std::string& file, const std::string& part, std::string_view text) {
+  // Start tags, and every "=" as an upper bound of the attributes.
+  // Branch-free, so that the compiler vectorises it: this looks at every byte of every part.
+  size_t nodes = 0;
+  const char* p = text.data();
+  const size_t n = text.size();
+  for (size_t i = 0; i + 1 < n; ++i)
+    nodes += static_cast<size_t>(p[i] == '=') + static_cast<size_t>(p[i] == '<') -
+             static_cast<size_t>((p[i] == '<') & (p[i + 1] == '/'));
+  if (n > 0) nodes += static_cast<size_t>(p[n - 1] == '=' || p[n - 1] == '<');
+  if (nodes > XmlPart::kMaxNodes)
+    throw WorkbookFileError(file + ": " + part + " has more than " + std::to_string(XmlPart::kMaxNodes) +
+                            " elements and attributes (too large to load)");
+}
+
 XmlPart::XmlPart(ZipArchive& zip, std::string name) : name_(std::move(name)) {
-  text_ = zip.Read(name_);
+  text_ = RepairUtf8(zip.Read(name_));
+  CheckNodeCount(zip.Path(), name_, text_);
   // Whitespace-only text is kept when it is an element's only content: <t xml:space="preserve"> </t>.
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
   pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.data(), text_.size(), options);

@@ -18,7 +18,12 @@ namespace kestrel {
 //   for (pugi::xml_node row : Children(Child(sheet.Root(), "sheetData"), "row")) ...
 class XmlPart {
  public:
-  // Throws WorkbookFileError when the part is missing or is not well-formed XML.
+  // More elements and attributes than this in one part are refused before parsing: the parsed
+  // form takes about 50 bytes for each, so one part never takes more than about 1 GB.
+  static constexpr size_t kMaxNodes = size_t{1} << 24;
+
+  // Throws WorkbookFileError when the part is missing, is not well-formed XML or has more than
+  // kMaxNodes elements and attributes. Bytes that are not UTF-8 are read as U+FFFD.
   XmlPart(ZipArchive& zip, std::string name);
   XmlPart(const XmlPart&) = delete;
   XmlPart& operator=(const XmlPart&) = delete;
@@ -31,6 +36,10 @@ class XmlPart {
   std::string text_;  // parsed in place: the nodes point into it
   pugi::xml_document doc_;
 };
+
+// Refuses a part of `file` with more than XmlPart::kMaxNodes elements and attributes (counted
+// from its markup, before anything is parsed). Throws WorkbookFileError.
+void CheckNodeCount(const std::string& file, const std::string& part, std::string_view text);
 
 // "x:row" -> "row".
 std::string_view LocalName(pugi::xml_node node);

@@ -90,8 +90,8 @@ TEST_F(CsvFiles, WritesTheActiveSheetFromA1WithLineFeeds) {
   std::string path = dir_ / "out.csv";
   WriteCsv(book, path);
   EXPECT_EQ(ReadBytes(path),
-            ",,,\n"
-            ",12235.689,\"a,b\",\n"
+            "\n"  // each row ends at its last value: empty trailing cells are not written
+            ",12235.689,\"a,b\"\n"
             ",\"say \"\"hi\"\"\",,\"two\nlines\"\n"
             ",TRUE,#DIV/0!,0.333333333333333\n");
 }
