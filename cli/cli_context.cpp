@@ -9,9 +9,24 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "util/text_file.h"
+#include "util/unicode.h"
+#include "file_checks.h"
 #include "workbook_state.h"
 
 namespace kestrel {
+
+namespace {
+
+int VisibleSheets(MemoryWorkbook& book) {
+  int count = 0;
+  for (int i = 0; i < book.SheetCount(); ++i) count += book.Sheet(i).Hidden() ? 0 : 1;
+  return count;
+}
+
+bool IsCsvFile(const std::string& path) { return AsciiLower(PathToUtf8(PathFromUtf8(path).extension())) == ".csv"; }
+
+}  // namespace
 
 CliContext::CliContext(std::istream& in, std::ostream& out, std::ostream& err, bool interactive,
                        std::string programFolder)
@@ -37,9 +52,13 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
   Progress("reading " + options.book);
-  UseBook(LoadWorkbook(options.book));
+  std::vector<std::string> warnings;
+  UseBook(LoadWorkbook(options.book, &warnings));
   Progress("");
-  RestoreSessionState(*book_, session_);
+  bookPath_ = options.book;
+  for (const std::string& warning : warnings) err_ << "kestrel: " << warning << "\n";
+  if (std::string ignored = RestoreSessionState(*book_, session_); !ignored.empty())
+    err_ << "kestrel: " << options.book << ": " << ignored << "\n";
   if (!options.sheet.empty()) {
     bool found = false;
     for (int i = 0; i < book_->SheetCount() && !found; ++i) {
@@ -56,6 +75,7 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
 MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
   book_ = std::move(book);
   host_ = std::make_unique<CountingApplication>(*book_);
+  sheetsAtOpen_ = VisibleSheets(*book_);
   session_.HostApplication = host_.get();
   return *book_;
 }
@@ -63,6 +83,8 @@ MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
 void CliContext::SaveBook(const BookOptions& options) {
   StoreSessionState(Book(), session_);
   const std::string& target = options.output.empty() ? options.book : options.output;
+  if (IsCsvFile(target) && VisibleSheets(Book()) > sheetsAtOpen_)
+    throw CliError(target + ": the command added a sheet, which a .csv file cannot hold; name an .xlsx with -o");
   Progress("writing " + target);
   SaveWorkbook(Book(), target);
   Progress("");
@@ -89,11 +111,15 @@ bool CliContext::BookChanged() const {
 }
 
 int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
-  if (BookChanged()) {
+  const bool completed = outcome == CommandOutcome::Completed;
+  // A command that stopped part-way never writes over BOOK; its state at the stop goes only to an
+  // -o naming another file.
+  const bool keep = completed || (!options.output.empty() && !SameFile(options.output, options.book));
+  if (keep && BookChanged()) {
     SaveBook(options);
     err_ << "wrote " << (options.output.empty() ? options.book : options.output) << "\n";
   }
-  return outcome == CommandOutcome::Completed ? kExitDone : kExitStopped;
+  return completed ? kExitDone : kExitStopped;
 }
 
 MemoryWorkbook& CliContext::Book() {

@@ -53,7 +53,9 @@ class CliContext {
   CommandContext Command() { return {session_, *ui_, shell_, dialogs_}; }
   // Whether a command changed the open workbook (any host call that writes).
   bool BookChanged() const;
-  // The exit status of a command's outcome; saves the workbook when the command changed it.
+  // The exit status of a command's outcome; saves the workbook when the command changed it. A
+  // command that stopped part-way leaves BOOK as it was: what it changed is written only to an -o
+  // that names another file.
   int Finish(CommandOutcome outcome, const BookOptions& options);
 
   // Adds BOOK, --sheet, and where asked -o and --yes/--no to a command.
@@ -63,9 +65,12 @@ class CliContext {
   MemoryWorkbook& OpenBook(const BookOptions& options);
   // Makes a workbook built in memory the open one (the demo's).
   MemoryWorkbook& UseBook(std::unique_ptr<MemoryWorkbook> book);
-  // Writes the workbook to -o, or over the input.
+  // Writes the workbook to -o, or over the input. A command that added a sheet cannot write a
+  // .csv file, which holds one: CliError, and nothing is written.
   void SaveBook(const BookOptions& options);
   MemoryWorkbook& Book();
+  // The workbook file of the command, for messages; empty before one is opened.
+  const std::string& BookPath() const { return bookPath_; }
   // Shows what the tool is doing on a terminal's status line; "" clears it.
   void Progress(const std::string& what);
 
@@ -81,6 +86,8 @@ class CliContext {
   std::unique_ptr<CountingApplication> host_;  // the workbook as commands see it, counted
   ScriptedDialogs dialogs_;
   bool progressShown_ = false;
+  std::string bookPath_;
+  int sheetsAtOpen_ = 0;  // visible sheets of the workbook as opened
 };
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "file_checks.h"
 #include "sections/dictionary_file.h"
 
 namespace kestrel {
@@ -15,6 +16,7 @@ struct SaveDicOptions {
 };
 
 int SaveDic(CliContext& context, const SaveDicOptions& options) {
+  CheckOutputs(options.book.book, "", {{"FILE", options.file}});
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();
@@ -28,6 +30,7 @@ struct ShowDicOptions {
 };
 
 int ShowDic(CliContext& context, const ShowDicOptions& options) {
+  RequireInputFile(options.file);
   context.OpenBook(options.book);
   if (ReadDicFile(options.file, context.GetSession()) != 1) {
     throw CliError(options.file + ": not a valid station-location dictionary file");

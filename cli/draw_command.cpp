@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "dialog_entries.h"
+#include "file_checks.h"
 #include "io/drawing_preview.h"
 #include "io/section_plot.h"
 #include "sections/draw_data.h"
@@ -109,12 +112,19 @@ std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, c
                                size.height);
 }
 
-// The files asked for, each rendered from the plan that the columns were written from.
+// The files asked for, each rendered from the plan that the columns were written from. They are
+// written before the workbook; when one cannot be written, those written before it are removed
+// and the command stops there, so that either every file asked for is written or none is.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
   const DrawingShapes shapes = ShapesOfPlan(plan);
+  std::vector<std::string> written;
+  auto fail = [&](const std::string& message) {
+    for (const std::string& path : written) std::remove(path.c_str());
+    throw CliError(message);
+  };
   auto write = [&](const std::string& path, const std::string& bytes) {
-    if (!WriteFileAtomically(PathFromUtf8(path), bytes)) throw CliError("cannot write " + path);
-    context.Err() << "wrote " << path << "\n";
+    if (!WriteFileAtomically(PathFromUtf8(path), bytes)) fail("cannot write " + path);
+    written.push_back(path);
   };
   if (!options.dxf.empty()) write(options.dxf, DrawingDxf(shapes));
   if (!options.script.empty()) write(options.script, DrawingScript(shapes));
@@ -125,12 +135,16 @@ void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const Dr
             ? WriteDrawingPreview(shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)))
             : plan.sections.empty() ? std::string("--preview: the sheet has no sections to show")
                                     : WriteSheetPreview(context, options, plan, sheet);
-    if (!error.empty()) throw CliError(error);
-    context.Err() << "wrote " << options.preview << "\n";
+    if (!error.empty()) fail(error);
+    written.push_back(options.preview);
   }
+  for (const std::string& path : written) context.Err() << "wrote " << path << "\n";
 }
 
 int Draw(CliContext& context, const DrawOptions& options) {
+  if (!options.dic.empty()) RequireInputFile(options.dic);
+  CheckOutputs(options.book.book, options.book.output,
+               {{"--dxf", options.dxf}, {"--script", options.script}, {"--preview", options.preview}});
   context.OpenBook(options.book);
   if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
   context.Dialogs().Queue([&options](Presenter& presenter) {
@@ -167,9 +181,8 @@ int Draw(CliContext& context, const DrawOptions& options) {
     context.Err() << "drew " << context.GetSession().SectionCount << " sections, "
                   << context.GetSession().LabelCommands.size() << " level labels\n";
   }
-  const int status = context.Finish(outcome, options.book);
   if (outcome == CommandOutcome::Completed) WriteDrawingFiles(context, options, plan);
-  return status;
+  return context.Finish(outcome, options.book);
 }
 
 }  // namespace

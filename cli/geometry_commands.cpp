@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "file_checks.h"
 #include "geometry/profile_file.h"
 #include "geometry/slope_file.h"
 
@@ -16,6 +17,7 @@ struct SaveOptions {
 };
 
 int Save(CliContext& context, const SaveOptions& options, CommandOutcome (*save)(CommandContext&)) {
+  CheckOutputs(options.book.book, "", {{"FILE", options.file}});
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();

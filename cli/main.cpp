@@ -4,10 +4,20 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "commands.h"
 #include "io/workbook_file.h"
+
+namespace {
+
+std::string Prefixed(const kestrel::CliContext& context, const std::string& what) {
+  return context.BookPath().empty() ? what : context.BookPath() + ": " + what;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kestrel;
@@ -31,8 +41,18 @@ int main(int argc, char** argv) {
     for (const CliCommand& c : commands) {
       if (c.command->parsed()) return c.run();
     }
-  } catch (const std::exception& e) {
+  } catch (const CliError& e) {
     std::cerr << "kestrel: " << e.what() << "\n";
+    return kExitError;
+  } catch (const WorkbookFileError& e) {
+    std::cerr << "kestrel: " << e.what() << "\n";
+    return kExitError;
+  } catch (const std::bad_alloc&) {
+    // Messages of our own name their file; what comes from deeper down is given the workbook's.
+    std::cerr << "kestrel: " << Prefixed(context, "not enough memory") << "\n";
+    return kExitError;
+  } catch (const std::exception& e) {
+    std::cerr << "kestrel: " << Prefixed(context, e.what()) << "\n";
     return kExitError;
   }
   return kExitError;

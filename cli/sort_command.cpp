@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "dialog_entries.h"
+#include "file_checks.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
 
@@ -19,6 +20,7 @@ struct SortOptions {
 };
 
 int Sort(CliContext& context, const SortOptions& options) {
+  if (!options.dic.empty()) RequireInputFile(options.dic);
   context.OpenBook(options.book);
   if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
   // The entries go into the dialog as a person would type them; its own checks and messages apply.

@@ -1,19 +1,42 @@
 // The hidden state sheet: the section list of the last draw-data run.
 #include "workbook_state.h"
 
+#include <cmath>
+#include <optional>
+#include <string>
+
 namespace kestrel {
 
-void RestoreSessionState(MemoryWorkbook& book, Session& session) {
+namespace {
+
+// A whole number from 1 to `last`, as a row number must be.
+bool IsRowNumber(const CellValue& value, double last) {
+  return value.IsNumber() && value.Number() >= 1 && value.Number() <= last &&
+         value.Number() == std::floor(value.Number());
+}
+
+}  // namespace
+
+std::string RestoreSessionState(MemoryWorkbook& book, Session& session) {
   MemoryWorksheet* state = book.FindSheet(kStateSheet);
-  if (state == nullptr || state->Value({1, 1}) != CellValue("SectionList")) return;
+  if (state == nullptr) return "";
+  auto ignored = [](const std::string& why) { return std::string("the ") + kStateSheet + " sheet " + why + "; ignored"; };
+  if (state->Value({1, 1}) != CellValue("SectionList")) return ignored("does not begin with SectionList");
   const CellValue count = state->Value({1, 2});
-  if (!count.IsNumber() || count.Number() < 0) return;
+  // One row for the count and one for each section, within the sheet's rows.
+  if (!(count.IsNumber() && count.Number() == 0) && !IsRowNumber(count, kMaxRows - 1))
+    return ignored("gives " + count.AsText() + " sections, which it cannot hold");
   const int n = static_cast<int>(count.Number());
+  if (const std::optional<RangeRef> used = state->UsedRange(); n > 0 && (!used || used->last.row < n + 1))
+    return ignored("gives " + count.AsText() + " sections but has fewer rows");
   std::vector<SectionRecord> sections;
   if (n > 0) {
     const Grid rows = state->Values(RangeRef::Block(2, 1, n + 1, 8));
     for (int i = 0; i < n; ++i) {
       auto number = [&](int c) { return rows.At(i, c).IsNumber() ? rows.At(i, c).Number() : 0.0; };
+      if (!IsRowNumber(rows.At(i, 0), kMaxRows) || !IsRowNumber(rows.At(i, 1), kMaxRows) ||
+          number(0) > number(1))
+        return ignored("gives section " + std::to_string(i + 1) + " rows that are not on a sheet");
       SectionRecord s;
       s.StartRow = static_cast<int>(number(0));
       s.EndRow = static_cast<int>(number(1));
@@ -28,6 +51,7 @@ void RestoreSessionState(MemoryWorkbook& book, Session& session) {
   }
   session.SectionList = std::move(sections);
   session.SectionCount = n;
+  return "";
 }
 
 void StoreSessionState(MemoryWorkbook& book, const Session& session) {

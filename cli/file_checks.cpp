@@ -1,0 +1,43 @@
+// Input and output paths of a command: missing inputs, outputs that would overwrite each other.
+#include "file_checks.h"
+
+#include <filesystem>
+
+#include "cli_context.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+
+void RequireInputFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file = PathFromUtf8(path);
+  if (!std::filesystem::exists(file, error)) throw CliError(path + ": no such file");
+  if (std::filesystem::is_directory(file, error)) throw CliError(path + ": is a folder, not a file");
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const std::filesystem::path first = PathFromUtf8(a), second = PathFromUtf8(b);
+  std::error_code error;
+  if (std::filesystem::exists(first, error) && std::filesystem::exists(second, error))
+    return std::filesystem::equivalent(first, second, error) && !error;
+  const std::filesystem::path x = std::filesystem::weakly_canonical(std::filesystem::absolute(first, error), error);
+  const std::filesystem::path y = std::filesystem::weakly_canonical(std::filesystem::absolute(second, error), error);
+  return x == y;
+}
+
+void CheckOutputs(const std::string& book, const std::string& bookOutput, const std::vector<SideOutput>& outputs) {
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const SideOutput& output = outputs[i];
+    if (output.path.empty()) continue;
+    auto refuse = [&](const std::string& what) {
+      throw CliError(output.option + " " + output.path + " is the same file as " + what + "; nothing was written");
+    };
+    if (SameFile(output.path, book)) refuse("the workbook " + book);
+    if (!bookOutput.empty() && SameFile(output.path, bookOutput)) refuse("-o " + bookOutput);
+    for (size_t k = 0; k < i; ++k)
+      if (!outputs[k].path.empty() && SameFile(output.path, outputs[k].path))
+        refuse(outputs[k].option + " " + outputs[k].path);
+  }
+}
+
+}  // namespace kestrel

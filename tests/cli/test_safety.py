@@ -1,0 +1,334 @@
+"""The user's files stay safe: refused outputs, untouched inputs after a stop, saves that keep the
+file's mode and links, bounded memory on sparse and bloated workbooks, exact numbers and texts."""
+import os
+import resource
+import signal
+import stat
+import subprocess
+import sys
+import time
+import zipfile
+import xml.dom.minidom
+
+import openpyxl
+from openpyxl.comments import Comment
+
+from kestrel_cli import KESTREL, TempDirTest, dump_rows, run
+from test_draw import worked_book
+
+
+def utf16_file(path, text):
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + text.encode("utf-16-le"))
+
+
+def small_book(path, title="实测"):
+    wb = openpyxl.Workbook()
+    wb.active.title = title
+    wb.active["A1"] = "P1"
+    wb.active["B1"] = 12
+    wb.save(path)
+
+
+def content(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def peak_kib(*args):
+    """Runs kestrel in a fresh interpreter; (exit status, stderr, peak resident KiB of kestrel)."""
+    probe = ("import resource, subprocess, sys\n"
+             "done = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)\n"
+             "print(done.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\n"
+             "sys.stdout.write(done.stderr)\n")
+    done = subprocess.run([sys.executable, "-c", probe, KESTREL, *args], capture_output=True, text=True, timeout=600)
+    first, _, err = done.stdout.partition("\n")
+    status, peak = first.split()
+    return int(status), err, int(peak)
+
+
+def rewrite_part(path, part, text):
+    """The package with one part replaced by `text` (bytes or str)."""
+    data = text.encode("utf-8") if isinstance(text, str) else text
+    with zipfile.ZipFile(path) as old:
+        parts = [(i, old.read(i.filename)) for i in old.infolist()]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as new:
+        for info, body in parts:
+            new.writestr(info.filename, data if info.filename == part else body)
+
+
+def one_line(test, err):
+    test.assertEqual(len(err.strip().splitlines()), 1, err)
+    test.assertNotIn("[ERROR]", err)
+
+
+class RefusedOutputsTest(TempDirTest):
+    def test_outputs_that_are_the_workbook_or_each_other(self):
+        book = self.path("B.xlsx")
+        worked_book(book)
+        os.symlink(book, self.path("link.xlsx"))
+        before = content(book)
+        cases = [
+            ("draw", book, "--dxf", book),
+            ("draw", book, "--dxf", self.path("link.xlsx")),               # the same inode by another name
+            ("draw", book, "--dxf", self.path("x.dxf"), "--script", self.path("./x.dxf")),
+            ("draw", book, "-o", self.path("o.xlsx"), "--preview", self.path("o.xlsx")),
+            ("save-dic", book, book),
+            ("save-zm", book, self.path("link.xlsx")),
+            ("save-hp", book, book),
+        ]
+        for args in cases:
+            status, _, err = run(*args)
+            self.assertEqual(status, 2, args)
+            one_line(self, err)
+            self.assertIn("same file", err)
+            self.assertEqual(content(book), before, args)
+        self.assertEqual(self.files(), ["B.xlsx", "link.xlsx"])
+
+    def test_a_csv_workbook_is_never_replaced_by_a_new_sheet(self):
+        book = self.path("survey.csv")
+        with open(book, "w") as f:
+            f.write("P1,12240,310.5\n")
+        before = content(book)
+        dic = self.path("road.Dic")
+        utf16_file(dic, "KestrelFile2.0\r\n12230,1000,500,310.5\r\n")
+        for args in [("show-dic", dic, book), ("volume", book, "--sections", "2")]:
+            status, _, err = run(*args)
+            self.assertEqual(status, 2, args)
+            one_line(self, err)
+            self.assertEqual(content(book), before, args)
+        # With -o naming an .xlsx both sheets are kept.
+        listed = self.path("listed.xlsx")
+        status, _, err = run("show-dic", dic, book, "-o", listed)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(len(openpyxl.load_workbook(listed).sheetnames), 2)
+        self.assertEqual(content(book), before)
+
+    def test_a_missing_dictionary_is_missing_in_every_command(self):
+        book = self.path("B.xlsx")
+        worked_book(book)
+        before = content(book)
+        nowhere = self.path("nowhere.Dic")
+        for args in [("sort", book, "--dic", nowhere), ("draw", book, "--dic", nowhere), ("show-dic", nowhere, book)]:
+            status, _, err = run(*args)
+            self.assertEqual(status, 2, args)
+            one_line(self, err)
+            self.assertIn("nowhere.Dic: no such file", err)
+            self.assertEqual(content(book), before)
+
+
+class StoppedCommandTest(TempDirTest):
+    def test_a_command_that_stops_writes_nothing(self):
+        book = self.path("B.xlsx")
+        small_book(book)
+        before = content(book)
+        out = self.path("out.xlsx")
+        # The dialog refuses a count beyond the sheet's rows: the command stops at that message.
+        status, _, err = run("volume", book, "--sections", "1048576", "-o", out)
+        self.assertEqual(status, 1, err)
+        self.assertTrue(err.strip())
+        self.assertEqual(content(book), before)
+        self.assertFalse(os.path.exists(out))
+        status, _, err = run("volume", book, "--sections", "1048576")
+        self.assertEqual(status, 1, err)
+        self.assertEqual(content(book), before)
+
+    def test_draw_writes_its_files_before_the_workbook_or_none(self):
+        book = self.path("B.xlsx")
+        worked_book(book)
+        before = content(book)
+        dxf = self.path("d.dxf")
+        status, _, err = run("draw", book, "--dxf", dxf, "--script", self.path("no/such/folder/d.scr"))
+        self.assertEqual(status, 2, err)
+        self.assertIn("cannot write", err.strip().splitlines()[-1])
+        self.assertNotIn("wrote", err)
+        self.assertFalse(os.path.exists(dxf))
+        self.assertEqual(content(book), before)
+
+
+class SaveTest(TempDirTest):
+    def test_mode_link_and_read_only_targets(self):
+        source = self.path("source.xlsx")
+        small_book(source)
+        private = self.path("private.xlsx")
+        small_book(private, "old")
+        os.chmod(private, 0o600)
+        status, _, err = run("convert", source, private)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(stat.S_IMODE(os.stat(private).st_mode), 0o600)
+        self.assertEqual(openpyxl.load_workbook(private).sheetnames, ["实测"])
+
+        real = self.path("real.xlsx")
+        small_book(real, "old")
+        link = self.path("link.xlsx")
+        os.symlink("real.xlsx", link)
+        status, _, err = run("convert", source, link)
+        self.assertEqual(status, 0, err)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(openpyxl.load_workbook(real).sheetnames, ["实测"])
+
+        locked = self.path("locked.xlsx")
+        small_book(locked, "old")
+        os.chmod(locked, 0o444)
+        before = content(locked)
+        status, _, err = run("convert", source, locked)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
+        self.assertIn("locked.xlsx", err)
+        self.assertIn(os.strerror(13), err)
+        self.assertEqual(content(locked), before)
+        self.assertEqual(stat.S_IMODE(os.stat(locked).st_mode), 0o444)
+
+    def test_an_interrupted_save_leaves_no_temporary_file(self):
+        big = self.path("big.csv")
+        with open(big, "w") as f:
+            for i in range(300000):
+                f.write("%d,%d.25,text %d,%d\n" % (i, i, i, i * 7))
+        target = self.path("t.xlsx")
+        for sig in (signal.SIGINT, signal.SIGTERM):
+            process = subprocess.Popen([KESTREL, "convert", big, target], stderr=subprocess.DEVNULL)
+            deadline = time.time() + 120
+            while not any(".kestrel-" in name for name in os.listdir(self.dir)) and time.time() < deadline:
+                time.sleep(0.002)
+            process.send_signal(sig)
+            process.wait(timeout=120)
+            self.assertEqual(process.returncode, -sig)
+            self.assertEqual(self.files(), ["big.csv"], sig)
+
+    def test_a_library_error_is_one_line_naming_the_file(self):
+        # A name the system refuses once the temporary file's suffix is added: the library fails
+        # to create its file and would say so on stderr itself.
+        source = self.path("s.csv")
+        with open(source, "w") as f:
+            f.write("a,1\n")
+        target = self.path("n" * 230 + ".xlsx")
+        status, _, err = run("convert", source, target)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
+        self.assertIn(target, err)
+        self.assertEqual(self.files(), ["s.csv"])
+
+
+class StateSheetTest(TempDirTest):
+    def test_a_state_sheet_that_makes_no_sense_is_ignored(self):
+        for count in (1048576, 2147483647, 2.5, "many"):
+            book = self.path("state.xlsx")
+            wb = openpyxl.Workbook()
+            wb.active.title = "实测"
+            wb.active["A1"] = "P1"
+            state = wb.create_sheet("KestrelState")
+            state.sheet_state = "hidden"
+            state.append(["SectionList", count])
+            wb.save(book)
+            status, out, err = run("dump", book)
+            self.assertEqual(status, 0, (count, err))
+            one_line(self, err)
+            self.assertIn("KestrelState", err)
+            self.assertIn("state.xlsx", err)
+            self.assertEqual(out, "P1\n")
+            # A later volume sheet does not take the nonsense for recorded sections.
+            status, _, err = run("volume", book, "--fill-stations", "-o", self.path("v.xlsx"))
+            self.assertEqual(status, 1, err)
+
+
+class FidelityTest(TempDirTest):
+    def test_numbers_survive_a_save_bit_for_bit(self):
+        numbers = [0.1 + 0.2, 12235.689000000001, 1 / 3, 2.0 ** -1074, 1.7976931348623157e308, -9007199254740993.0,
+                   123456789012345.67]
+        book = self.path("n.csv")   # openpyxl itself writes 16 digits; the tool reads a CSV exactly
+        with open(book, "w") as f:
+            f.write("".join(repr(v) + "\n" for v in numbers))
+        copy = self.path("copy.xlsx")
+        status, _, err = run("convert", book, copy)
+        self.assertEqual(status, 0, err)
+        again = self.path("again.xlsx")
+        status, _, err = run("convert", copy, again)
+        self.assertEqual(status, 0, err)
+        ws = openpyxl.load_workbook(again).active
+        self.assertEqual([ws.cell(i, 1).value for i in range(1, len(numbers) + 1)], numbers)
+
+    def test_texts_are_valid_and_exact_after_a_save(self):
+        book = self.path("t.xlsx")
+        wb = openpyxl.Workbook()
+        ws = wb.active
+        ws["A1"] = "placeholder-1"
+        ws["A2"] = "placeholder-2"
+        ws["A3"] = "placeholder-3"
+        ws["A4"] = True
+        ws["B4"] = False
+        wb.save(book)
+        with zipfile.ZipFile(book) as z:
+            strings = z.read("xl/worksheets/sheet1.xml")
+        # Invalid UTF-8, an escaped NUL and tab-less control character, and a literal "_x0041_".
+        strings = strings.replace(b"placeholder-1", b"caf\xe9 \xff end")
+        strings = strings.replace(b"placeholder-2", b"a_x0000_b_x0001_c")
+        strings = strings.replace(b"placeholder-3", b"keep _x005F_x0041_ as typed")
+        rewrite_part(book, "xl/worksheets/sheet1.xml", strings)
+        copy = self.path("copy.xlsx")
+        status, _, err = run("convert", book, copy)
+        self.assertEqual(status, 0, err)
+        with zipfile.ZipFile(copy) as z:
+            for name in z.namelist():
+                if name.endswith(".xml"):
+                    xml.dom.minidom.parseString(z.read(name))  # strict: valid UTF-8, no raw control characters
+        status, out, err = run("dump", copy)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(out, "caf\ufffd \ufffd end\na\x00b\x01c\nkeep _x0041_ as typed\nTRUE,FALSE\n")
+        self.assertEqual(openpyxl.load_workbook(copy).active["A1"].value, "caf\ufffd \ufffd end")
+
+    def test_a_note_longer_than_a_cell_holds_is_cut_on_reading(self):
+        book = self.path("note.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active["A1"] = 1
+        wb.active["A1"].comment = Comment("注" * 40000, "Kestrel")
+        wb.save(book)
+        copy = self.path("copy.xlsx")
+        status, _, err = run("convert", book, copy)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(len(err.strip().splitlines()), 2, err)  # the warning, then "wrote"
+        self.assertIn("A1", err)
+        self.assertEqual(openpyxl.load_workbook(copy).active["A1"].comment.text, "注" * 32767)
+
+
+class BoundedMemoryTest(TempDirTest):
+    def test_a_far_cell_costs_what_it_holds(self):
+        book = self.path("far.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active["A1"] = "first"
+        wb.active["XFD4000"] = "far"
+        wb.active["XFD1048576"] = 7
+        wb.save(book)
+        status, err, peak = peak_kib("dump", book)
+        self.assertEqual(status, 0, err)
+        self.assertLess(peak, 200 * 1024)
+        rows = dump_rows(book)
+        self.assertEqual(len(rows), 1048576)
+        self.assertEqual(rows[0], ["first"])
+        self.assertEqual(rows[1], [])
+        self.assertEqual(len(rows[3999]), 16384)
+        self.assertEqual(rows[3999][-1], "far")
+        self.assertEqual(rows[-1][-1], "7")
+        csv_copy = self.path("far.csv")
+        status, err, peak = peak_kib("convert", book, csv_copy)
+        self.assertEqual(status, 0, err)
+        self.assertLess(peak, 200 * 1024)
+        self.assertLess(os.path.getsize(csv_copy), 2 << 20)
+        self.assertEqual(dump_rows(csv_copy), rows)
+
+    def test_a_bloated_part_is_refused_before_it_is_parsed(self):
+        book = self.path("bloat.xlsx")
+        small_book(book)
+        with zipfile.ZipFile(book) as z:
+            sheet = z.read("xl/worksheets/sheet1.xml").decode()
+        filler = "<x/>" * (17 << 20)   # 68 MB of empty elements, a few hundred KB compressed
+        rewrite_part(book, "xl/worksheets/sheet1.xml", sheet.replace("<sheetData>", "<sheetData>" + filler))
+        status, err, peak = peak_kib("dump", book)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
+        self.assertIn("sheet1.xml", err)
+        self.assertLess(peak, 400 * 1024)
+
+
+if __name__ == "__main__":
+    import unittest
+    unittest.main()
