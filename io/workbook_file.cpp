@@ -123,7 +123,8 @@ std::string RepairUtf8(std::string text) {
     if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) valid = false;
     i += extra + 1;
   }
-  return valid ? text : Utf16ToUtf8(Utf8ToUtf16(text));
+  if (valid) return text;
+  return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
 std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings) {

@@ -11,14 +11,13 @@ namespace kestrel {
 
 void CheckNodeCount(const std::string& file, const std::string& part, std::string_view text) {
   // Start tags, and every "=" as an upper bound of the attributes.
-  // Branch-free, so that the compiler vectorises it: this looks at every byte of every part.
+  // memchr, which scans many bytes at a time: this looks at every byte of every part.
   size_t nodes = 0;
-  const char* p = text.data();
-  const size_t n = text.size();
-  for (size_t i = 0; i + 1 < n; ++i)
-    nodes += static_cast<size_t>(p[i] == '=') + static_cast<size_t>(p[i] == '<') -
-             static_cast<size_t>((p[i] == '<') & (p[i + 1] == '/'));
-  if (n > 0) nodes += static_cast<size_t>(p[n - 1] == '=' || p[n - 1] == '<');
+  const char* const end = text.data() + text.size();
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '<', end - p))) != nullptr; ++p)
+    if (p + 1 == end || p[1] != '/') ++nodes;
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '=', end - p))) != nullptr; ++p)
+    ++nodes;
   if (nodes > XmlPart::kMaxNodes)
     throw WorkbookFileError(file + ": " + part + " has more than " + std::to_string(XmlPart::kMaxNodes) +
                             " elements and attributes (too large to load)");
