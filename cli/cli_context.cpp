@@ -115,6 +115,11 @@ int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
   // A command that stopped part-way never writes over BOOK; its state at the stop goes only to an
   // -o naming another file.
   const bool keep = completed || (!options.output.empty() && !SameFile(options.output, options.book));
+  if (!keep && BookChanged()) {
+    // Said even when the command itself said nothing on the way out.
+    err_ << "kestrel: " << options.book << ": the command stopped part-way; nothing was written"
+         << " (-o FILE keeps what it changed)\n";
+  }
   if (keep && BookChanged()) {
     SaveBook(options);
     err_ << "wrote " << (options.output.empty() ? options.book : options.output) << "\n";

@@ -124,14 +124,29 @@ class StoppedCommandTest(TempDirTest):
         before = content(book)
         out = self.path("out.xlsx")
         # The dialog refuses a count beyond the sheet's rows: the command stops at that message.
-        status, _, err = run("volume", book, "--sections", "1048576", "-o", out)
+        status, _, err = run("volume", book, "--sections", "1048576")
         self.assertEqual(status, 1, err)
         self.assertTrue(err.strip())
         self.assertEqual(content(book), before)
-        self.assertFalse(os.path.exists(out))
-        status, _, err = run("volume", book, "--sections", "1048576")
+        # -o naming another file keeps the state at the stop, as the README says.
+        status, _, err = run("volume", book, "--sections", "1048576", "-o", out)
         self.assertEqual(status, 1, err)
         self.assertEqual(content(book), before)
+        self.assertTrue(os.path.exists(out))
+        # A sort that cannot insert its separators below a cell in the sheet's last row.
+        survey = self.path("S.xlsx")
+        wb = openpyxl.Workbook()
+        ws = wb.active
+        for r, row in enumerate([("p1", 0, 0, 10, 100), ("p2", 0, 0, 12, 100), ("p3", 0, 0, 11, 120)], start=1):
+            for c, v in enumerate(row, start=1):
+                ws.cell(r, c, v)
+        ws["A1048576"] = "far"
+        wb.save(survey)
+        before = content(survey)
+        status, _, err = run("sort", survey, "--spacing", "20")
+        self.assertEqual(status, 1, err)
+        self.assertIn("S.xlsx", err)
+        self.assertEqual(content(survey), before)
 
     def test_draw_writes_its_files_before_the_workbook_or_none(self):
         book = self.path("B.xlsx")
