@@ -315,7 +315,7 @@ class BoundedMemoryTest(TempDirTest):
         wb.save(book)
         status, err, peak = peak_kib("dump", book)
         self.assertEqual(status, 0, err)
-        self.assertLess(peak, 200 * 1024)
+        self.assertLess(peak, 512 * 1024)  # the rectangle would take gigabytes
         rows = dump_rows(book)
         self.assertEqual(len(rows), 1048576)
         self.assertEqual(rows[0], ["first"])
@@ -326,7 +326,7 @@ class BoundedMemoryTest(TempDirTest):
         csv_copy = self.path("far.csv")
         status, err, peak = peak_kib("convert", book, csv_copy)
         self.assertEqual(status, 0, err)
-        self.assertLess(peak, 200 * 1024)
+        self.assertLess(peak, 512 * 1024)  # the rectangle would take gigabytes
         self.assertLess(os.path.getsize(csv_copy), 2 << 20)
         self.assertEqual(dump_rows(csv_copy), rows)
 
@@ -341,7 +341,7 @@ class BoundedMemoryTest(TempDirTest):
         self.assertEqual(status, 2, err)
         one_line(self, err)
         self.assertIn("sheet1.xml", err)
-        self.assertLess(peak, 400 * 1024)
+        self.assertLess(peak, 800 * 1024)  # parsed, it took 1.2 GB
 
 
 if __name__ == "__main__":
