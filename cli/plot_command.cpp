@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "file_checks.h"
 #include "io/section_plot.h"
 #include "sections/section_sheets.h"
 #include "sheet_options.h"
@@ -29,6 +30,7 @@ std::optional<double> StationOption(const char* name, const std::string& text) {
 
 int Plot(CliContext& context, const PlotOptions& options) {
   if (!IsSheetFileName(options.output)) throw CliError("-o: a .pdf or an .svg file: " + options.output);
+  CheckOutputs(options.book.book, "", {{"-o", options.output}});
   const SheetOptions sheetOptions = SheetOptionsOf(options.sheet);
   const std::optional<double> from = StationOption("--from", options.from);
   const std::optional<double> to = StationOption("--to", options.to);
