@@ -1,20 +1,36 @@
-// The class object of Connect that DllGetClassObject hands out.
+// The class objects of the library's creatable classes, one per row of the class table.
 #pragma once
 
 #include <unknwn.h>
 
+#include <string_view>
+
 namespace kestrel {
 
-// One static instance serves the process; a reference to it keeps the module loaded.
-class ConnectClassFactory final : public IClassFactory {
+// Makes a new object of one class, answered through interface iid.
+using CreateFunction = HRESULT (*)(REFIID iid, void** object);
+
+// The factory of the class-table row named className ("FunCad"); null for a name without one.
+CreateFunction FactoryOf(std::string_view className);
+
+// The class object of an in-process class of the class table (what DllGetClassObject hands
+// out): CLASS_E_CLASSNOTAVAILABLE for a CLSID outside the table.
+HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object);
+
+// A class object that creates through one factory; aggregation is not supported. Static
+// instances serve the process; a reference to one keeps the module loaded.
+class ClassFactory final : public IClassFactory {
  public:
-  static ConnectClassFactory& Instance();
+  explicit ClassFactory(CreateFunction create) : create_(create) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+ private:
+  CreateFunction create_;
 };
 
 }  // namespace kestrel

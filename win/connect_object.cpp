@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "addin/commands.h"
 #include "addin_process.h"
 #include "com_error.h"
 #include "dispatch_call.h"
@@ -19,6 +20,9 @@ namespace {
 // Dispatch ids of the ribbon interface's members as the object's own IDispatch answers them,
 // kept apart from the ids of _Connect.
 constexpr DISPID kRibbonDispidBase = 0x10000;
+// The ribbon's callbacks: the command table's index from here on (ConnectCommands in the type
+// library gives the same ids).
+constexpr DISPID kCommandDispidBase = 0x100;
 
 // The Id of the ribbon control that asks for a picture; "" when the host passes none.
 std::string ControlId(IDispatch* control) {
@@ -98,7 +102,12 @@ HRESULT ConnectObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LC
     return S_OK;
   }
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  return hr;
+  return ComBarrier(IID__Connect, [&] {
+    const RibbonCommand* command = FindRibbonCommand(FromWide(names[0]));
+    if (command == nullptr) return hr;
+    ids[0] = kCommandDispidBase + static_cast<DISPID>(command - RibbonCommands().data());
+    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;  // the callbacks' argument is not named
+  });
 }
 
 HRESULT ConnectObject::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
@@ -108,8 +117,19 @@ HRESULT ConnectObject::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags
     return ribbon_.Invoke(member - kRibbonDispidBase, iid, locale, flags, params, result, exception,
                           argumentError);
   }
+  if (member >= kCommandDispidBase && member < kCommandDispidBase + static_cast<DISPID>(RibbonCommands().size())) {
+    return InvokeCommand(member - kCommandDispidBase, flags, params, result);
+  }
   return DualInvoke(IID__Connect, static_cast<_Connect*>(this), member, flags, params, result, exception,
                     argumentError);
+}
+
+// A ribbon callback: a method with the pressed control as its only, ignored argument.
+HRESULT ConnectObject::InvokeCommand(size_t index, WORD flags, DISPPARAMS* params, VARIANT* result) {
+  if ((flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
+  if (params != nullptr && (params->cArgs > 1 || params->cNamedArgs > 0)) return DISP_E_BADPARAMCOUNT;
+  if (result != nullptr) VariantInit(result);
+  return RunCallback(RibbonCommands()[index].callback);
 }
 
 HRESULT ConnectObject::GetRibbonXML(BSTR* xml) {
@@ -131,18 +151,6 @@ HRESULT ConnectObject::GetImage(IDispatch* control, IPictureDisp** picture) {
   });
 }
 
-HRESULT ConnectObject::FunHdmOrder(IDispatch*) { return RunCallback("FunHdmOrder"); }
-HRESULT ConnectObject::FunHdmDrawData(IDispatch*) { return RunCallback("FunHdmDrawData"); }
-HRESULT ConnectObject::FunhdmDrawSheet(IDispatch*) { return RunCallback("FunhdmDrawSheet"); }
-HRESULT ConnectObject::FunSaveDicFile(IDispatch*) { return RunCallback("FunSaveDicFile"); }
-HRESULT ConnectObject::FunSaveSQXFile(IDispatch*) { return RunCallback("FunSaveSQXFile"); }
-HRESULT ConnectObject::FunSaveHPJKFile(IDispatch*) { return RunCallback("FunSaveHPJKFile"); }
-HRESULT ConnectObject::FunHdmCadTool(IDispatch*) { return RunCallback("FunHdmCadTool"); }
-HRESULT ConnectObject::FunGoHelp(IDispatch*) { return RunCallback("FunGoHelp"); }
-HRESULT ConnectObject::FunGoWeb(IDispatch*) { return RunCallback("FunGoWeb"); }
-HRESULT ConnectObject::FunGoCADWeb(IDispatch*) { return RunCallback("FunGoCADWeb"); }
-HRESULT ConnectObject::FunGoQQGroup(IDispatch*) { return RunCallback("FunGoQQGroup"); }
-HRESULT ConnectObject::FunGoCorvane(IDispatch*) { return RunCallback("FunGoCorvane"); }
 
 HRESULT ConnectObject::RunCallback(std::string_view name) {
   return ComBarrier(IID__Connect, [&] {

@@ -20,8 +20,9 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
 
-  // IDispatch: the members of _Connect, and besides them the ribbon interface's GetCustomUI, so
-  // that a late-bound client reaches every method of the object by name.
+  // IDispatch: the members of _Connect, the ribbon interface's GetCustomUI and the ribbon's
+  // callbacks from the command table, so that a late-bound client (the host's ribbon, a macro)
+  // reaches every method of the object by name.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
@@ -32,18 +33,6 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
   // _Connect
   HRESULT STDMETHODCALLTYPE GetRibbonXML(BSTR* xml) override;
   HRESULT STDMETHODCALLTYPE GetImage(IDispatch* control, IPictureDisp** picture) override;
-  HRESULT STDMETHODCALLTYPE FunHdmOrder(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunHdmDrawData(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunhdmDrawSheet(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunSaveDicFile(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunSaveSQXFile(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunSaveHPJKFile(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunHdmCadTool(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunGoHelp(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunGoWeb(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunGoCADWeb(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunGoQQGroup(IDispatch* control) override;
-  HRESULT STDMETHODCALLTYPE FunGoCorvane(IDispatch* control) override;
 
   // ISupportErrorInfo
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
@@ -98,6 +87,7 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
   void ConnectHost(IDispatch* application);
   void DisconnectHost();
   HRESULT RunCallback(std::string_view name);
+  HRESULT InvokeCommand(size_t index, WORD flags, DISPPARAMS* params, VARIANT* result);
 
   std::atomic<ULONG> references_{1};
   Connect connect_;

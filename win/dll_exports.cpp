@@ -33,10 +33,7 @@ HRESULT Unregister(RegistrationScope scope) {
 using namespace kestrel;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualCLSID(clsid, CLSID_Connect)) return CLASS_E_CLASSNOTAVAILABLE;
-  return ConnectClassFactory::Instance().QueryInterface(iid, object);
+  return GetLibraryClassObject(clsid, iid, object);
 }
 
 STDAPI DllCanUnloadNow() {

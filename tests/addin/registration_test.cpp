@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
+
+#include "util/unicode.h"
 
 namespace kestrel {
 namespace {
@@ -23,7 +27,7 @@ TEST(Registration, PerUserNeedsNoMachineKeys) {
   ASSERT_NE(server, nullptr);
   EXPECT_EQ(server->text, "C:\\Users\\u\\Kestrel\\Kestrel.dll");
   EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, clsid + "\\InprocServer32", "ThreadingModel")->text, "Apartment");
-  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, clsid + "\\ProgID", "")->text, "Kestrel.Connect");
+  EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, clsid + "\\ProgID", "")->text, "Kestrel.Connect.1");
   EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, "Software\\Classes\\Kestrel.Connect\\CLSID", "")->text,
             "{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}");
 }
@@ -66,6 +70,33 @@ TEST(Registration, TypeLibraryAndInterfacesForMarshalling) {
   const std::string iface = "Software\\Classes\\Interface\\{7C0FB104-F5FC-4F06-A93C-53BAC6335056}";
   EXPECT_EQ(Find(values, RegistryRoot::CurrentUser, iface + "\\ProxyStubClsid32", "")->text,
             "{00020424-0000-0000-C000-000000000046}");
+}
+
+// Every row of the class table: its class key, both ProgIDs, its interface, and the automation
+// add-in mark on ClsFunction alone.
+TEST(Registration, EveryClassOfTheTableIsRegisteredUnderBothProgIds) {
+  auto values = RegistrationValues("C:\\K\\Kestrel.dll", RegistrationScope::PerMachine);
+  auto text = [&](const std::string& key, const std::string& name = "") -> std::string {
+    const RegistryValue* v = Find(values, RegistryRoot::LocalMachine, "Software\\Classes\\" + key, name);
+    return v ? v->text : "<missing>";
+  };
+  std::vector<std::string> names;
+  for (const ComClass& c : LibraryClasses()) {
+    names.push_back(std::string(c.name));
+    const std::string clsid = "CLSID\\" + std::string(c.clsid);
+    EXPECT_EQ(text(clsid + "\\InprocServer32"), "C:\\K\\Kestrel.dll") << c.name;
+    EXPECT_EQ(text(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment") << c.name;
+    EXPECT_EQ(text(clsid + "\\ProgID"), "Kestrel." + std::string(c.name) + ".1");
+    EXPECT_EQ(text(clsid + "\\VersionIndependentProgID"), "Kestrel." + std::string(c.name));
+    EXPECT_EQ(text("Kestrel." + std::string(c.name) + "\\CLSID"), c.clsid);
+    EXPECT_EQ(text("Kestrel." + std::string(c.name) + "\\CurVer"), "Kestrel." + std::string(c.name) + ".1");
+    EXPECT_EQ(text("Kestrel." + std::string(c.name) + ".1\\CLSID"), c.clsid);
+    EXPECT_EQ(text("Interface\\" + std::string(c.interfaceId) + "\\TypeLib"), kTypeLibId) << c.name;
+    EXPECT_EQ(text(clsid + "\\Programmable") != "<missing>", c.name == "ClsFunction") << c.name;
+    EXPECT_EQ(FindLibraryClass(AsciiLower(c.clsid)), &c);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Connect", "ClsFunction", "FunCad", "Ini", "OpenSaveDlg", "cSpeedString"}));
+  EXPECT_EQ(FindLibraryClass("{00000000-0000-0000-0000-000000000000}"), nullptr);
 }
 
 TEST(Registration, UnregistrationRemovesEveryKeyItWrote) {

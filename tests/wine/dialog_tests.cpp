@@ -21,6 +21,7 @@
 #include "fake_excel/fake_excel.h"
 #include "form_sort_ids.h"
 #include "kestrel_h.h"
+#include "ribbon_call.h"
 #include "modal_dialogs.h"
 #include "sections/dictionary_file.h"
 #include "sections/form_sort.h"
@@ -321,7 +322,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     driver.Check(UiDriver::WaitHidden(dialog), "OK hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(connect->FunHdmOrder(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmOrder"), S_OK);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   std::cout << "FunHdmOrder through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -352,7 +353,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     UiDriver::WaitHidden(box);
   });
-  EXPECT_EQ(connect->FunSaveDicFile(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunSaveDicFile"), S_OK);
   user2.join();
   for (const std::string& failure : saver.Failures()) ADD_FAILURE() << failure;
   std::ifstream in(std::filesystem::path(file), std::ios::binary);

@@ -21,6 +21,7 @@
 #include "form_draw_v_sheet_ids.h"
 #include "form_set_ids.h"
 #include "kestrel_h.h"
+#include "ribbon_call.h"
 #include "sections/draw_data.h"
 #include "sections/form_set.h"
 #include "sheet_compare.h"
@@ -245,7 +246,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     notice.Check(UiDriver::WaitHidden(dialog), "the close box hides the dialog");
   });
-  EXPECT_EQ(connect->FunhdmDrawSheet(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunhdmDrawSheet"), S_OK);
   user1.join();
   Report(notice);
   EXPECT_EQ(book.SheetCount(), 1);
@@ -304,7 +305,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     drawer.Check(UiDriver::WaitHidden(dialog), "计算 hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(connect->FunHdmDrawData(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmDrawData"), S_OK);
   user2.join();
   Report(drawer);
   std::cout << "FunHdmDrawData through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -350,7 +351,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     volume.Check(UiDriver::WaitHidden(dialog), "绘表 hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(connect->FunhdmDrawSheet(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunhdmDrawSheet"), S_OK);
   user3.join();
   Report(volume);
   std::cout << "FunhdmDrawSheet through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -375,7 +376,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     UiDriver::Click(dialog, IDCANCEL);
     clearer.Check(UiDriver::WaitHidden(dialog), "取消 hides the dialog");
   });
-  EXPECT_EQ(connect->FunHdmDrawData(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmDrawData"), S_OK);
   user4.join();
   Report(clearer);
   testing::ExpectSameBook(twin, book);  // cancelled: nothing changed

@@ -17,6 +17,7 @@
 
 #include "fake_dispatch.h"
 #include "kestrel_h.h"
+#include "ribbon_call.h"
 
 namespace {
 
@@ -409,20 +410,20 @@ TEST(ConnectObject, WrappedCallbacksTurnTheHostsScreenUpdatingOffAndBackOn) {
   ASSERT_EQ(connect->QueryInterface(IID_IDTExtensibility2, addIn.OutVoid()), S_OK);
   ASSERT_EQ(addIn->OnConnection(&application, ext_cm_Startup, nullptr, nullptr), S_OK);
 
-  connect->FunHdmOrder(nullptr);
-  connect->FunHdmDrawData(nullptr);
-  connect->FunhdmDrawSheet(nullptr);
+  kestrel::testing::RibbonCall(connect.Get(), L"FunHdmOrder");
+  kestrel::testing::RibbonCall(connect.Get(), L"FunHdmDrawData");
+  kestrel::testing::RibbonCall(connect.Get(), L"FunhdmDrawSheet");
   const std::vector<std::wstring> offAndOn = {L"put ScreenUpdating=False", L"put ScreenUpdating=True"};
   std::vector<std::wstring> expected;
   for (int i = 0; i < 3; ++i) expected.insert(expected.end(), offAndOn.begin(), offAndOn.end());
   EXPECT_EQ(application.Log(), expected);
   EXPECT_EQ(application.Text(L"ScreenUpdating"), L"True");
 
-  connect->FunSaveDicFile(nullptr);  // not wrapped: it leaves the host's screen alone
+  kestrel::testing::RibbonCall(connect.Get(), L"FunSaveDicFile");  // not wrapped: it leaves the host's screen alone
   EXPECT_EQ(application.Log(), expected);
   EXPECT_EQ(addIn->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
 
-  connect->FunHdmOrder(nullptr);  // disconnected: no host to call
+  kestrel::testing::RibbonCall(connect.Get(), L"FunHdmOrder");  // disconnected: no host to call
   EXPECT_EQ(application.Log(), expected);
 }
 

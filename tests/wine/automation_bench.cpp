@@ -1,0 +1,129 @@
+// Speed of the worksheet functions through Kestrel.dll's IDispatch, in process under Wine, against
+// the core's direct call: prints calls per second of GetH (a three-column profile range of
+// FakeExcel, read at most once per half second) and JL. Figures only, never a pass/fail test.
+//   wine automation_bench.exe Kestrel.dll
+#include <windows.h>
+#include <oleauto.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "addin/host/memory_workbook.h"
+#include "addin/host/system_clock.h"
+#include "addin/registration.h"
+#include "addin/session.h"
+#include "fake_excel/fake_excel.h"
+#include "geometry/profile_cache.h"
+#include "geometry/angle_functions.h"
+
+namespace {
+
+using namespace kestrel;
+
+double PerSecond(const std::function<void()>& call) {
+  using Clock = std::chrono::steady_clock;
+  long count = 0;
+  const auto start = Clock::now();
+  double seconds = 0;
+  do {
+    for (int i = 0; i < 1000; ++i) call();
+    count += 1000;
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (seconds < 1.0);
+  return count / seconds;
+}
+
+DISPID IdOf(IDispatch* object, const wchar_t* name) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    fwprintf(stderr, L"usage: automation_bench KESTREL_DLL\n");
+    return 2;
+  }
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HMODULE dll = LoadLibraryW(argv[1]);
+  auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+      reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+  if (getClassObject == nullptr) return 2;
+  CLSID clsid;
+  std::wstring text(LibraryClasses()[1].clsid.begin(), LibraryClasses()[1].clsid.end());  // ClsFunction
+  CLSIDFromString(text.c_str(), &clsid);
+  IClassFactory* factory = nullptr;
+  IDispatch* functions = nullptr;
+  if (FAILED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
+      FAILED(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&functions)))) {
+    return 2;
+  }
+
+  MemoryWorkbook book;
+  const double profile[][3] = {{0, 100, 0}, {500, 110, 3000}, {1000, 105, 0}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) book.Active().SetValue({r + 1, c + 1}, CellValue(profile[r][c]));
+  testing::FakeExcel excel(book);
+  VARIANT sheet, range, address, result;
+  VariantInit(&sheet);
+  VariantInit(&range);
+  VariantInit(&result);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  IDispatch* application = excel.Application();
+  application->Invoke(IdOf(application, L"ActiveSheet"), IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &sheet, nullptr, nullptr);
+  VariantInit(&address);
+  V_VT(&address) = VT_BSTR;
+  V_BSTR(&address) = SysAllocString(L"A1:C3");
+  DISPPARAMS rangeArgs{&address, nullptr, 1, 0};
+  V_DISPATCH(&sheet)->Invoke(IdOf(V_DISPATCH(&sheet), L"Range"), IID_NULL, 0, DISPATCH_PROPERTYGET, &rangeArgs, &range,
+                             nullptr, nullptr);
+
+  // Arguments in reverse order, as DISPPARAMS holds them.
+  VARIANT getH[3], jl[4];
+  for (VARIANT& v : getH) VariantInit(&v);
+  V_VT(&getH[0]) = VT_I4;  // Refresh 0: the range is read at most once per half second
+  V_I4(&getH[0]) = 0;
+  V_VT(&getH[1]) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&getH[1]) = &range;
+  V_VT(&getH[2]) = VT_R8;
+  V_R8(&getH[2]) = 420;
+  const double points[4] = {7, 4, 3, 1};  // Y2, X2, Y1, X1
+  for (int i = 0; i < 4; ++i) {
+    VariantInit(&jl[i]);
+    V_VT(&jl[i]) = VT_R8;
+    V_R8(&jl[i]) = points[i];
+  }
+  DISPPARAMS getHArgs{getH, nullptr, 3, 0}, jlArgs{jl, nullptr, 4, 0};
+  const DISPID getHId = IdOf(functions, L"GetH"), jlId = IdOf(functions, L"JL");
+  auto invoke = [&](DISPID id, DISPPARAMS& args) {
+    functions->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &args, &result, nullptr, nullptr);
+  };
+  invoke(getHId, getHArgs);
+  std::printf("GetH through IDispatch: %.4f\n", V_R8(&result));
+
+  Session session;
+  SystemClock clock;
+  RangeArg table(book.Active(), RangeRef::Parse("A1:C3").value(), "bench");
+  FunctionValue source(table);
+  double sink = 0;
+  const double dispatchGetH = PerSecond([&] { invoke(getHId, getHArgs); });
+  const double directGetH = PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Profile, clock, ""); });
+  const double dispatchJl = PerSecond([&] { invoke(jlId, jlArgs); });
+  const double directJl = PerSecond([&] { sink += JL(1, 3, 4, 7); });
+  std::printf("GetH: %.0f calls/s through IDispatch, %.0f calls/s direct (ProfileElevation)\n", dispatchGetH, directGetH);
+  std::printf("JL:   %.0f calls/s through IDispatch, %.0f calls/s direct\n", dispatchJl, directJl);
+  std::printf("(checksum %.1f)\n", sink);
+  functions->Release();
+  factory->Release();
+  VariantClear(&range);
+  VariantClear(&sheet);
+  VariantClear(&address);
+  CoUninitialize();
+  return 0;
+}

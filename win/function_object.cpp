@@ -1,0 +1,203 @@
+// FunctionObject: each member of ClsFunction is one call of the worksheet-function catalogue.
+#include "function_object.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/host/address.h"
+#include "addin/host/host_error.h"
+#include "addin/host/system_clock.h"
+#include "addin_process.h"
+#include "automation_objects.h"
+#include "cell_variant.h"
+#include "dispatch_call.h"
+#include "dispatch_worksheet.h"
+#include "geometry/function_catalogue.h"
+#include "wide_text.h"
+
+namespace kestrel {
+namespace {
+
+// The VARIANT a by-reference argument stands for.
+VARIANT* Target(VARIANT* v) {
+  while (v != nullptr && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+  return v;
+}
+
+bool Missing(const VARIANT* v) {
+  return v == nullptr || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+}
+
+// The sheets of the Range arguments of one call, held for its length.
+class CallRanges {
+ public:
+  // A host Range as the catalogue's RangeArg: its sheet (Range.Worksheet), its absolute address
+  // (Range.Address) and its book (Worksheet.Parent.FullName, "" when the host has none).
+  FunctionValue RangeOf(IDispatch* range) {
+    DispatchRef sheet = GetObject(range, L"Worksheet");
+    Variant address;
+    GetProperty(range, L"Address", address);
+    const std::string a1 = VariantToText(address.Get(), "Range.Address");
+    std::optional<RangeRef> ref = RangeRef::Parse(a1);
+    if (!ref) throw HostError("Range.Address gave " + a1);
+    std::string book;
+    try {
+      DispatchRef parent = GetObject(sheet.Get(), L"Parent");
+      Variant name;
+      GetProperty(parent.Get(), L"FullName", name);
+      book = VariantToText(name.Get(), "Workbook.FullName");
+    } catch (const HostError&) {
+      // A sheet without a book: the key still tells its ranges apart by sheet and address.
+    }
+    sheets_.push_back(std::make_unique<DispatchWorksheet>(std::move(sheet), nullptr));
+    return RangeArg(*sheets_.back(), *ref, book);
+  }
+
+  FunctionValue ValueOf(VARIANT* given, const FunctionArgument& argument) {
+    VARIANT* v = Target(given);
+    if (Missing(v)) {
+      if (argument.Optional()) return FunctionValue(*argument.defaultValue);
+      return FunctionValue();
+    }
+    VARIANT plain;
+    VariantInit(&plain);
+    // A typed by-reference variable (a Double passed ByRef) reads as its value.
+    if ((V_VT(v) & VT_BYREF) != 0) {
+      if (FAILED(VariantCopyInd(&plain, v))) throw HostError("an argument that cannot be read");
+      v = &plain;
+    }
+    struct Clear {
+      VARIANT* v;
+      ~Clear() { VariantClear(v); }
+    } clear{&plain};
+    if (V_VT(v) == VT_DISPATCH) {
+      if (V_DISPATCH(v) == nullptr) throw HostError("Nothing where a value or a range is wanted");
+      return RangeOf(V_DISPATCH(v));
+    }
+    return FunctionValue(CellFromVariant(*v, argument.name));
+  }
+
+ private:
+  std::vector<std::unique_ptr<DispatchWorksheet>> sheets_;
+};
+
+void WriteBack(VARIANT* given, const FunctionValue& value) {
+  VARIANT* v = Target(given);
+  if (Missing(v) || value.IsRange()) return;
+  VARIANT fresh = VariantFromCell(value.Value());
+  if (V_VT(v) == (VT_BYREF | VT_R8) && V_VT(&fresh) == VT_R8) {
+    *V_R8REF(v) = V_R8(&fresh);
+  } else if ((V_VT(v) & VT_BYREF) == 0) {
+    VariantClear(v);
+    *v = fresh;
+    return;
+  }
+  VariantClear(&fresh);
+}
+
+[[noreturn]] void ThrowValueError() { throw ComError(kValueErrorResult, "#VALUE!"); }
+
+void Store(const FunctionValue& value, double* result) {
+  if (value.IsError()) ThrowValueError();
+  try {
+    *result = ToNumber(value);
+  } catch (const std::exception&) {
+    ThrowValueError();
+  }
+}
+
+void Store(const FunctionValue& value, BSTR* result) {
+  if (value.IsError()) ThrowValueError();
+  *result = ToBstr(ToText(value));
+}
+
+void Store(const FunctionValue& value, VARIANT* result) {
+  VariantInit(result);
+  *result = VariantFromCell(value.IsRange() ? value.Scalar() : value.Value());
+}
+
+}  // namespace
+
+FunctionObject::In::In(BSTR v) : value(FunctionValue(FromBstr(v))) {}
+
+template <class Result>
+HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Result* result) {
+  return Barrier([&] {
+    if (result == nullptr) return E_POINTER;
+    const WorksheetFunction& function = WorksheetFunctions().at(slot);
+    AddinProcess& process = TheAddinProcess();
+    static SystemClock clock;
+    FunctionContext context{process.session, clock, process.shell, process.session.HostApplication};
+    CallRanges ranges;
+    std::vector<FunctionValue> values;
+    std::vector<FunctionValue> before;  // what the by-reference arguments held before the call
+    FunctionValue answer;
+    try {
+      size_t i = 0;
+      for (const In& in : arguments) {
+        const FunctionArgument& argument = function.arguments.at(i++);
+        if (in.value) {
+          values.push_back(*in.value);
+        } else if (in.object != nullptr) {
+          values.push_back(ranges.RangeOf(in.object));
+        } else {
+          values.push_back(ranges.ValueOf(in.variant, argument));
+        }
+      }
+      before = values;
+      answer = CallWorksheetFunction(function, values, context);
+    } catch (const HostError&) {
+      // An argument the host could not hand over (a refused Range call, an unknown value type).
+      answer = FunctionValue::Error(CellError::Value);
+    }
+    size_t i = 0;
+    for (const In& in : arguments) {
+      // Only what the function changed goes back, so that a caller's variable keeps its type.
+      if (in.variant != nullptr && function.arguments.at(i).byReference && i < before.size() &&
+          !before[i].IsRange() && !values[i].IsRange() && !(before[i].Value() == values[i].Value())) {
+        WriteBack(in.variant, values[i]);
+      }
+      ++i;
+    }
+    Store(answer, result);
+    return S_OK;
+  });
+}
+
+HRESULT FunctionObject::GetH(double jsdzh, VARIANT* Adress, LONG Refresh, double* result) {
+  return Call(0, {jsdzh, Adress, Refresh}, result);
+}
+HRESULT FunctionObject::Text2(IDispatch* R, BSTR* result) { return Call(1, {R}, result); }
+HRESULT FunctionObject::GetJK(double zh, double D, BSTR FileName, VARIANT* model, double* result) {
+  return Call(2, {zh, D, FileName, model}, result);
+}
+HRESULT FunctionObject::GetHP(double zh, double D, BSTR FileName, VARIANT* model, double* result) {
+  return Call(3, {zh, D, FileName, model}, result);
+}
+HRESULT FunctionObject::VlookZhD(double zh, VARIANT D, VARIANT* scrRange, LONG Column, VARIANT* zhDig,
+                                 VARIANT* DDig, double* result) {
+  return Call(4, {zh, &D, scrRange, Column, zhDig, DDig}, result);
+}
+HRESULT FunctionObject::HHR(double L, double a, VARIANT R, BSTR* result) { return Call(5, {L, a, &R}, result); }
+HRESULT FunctionObject::GetPoint(BSTR SrcText, BSTR cs, SHORT Round, BSTR* result) {
+  return Call(6, {SrcText, cs, Round}, result);
+}
+HRESULT FunctionObject::Pl(BSTR X, BSTR Y, BSTR* result) { return Call(7, {X, Y}, result); }
+HRESULT FunctionObject::Rand0(double lowerbound, double upperbound, LONG Digit, double* result) {
+  return Call(8, {lowerbound, upperbound, Digit}, result);
+}
+HRESULT FunctionObject::RangeAddress(BSTR* result) { return Call(9, {}, result); }
+HRESULT FunctionObject::DMS(double X, VARIANT* model, VARIANT* result) { return Call(10, {X, model}, result); }
+HRESULT FunctionObject::DEG(double X, double* result) { return Call(11, {X}, result); }
+HRESULT FunctionObject::FWJ(double X1, double Y1, double X2, double Y2, VARIANT* model, VARIANT* result) {
+  return Call(12, {X1, Y1, X2, Y2, model}, result);
+}
+HRESULT FunctionObject::JL(double X1, double Y1, double X2, double Y2, double* result) {
+  return Call(13, {X1, Y1, X2, Y2}, result);
+}
+HRESULT FunctionObject::ViewF(VARIANT* rng, BSTR* result) { return Call(14, {rng}, result); }
+
+HRESULT CreateFunctionObject(REFIID iid, void** object) { return CreateAutomationObject<FunctionObject>(iid, object); }
+
+}  // namespace kestrel
