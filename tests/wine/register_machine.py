@@ -4,8 +4,9 @@ does not read per-user classes), in the registry view of the DLL's bitness.
 
 Usage: register_machine.py DLL BITS WORK_DIR
 
-Before registering it saves the keys registration touches (registry_snapshot.json in WORK_DIR),
-so that unregister_machine.py can prove that unregistration removes every key it added.
+Before and after registering it saves the parts of the registry that registration writes to
+(registry_snapshot.json in WORK_DIR: "before" and "registered"), so that unregister_machine.py
+can prove that unregistration removes every key registration added and nothing else.
 """
 import json
 import sys
@@ -41,9 +42,11 @@ def main():
     with wine_env.prefix_lock(env, "registry"):
         # A registration left by an interrupted run would hide what this one adds.
         wine_env.run([wine_env.WINE, "regsvr32", "/s", "/u", "/i:machine", dll_path], work, "regsvr32-clean", env)
-        (work / "registry_snapshot.json").write_text(json.dumps(snapshot(env, work, bits)))
+        before = snapshot(env, work, bits)
         result = wine_env.run([wine_env.WINE, "regsvr32", "/s", "/i:machine", dll_path], work, "regsvr32", env)
         checks.check(result.code == 0, f"regsvr32 /i:machine exit code {result.code}")
+        registered = snapshot(env, work, bits)
+        (work / "registry_snapshot.json").write_text(json.dumps({"before": before, "registered": registered}))
         exported = export_key(env, work, CLASSES, "classes", view=bits) or {}
     # Key names compare without regard to case, as the registry compares them.
     keys = {key.lower(): values for key, values in exported.items()}
