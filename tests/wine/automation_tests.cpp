@@ -14,6 +14,7 @@
 
 #include "addin/host/memory_workbook.h"
 #include "addin/registration.h"
+#include "clipboard_user.h"
 #include "fake_excel/fake_excel.h"
 #include "geometry/function_catalogue.h"
 #include "util/ini_file.h"
@@ -322,17 +323,6 @@ TEST(ClsFunction, RangeArgumentsAreReadThroughTheHost) {
 
 // --- FunCad ---------------------------------------------------------------------------------------
 
-std::optional<std::wstring> ClipboardUnicode() {
-  if (!OpenClipboard(nullptr)) return std::nullopt;
-  std::optional<std::wstring> text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 std::optional<std::string> ClipboardAnsi() {
   if (!OpenClipboard(nullptr)) return std::nullopt;
   std::optional<std::string> text;
@@ -404,12 +394,12 @@ TEST(FunCad, StorArrOrdersThePolylinesInTheCallersArray) {
 TEST(FunCad, ClipboardTextAsAnsiAndUnicode) {
   Object cad("FunCad");
   EXPECT_EQ(Result(cad.p, L"FunClipboardSetText", {0, "LINE 0,0 10,10"}).Text(), "-1");  // True
-  EXPECT_EQ(ClipboardUnicode(), std::optional<std::wstring>(L"LINE 0,0 10,10"));
+  EXPECT_EQ(kestrel::testing::OtherProgram().Read(), std::optional<std::wstring>(L"LINE 0,0 10,10"));
   EXPECT_EQ(ClipboardAnsi(), std::optional<std::string>("LINE 0,0 10,10"));
   EXPECT_EQ(Result(cad.p, L"ClipboardSetText", {0, "K1+000"}).Text(), "1");
-  EXPECT_EQ(ClipboardUnicode(), std::optional<std::wstring>(L"K1+000"));
+  EXPECT_EQ(kestrel::testing::OtherProgram().Read(), std::optional<std::wstring>(L"K1+000"));
   EXPECT_EQ(Result(cad.p, L"ClipboardSetText", {0, ""}).Text(), "0");
-  EXPECT_EQ(ClipboardUnicode(), std::optional<std::wstring>(L""));
+  EXPECT_EQ(kestrel::testing::OtherProgram().Read(), std::optional<std::wstring>(L""));
   EXPECT_EQ(Result(cad.p, L"ClipboardSetText", {0}).Text(), "0");
 }
 

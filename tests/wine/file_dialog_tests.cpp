@@ -182,6 +182,58 @@ TEST(OpenSaveDlg, OpenChoosesAnExistingFile) {
   dialog->Release();
 }
 
+// A visible dialog of this process that has a child showing `text`.
+HWND FindDialogShowing(const std::wstring& text) {
+  struct Search {
+    const std::wstring* text;
+    HWND found = nullptr;
+  } search{&text};
+  EnumWindows(
+      [](HWND window, LPARAM data) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(className) != L"#32770")
+          return TRUE;
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+          if (UiDriver::Text(child) == *s->text) {
+            s->found = window;
+            return FALSE;
+          }
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST(OpenSaveDlg, GetFolderCancelledGivesTheEmptyText) {
+  IDispatch* dialog = CreateOpenSaveDlg();
+  ASSERT_NE(dialog, nullptr);
+  UiDriver driver;
+  std::thread user([&] {
+    HWND window = UiDriver::WaitFor([] { return FindDialogShowing(L"选择目标文件夹"); });
+    driver.Check(window != nullptr, "the folder picker shows the prompt 选择目标文件夹");
+    if (window == nullptr) return;
+    UiDriver::Settle(window);
+    driver.Screenshot(L"open_save_dlg_folder");
+    Press(window, IDCANCEL);
+  });
+  VARIANT owner;
+  VariantInit(&owner);
+  V_VT(&owner) = VT_I4;
+  V_I4(&owner) = 0;
+  VARIANT folder = Invoke(dialog, L"GetFolder", DISPATCH_METHOD, {owner});
+  user.join();
+  for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
+  EXPECT_EQ(V_VT(&folder), VT_BSTR);
+  EXPECT_EQ(SysStringLen(V_BSTR(&folder)), 0u);
+  VariantClear(&folder);
+  dialog->Release();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
