@@ -47,7 +47,7 @@ def main():
         checks.check(result.code == 0, f"regsvr32 /i:machine exit code {result.code}")
         registered = snapshot(env, work, bits)
         (work / "registry_snapshot.json").write_text(json.dumps({"before": before, "registered": registered}))
-        exported = export_key(env, work, CLASSES, "classes", view=bits) or {}
+        exported = registered["classes"]
     # Key names compare without regard to case, as the registry compares them.
     keys = {key.lower(): values for key, values in exported.items()}
 
