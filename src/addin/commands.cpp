@@ -8,6 +8,7 @@
 #include "addin/host/host_error.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
+#include "cadplugin/form_cad.h"
 #include "geometry/profile_file.h"
 #include "geometry/slope_file.h"
 #include "sections/dictionary_file.h"
@@ -20,15 +21,10 @@
 namespace kestrel {
 namespace {
 
-// Commands whose work comes with a later version tell the user so, and change nothing.
+// A command this platform cannot serve tells the user so, and changes nothing.
 void NotInThisVersion(CommandContext& context, std::string_view label) {
   context.ui.MessageBox("本版本尚未提供“" + std::string(label) + "”功能。", "提示", MessageButtons::Ok,
                         MessageIcon::Information);
-}
-
-template <const char* Label>
-void Pending(CommandContext& context) {
-  NotInThisVersion(context, Label);
 }
 
 constexpr char kSortLabel[] = "初次排序";  // the labels of the buttons, for messages
@@ -45,6 +41,10 @@ void SaveDicCommand(CommandContext& c) { FunSaveDicFile(c); }
 void DrawCommand(CommandContext& c) { DrawSectionData(c); }
 void SaveZmCommand(CommandContext& c) { SaveProfileFile(c); }
 void SaveHpCommand(CommandContext& c) { SaveSlopeFile(c); }
+void CadToolCommand(CommandContext& c) {
+  if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
+  FunHdmCadTool(c);
+}
 
 void GoHelp(CommandContext& c) { GoWebPage("help", c.shell); }
 void GoIndex(CommandContext& c) { GoWebPage("index", c.shell); }
@@ -62,7 +62,7 @@ const std::vector<RibbonCommand>& RibbonCommands() {
       {"FunSaveDicFile", kSaveDicLabel, false, SaveDicCommand},
       {"FunSaveSQXFile", kSaveZmLabel, false, SaveZmCommand},
       {"FunSaveHPJKFile", kSaveHpLabel, false, SaveHpCommand},
-      {"FunHdmCadTool", kCadToolLabel, false, Pending<kCadToolLabel>},
+      {"FunHdmCadTool", kCadToolLabel, false, CadToolCommand},
       {"FunGoCADWeb", "CAD 插件视频教程", false, GoCadWeb},
       {"FunGoHelp", "查看使用说明书", false, GoHelp},
       {"FunGoWeb", "查看视频教程", false, GoIndex},

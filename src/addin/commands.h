@@ -6,6 +6,7 @@
 
 namespace kestrel {
 
+struct CadInstallPorts;
 class Clipboard;
 class DialogHost;
 class Shell;
@@ -27,6 +28,8 @@ struct CommandContext {
   // drawing dialog then runs no clipboard watcher).
   Clipboard* clipboard = nullptr;
   Timer* timer = nullptr;
+  // The plug-in installation's file system, installer and download; null where there is none.
+  CadInstallPorts* cadInstall = nullptr;
 };
 
 struct RibbonCommand {

@@ -7,6 +7,7 @@
 namespace kestrel {
 
 class Application;
+struct CadInstallPorts;
 class Clipboard;
 class DialogHost;
 class Timer;
@@ -18,8 +19,14 @@ class Connect {
  public:
   // clipboard and timer may be null where the platform has none.
   Connect(Session& session, Ui& ui, Shell& shell, DialogHost& dialogs, Clipboard* clipboard = nullptr,
-          Timer* timer = nullptr)
-      : session_(session), ui_(ui), shell_(shell), dialogs_(dialogs), clipboard_(clipboard), timer_(timer) {}
+          Timer* timer = nullptr, CadInstallPorts* cadInstall = nullptr)
+      : session_(session),
+        ui_(ui),
+        shell_(shell),
+        dialogs_(dialogs),
+        clipboard_(clipboard),
+        timer_(timer),
+        cadInstall_(cadInstall) {}
 
   // Stores the host application as the session's HostApplication; disconnection releases it.
   void OnConnection(Application* host);
@@ -43,6 +50,7 @@ class Connect {
   DialogHost& dialogs_;
   Clipboard* clipboard_;
   Timer* timer_;
+  CadInstallPorts* cadInstall_;
 };
 
 }  // namespace kestrel

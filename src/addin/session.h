@@ -67,6 +67,7 @@ struct VolumeSheetRequest {
 class FormSort;
 class FormSet;
 class FormDrawVSheet;
+class FormCad;
 
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
 // Commands take it by reference; nothing here is ever saved.
@@ -100,6 +101,8 @@ struct Session {
   VolumeSheetRequest VolumeRequest;
   // The volume sheet dialog, created at its first use and kept, hidden, while the session lives.
   std::unique_ptr<FormDrawVSheet> VolumeDialog;
+  // The plug-in installation dialog, kept so that its window is made once; reset at each showing.
+  std::unique_ptr<FormCad> CadDialog;
 
   // The vertical profile GetH loaded last, with its source and timing.
   ProfileCache Profile;

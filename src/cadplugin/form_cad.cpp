@@ -3,8 +3,10 @@
 
 #include <string>
 
+#include "addin/commands.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
+#include "addin/session.h"
 #include "util/web_links.h"
 
 namespace kestrel {
@@ -43,9 +45,24 @@ FormCad::FormCad(Ui& ui, Shell& shell, CadInstallSystem& system, Downloader& dow
       shell_(shell),
       system_(system),
       downloader_(downloader) {
+  Reset();
+}
+
+void FormCad::Reset() {
+  // Every entry is assigned in place: the window's bindings point at them.
+  for (Control* c : {&UC1, &UserControl11, &TextFileName, &CBFileAdd, &CmdInstall[0], &CmdInstall[1], &LabelInfo[6]}) {
+    *c = Control{};
+  }
+  for (int i = 0; i <= 4; ++i) Labelhelp[i] = Control{};
   UC1.text = "安装CAD插件程序";
   UC1.height = 24;
   UserControl11.text = "使用方法";
+  // Designed positions in pixels; the browse button's place follows from the text box's at load.
+  TextFileName.left = 84;
+  TextFileName.top = 44;
+  TextFileName.width = 300;
+  TextFileName.height = 24;
+  CBFileAdd.width = 24;
   TextFileName.toolTip = "Cad插件可以安装在任意目录";
   CBFileAdd.text = "..";
   CmdInstall[0].text = "安装";
@@ -67,6 +84,7 @@ FormCad::FormCad(Ui& ui, Shell& shell, CadInstallSystem& system, Downloader& dow
 }
 
 void FormCad::Show(DialogHost& host) {
+  Reset();  // the dialog was unloaded when it last closed
   OnLoad();
   MarkShown();
   host.RunModal(*this);
@@ -112,8 +130,8 @@ void FormCad::OnCmdInstallClick(int index) {
     }
     CmdInstall[0].enabled = false;
     CmdInstall[1].enabled = false;
+    CmdInstall[1].text = kDownloading;  // before the request, whose events may come at once
     downloader_.DownLoadFile(DownloadUrl, "");
-    CmdInstall[1].text = kDownloading;
     return;
   }
   std::string path = temp + "\\CAD插件1010.exe";
@@ -166,6 +184,15 @@ void FormCad::OnCloseRequest() {
     return;
   }
   Hide();
+}
+
+void FunHdmCadTool(CommandContext& context) {
+  Session& session = context.session;
+  if (!session.CadDialog) {
+    session.CadDialog = std::make_unique<FormCad>(context.ui, context.shell, context.cadInstall->system,
+                                                  context.cadInstall->downloader);
+  }
+  session.CadDialog->Show(context.dialogs);
 }
 
 }  // namespace kestrel

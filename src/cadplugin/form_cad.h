@@ -60,7 +60,7 @@ struct Twips {
 //   PlaceBrowseButton({300, 600, 4500, 375}, 375)  ->  {4395, 630, 375, 315}
 Twips PlaceBrowseButton(const Twips& textBox, int buttonWidth);
 
-// The dialog is unloaded when it closes: FunHdmCadTool makes a new one each time.
+// The dialog is unloaded when it closes: each showing starts from the designed state again.
 //
 //   FormCad form(ui, shell, system, downloader);
 //   form.Show(dialogs);
@@ -95,6 +95,7 @@ class FormCad : public Presenter {
   static constexpr const char* kDownloading = "正在下载";
 
  private:
+  void Reset();
   void Tell(std::string_view text);
   void BackToIdle();
   bool InstallDownloaded(const std::string& downloaded);
@@ -108,5 +109,16 @@ class FormCad : public Presenter {
 // Whether an installer may be fetched from this address: https, or plain http to the loopback
 // address only (a test server).
 bool IsAllowedDownloadUrl(std::string_view url);
+
+// The platform's parts of the CAD plug-in installation, where the platform has them.
+struct CadInstallPorts {
+  CadInstallSystem& system;
+  Downloader& downloader;
+};
+
+struct CommandContext;
+// FunHdmCadTool: shows FormCAD modally (the session keeps the one presenter); needs
+// context.cadInstall.
+void FunHdmCadTool(CommandContext& context);
 
 }  // namespace kestrel

@@ -8,7 +8,9 @@
 #include <map>
 #include <set>
 
+#include "addin/commands.h"
 #include "addin/host/scripted_dialogs.h"
+#include "addin/session.h"
 #include "addin/host/scripted_ui.h"
 #include "support/recording_shell.h"
 #include "util/web_links.h"
@@ -240,6 +242,29 @@ TEST_F(FormCadTest, DownloadErrorOffersTheProductPageAndOnlyHttpsOrLoopbackIsFet
   form.OnCmdInstallClick(1);
   EXPECT_EQ(downloader.requested.size(), 1u) << "a plain http address is never fetched";
   EXPECT_TRUE(form.CmdInstall[1].enabled);
+}
+
+TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
+  Session session;
+  CadInstallPorts ports{system, downloader};
+  CommandContext context{session, ui, shell, dialogs, nullptr, nullptr, &ports};
+  const RibbonCommand* command = FindRibbonCommand("FunHdmCadTool");
+  ASSERT_NE(command, nullptr);
+  std::vector<std::string> shownFolders;
+  for (int i = 0; i < 2; ++i) {
+    dialogs.Queue([&](Presenter& p) {
+      auto& f = dynamic_cast<FormCad&>(p);
+      shownFolders.push_back(f.TextFileName.text);
+      f.TextFileName.text = "D:\\CAD Tools";
+      f.CmdInstall[1].text = "更新";
+      f.OnCloseRequest();
+    });
+    RunRibbonCommand(*command, context);
+    EXPECT_FALSE(session.CadDialog->Visible());
+    EXPECT_EQ(session.CadDialog->CmdInstall[1].text, "更新");
+  }
+  EXPECT_EQ(shownFolders, (std::vector<std::string>{"D:\\", "D:\\"}));
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 }  // namespace
