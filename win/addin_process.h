@@ -6,6 +6,7 @@
 #include "addin/session.h"
 #include "dispatch_application.h"
 #include "modal_dialogs.h"
+#include "win32_cad_install.h"
 #include "win32_clipboard.h"
 #include "win32_shell.h"
 #include "win32_timer.h"
@@ -25,6 +26,9 @@ struct AddinProcess {
   Win32Ui ui{host};
   Win32Shell shell;
   ModalDialogs dialogs;
+  Win32CadInstallSystem cadSystem;
+  Win32Downloader cadDownloader{session};
+  CadInstallPorts cadInstall{cadSystem, cadDownloader};
 };
 
 AddinProcess& TheAddinProcess();

@@ -47,7 +47,8 @@ HRESULT ConnectObject::Create(REFIID iid, void** object) {
 
 ConnectObject::ConnectObject()
     : connect_(TheAddinProcess().session, TheAddinProcess().ui, TheAddinProcess().shell,
-               TheAddinProcess().dialogs, &TheAddinProcess().clipboard, &TheAddinProcess().timer) {
+               TheAddinProcess().dialogs, &TheAddinProcess().clipboard, &TheAddinProcess().timer,
+               &TheAddinProcess().cadInstall) {
   LockModule();
 }
 

@@ -1,6 +1,8 @@
 // Picks the view of a presenter by its type.
 #include "dialog_views.h"
 
+#include "cadplugin/form_cad.h"
+#include "form_cad_view.h"
 #include "form_draw_v_sheet_view.h"
 #include "form_set_view.h"
 #include "form_sort_view.h"
@@ -14,6 +16,7 @@ std::unique_ptr<DialogView> MakeDialogView(Presenter& presenter) {
   if (auto* form = dynamic_cast<FormSort*>(&presenter)) return MakeFormSortView(*form);
   if (auto* form = dynamic_cast<FormSet*>(&presenter)) return MakeFormSetView(*form);
   if (auto* form = dynamic_cast<FormDrawVSheet*>(&presenter)) return MakeFormDrawVSheetView(*form);
+  if (auto* form = dynamic_cast<FormCad*>(&presenter)) return MakeFormCadView(*form);
   return nullptr;
 }
 

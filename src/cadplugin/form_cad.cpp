@@ -58,9 +58,9 @@ void FormCad::Reset() {
   UC1.height = 24;
   UserControl11.text = "使用方法";
   // Designed positions in pixels; the browse button's place follows from the text box's at load.
-  TextFileName.left = 84;
-  TextFileName.top = 44;
-  TextFileName.width = 300;
+  TextFileName.left = 100;
+  TextFileName.top = 52;
+  TextFileName.width = 340;
   TextFileName.height = 24;
   CBFileAdd.width = 24;
   TextFileName.toolTip = "Cad插件可以安装在任意目录";
@@ -135,7 +135,7 @@ void FormCad::OnCmdInstallClick(int index) {
     return;
   }
   std::string path = temp + "\\CAD插件1010.exe";
-  if (system_.Exists(path) && !system_.DeleteFile(path)) {
+  if (system_.Exists(path) && !system_.RemoveFile(path)) {
     path = temp + "\\CAD插件1010" + system_.LocalTimeStamp() + ".exe";  // the fixed name is locked
   }
   if (!system_.WriteFile(path, *installer)) return;
@@ -144,11 +144,11 @@ void FormCad::OnCmdInstallClick(int index) {
 
 bool FormCad::InstallDownloaded(const std::string& downloaded) {
   const std::string update = system_.Environment("TEMP") + "\\CAD插件更新包.exe";
-  if (!system_.CopyFile(downloaded, update)) return false;
+  if (!system_.DuplicateFile(downloaded, update)) return false;
   // The copy is what would run: check that one, and never start a file that fails.
   if (!system_.IsTrustedInstaller(update)) {
-    system_.DeleteFile(update);
-    system_.DeleteFile(downloaded);
+    system_.RemoveFile(update);
+    system_.RemoveFile(downloaded);
     return false;
   }
   CmdInstall[1].text = kInstallingCaption;

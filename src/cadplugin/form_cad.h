@@ -22,10 +22,10 @@ class CadInstallSystem {
   virtual bool Exists(std::string_view path) = 0;
   // The installer the add-in library carries (resource CUSTOM/CADTOOLS); nothing when it cannot load.
   virtual std::optional<std::string> CarriedInstaller() = 0;
-  virtual bool DeleteFile(std::string_view path) = 0;
+  virtual bool RemoveFile(std::string_view path) = 0;
   // Creates or truncates the file and writes the bytes whole.
   virtual bool WriteFile(std::string_view path, std::string_view bytes) = 0;
-  virtual bool CopyFile(std::string_view from, std::string_view to) = 0;
+  virtual bool DuplicateFile(std::string_view from, std::string_view to) = 0;
   // Starts a program with the shell's "open" verb in a normal window, without waiting.
   virtual bool Start(std::string_view program, std::string_view parameters) = 0;
   // Local date and time as "yyyymmddhhmmss".

@@ -35,7 +35,7 @@ class MemorySystem : public CadInstallSystem {
     return files.count(std::string(path)) > 0 || folders.count(std::string(path)) > 0;
   }
   std::optional<std::string> CarriedInstaller() override { return carried; }
-  bool DeleteFile(std::string_view path) override {
+  bool RemoveFile(std::string_view path) override {
     if (locked.count(std::string(path))) return false;
     return files.erase(std::string(path)) > 0;
   }
@@ -44,7 +44,7 @@ class MemorySystem : public CadInstallSystem {
     files[std::string(path)] = bytes;
     return true;
   }
-  bool CopyFile(std::string_view from, std::string_view to) override {
+  bool DuplicateFile(std::string_view from, std::string_view to) override {
     auto it = files.find(std::string(from));
     return it != files.end() && WriteFile(to, std::string(it->second));
   }

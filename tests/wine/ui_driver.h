@@ -36,9 +36,9 @@ class UiDriver {
     }
     return nullptr;
   }
-  // A visible dialog (#32770) of this process with this title.
-  static HWND FindDialog(const std::wstring& title) {
-    Search search{&title};
+  // A visible dialog (#32770) of this process with this title; of any other process when `others`.
+  static HWND FindDialog(const std::wstring& title, bool others = false) {
+    Search search{&title, others};
     EnumWindows(&UiDriver::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
@@ -113,6 +113,7 @@ class UiDriver {
  private:
   struct Search {
     const std::wstring* title;
+    bool others = false;
     HWND found = nullptr;
   };
   static BOOL CALLBACK Visit(HWND window, LPARAM data) {
@@ -121,7 +122,7 @@ class UiDriver {
     GetWindowThreadProcessId(window, &process);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
+    if ((process == GetCurrentProcessId()) != s->others && IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
         Text(window) == *s->title) {
       s->found = window;
       return FALSE;
