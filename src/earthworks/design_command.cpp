@@ -1,0 +1,53 @@
+// RunDesign: from the survey sheet and the design files to the results and volume sheets.
+#include "earthworks/design_command.h"
+
+#include <algorithm>
+
+#include "addin/host/application.h"
+#include "addin/session.h"
+#include "earthworks/design_results.h"
+#include "sections/draw_data.h"
+#include "volumes/volume_sheet.h"
+
+namespace kestrel {
+
+std::vector<DesignSection> DesignSections(const std::vector<GroundSection>& ground, const DesignInputs& inputs) {
+  std::vector<DesignSection> sections;
+  sections.reserve(ground.size());
+  for (const GroundSection& g : ground) sections.push_back(DesignSectionAt(g, RoadAt(inputs, g.Station), inputs.Template));
+  return sections;
+}
+
+std::vector<GroundSection> MeasuredSections(Worksheet& sheet, const Session& session) {
+  std::vector<GroundSection> sections;
+  for (const SectionDrawing& drawn : PlanDrawing(sheet, session).sections) {
+    GroundSection& g = sections.emplace_back();
+    g.Station = drawn.record.Station;
+    for (const DrawnPoint& p : drawn.points) g.Points.push_back({p.offset, p.level});
+    std::stable_sort(g.Points.begin(), g.Points.end(),
+                     [](const SectionPoint& a, const SectionPoint& b) { return a.Offset < b.Offset; });
+  }
+  return sections;
+}
+
+CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, std::vector<DesignSection>* results) {
+  Application* host = context.session.HostApplication;
+  if (!host) return CommandOutcome::Cancelled;
+  const DesignInputs inputs = LoadDesignInputs(request.Files);
+  const std::vector<GroundSection> ground = MeasuredSections(host->ActiveSheet(), context.session);
+  if (ground.empty()) throw DesignError("the active sheet holds no measured section (sort it first)");
+  std::vector<DesignSection> sections = DesignSections(ground, inputs);
+
+  host->AddSheet();
+  WriteDesignResults(host->ActiveSheet(), sections);
+  CommandOutcome outcome = CommandOutcome::Completed;
+  if (request.Volume) {
+    const int lastRow = std::max(6, static_cast<int>(sections.size()) + 4);
+    outcome = DrawVolumeSheet(context, lastRow, request.Variant);
+    if (outcome == CommandOutcome::Completed) FillVolumeAreas(host->ActiveSheet(), sections);
+  }
+  if (results) *results = std::move(sections);
+  return outcome;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,226 @@
+"""Design sections through the tool: cut and fill areas against Debian's shapely (polygon differences
+of the regions under the ground line and under the design line), the daylight points on the
+ground, the flag of a side whose slope meets no measured ground, and the volume sheet it fills."""
+import os
+import unittest
+
+import openpyxl
+from shapely.geometry import LineString, Point, Polygon, box
+
+from kestrel_cli import TempDirTest, libreoffice_cells, run, soffice
+
+RESULTS_TITLE = "设计断面挖填面积表"
+
+TEMPLATE = """KestrelFile2.0-TPL
+half_width = 3.75
+shoulder_width = 0.75
+shoulder_slope = -4
+fill_slopes = 1.5x2, 1.75
+fill_berm_width = 1.5
+ditch = 0.6, 0.6, 1, 1
+cut_slopes = 0.75x3, 1
+cut_berm_width = 1
+strip_depth = 0.3
+"""
+
+# The six sections: station -> measured (offset, level) points, left to right.
+SECTIONS = {
+    100: [(-30, 97), (-10, 97.2), (0, 97), (12, 96.9), (30, 97)],  # flat ground under a fill
+    200: [(-40, 104), (-10, 108), (0, 109), (10, 108), (40, 104)],  # a cut through a hill
+    300: [(-30, 94), (0, 100), (30, 106)],  # side hill: fill left, cut right
+    400: [(-20, 98.5), (-4, 100.3), (-3, 99.6), (-1, 100.4), (1, 99.5), (3, 100.4), (6, 99.2), (20, 98)],  # crossings
+    500: [(-30, 97), (-5, 97), (-5, 97.5), (5, 97.5)],  # ends at offset 5: the right slope meets none
+    600: [(-40, 88), (0, 100), (40, 120)],  # a fill with its berm, a cut with its ditch and berm
+}
+
+
+def utf16_file(path, lines):
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le"))
+
+
+def survey(path):
+    """A sorted survey sheet: A name, D level, E and F station, G offset; one empty row between."""
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "实测"
+    row = 1
+    for station, points in SECTIONS.items():
+        for i, (offset, level) in enumerate(points):
+            ws.cell(row, 1, f"P{i + 1}")
+            ws.cell(row, 4, level)
+            ws.cell(row, 5, station)
+            ws.cell(row, 6, station)
+            ws.cell(row, 7, offset)
+            row += 1
+        row += 1
+    wb.save(path)
+
+
+def extended(points, reach=1000.0):
+    """The measured ground extended level beyond its ends, as the design rule says."""
+    return [(points[0][0] - reach, points[0][1]), *points, (points[-1][0] + reach, points[-1][1])]
+
+
+def oracle_areas(ground, outline):
+    """(cut left, fill left, cut right, fill right) from polygon differences over the footprint."""
+    xl, xr = outline[0][0], outline[-1][0]
+    levels = [z for _, z in ground] + [z for _, z in outline]
+    bottom, top = min(levels) - 50, max(levels) + 50
+    g = extended(ground)
+    under_ground = Polygon([(g[0][0], bottom), *g, (g[-1][0], bottom)])
+    under_design = Polygon([(xl, bottom), *outline, (xr, bottom)])
+    areas = []
+    for side in (box(xl, bottom, 0, top), box(0, bottom, xr, top)):
+        ground_part = under_ground.intersection(side)
+        design_part = under_design.intersection(side)
+        areas += [ground_part.difference(design_part).area, design_part.difference(ground_part).area]
+    return areas
+
+
+def results_rows(book):
+    wb = openpyxl.load_workbook(book)
+    sheets = [ws for ws in wb.worksheets if ws["A1"].value == RESULTS_TITLE]
+    assert len(sheets) == 1, [ws.title for ws in wb.worksheets]
+    rows = {}
+    for r in range(3, sheets[0].max_row + 1):
+        values = [sheets[0].cell(r, c).value for c in range(1, 16)]
+        if values[0] is None:
+            break
+        rows[values[0]] = values
+    return wb, rows
+
+
+def parse_outline(text):
+    return [tuple(float(v) for v in pair.split(",")) for pair in text.split(";")]
+
+
+class DesignTest(TempDirTest):
+    def setUp(self):
+        super().setUp()
+        self.book = self.path("survey.xlsx")
+        survey(self.book)
+        utf16_file(self.path("road.ZM"), ["QuillbeckFile2.0-ZM", "0,100,500,100,1000,100,0"])
+        utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,-2", "1000,-2,-2"])
+        with open(self.path("road.tpl"), "w", encoding="utf-8") as f:
+            f.write(TEMPLATE)
+
+    def design(self, *extra):
+        return run("design", self.book, "--profile", self.path("road.ZM"), "--slopes", self.path("road.hp"),
+                   "--template", self.path("road.tpl"), *extra)
+
+    def test_areas_agree_with_polygon_differences(self):
+        status, _, err = self.design("--volume", "--variant", "4")
+        self.assertEqual(status, 0, err)
+        wb, rows = results_rows(self.book)
+        self.assertEqual(sorted(rows), sorted(SECTIONS))
+        for station, ground in SECTIONS.items():
+            with self.subTest(station=station):
+                row = rows[station]
+                outline = parse_outline(row[14])
+                cut_l, fill_l, cut_r, fill_r = oracle_areas(ground, outline)
+                self.assertAlmostEqual(row[8], cut_l, delta=1e-6)
+                self.assertAlmostEqual(row[9], fill_l, delta=1e-6)
+                self.assertAlmostEqual(row[10], cut_r, delta=1e-6)
+                self.assertAlmostEqual(row[11], fill_r, delta=1e-6)
+                self.assertAlmostEqual(row[6], cut_l + cut_r, delta=1e-6)
+                self.assertAlmostEqual(row[7], fill_l + fill_r, delta=1e-6)
+                # The design line starts and ends on the (extended) ground, at the daylight offsets.
+                ground_line = LineString(extended(ground))
+                for end, daylight in ((outline[0], row[4]), (outline[-1], row[5])):
+                    self.assertLess(ground_line.distance(Point(end)), 1e-9)
+                    self.assertAlmostEqual(end[0], daylight, delta=1e-9)
+                self.assertAlmostEqual(row[12], 0.3 * (row[5] - row[4]), delta=1e-9)
+                self.assertAlmostEqual(row[2], 100, delta=1e-12)
+        # The cases are what they claim to be.
+        self.assertEqual(rows[100][6], 0)
+        self.assertEqual(rows[200][7], 0)
+        self.assertGreater(rows[300][9], 1)
+        self.assertGreater(rows[300][10], 1)
+        crossings = LineString(parse_outline(rows[400][14])).intersection(LineString(SECTIONS[400]))
+        self.assertGreaterEqual(len(getattr(crossings, "geoms", [crossings])), 5)
+        self.assertEqual(rows[500][13], "右侧地面线水平延长")
+        self.assertGreater(rows[500][5], 5)
+        self.assertTrue(all(rows[s][13] is None for s in SECTIONS if s != 500))
+        outline600 = parse_outline(rows[600][14])
+        flats = [(a, b) for a, b in zip(outline600, outline600[1:]) if a[1] == b[1] and a[0] != b[0]]
+        self.assertEqual(len(flats), 3, outline600)  # the fill berm, the ditch bottom, the cut berm
+        # The volume sheet: stations and design areas in rows 4 on.
+        volume = [ws for ws in wb.worksheets if ws["A1"].value == "土石挖填方量计算表"]
+        self.assertEqual(len(volume), 1)
+        ws = volume[0]
+        for i, station in enumerate(SECTIONS):
+            self.assertEqual(ws.cell(4 + i, 1).value, station)
+            self.assertEqual(ws.cell(4 + i, 2).value, rows[station][6])
+            self.assertEqual(ws.cell(4 + i, 3).value, rows[station][7])
+        self.assertEqual(ws.cell(5, 7).value, "=(B5+B4)/2*F5")
+
+    def test_a_station_outside_the_cross_slope_file_stops_with_one_line(self):
+        utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,-2", "450,-2,-2"])
+        before = os.path.getmtime(self.book)
+        status, _, err = self.design()
+        self.assertEqual(status, 2)
+        self.assertEqual(err.strip().count("\n"), 0, err)
+        self.assertIn("K0+500.000", err)
+        self.assertEqual(os.path.getmtime(self.book), before)
+
+
+# The README's worked example: a level road at 12 m, half width 4, no shoulder, no crossfall,
+# side slopes 1:1 both ways, no ditch.
+EXAMPLE_TEMPLATE = """KestrelFile2.0-TPL
+half_width = 4
+cross_slope = 0
+shoulder_width = 0
+fill_slopes = 1
+cut_slopes = 1
+ditch = 0, 0, 1, 1
+"""
+EXAMPLE = {
+    0: [(-20, 10), (20, 10)],  # level ground 2 m below: fill
+    20: [(-20, 15), (20, 15)],  # level ground 3 m above: cut
+    40: [(-20, 8), (20, 16)],  # ground rising 1 in 5 through the centre level
+}
+
+
+class WorkedExampleTest(TempDirTest):
+    def test_readme_example_by_hand(self):
+        book = self.path("example.xlsx")
+        wb = openpyxl.Workbook()
+        ws = wb.active
+        row = 1
+        for station, points in EXAMPLE.items():
+            for offset, level in points:
+                for column, value in ((1, "P"), (4, level), (5, station), (6, station), (7, offset)):
+                    ws.cell(row, column, value)
+                row += 1
+            row += 1
+        wb.save(book)
+        utf16_file(self.path("flat.ZM"), ["QuillbeckFile2.0-ZM", "0,12,50,12,100,12,0"])
+        with open(self.path("example.tpl"), "w", encoding="utf-8") as f:
+            f.write(EXAMPLE_TEMPLATE)
+        status, _, err = run("design", book, "--profile", self.path("flat.ZM"), "--template",
+                             self.path("example.tpl"), "--volume")
+        self.assertEqual(status, 0, err)
+        _, rows = results_rows(book)
+        # K0+000: toes at 4 + 2 = 6 each side; fill 2 x (4 x 2 + 2 x 2 / 2) = 20.
+        # K0+020: tops at 4 + 3 = 7; cut 2 x (4 x 3 + 3 x 3 / 2) = 33.
+        # K0+040: ground 11.2 / 12.8 at the edges; the 1:1 slopes meet it 1 m out, at (-5, 11) and
+        # (5, 13); fill left 0.8 x 4 / 2 + 0.8 x 1 / 2 = 2, cut right the same.
+        expected = {0: (-6, 6, 0, 20, 2), 20: (-7, 7, 33, 0, -3), 40: (-5, 5, 2, 2, 0)}
+        for station, (left, right, cut, fill, height) in expected.items():
+            r = rows[station]
+            self.assertAlmostEqual(r[4], left, delta=1e-9)
+            self.assertAlmostEqual(r[5], right, delta=1e-9)
+            self.assertAlmostEqual(r[6], cut, delta=1e-9)
+            self.assertAlmostEqual(r[7], fill, delta=1e-9)
+            self.assertAlmostEqual(r[3], height, delta=1e-9)  # fill height (+) or cut depth (-)
+        # The volume sheet: 20 m apart, cut (0 + 33) / 2 x 20 + (33 + 2) / 2 x 20 = 680, fill
+        # (20 + 0) / 2 x 20 + (0 + 2) / 2 x 20 = 220.
+        if soffice():
+            cells = libreoffice_cells(book, self.dir, recalculate=True)
+            volume = next(sheet for (sheet, cell), text in cells.items() if text == "土石挖填方量计算表")
+            self.assertEqual([cells[(volume, c)] for c in ("F7", "G7", "H7")], ["40.000 ", "680.000 ", "220.000 "])
+
+
+if __name__ == "__main__":
+    unittest.main()
