@@ -42,6 +42,8 @@ Rgb ColourOf(DrawingLayer layer) {
       return {0.75, 0.0, 0.75};
     case DrawingLayer::LevelLabels:
       return {0.8, 0.0, 0.0};
+    case DrawingLayer::Design:
+      return {0.0, 0.2, 0.85};
   }
   return {0, 0, 0};
 }
@@ -250,6 +252,8 @@ void Paint(cairo_t* cr, const DrawingShapes& shapes, const Layout& layout, const
     p.Polyline(DrawingLayer::LevelLabels, label.triangle.data(), label.triangle.size(), true, 1.0);
     for (const LabelText& text : label.texts) p.Text(DrawingLayer::LevelLabels, text);
   }
+  for (const auto& line : shapes.designLines) p.Polyline(DrawingLayer::Design, line.data(), line.size(), false, 1.6);
+  for (const LabelText& text : shapes.designLabels) p.Text(DrawingLayer::Design, text);
 }
 
 cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {

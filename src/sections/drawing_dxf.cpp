@@ -482,7 +482,7 @@ std::string DrawingDxf(const DrawingShapes& shapes) {
   const DrawingExtents extents = ExtentsOf(shapes);
 
   // The entities first: they take the handles up to $HANDSEED. In the order the columns are
-  // pasted: section lines, station labels, centre points, level labels.
+  // pasted: section lines, station labels, centre points, level labels; then the design lines.
   TagWriter entities;
   EntityWriter draw(entities, handles, structure.modelRecord);
   for (const auto& line : shapes.sectionLines) draw.Polyline(DrawingLayer::Sections, line.data(), line.size(), false);
@@ -492,6 +492,8 @@ std::string DrawingDxf(const DrawingShapes& shapes) {
     draw.Polyline(DrawingLayer::LevelLabels, label.triangle.data(), label.triangle.size(), true);
     for (const LabelText& text : label.texts) draw.Text(DrawingLayer::LevelLabels, text);
   }
+  for (const auto& line : shapes.designLines) draw.Polyline(DrawingLayer::Design, line.data(), line.size(), false);
+  for (const LabelText& text : shapes.designLabels) draw.Text(DrawingLayer::Design, text);
 
   TagWriter out;
   Header(out, shapes, extents, handles.Seed());

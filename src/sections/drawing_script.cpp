@@ -74,6 +74,15 @@ std::string DrawingScript(const DrawingShapes& shapes) {
       for (const LabelText& text : label.texts) s.Text(text);
     }
   }
+  if (!shapes.designLines.empty() || !shapes.designLabels.empty()) {
+    s.Layer(DrawingLayer::Design);
+    for (const auto& line : shapes.designLines) {
+      s.Line("_.PLINE");
+      for (const PlanePoint& p : line) s.Point(p);
+      s.Line("");
+    }
+    for (const LabelText& text : shapes.designLabels) s.Text(text);
+  }
 
   s.Line("(setvar \"TEXTSTYLE\" kestrel:textstyle)");
   s.Line("(setvar \"CLAYER\" kestrel:clayer)");

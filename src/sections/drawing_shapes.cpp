@@ -17,6 +17,8 @@ const char* LayerName(DrawingLayer layer) {
       return "KESTREL-CENTRES";
     case DrawingLayer::LevelLabels:
       return "KESTREL-LEVELS";
+    case DrawingLayer::Design:
+      return "KESTREL-DESIGN";
   }
   return "0";
 }
@@ -31,6 +33,8 @@ int LayerColourIndex(DrawingLayer layer) {
       return 6;
     case DrawingLayer::LevelLabels:
       return 1;
+    case DrawingLayer::Design:
+      return 5;
   }
   return 7;
 }
@@ -90,6 +94,9 @@ DrawingExtents ExtentsOf(const DrawingShapes& shapes, const TextWidth& textWidth
     for (const PlanePoint& p : label.triangle) e.Add(p.x, p.y);
     for (const LabelText& t : label.texts) addText(t);
   }
+  for (const auto& line : shapes.designLines)
+    for (const PlanePoint& p : line) e.Add(p.x, p.y);
+  for (const LabelText& t : shapes.designLabels) addText(t);
   return e;
 }
 

@@ -12,14 +12,14 @@
 
 namespace kestrel {
 
-// The layers of a drawing, one per command column.
-enum class DrawingLayer { Sections, Stations, CentrePoints, LevelLabels };
+// The layers of a drawing, one per command column, and the design sections' own.
+enum class DrawingLayer { Sections, Stations, CentrePoints, LevelLabels, Design };
 constexpr DrawingLayer kDrawingLayers[] = {DrawingLayer::Sections, DrawingLayer::Stations, DrawingLayer::CentrePoints,
-                                           DrawingLayer::LevelLabels};
-// "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS".
+                                           DrawingLayer::LevelLabels, DrawingLayer::Design};
+// "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS", "KESTREL-DESIGN".
 const char* LayerName(DrawingLayer layer);
-// The layer's colour as an AutoCAD colour index: white, green, magenta, red (each reads on a
-// dark and on a light background).
+// The layer's colour as an AutoCAD colour index: white, green, magenta, red, blue (each reads
+// on a dark and on a light background).
 int LayerColourIndex(DrawingLayer layer);
 
 // The name of the text style the drawings use: height 0 (each TEXT gives its own) and a
@@ -41,6 +41,10 @@ struct DrawingShapes {
   std::vector<PlanePoint> centrePoints;
   // The level label column, in the order the labels were produced.
   std::vector<LevelLabelShape> levelLabels;
+  // The design sections, when a design run's results are at hand: each design line from its
+  // left daylight point to its right one, and the area texts beside its section.
+  std::vector<std::vector<PlanePoint>> designLines;
+  std::vector<LabelText> designLabels;
   // Size of a centre point's marker: the level text height.
   double markerSize = 0.7;
 };

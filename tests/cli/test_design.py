@@ -4,6 +4,7 @@ ground, the flag of a side whose slope meets no measured ground, and the volume 
 import os
 import unittest
 
+import ezdxf
 import openpyxl
 from shapely.geometry import LineString, Point, Polygon, box
 
@@ -154,6 +155,30 @@ class DesignTest(TempDirTest):
             self.assertEqual(ws.cell(4 + i, 2).value, rows[station][6])
             self.assertEqual(ws.cell(4 + i, 3).value, rows[station][7])
         self.assertEqual(ws.cell(5, 7).value, "=(B5+B4)/2*F5")
+
+    def test_drawing_shows_the_design_lines_and_areas(self):
+        status, _, err = self.design()
+        self.assertEqual(status, 0, err)
+        _, rows = results_rows(self.book)
+        dxf, svg = self.path("design.dxf"), self.path("design.svg")
+        status, _, err = run("draw", self.book, "--sheet", "实测", "--dxf", dxf, "--preview", svg)
+        self.assertEqual(status, 0, err)
+        doc = ezdxf.readfile(dxf)
+        lines = [e for e in doc.modelspace() if e.dxftype() == "LWPOLYLINE" and e.dxf.layer == "KESTREL-DESIGN"]
+        texts = [e.dxf.text for e in doc.modelspace() if e.dxftype() == "TEXT" and e.dxf.layer == "KESTREL-DESIGN"]
+        self.assertEqual(len(lines), len(SECTIONS))
+        # Without a dictionary the k-th section has its zero point at (200 k, 0).
+        for k, (station, line) in enumerate(zip(SECTIONS, lines), start=1):
+            expected = [(200 * k + o, z) for o, z in parse_outline(rows[station][14])]
+            got = [(x, y) for x, y, *_ in line.get_points()]
+            self.assertEqual(len(got), len(expected))
+            for a, b in zip(got, expected):
+                self.assertAlmostEqual(a[0], b[0], places=9)
+                self.assertAlmostEqual(a[1], b[1], places=9)
+            self.assertIn(f"挖方面积 {rows[station][6]:.3f}", texts)
+            self.assertIn(f"填方面积 {rows[station][7]:.3f}", texts)
+        self.assertIn("KESTREL-DESIGN", [layer.dxf.name for layer in doc.layers])
+        self.assertGreater(os.path.getsize(svg), 0)
 
     def test_a_station_outside_the_cross_slope_file_stops_with_one_line(self):
         utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,-2", "450,-2,-2"])

@@ -241,7 +241,7 @@ TEST_F(DrawingDxfTest, TheFileHasEverythingAStrictReaderNeeds) {
   EXPECT_EQ(tables.at("VPORT"), Strings{"*ACTIVE"});
   EXPECT_EQ(tables.at("LTYPE"), (Strings{"ByBlock", "ByLayer", "Continuous"}));
   EXPECT_EQ(tables.at("LAYER"),
-            (Strings{"0", "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS"}));
+            (Strings{"0", "KESTREL-SECTIONS", "KESTREL-STATIONS", "KESTREL-CENTRES", "KESTREL-LEVELS", "KESTREL-DESIGN"}));
   EXPECT_EQ(tables.at("STYLE"), (Strings{"Standard", "KESTREL"}));
   EXPECT_TRUE(tables.at("VIEW").empty());
   EXPECT_TRUE(tables.at("UCS").empty());
