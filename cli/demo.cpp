@@ -8,6 +8,8 @@
 #include "commands.h"
 #include "dialog_entries.h"
 #include "demo_geometry.h"
+#include "earthworks/design_command.h"
+#include "earthworks/design_drawing.h"
 #include "io/csv.h"
 #include "io/drawing_preview.h"
 #include "io/section_plot.h"
@@ -21,9 +23,11 @@
 #include "sections/form_sort.h"
 #include "sections/section_sheets.h"
 #include "sections/initial_sort.h"
+#include "util/number_format.h"
 #include "util/text_file.h"
 #include "volumes/draw_sheet_command.h"
 #include "volumes/form_draw_v_sheet.h"
+#include "volumes/volume_layout.h"
 #include "workbook_state.h"
 
 #ifndef KESTREL_SAMPLES_DIR
@@ -162,6 +166,36 @@ int RunDemo(CliContext& context, const std::string& dir) {
   if (FunhdmDrawSheet(command) != CommandOutcome::Completed) return kExitStopped;
   say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().SectionCount
       << " sections (design and measured areas go in columns B to E)\n";
+
+  // 8. Design sections from the profile, the cross slope and the sample's template; a second volume
+  // sheet with their areas; the drawing again with the design lines and areas.
+  book.Activate(SheetIndex(book, "实测横断面"));
+  DesignRequest design;
+  design.Files = {PathToUtf8(out / "profile.ZM"), PathToUtf8(out / "crossfall.hp"), "",
+                  PathToUtf8(samples / "road.tpl")};
+  design.Volume = true;
+  design.Variant = kVariantDesign;
+  std::vector<DesignSection> designed;
+  if (RunDesign(command, design, &designed) != CommandOutcome::Completed) return kExitStopped;
+  double cut = 0, fill = 0;
+  int extended = 0;
+  for (const DesignSection& s : designed) {
+    cut += s.Areas.Cut();
+    fill += s.Areas.Fill();
+    extended += s.Left.GroundExtended || s.Right.GroundExtended ? 1 : 0;
+  }
+  say << "8. designed " << designed.size() << " sections with road.tpl (" << FormatNumber(cut, "0.0")
+      << " m2 of cut and " << FormatNumber(fill, "0.0") << " m2 of fill in all; " << extended
+      << " with the ground line extended), results on a new sheet; the volume sheet " << book.Active().SheetName()
+      << " has their design areas\n";
+  DrawingShapes designShapes = ShapesOfPlan(plan);
+  AddDesignShapes(designShapes, plan, designed);
+  if (!WriteFileAtomically(out / "design.dxf", DrawingDxf(designShapes)))
+    throw CliError("cannot write the drawing files in " + PathToUtf8(out));
+  preview.title = survey.SheetName() + ": the sample survey's sections with their design lines";
+  if (std::string error = WriteDrawingPreview(designShapes, PathToUtf8(out / "design.png"), preview); !error.empty())
+    throw CliError(error);
+  say << "   the drawing with the design lines and areas: design.dxf, design.png\n";
 
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
   StoreSessionState(book, context.GetSession());
