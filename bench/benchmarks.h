@@ -18,4 +18,7 @@ void BenchPlot();
 // Road geometry: GetH from a profile file, GetHP/GetJK with and without the parse cache.
 void BenchGeometry();
 
+// Design sections: 10,000 sections of 30 points, design, areas and the results sheet.
+void BenchDesign();
+
 }  // namespace kestrel
