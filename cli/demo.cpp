@@ -178,12 +178,11 @@ int RunDemo(CliContext& context, const std::string& dir) {
   std::vector<DesignSection> designed;
   if (RunDesign(command, design, &designed) != CommandOutcome::Completed) return kExitStopped;
   double cut = 0, fill = 0;
-  int extended = 0;
   for (const DesignSection& s : designed) {
     cut += s.Areas.Cut();
     fill += s.Areas.Fill();
-    extended += s.Left.GroundExtended || s.Right.GroundExtended ? 1 : 0;
   }
+  const int extended = SectionsWithGroundExtended(designed);
   say << "8. designed " << designed.size() << " sections with road.tpl (" << FormatNumber(cut, "0.0")
       << " m2 of cut and " << FormatNumber(fill, "0.0") << " m2 of fill in all; " << extended
       << " with the ground line extended), results on a new sheet; the volume sheet " << book.Active().SheetName()

@@ -21,15 +21,10 @@ int Design(CliContext& context, const DesignOptions& options) {
   context.OpenBook(options.book);
   CommandContext command = context.Command();
   std::vector<DesignSection> sections;
-  CommandOutcome outcome;
-  try {
-    outcome = RunDesign(command, options.request, &sections);
-  } catch (const DesignError& e) {
-    throw CliError(e.what());
-  }
+  // A DesignError ends the tool with its one line, before the workbook is written.
+  const CommandOutcome outcome = RunDesign(command, options.request, &sections);
   if (outcome == CommandOutcome::Completed) {
-    int extended = 0;
-    for (const DesignSection& s : sections) extended += (s.Left.GroundExtended || s.Right.GroundExtended) ? 1 : 0;
+    const int extended = SectionsWithGroundExtended(sections);
     context.Err() << "designed " << sections.size() << (sections.size() == 1 ? " section" : " sections");
     if (extended) context.Err() << ", " << extended << " with the ground line extended (see 备注)";
     context.Err() << "\n";

@@ -6,7 +6,7 @@
 #include "addin/host/application.h"
 #include "addin/session.h"
 #include "earthworks/design_results.h"
-#include "sections/draw_data.h"
+#include "sections/surveyed_section.h"
 #include "volumes/volume_sheet.h"
 
 namespace kestrel {
@@ -18,12 +18,18 @@ std::vector<DesignSection> DesignSections(const std::vector<GroundSection>& grou
   return sections;
 }
 
-std::vector<GroundSection> MeasuredSections(Worksheet& sheet, const Session& session) {
+int SectionsWithGroundExtended(const std::vector<DesignSection>& sections) {
+  return static_cast<int>(std::count_if(sections.begin(), sections.end(), [](const DesignSection& s) {
+    return s.Left.GroundExtended || s.Right.GroundExtended;
+  }));
+}
+
+std::vector<GroundSection> MeasuredSections(Worksheet& sheet) {
   std::vector<GroundSection> sections;
-  for (const SectionDrawing& drawn : PlanDrawing(sheet, session).sections) {
+  for (const SurveyedSection& surveyed : ReadSurveyedSections(sheet)) {
     GroundSection& g = sections.emplace_back();
-    g.Station = drawn.record.Station;
-    for (const DrawnPoint& p : drawn.points) g.Points.push_back({p.offset, p.level});
+    g.Station = surveyed.Station;
+    for (const SurveyedPoint& p : surveyed.Points) g.Points.push_back({p.Offset, p.Level});
     std::stable_sort(g.Points.begin(), g.Points.end(),
                      [](const SectionPoint& a, const SectionPoint& b) { return a.Offset < b.Offset; });
   }
@@ -34,7 +40,7 @@ CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, 
   Application* host = context.session.HostApplication;
   if (!host) return CommandOutcome::Cancelled;
   const DesignInputs inputs = LoadDesignInputs(request.Files);
-  const std::vector<GroundSection> ground = MeasuredSections(host->ActiveSheet(), context.session);
+  const std::vector<GroundSection> ground = MeasuredSections(host->ActiveSheet());
   if (ground.empty()) throw DesignError("the active sheet holds no measured section (sort it first)");
   std::vector<DesignSection> sections = DesignSections(ground, inputs);
 

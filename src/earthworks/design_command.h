@@ -10,7 +10,6 @@
 namespace kestrel {
 
 class Worksheet;
-struct Session;
 
 struct DesignRequest {
   DesignFiles Files;
@@ -22,9 +21,12 @@ struct DesignRequest {
 // station the cross-slope or widening file does not cover.
 std::vector<DesignSection> DesignSections(const std::vector<GroundSection>& ground, const DesignInputs& inputs);
 
+// How many sections had a side's ground line extended (the results sheet's remarks).
+int SectionsWithGroundExtended(const std::vector<DesignSection>& sections);
+
 // The measured sections of a sorted survey sheet, their points in increasing offset (points of
 // equal offset keep their sheet order).
-std::vector<GroundSection> MeasuredSections(Worksheet& sheet, const Session& session);
+std::vector<GroundSection> MeasuredSections(Worksheet& sheet);
 
 // The whole command on the host's active sheet: reads the files and the sections, computes
 // every design section, adds the results sheet (WriteDesignResults) and, with Volume, a volume
