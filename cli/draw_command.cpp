@@ -114,22 +114,13 @@ std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, c
                                size.height);
 }
 
-// The design sections of the workbook's latest results sheet (the first one in sheet order, as a
-// new sheet goes in front); none without one.
-std::vector<DesignSection> DesignResultsOf(MemoryWorkbook& book) {
-  for (int i = 0; i < book.SheetCount(); ++i) {
-    if (IsDesignResultsSheet(book.Sheet(i))) return ReadDesignResults(book.Sheet(i));
-  }
-  return {};
-}
-
 // The files asked for, each rendered from the plan that the columns were written from (with the
 // design lines and areas of a design run when the workbook holds its results). They are
 // written before the workbook; when one cannot be written, those written before it are removed
 // and the command stops there, so that either every file asked for is written or none is.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
   DrawingShapes shapes = ShapesOfPlan(plan);
-  AddDesignShapes(shapes, plan, DesignResultsOf(context.Book()));
+  AddDesignShapes(shapes, plan, ReadWorkbookDesignResults(context.Book()));
   std::vector<std::string> written;
   auto fail = [&](const std::string& message) {
     for (const std::string& path : written) std::remove(path.c_str());

@@ -1,6 +1,11 @@
 // The design results sheet: writing it, reading it back, and filling a volume sheet from it.
 #include "earthworks/design_results.h"
 
+#include <cmath>
+#include <memory>
+
+#include "addin/host/memory_workbook.h"
+#include "sections/section_sheets.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 #include "volumes/volume_layout.h"
@@ -16,6 +21,26 @@ constexpr const char* kLeftExtended = "左侧地面线水平延长";
 constexpr const char* kRightExtended = "右侧地面线水平延长";
 
 double NumberOf(const CellValue& v) { return v.IsNumber() ? v.Number() : LeadingNumber(v.AsText()); }
+
+// The results of a design run for the cross-section sheets, by station (within 1 mm).
+class SheetDesignResults final : public DesignResults {
+ public:
+  explicit SheetDesignResults(std::vector<DesignSection> sections) : sections_(std::move(sections)) {}
+  std::optional<DesignOutline> OutlineAt(double station) const override {
+    for (const DesignSection& s : sections_) {
+      if (std::abs(s.Station - station) >= 1e-3 || s.Outline.empty()) continue;
+      DesignOutline outline;
+      for (const SectionPoint& p : s.Outline) outline.points.push_back({p.Offset, p.Level});
+      outline.cutArea = s.Areas.Cut();
+      outline.fillArea = s.Areas.Fill();
+      return outline;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::vector<DesignSection> sections_;
+};
 
 }  // namespace
 
@@ -117,6 +142,20 @@ std::vector<DesignSection> ReadDesignResults(Worksheet& sheet) {
     sections.push_back(std::move(s));
   }
   return sections;
+}
+
+std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook) {
+  if (auto* book = dynamic_cast<MemoryWorkbook*>(&workbook)) {
+    for (int i = 0; i < book->SheetCount(); ++i)
+      if (IsDesignResultsSheet(book->Sheet(i))) return ReadDesignResults(book->Sheet(i));
+    return {};
+  }
+  Worksheet& active = workbook.ActiveSheet();
+  return IsDesignResultsSheet(active) ? ReadDesignResults(active) : std::vector<DesignSection>{};
+}
+
+std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook) {
+  return std::make_unique<SheetDesignResults>(ReadWorkbookDesignResults(workbook));
 }
 
 void FillVolumeAreas(Worksheet& volumeSheet, const std::vector<DesignSection>& sections) {

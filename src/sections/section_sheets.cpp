@@ -10,11 +10,6 @@
 namespace kestrel {
 namespace {
 
-class NoDesignResults final : public DesignResults {
- public:
-  std::optional<DesignOutline> OutlineAt(double) const override { return std::nullopt; }
-};
-
 // The level of a line of points ascending in x at x (the first segment that holds x).
 double LevelAt(const std::vector<PlanePoint>& line, double x) {
   for (size_t i = 1; i < line.size(); ++i) {
@@ -73,8 +68,6 @@ std::optional<PaperSize> PaperNamed(std::string_view name, bool landscape) {
   if (landscape) std::swap(paper.width, paper.height);
   return paper;
 }
-
-std::unique_ptr<DesignResults> WorkbookDesignResults(Application&) { return std::make_unique<NoDesignResults>(); }
 
 std::vector<SheetSection> SheetSectionsOf(std::vector<SurveyedSection> surveyed, const DesignResults& design,
                                           std::optional<double> from, std::optional<double> to) {

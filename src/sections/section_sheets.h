@@ -39,8 +39,8 @@ class DesignResults {
   virtual ~DesignResults() = default;
   virtual std::optional<DesignOutline> OutlineAt(double station) const = 0;
 };
-// The reader of a workbook's design results. The design-section command's results sheet is
-// read here; a workbook without one has no outline at any station.
+// The reader of a workbook's design results: the design-section command's results sheet (read
+// in earthworks/design_results.cpp); a workbook without one has no outline at any station.
 std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook);
 
 // One section as a sheet draws it: the ground line by offset, the centre ground level (0 when

@@ -2,6 +2,8 @@
 of the regions under the ground line and under the design line), the daylight points on the
 ground, the flag of a side whose slope meets no measured ground, and the volume sheet it fills."""
 import os
+import shutil
+import subprocess
 import unittest
 
 import ezdxf
@@ -239,6 +241,15 @@ class WorkedExampleTest(TempDirTest):
             self.assertAlmostEqual(r[6], cut, delta=1e-9)
             self.assertAlmostEqual(r[7], fill, delta=1e-9)
             self.assertAlmostEqual(r[3], height, delta=1e-9)  # fill height (+) or cut depth (-)
+        # The printable sheets show each design line's areas as the results state them.
+        if shutil.which("pdftotext"):
+            status, _, err = run("plot", book, "--sheet", "Sheet", "-o", self.path("sheets.pdf"))
+            self.assertEqual(status, 0, err)
+            text = "".join(subprocess.run(["pdftotext", self.path("sheets.pdf"), "-"], capture_output=True,
+                                          text=True, check=True).stdout.split())
+            # (an area a hair under a whole number shows with its point: "2.")
+            for part in (r"挖方0m²", r"填方20m²", r"挖方33m²", r"填方0m²", r"挖方2\.?m²", r"填方2\.?m²"):
+                self.assertRegex(text, part)
         # The volume sheet: 20 m apart, cut (0 + 33) / 2 x 20 + (33 + 2) / 2 x 20 = 680, fill
         # (20 + 0) / 2 x 20 + (0 + 2) / 2 x 20 = 220.
         if soffice():
