@@ -57,6 +57,14 @@ def main():
         seed(target, "blank-" + name, utf16("\r\n".join(lines[:2] + [""] + lines[2:])))
         seed(target, "short-" + name, utf16("\r\n".join(lines[:2] + [lines[2].rsplit(",", 1)[0]])))
 
+    # Templates: the tool's commented example (UTF-16), the sample's (UTF-8), one with side keys.
+    tool("template", os.path.join(work, "example.tpl"))
+    with open(os.path.join(work, "example.tpl"), "rb") as f:
+        seed("template_file", "example.tpl", f.read())
+    seed("template_file", "road.tpl", head(os.path.join(SAMPLES, "road.tpl"), 40))
+    seed("template_file", "sides.tpl", "\ufeffKestrelFile2.0-TPL\r\nleft.fill_slopes = 1.5x2, 1.75\r\n"
+                                       "right.ditch = 0.6, 0.6, 0, 1\r\nareas_to = subgrade\r\npavement_thickness = 0.5\r\n")
+
     ini = "; Kestrel\r\n[CAD]\r\nPath = \"C:\\CAD\\acad.exe\"\r\nVersion=2018\r\n\r\n[ Kestrel ]\r\nVersion=0.1\r\n"
     seed("ini_file", "settings.ini", ini)
     seed("ini_file", "settings-utf16.ini", utf16(ini))
