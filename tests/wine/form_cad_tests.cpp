@@ -16,6 +16,7 @@
 #include "dialog_checks.h"
 #include "form_cad_ids.h"
 #include "kestrel_h.h"
+#include "ribbon_call.h"
 #include "support/recording_shell.h"
 #include "ui_driver.h"
 #include "wide_text.h"
@@ -122,7 +123,7 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     driver.Check(UiDriver::WaitHidden(dialog), "the dialog closes");
   });
-  EXPECT_EQ(connect->FunHdmCadTool(nullptr), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmCadTool"), S_OK);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   const std::string carried = Read(written);
