@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <iterator>
 
 #include "io/workbook_file.h"
@@ -17,6 +19,17 @@
 namespace kestrel {
 
 namespace {
+
+// A fault drill for tests: KESTREL_FAIL_HOST_CALL=N makes the command's N-th call to the workbook
+// fail as a refusing host would, to show that a failure anywhere leaves BOOK whole.
+std::optional<long> FaultDrillCall() {
+  const char* text = std::getenv("KESTREL_FAIL_HOST_CALL");
+  if (text == nullptr) return std::nullopt;
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || n < 1) return std::nullopt;
+  return n;
+}
 
 int VisibleSheets(MemoryWorkbook& book) {
   int count = 0;
@@ -75,6 +88,8 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
 MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
   book_ = std::move(book);
   host_ = std::make_unique<CountingApplication>(*book_);
+  faultDrill_ = FaultDrillCall();
+  if (faultDrill_) host_->Counter().FailOnCall(*faultDrill_);
   sheetsAtOpen_ = VisibleSheets(*book_);
   session_.HostApplication = host_.get();
   return *book_;
@@ -111,6 +126,9 @@ bool CliContext::BookChanged() const {
 }
 
 int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
+  if (faultDrill_ && host_ && host_->Counter().TotalCalls() < *faultDrill_) {
+    err_ << "kestrel: fault drill: the command made " << host_->Counter().TotalCalls() << " calls\n";
+  }
   const bool completed = outcome == CommandOutcome::Completed;
   // A command that stopped part-way never writes over BOOK; its state at the stop goes only to an
   // -o naming another file.

@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "addin/commands.h"
@@ -83,7 +84,8 @@ class CliContext {
   std::unique_ptr<CliUi> ui_;
   CliShell shell_;
   std::unique_ptr<MemoryWorkbook> book_;
-  std::unique_ptr<CountingApplication> host_;  // the workbook as commands see it, counted
+  std::unique_ptr<CountingApplication> host_;
+  std::optional<long> faultDrill_;  // KESTREL_FAIL_HOST_CALL: the call that fails, for tests  // the workbook as commands see it, counted
   ScriptedDialogs dialogs_;
   bool progressShown_ = false;
   std::string bookPath_;
