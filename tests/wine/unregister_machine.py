@@ -15,6 +15,19 @@ import wine_env
 from register_machine import snapshot
 
 
+# Containers that every Windows installation has and other software shares. A fresh Wine prefix
+# lacks some of them until the first registration makes them; unregistration rightly leaves them.
+SHARED_CONTAINERS = ("software\\classes", "software\\classes\\clsid", "software\\classes\\interface",
+                     "software\\classes\\typelib", "software\\microsoft\\office",
+                     "software\\microsoft\\office\\excel", "software\\microsoft\\office\\excel\\addins")
+
+
+def shared_container(key):
+    path = key.split("\\", 1)[1] if "\\" in key else ""
+    path = path.replace("wow6432node\\", "")
+    return path in SHARED_CONTAINERS
+
+
 def lower_keys(keys):
     # Key names compare without regard to case, as the registry compares them.
     return {key.lower() for key in keys}
@@ -37,7 +50,7 @@ def main():
     before, registered = snapshots["before"], snapshots["registered"]
     added_total = 0
     for part in before:
-        added = lower_keys(registered[part]) - lower_keys(before[part])
+        added = {key for key in lower_keys(registered[part]) - lower_keys(before[part]) if not shared_container(key)}
         added_total += len(added)
         left = sorted(added & lower_keys(after[part]))
         lost = sorted(lower_keys(before[part]) - lower_keys(after[part]))
