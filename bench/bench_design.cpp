@@ -22,19 +22,10 @@ namespace {
 // A sorted sheet of rolling ground: per section 30 points from -30 m to 30 m, a hill or a hollow
 // crossing the centre, so that sections mix cut, fill and side-hill shapes.
 void FillSurvey(MemoryWorksheet& sheet, int sections, int perSection) {
-  Grid block(sections * (perSection + 1) - 1, 7);
-  for (int s = 0; s < sections; ++s) {
-    for (int p = 0; p < perSection; ++p) {
-      const int r = s * (perSection + 1) + p;
-      const double offset = -30 + 60.0 * p / (perSection - 1);
-      block.At(r, 0) = "P";
-      block.At(r, 3) = 300 + 4 * std::sin(s * 0.05) + 0.1 * offset * std::cos(s * 0.031) + 0.5 * std::sin(offset);
-      block.At(r, 4) = 10000.0 + 20 * s;
-      block.At(r, 5) = 10000.0 + 20 * s;
-      block.At(r, 6) = offset;
-    }
-  }
-  sheet.SetValues({1, 1}, block);
+  auto offset = [&](int, int p) { return -30 + 60.0 * p / (perSection - 1); };
+  FillSectionSheet(sheet, sections, perSection, offset, [&](int s, int p) {
+    return 300 + 4 * std::sin(s * 0.05) + 0.1 * offset(s, p) * std::cos(s * 0.031) + 0.5 * std::sin(offset(s, p));
+  });
 }
 
 }  // namespace

@@ -19,18 +19,9 @@ namespace {
 
 // A sorted sheet: sections of ten points, offsets out of order (each section gets sorted).
 void FillSortedSheet(MemoryWorksheet& sheet, int sections, int perSection) {
-  Grid block(sections * (perSection + 1) - 1, 7);
-  for (int s = 0; s < sections; ++s) {
-    for (int p = 0; p < perSection; ++p) {
-      const int r = s * (perSection + 1) + p;
-      block.At(r, 0) = "P";
-      block.At(r, 3) = 300.0 + p * 0.37;
-      block.At(r, 4) = 10000.0 + 20 * s;
-      block.At(r, 5) = 10000.0 + 20 * s;
-      block.At(r, 6) = (p * 7 % perSection) - perSection / 2.0;
-    }
-  }
-  sheet.SetValues({1, 1}, block);
+  FillSectionSheet(
+      sheet, sections, perSection, [&](int, int p) { return (p * 7 % perSection) - perSection / 2.0; },
+      [](int, int p) { return 300.0 + p * 0.37; });
 }
 
 void BenchOne(int points, int sections, int mode) {

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "addin/host/memory_workbook.h"
+#include "bench_support.h"
 #include "benchmarks.h"
 #include "io/section_plot.h"
 #include "sections/section_sheets.h"
@@ -35,18 +36,9 @@ double PeakMb() {
 // six fit a column, twelve a page.
 void FillSurvey(MemoryWorksheet& sheet, int sections) {
   constexpr int kPoints = 12;
-  Grid block(sections * (kPoints + 1) - 1, 7);
-  for (int s = 0; s < sections; ++s) {
-    for (int p = 0; p < kPoints; ++p) {
-      const int r = s * (kPoints + 1) + p;
-      block.At(r, 0) = "P";
-      block.At(r, 3) = 300.2 + 4.6 * std::fabs(std::sin(p * 0.7 + s));
-      block.At(r, 4) = 10000.0 + 20 * s;
-      block.At(r, 5) = 10000.0 + 20 * s;
-      block.At(r, 6) = -15 + 30.0 * p / (kPoints - 1);
-    }
-  }
-  sheet.SetValues({1, 1}, block);
+  FillSectionSheet(
+      sheet, sections, kPoints, [](int, int p) { return -15 + 30.0 * p / (kPoints - 1); },
+      [](int s, int p) { return 300.2 + 4.6 * std::fabs(std::sin(p * 0.7 + s)); });
 }
 
 void BenchOne(int count) {
