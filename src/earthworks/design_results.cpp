@@ -1,6 +1,8 @@
 // The design results sheet: writing it, reading it back, and filling a volume sheet from it.
 #include "earthworks/design_results.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <memory>
 
@@ -22,20 +24,24 @@ constexpr const char* kRightExtended = "右侧地面线水平延长";
 
 double NumberOf(const CellValue& v) { return v.IsNumber() ? v.Number() : LeadingNumber(v.AsText()); }
 
-// The results of a design run for the cross-section sheets, by station (within 1 mm).
+// The results of a design run for the cross-section sheets, by station (within 1 mm): sorted once,
+// so that each section of a long plot finds its outline by a binary search.
 class SheetDesignResults final : public DesignResults {
  public:
-  explicit SheetDesignResults(std::vector<DesignSection> sections) : sections_(std::move(sections)) {}
+  explicit SheetDesignResults(std::vector<DesignSection> sections) : sections_(std::move(sections)) {
+    std::erase_if(sections_, [](const DesignSection& s) { return s.Outline.empty(); });
+    std::stable_sort(sections_.begin(), sections_.end(),
+                     [](const DesignSection& a, const DesignSection& b) { return a.Station < b.Station; });
+  }
   std::optional<DesignOutline> OutlineAt(double station) const override {
-    for (const DesignSection& s : sections_) {
-      if (std::abs(s.Station - station) >= 1e-3 || s.Outline.empty()) continue;
-      DesignOutline outline;
-      for (const SectionPoint& p : s.Outline) outline.points.push_back({p.Offset, p.Level});
-      outline.cutArea = s.Areas.Cut();
-      outline.fillArea = s.Areas.Fill();
-      return outline;
-    }
-    return std::nullopt;
+    auto s = std::lower_bound(sections_.begin(), sections_.end(), station - 1e-3,
+                              [](const DesignSection& a, double value) { return a.Station <= value; });
+    if (s == sections_.end() || std::abs(s->Station - station) >= 1e-3) return std::nullopt;
+    DesignOutline outline;
+    for (const SectionPoint& p : s->Outline) outline.points.push_back({p.Offset, p.Level});
+    outline.cutArea = s->Areas.Cut();
+    outline.fillArea = s->Areas.Fill();
+    return outline;
   }
 
  private:
