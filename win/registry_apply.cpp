@@ -8,11 +8,14 @@
 namespace kestrel {
 namespace {
 
+// The access flag that picks the registry view; the running program's needs none.
+REGSAM ViewAccess(RegistryView view) { return view == RegistryView::Bits64 ? KEY_WOW64_64KEY : 0; }
+
 LONG WriteValue(const RegistryValue& value, const RegistryRoots& roots) {
   HKEY key = nullptr;
   std::wstring keyName = ToWide(value.key);
   LONG status = RegCreateKeyExW(roots.Of(value.root), keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_SET_VALUE, nullptr, &key, nullptr);
+                                KEY_SET_VALUE | ViewAccess(value.view), nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) return status;
   std::wstring name = ToWide(value.name);
   if (value.type == RegistryType::Dword) {
@@ -25,6 +28,21 @@ LONG WriteValue(const RegistryValue& value, const RegistryRoots& roots) {
   }
   RegCloseKey(key);
   return status;
+}
+
+LONG DeleteKey(const RegistryKey& key, const RegistryRoots& roots) {
+  std::wstring name = ToWide(key.key);
+  if (key.view == RegistryView::Running) return RegDeleteTreeW(roots.Of(key.root), name.c_str());
+  // RegDeleteTreeW takes no view: empty the key through a handle of the view, then delete it there.
+  HKEY opened = nullptr;
+  LONG status = RegOpenKeyExW(roots.Of(key.root), name.c_str(), 0,
+                              DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | ViewAccess(key.view),
+                              &opened);
+  if (status != ERROR_SUCCESS) return status;
+  status = RegDeleteTreeW(opened, nullptr);
+  RegCloseKey(opened);
+  if (status != ERROR_SUCCESS) return status;
+  return RegDeleteKeyExW(roots.Of(key.root), name.c_str(), ViewAccess(key.view), 0);
 }
 
 }  // namespace
@@ -40,8 +58,7 @@ HRESULT WriteRegistryValues(const std::vector<RegistryValue>& values, const Regi
 HRESULT DeleteRegistryKeys(const std::vector<RegistryKey>& keys, const RegistryRoots& roots) {
   HRESULT first = S_OK;
   for (const RegistryKey& key : keys) {
-    std::wstring name = ToWide(key.key);
-    LONG status = RegDeleteTreeW(roots.Of(key.root), name.c_str());
+    LONG status = DeleteKey(key, roots);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(first)) {
       first = HRESULT_FROM_WIN32(status);
     }

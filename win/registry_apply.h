@@ -16,8 +16,8 @@ struct RegistryRoots {
   HKEY Of(RegistryRoot root) const { return root == RegistryRoot::CurrentUser ? currentUser : localMachine; }
 };
 
-// Writes every value in order, creating keys as needed (in the registry view of the running
-// build). Stops at the first failure and returns it as an HRESULT.
+// Writes every value in order, creating keys as needed (in the registry view each value names).
+// Stops at the first failure and returns it as an HRESULT.
 HRESULT WriteRegistryValues(const std::vector<RegistryValue>& values, const RegistryRoots& roots = {});
 
 // Deletes each key with all its subkeys and values; a key that is not there counts as deleted.

@@ -1,6 +1,8 @@
 // Registration as data: class, ProgID, type library and the host's add-in key.
 #include "addin/registration.h"
 
+#include <utility>
+
 #include "util/unicode.h"
 
 namespace kestrel {
@@ -18,7 +20,7 @@ std::string FolderOf(std::string_view path) {
 
 }  // namespace
 
-const std::vector<ComClass>& LibraryClasses() {
+const std::vector<ComClass>& ComClasses() {
   using enum ThreadingModel;
   static const std::vector<ComClass> classes = {
       {"Connect", kConnectClsid, "_Connect", kConnectInterfaceId, "Kestrel.Connect"},
@@ -33,8 +35,32 @@ const std::vector<ComClass>& LibraryClasses() {
        "{85047170-7222-498D-8E5B-6DD4D8819642}", "Kestrel file and folder dialogs"},
       {"cSpeedString", "{26588427-8E20-462D-8F61-0BA2062C4DAC}", "_cSpeedString",
        "{E15CF093-8AE6-4C17-9D5F-18C165B9B04E}", "Kestrel string builder"},
+      {"Cls64", kCls64Clsid, "_Cls64", "{C02E7EC7-3D65-4D43-B941-65BA97455714}", "Hollin loader for 64-bit clients",
+       Apartment, ServerKind::LocalServer, false, "Hollin"},
   };
   return classes;
+}
+
+namespace {
+
+std::vector<ComClass> RowsOf(ServerKind kind) {
+  std::vector<ComClass> rows;
+  for (const ComClass& c : ComClasses()) {
+    if (c.server == kind) rows.push_back(c);
+  }
+  return rows;
+}
+
+}  // namespace
+
+const std::vector<ComClass>& LibraryClasses() {
+  static const std::vector<ComClass> rows = RowsOf(ServerKind::InProcess);
+  return rows;
+}
+
+const std::vector<ComClass>& LocalServerClasses() {
+  static const std::vector<ComClass> rows = RowsOf(ServerKind::LocalServer);
+  return rows;
 }
 
 const ComClass* FindLibraryClass(std::string_view clsid) {
@@ -55,73 +81,132 @@ std::string_view RootName(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
 
-std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope) {
-  const RegistryRoot classesRoot =
-      scope == RegistrationScope::PerUser ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
-  const std::string path(modulePath);
-  std::vector<RegistryValue> values;
-  auto text = [&](RegistryRoot root, std::string key, std::string name, std::string data) {
-    values.push_back({root, std::move(key), std::move(name), RegistryType::String, std::move(data), 0});
-  };
+namespace {
 
-  for (const ComClass& c : LibraryClasses()) {
-    if (c.server != ServerKind::InProcess) continue;  // the local server registers its own
+RegistryRoot ClassesRoot(RegistrationScope scope) {
+  return scope == RegistrationScope::PerUser ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
+}
+
+// The values of one program's classes, type library and interfaces, as both servers write them.
+class ClassValues {
+ public:
+  ClassValues(RegistrationScope scope, std::vector<RegistryValue>& values)
+      : root_(ClassesRoot(scope)), values_(values) {}
+
+  void Text(std::string key, std::string name, std::string data, RegistryView view = RegistryView::Running) {
+    values_.push_back({root_, std::move(key), std::move(name), RegistryType::String, std::move(data), 0, view});
+  }
+
+  // serverKey "InprocServer32" or "LocalServer32", with the server's command as its value.
+  void Class(const ComClass& c, std::string_view serverKey, const std::string& server, std::string_view typeLibId) {
     const std::string clsidKey = ClassesKey("CLSID\\" + std::string(c.clsid));
     const std::string progId = c.ProgId();
     const std::string versionedProgId = c.VersionedProgId();
-    text(classesRoot, clsidKey, "", std::string(c.description));
-    text(classesRoot, clsidKey + "\\InprocServer32", "", path);
-    text(classesRoot, clsidKey + "\\InprocServer32", "ThreadingModel",
-         c.threading == ThreadingModel::Apartment ? "Apartment" : "Both");
-    text(classesRoot, clsidKey + "\\ProgID", "", versionedProgId);
-    text(classesRoot, clsidKey + "\\VersionIndependentProgID", "", progId);
-    text(classesRoot, clsidKey + "\\TypeLib", "", std::string(kTypeLibId));
-    text(classesRoot, clsidKey + "\\Version", "", "1.0");
+    const std::string serverKeyName = clsidKey + "\\" + std::string(serverKey);
+    Text(clsidKey, "", std::string(c.description));
+    Text(serverKeyName, "", server);
+    if (c.server == ServerKind::InProcess) {
+      Text(serverKeyName, "ThreadingModel", c.threading == ThreadingModel::Apartment ? "Apartment" : "Both");
+    }
+    Text(clsidKey + "\\ProgID", "", versionedProgId);
+    Text(clsidKey + "\\VersionIndependentProgID", "", progId);
+    Text(clsidKey + "\\TypeLib", "", std::string(typeLibId));
+    Text(clsidKey + "\\Version", "", "1.0");
     // An empty key: the host lists the class among its automation add-ins.
-    if (c.automationAddin) text(classesRoot, clsidKey + "\\Programmable", "", "");
-    text(classesRoot, ClassesKey(progId), "", std::string(c.description));
-    text(classesRoot, ClassesKey(progId) + "\\CLSID", "", std::string(c.clsid));
-    text(classesRoot, ClassesKey(progId) + "\\CurVer", "", versionedProgId);
-    text(classesRoot, ClassesKey(versionedProgId), "", std::string(c.description));
-    text(classesRoot, ClassesKey(versionedProgId) + "\\CLSID", "", std::string(c.clsid));
+    if (c.automationAddin) Text(clsidKey + "\\Programmable", "", "");
+    Text(ClassesKey(progId), "", std::string(c.description));
+    Text(ClassesKey(progId) + "\\CLSID", "", std::string(c.clsid));
+    Text(ClassesKey(progId) + "\\CurVer", "", versionedProgId);
+    Text(ClassesKey(versionedProgId), "", std::string(c.description));
+    Text(ClassesKey(versionedProgId) + "\\CLSID", "", std::string(c.clsid));
   }
 
-  const std::string typeLibKey = ClassesKey("TypeLib\\" + std::string(kTypeLibId) + "\\1.0");
-  text(classesRoot, typeLibKey, "", "Kestrel");
-  text(classesRoot, typeLibKey + "\\0\\" + (sizeof(void*) == 8 ? "win64" : "win32"), "", path);
-  text(classesRoot, typeLibKey + "\\FLAGS", "", "0");
-  text(classesRoot, typeLibKey + "\\HELPDIR", "", FolderOf(path));
-
-  for (const ComInterface& i : LibraryInterfaces()) {
-    const std::string key = ClassesKey("Interface\\" + std::string(i.iid));
-    text(classesRoot, key, "", std::string(i.name));
-    text(classesRoot, key + "\\ProxyStubClsid32", "", std::string(kAutomationMarshaler));
-    text(classesRoot, key + "\\TypeLib", "", std::string(kTypeLibId));
-    text(classesRoot, key + "\\TypeLib", "Version", "1.0");
+  // files: (platform, path) pairs, "win32" or "win64" and the file with the library's resource.
+  void TypeLibrary(std::string_view typeLibId, std::string_view name,
+                   const std::vector<std::pair<std::string, std::string>>& files, const std::string& folder) {
+    const std::string typeLibKey = ClassesKey("TypeLib\\" + std::string(typeLibId) + "\\1.0");
+    Text(typeLibKey, "", std::string(name));
+    for (const auto& [platform, path] : files) Text(typeLibKey + "\\0\\" + platform, "", path);
+    Text(typeLibKey + "\\FLAGS", "", "0");
+    Text(typeLibKey + "\\HELPDIR", "", folder);
   }
+
+  void Interface(const ComClass& c, std::string_view typeLibId, RegistryView view) {
+    const std::string key = ClassesKey("Interface\\" + std::string(c.interfaceId));
+    Text(key, "", std::string(c.interfaceName), view);
+    Text(key + "\\ProxyStubClsid32", "", std::string(kAutomationMarshaler), view);
+    Text(key + "\\TypeLib", "", std::string(typeLibId), view);
+    Text(key + "\\TypeLib", "Version", "1.0", view);
+  }
+
+ private:
+  RegistryRoot root_;
+  std::vector<RegistryValue>& values_;
+};
+
+void AddClassKeys(const ComClass& c, RegistryRoot root, std::vector<RegistryKey>& keys) {
+  keys.push_back({root, ClassesKey("CLSID\\" + std::string(c.clsid))});
+  keys.push_back({root, ClassesKey(c.ProgId())});
+  keys.push_back({root, ClassesKey(c.VersionedProgId())});
+}
+
+}  // namespace
+
+std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope) {
+  const std::string path(modulePath);
+  std::vector<RegistryValue> values;
+  ClassValues classes(scope, values);
+  for (const ComClass& c : LibraryClasses()) classes.Class(c, "InprocServer32", path, kTypeLibId);
+  // The type library is registered for the bitness of the running build.
+  classes.TypeLibrary(kTypeLibId, "Kestrel", {{sizeof(void*) == 8 ? "win64" : "win32", path}}, FolderOf(path));
+  for (const ComClass& c : LibraryClasses()) classes.Interface(c, kTypeLibId, RegistryView::Running);
 
   const std::string addinKey(kExcelAddinKey);
-  text(RegistryRoot::CurrentUser, addinKey, "FriendlyName", std::string(kAddinFriendlyName));
-  text(RegistryRoot::CurrentUser, addinKey, "Description", std::string(kAddinDescription));
+  auto user = [&](std::string name, std::string data) {
+    values.push_back({RegistryRoot::CurrentUser, addinKey, std::move(name), RegistryType::String, std::move(data), 0});
+  };
+  user("FriendlyName", std::string(kAddinFriendlyName));
+  user("Description", std::string(kAddinDescription));
   values.push_back({RegistryRoot::CurrentUser, addinKey, "LoadBehavior", RegistryType::Dword, "", kAddinLoadBehavior});
   return values;
 }
 
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope) {
-  const RegistryRoot classesRoot =
-      scope == RegistrationScope::PerUser ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
+  const RegistryRoot classesRoot = ClassesRoot(scope);
   std::vector<RegistryKey> keys;
-  for (const ComClass& c : LibraryClasses()) {
-    if (c.server != ServerKind::InProcess) continue;
-    keys.push_back({classesRoot, ClassesKey("CLSID\\" + std::string(c.clsid))});
-    keys.push_back({classesRoot, ClassesKey(c.ProgId())});
-    keys.push_back({classesRoot, ClassesKey(c.VersionedProgId())});
-  }
+  for (const ComClass& c : LibraryClasses()) AddClassKeys(c, classesRoot, keys);
   for (const ComInterface& i : LibraryInterfaces()) {
     keys.push_back({classesRoot, ClassesKey("Interface\\" + std::string(i.iid))});
   }
   keys.push_back({classesRoot, ClassesKey("TypeLib\\" + std::string(kTypeLibId))});
   keys.push_back({RegistryRoot::CurrentUser, std::string(kExcelAddinKey)});
+  return keys;
+}
+
+std::vector<RegistryValue> LocalServerRegistrationValues(std::string_view exePath, RegistrationScope scope) {
+  const std::string path(exePath);
+  std::vector<RegistryValue> values;
+  ClassValues classes(scope, values);
+  // Quoted: COM appends " -Embedding" and starts the line, and the folder may hold blanks.
+  for (const ComClass& c : LocalServerClasses()) classes.Class(c, "LocalServer32", "\"" + path + "\"", kHollinTypeLibId);
+  classes.TypeLibrary(kHollinTypeLibId, "Hollin", {{"win32", path}, {"win64", path + "\\2"}}, FolderOf(path));
+  for (const ComClass& c : LocalServerClasses()) {
+    classes.Interface(c, kHollinTypeLibId, RegistryView::Running);
+    classes.Interface(c, kHollinTypeLibId, RegistryView::Bits64);
+  }
+  return values;
+}
+
+std::vector<RegistryKey> LocalServerRegistrationKeys(RegistrationScope scope) {
+  const RegistryRoot classesRoot = ClassesRoot(scope);
+  std::vector<RegistryKey> keys;
+  for (const ComClass& c : LocalServerClasses()) {
+    AddClassKeys(c, classesRoot, keys);
+    const std::string interfaceKey = ClassesKey("Interface\\" + std::string(c.interfaceId));
+    keys.push_back({classesRoot, interfaceKey, RegistryView::Running});
+    keys.push_back({classesRoot, interfaceKey, RegistryView::Bits64});
+  }
+  keys.push_back({classesRoot, ClassesKey("TypeLib\\" + std::string(kHollinTypeLibId))});
   return keys;
 }
 

@@ -11,6 +11,11 @@ namespace kestrel {
 enum class RegistryRoot { CurrentUser, LocalMachine };
 enum class RegistryType { String, Dword };
 
+// Which registry a value goes to on 64-bit Windows: the view of the program that writes it, or
+// the 64-bit view also from a 32-bit program (where 64-bit clients look for an interface's
+// marshaller: the 32-bit view is a separate one for those keys).
+enum class RegistryView { Running, Bits64 };
+
 // One value; name "" is the key's default value.
 struct RegistryValue {
   RegistryRoot root = RegistryRoot::CurrentUser;
@@ -19,6 +24,7 @@ struct RegistryValue {
   RegistryType type = RegistryType::String;
   std::string text;
   uint32_t dword = 0;
+  RegistryView view = RegistryView::Running;
   friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 };
 
@@ -26,6 +32,7 @@ struct RegistryValue {
 struct RegistryKey {
   RegistryRoot root = RegistryRoot::CurrentUser;
   std::string key;
+  RegistryView view = RegistryView::Running;
   friend bool operator==(const RegistryKey&, const RegistryKey&) = default;
 };
 
@@ -39,9 +46,11 @@ enum class ThreadingModel { Apartment, Both };
 
 // One creatable class: the single row that the class objects (DllGetClassObject), the
 // registration and the local server all read. Adding a class is adding a row here, its
-// interface and coclass in the type library, and its factory in the Windows shell.
+// interface and coclass in the type library of its program, and its factory in the Windows shell.
 //   {"FunCad", "{2984...}", "_FunCad", "{6E7B...}", "Kestrel CAD services"}
 //     -> ProgIDs "Kestrel.FunCad" (version-independent) and "Kestrel.FunCad.1"
+// A local server's row names its program: {"Cls64", ..., ServerKind::LocalServer, false, "Hollin"}
+//     -> "Hollin.Cls64", served by Hollin.exe.
 struct ComClass {
   std::string_view name;           // "Connect": the coclass name and the factory's key
   std::string_view clsid;          // "{BC47A2CA-...}"
@@ -52,8 +61,10 @@ struct ComClass {
   ServerKind server = ServerKind::InProcess;
   // Offered in the host's list of automation add-ins (the Programmable key).
   bool automationAddin = false;
+  // The program whose class it is: the first part of its ProgIDs.
+  std::string_view program = "Kestrel";
 
-  std::string ProgId() const { return "Kestrel." + std::string(name); }
+  std::string ProgId() const { return std::string(program) + "." + std::string(name); }
   std::string VersionedProgId() const { return ProgId() + ".1"; }
 };
 
@@ -68,8 +79,17 @@ inline constexpr std::string_view kAddinFriendlyName = "Kestrel";
 inline constexpr std::string_view kAddinDescription = "Kestrel,批量绘制横断面辅助工具";
 inline constexpr uint32_t kAddinLoadBehavior = 3;  // load at start-up, loaded
 
-// The class table: every creatable class of the library, in the type library's order.
+// Hollin.exe, the local server through which 64-bit clients create the library's objects: its
+// type library (embedded twice: TYPELIB 1 for 32-bit readers, TYPELIB 2 for 64-bit ones).
+inline constexpr std::string_view kHollinTypeLibId = "{3A5FB078-9F8E-46C4-BCAC-13E4E7A1EBE2}";
+inline constexpr std::string_view kCls64Clsid = "{08867F2D-69C1-4600-8198-0927B78B4D3F}";
+
+// The class table: every creatable class of the system, the library's (in-process) and the
+// local server's, each in its type library's order.
+const std::vector<ComClass>& ComClasses();
+// The rows of one server kind: LibraryClasses() the library's, LocalServerClasses() Hollin's.
 const std::vector<ComClass>& LibraryClasses();
+const std::vector<ComClass>& LocalServerClasses();
 // The row whose CLSID is clsid ("{...}", compared without regard to case); null when none is.
 const ComClass* FindLibraryClass(std::string_view clsid);
 
@@ -78,7 +98,7 @@ struct ComInterface {
   std::string_view iid;
   std::string_view name;
 };
-// The default interfaces of the class table's rows.
+// The default interfaces of the library's rows.
 std::vector<ComInterface> LibraryInterfaces();
 
 // Everything DllRegisterServer writes for the library at modulePath, in writing order. The type
@@ -86,6 +106,14 @@ std::vector<ComInterface> LibraryInterfaces();
 std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope);
 // Everything DllUnregisterServer removes.
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope);
+
+// Everything `Hollin.exe /RegServer` writes for the local server at exePath: its classes
+// (LocalServer32, quoted), their ProgIDs, its type library for win32 (TYPELIB 1) and win64
+// (TYPELIB 2), and its interfaces in both registry views, so that a 64-bit client marshals them.
+//   LocalServerRegistrationValues("C:\\K\\Hollin.exe", RegistrationScope::PerUser)
+std::vector<RegistryValue> LocalServerRegistrationValues(std::string_view exePath, RegistrationScope scope);
+// Everything `Hollin.exe /UnregServer` removes.
+std::vector<RegistryKey> LocalServerRegistrationKeys(RegistrationScope scope);
 
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 std::string_view RootName(RegistryRoot root);

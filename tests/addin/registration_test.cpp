@@ -99,15 +99,64 @@ TEST(Registration, EveryClassOfTheTableIsRegisteredUnderBothProgIds) {
   EXPECT_EQ(FindLibraryClass("{00000000-0000-0000-0000-000000000000}"), nullptr);
 }
 
+// The library's and the local server's: each key removed in the registry view it was written to.
 TEST(Registration, UnregistrationRemovesEveryKeyItWrote) {
   for (auto scope : {RegistrationScope::PerUser, RegistrationScope::PerMachine}) {
-    auto keys = RegistrationKeys(scope);
-    for (const RegistryValue& v : RegistrationValues("C:\\K\\Kestrel.dll", scope)) {
-      bool covered = std::any_of(keys.begin(), keys.end(), [&](const RegistryKey& k) {
-        return k.root == v.root && (v.key == k.key || v.key.starts_with(k.key + "\\"));
-      });
-      EXPECT_TRUE(covered) << RootName(v.root) << "\\" << v.key;
+    for (bool local : {false, true}) {
+      auto keys = local ? LocalServerRegistrationKeys(scope) : RegistrationKeys(scope);
+      auto values = local ? LocalServerRegistrationValues("C:\\K\\Hollin.exe", scope)
+                          : RegistrationValues("C:\\K\\Kestrel.dll", scope);
+      for (const RegistryValue& v : values) {
+        bool covered = std::any_of(keys.begin(), keys.end(), [&](const RegistryKey& k) {
+          return k.root == v.root && k.view == v.view && (v.key == k.key || v.key.starts_with(k.key + "\\"));
+        });
+        EXPECT_TRUE(covered) << RootName(v.root) << "\\" << v.key;
+      }
     }
+  }
+}
+
+// Hollin.exe's class: started by COM from its quoted path, named Hollin.Cls64, its type library
+// for 32-bit and 64-bit readers, and its interface where 64-bit clients look for the marshaller;
+// none of the library's classes or the host's add-in key.
+TEST(Registration, TheLocalServerRegistersCls64ForSixtyFourBitClients) {
+  const std::string exe = "C:\\Program Files\\Kestrel\\Hollin.exe";
+  auto values = LocalServerRegistrationValues(exe, RegistrationScope::PerUser);
+  auto text = [&](const std::string& key, const std::string& name = "",
+                  RegistryView view = RegistryView::Running) -> std::string {
+    for (const RegistryValue& v : values) {
+      if (v.root == RegistryRoot::CurrentUser && v.key == "Software\\Classes\\" + key && v.name == name && v.view == view)
+        return v.text;
+    }
+    return "<missing>";
+  };
+  const std::string clsid = "CLSID\\{08867F2D-69C1-4600-8198-0927B78B4D3F}";
+  EXPECT_EQ(text(clsid + "\\LocalServer32"), "\"" + exe + "\"");
+  EXPECT_EQ(text(clsid + "\\InprocServer32"), "<missing>");
+  EXPECT_EQ(text(clsid + "\\ProgID"), "Hollin.Cls64.1");
+  EXPECT_EQ(text(clsid + "\\VersionIndependentProgID"), "Hollin.Cls64");
+  EXPECT_EQ(text("Hollin.Cls64\\CLSID"), "{08867F2D-69C1-4600-8198-0927B78B4D3F}");
+  EXPECT_EQ(text("Hollin.Cls64\\CurVer"), "Hollin.Cls64.1");
+  EXPECT_EQ(text(clsid + "\\TypeLib"), kHollinTypeLibId);
+  const std::string lib = "TypeLib\\" + std::string(kHollinTypeLibId) + "\\1.0\\0\\";
+  EXPECT_EQ(text(lib + "win32"), exe);
+  EXPECT_EQ(text(lib + "win64"), exe + "\\2");
+  const std::string iface = "Interface\\{C02E7EC7-3D65-4D43-B941-65BA97455714}";
+  for (RegistryView view : {RegistryView::Running, RegistryView::Bits64}) {
+    EXPECT_EQ(text(iface, "", view), "_Cls64");
+    EXPECT_EQ(text(iface + "\\ProxyStubClsid32", "", view), "{00020424-0000-0000-C000-000000000046}");
+    EXPECT_EQ(text(iface + "\\TypeLib", "", view), kHollinTypeLibId);
+  }
+  for (const RegistryValue& v : values) {
+    EXPECT_EQ(v.key.find("Kestrel"), std::string::npos) << v.key;
+    EXPECT_TRUE(v.key.starts_with("Software\\Classes\\")) << v.key;
+  }
+  for (const RegistryValue& v : LocalServerRegistrationValues(exe, RegistrationScope::PerMachine)) {
+    EXPECT_EQ(v.root, RegistryRoot::LocalMachine) << v.key;
+  }
+  for (const RegistryValue& v : RegistrationValues("C:\\K\\Kestrel.dll", RegistrationScope::PerMachine)) {
+    EXPECT_EQ(v.key.find("Hollin"), std::string::npos) << v.key;
+    EXPECT_EQ(v.key.find("{08867F2D"), std::string::npos) << v.key;
   }
 }
 

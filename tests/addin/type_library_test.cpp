@@ -15,8 +15,8 @@
 namespace kestrel {
 namespace {
 
-std::string Idl() {
-  std::ifstream file(std::string(KESTREL_SOURCE_DIR) + "/win/kestrel.idl", std::ios::binary);
+std::string Idl(const std::string& path = "/win/kestrel.idl") {
+  std::ifstream file(std::string(KESTREL_SOURCE_DIR) + path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -32,17 +32,35 @@ std::string Block(const std::string& idl, const std::string& head) {
 
 std::string Unbraced(std::string_view guid) { return std::string(guid.substr(1, guid.size() - 2)); }
 
+// Each row in the type library of its program: Kestrel.dll's or Hollin.exe's.
 TEST(TypeLibrarySource, EveryRowOfTheClassTableHasItsCoclassAndDefaultInterface) {
   const std::string idl = Idl();
+  const std::string hollinIdl = Idl("/hollin/hollin.idl");
   ASSERT_FALSE(idl.empty());
-  for (const ComClass& c : LibraryClasses()) {
-    const std::string coclass = Block(idl, "coclass " + std::string(c.name) + "\n");
+  ASSERT_FALSE(hollinIdl.empty());
+  EXPECT_FALSE(LocalServerClasses().empty());
+  for (const ComClass& c : ComClasses()) {
+    const std::string& source = c.server == ServerKind::InProcess ? idl : hollinIdl;
+    const std::string coclass = Block(source, "coclass " + std::string(c.name) + "\n");
     EXPECT_NE(coclass.find("uuid(" + Unbraced(c.clsid) + ")"), std::string::npos) << c.name;
     EXPECT_NE(coclass.find("[default] interface " + std::string(c.interfaceName) + ";"), std::string::npos) << c.name;
-    const std::string interface = Block(idl, "interface " + std::string(c.interfaceName) + " : IDispatch");
+    const std::string interface = Block(source, "interface " + std::string(c.interfaceName) + " : IDispatch");
     EXPECT_NE(interface.find("uuid(" + Unbraced(c.interfaceId) + ")"), std::string::npos) << c.name;
   }
   EXPECT_EQ(idl.find("uuid(" + Unbraced(kTypeLibId) + ")") != std::string::npos, true);
+  EXPECT_EQ(hollinIdl.find("uuid(" + Unbraced(kHollinTypeLibId) + ")") != std::string::npos, true);
+}
+
+// Cls64's methods in their slot order, each returning the object it made.
+TEST(TypeLibrarySource, Cls64HasTheLoadersInSlotOrder) {
+  const std::string loader = Block(Idl("/hollin/hollin.idl"), "interface _Cls64 : IDispatch");
+  std::regex method(R"(\[id\((\d+)\)\] HRESULT (\w+)\(.*\[out, retval\] IDispatch\*\* object\);)");
+  std::vector<std::string> listed;
+  for (auto it = std::sregex_iterator(loader.begin(), loader.end(), method); it != std::sregex_iterator(); ++it) {
+    EXPECT_EQ(std::stoi((*it)[1]), static_cast<int>(listed.size()) + 1) << (*it)[2];
+    listed.push_back((*it)[2]);
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{"LoadDll", "LoadFcad", "LoadIni"}));
 }
 
 // The host calls the ribbon's callbacks by name; the type library lists them for early-bound
