@@ -1,18 +1,90 @@
 // Hollin.exe: the 32-bit COM local server through which 64-bit clients create Kestrel's objects.
-// It serves no class yet, so it registers nothing and offers no class object: each switch succeeds
-// at once, silently, as a windowless local server must.
+// Started by COM with -Embedding it offers the class objects of the class table's local-server
+// rows and runs until the last object it handed out is released; /RegServer and /UnregServer
+// write and remove its registration. Windowless: failures show nothing, only the exit code.
 #include <windows.h>
+#include <objbase.h>
 
+#include <vector>
+
+#include "addin/registration.h"
+#include "class_factory.h"
+#include "com_error.h"
+#include "loader_object.h"
+#include "module.h"
+#include "registry_apply.h"
+#include "server_lifetime.h"
 #include "server_switch.h"
+#include "wide_text.h"
+
+namespace kestrel {
+namespace {
+
+void LockServer(bool lock) {
+  if (lock) {
+    HoldServer();
+  } else {
+    ReleaseServer();
+  }
+}
+
+// The factory of a local-server row of the class table, by its name.
+CreateFunction LocalFactoryOf(std::string_view className) {
+  return className == "Cls64" ? &CreateLoaderObject : nullptr;
+}
+
+int Serve() {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  std::vector<ClassFactory> factories;
+  factories.reserve(LocalServerClasses().size());
+  std::vector<DWORD> cookies;
+  HRESULT hr = S_OK;
+  for (const ComClass& c : LocalServerClasses()) {
+    CreateFunction create = LocalFactoryOf(c.name);
+    CLSID clsid;
+    const std::wstring text = ToWide(c.clsid);
+    hr = create == nullptr ? CLASS_E_CLASSNOTAVAILABLE : CLSIDFromString(text.c_str(), &clsid);
+    if (FAILED(hr)) break;
+    factories.emplace_back(create, &LockServer);
+    DWORD cookie = 0;
+    // Suspended until all are registered; at the last release COM suspends them again itself.
+    hr = CoRegisterClassObject(clsid, &factories.back(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED,
+                               &cookie);
+    if (FAILED(hr)) break;
+    cookies.push_back(cookie);
+  }
+  if (SUCCEEDED(hr)) hr = CoResumeClassObjects();
+  if (SUCCEEDED(hr)) RunServerLoop();
+  for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  CoUninitialize();
+  return SUCCEEDED(hr) ? 0 : 1;
+}
+
+int Register(bool install, bool perMachine) {
+  const RegistrationScope scope = perMachine ? RegistrationScope::PerMachine : RegistrationScope::PerUser;
+  HRESULT hr = ComBarrier(IID_NULL, [&] {
+    return install ? WriteRegistryValues(LocalServerRegistrationValues(FromWide(ThisModulePath()), scope))
+                   : DeleteRegistryKeys(LocalServerRegistrationKeys(scope));
+  });
+  return SUCCEEDED(hr) ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kestrel
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-  switch (kestrel::ParseServerSwitch(commandLine)) {
-    case kestrel::ServerSwitch::RegServer:    // nothing to register yet
-    case kestrel::ServerSwitch::UnregServer:  // nothing to remove yet
-    case kestrel::ServerSwitch::Embedding:    // no class object to offer, so nothing to wait for
-    case kestrel::ServerSwitch::None:
+  using kestrel::ServerSwitch;
+  const kestrel::ServerCommand command = kestrel::ParseServerCommand(commandLine);
+  switch (command.action) {
+    case ServerSwitch::RegServer:
+      return kestrel::Register(true, command.perMachine);
+    case ServerSwitch::UnregServer:
+      return kestrel::Register(false, command.perMachine);
+    case ServerSwitch::Embedding:
+      return kestrel::Serve();
+    case ServerSwitch::None:  // started by hand: there is nothing to serve
       return 0;
-    case kestrel::ServerSwitch::Unknown:
+    case ServerSwitch::Unknown:
       break;
   }
   return 1;

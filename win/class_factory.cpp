@@ -83,7 +83,9 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
 }
 
 HRESULT ClassFactory::LockServer(BOOL lock) {
-  if (lock) {
+  if (serverLock_ != nullptr) {
+    serverLock_(lock != FALSE);
+  } else if (lock) {
     LockModule();
   } else {
     UnlockModule();

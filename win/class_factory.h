@@ -17,11 +17,16 @@ CreateFunction FactoryOf(std::string_view className);
 // out): CLASS_E_CLASSNOTAVAILABLE for a CLSID outside the table.
 HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object);
 
+// What IClassFactory::LockServer(lock) counts: a local server's own lifetime.
+using ServerLockFunction = void (*)(bool lock);
+
 // A class object that creates through one factory; aggregation is not supported. Static
-// instances serve the process; a reference to one keeps the module loaded.
+// instances serve the process; a reference to one keeps the module loaded. LockServer counts on
+// the module lock, or through serverLock when one is given.
 class ClassFactory final : public IClassFactory {
  public:
-  explicit ClassFactory(CreateFunction create) : create_(create) {}
+  explicit ClassFactory(CreateFunction create, ServerLockFunction serverLock = nullptr)
+      : create_(create), serverLock_(serverLock) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -31,6 +36,7 @@ class ClassFactory final : public IClassFactory {
 
  private:
   CreateFunction create_;
+  ServerLockFunction serverLock_;
 };
 
 }  // namespace kestrel

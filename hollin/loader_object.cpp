@@ -1,0 +1,140 @@
+// LoaderObject (Cls64) creates objects by ProgID; ServerHeldObject hands them out under a server reference.
+#include "loader_object.h"
+
+#include <atomic>
+#include <string>
+
+#include "automation_object.h"
+#include "com_error.h"
+#include "dispatch_call.h"
+#include "hollin_h.h"
+#include "server_lifetime.h"
+#include "wide_text.h"
+
+namespace kestrel {
+namespace {
+
+// The system's text for a failure code, without its line break; empty when it has none.
+std::string SystemText(HRESULT hr) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::wstring message(text == nullptr ? L"" : text, length);
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return FromWide(message);
+}
+
+// The IDispatch of an object made in this process, forwarded call for call, holding the server
+// while the client holds it: COM releases it when the client releases its proxy. Late-bound
+// clients (scripts, the plug-in's macros) reach every member through it.
+class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
+ public:
+  explicit ServerHeldObject(IDispatch* inner) : inner_(inner) {
+    inner_->AddRef();
+    HoldServer();
+  }
+  ~ServerHeldObject() {
+    inner_->Release();
+    ReleaseServer();
+  }
+  ServerHeldObject(const ServerHeldObject&) = delete;
+  ServerHeldObject& operator=(const ServerHeldObject&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+      *object = static_cast<IDispatch*>(this);
+    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+      *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
+    return inner_->GetTypeInfo(index, locale, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override {
+    return inner_->GetIDsOfNames(iid, names, count, locale, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
+    return inner_->Invoke(member, iid, locale, flags, params, result, exception, argumentError);
+  }
+
+  // The inner object's errors reach the client through Invoke's exception information.
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+    return IsEqualIID(iid, IID_IDispatch) ? S_OK : S_FALSE;
+  }
+
+ private:
+  IDispatch* inner_;
+  std::atomic<ULONG> references_{1};
+};
+
+class LoaderObject final : public AutomationObject<_Cls64> {
+ public:
+  LoaderObject() { HoldServer(); }
+  ~LoaderObject() override { ReleaseServer(); }
+
+  HRESULT STDMETHODCALLTYPE LoadDll(VARIANT* ProID, IDispatch** object) override {
+    return Barrier([&] {
+      if (object == nullptr || ProID == nullptr) return E_POINTER;
+      *object = nullptr;
+      *object = CreateHeldObject(ToWide(VariantToText(*ProID, "ProID")));
+      return S_OK;
+    });
+  }
+  HRESULT STDMETHODCALLTYPE LoadFcad(IDispatch** object) override { return Load(L"Kestrel.FunCad", object); }
+  HRESULT STDMETHODCALLTYPE LoadIni(IDispatch** object) override { return Load(L"Kestrel.Ini", object); }
+
+ private:
+  HRESULT Load(const wchar_t* progId, IDispatch** object) {
+    return Barrier([&] {
+      if (object == nullptr) return E_POINTER;
+      *object = nullptr;
+      *object = CreateHeldObject(progId);
+      return S_OK;
+    });
+  }
+};
+
+}  // namespace
+
+IDispatch* CreateHeldObject(const std::wstring& progId) {
+  CLSID clsid;
+  HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+  IDispatch* created = nullptr;
+  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&created));
+  if (FAILED(hr)) {
+    const std::string reason = SystemText(hr);
+    throw ComError(hr, FromWide(progId) + ": " + (reason.empty() ? "cannot be created (" + HresultText(hr) + ")" : reason));
+  }
+  // The wrapper takes its own reference; the one from the creation is released here.
+  IDispatch* held = nullptr;
+  try {
+    held = new ServerHeldObject(created);
+  } catch (...) {
+    created->Release();
+    throw;
+  }
+  created->Release();
+  return held;
+}
+
+HRESULT CreateLoaderObject(REFIID iid, void** object) { return CreateAutomationObject<LoaderObject>(iid, object); }
+
+}  // namespace kestrel
