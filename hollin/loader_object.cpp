@@ -8,6 +8,7 @@
 #include "com_error.h"
 #include "dispatch_call.h"
 #include "hollin_h.h"
+#include "interface_forwarder.h"
 #include "server_lifetime.h"
 #include "wide_text.h"
 
@@ -27,16 +28,53 @@ std::string SystemText(HRESULT hr) {
   return FromWide(message);
 }
 
-// The IDispatch of an object made in this process, forwarded call for call, holding the server
-// while the client holds it: COM releases it when the client releases its proxy. Late-bound
-// clients (scripts, the plug-in's macros) reach every member through it.
+// The dual interface that an object's type information describes (for FunCad, _FunCad), when
+// its vtable fits the forwarder; IID_NULL for none.
+IID DualInterfaceOf(IDispatch* object) {
+  IID found = IID_NULL;
+  ITypeInfo* info = nullptr;
+  if (FAILED(object->GetTypeInfo(0, 0, &info)) || info == nullptr) return found;
+  // A dual interface's type information comes as its dispatch half or as its vtable half.
+  ITypeInfo* vtableHalf = nullptr;
+  HREFTYPE ref = 0;
+  TYPEATTR* attributes = nullptr;
+  if (SUCCEEDED(info->GetTypeAttr(&attributes))) {
+    const bool dual = (attributes->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+    if (attributes->typekind == TKIND_INTERFACE && dual) {
+      vtableHalf = info;
+      vtableHalf->AddRef();
+    } else if (attributes->typekind == TKIND_DISPATCH && dual && SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref))) {
+      info->GetRefTypeInfo(ref, &vtableHalf);
+    }
+    info->ReleaseTypeAttr(attributes);
+  }
+  info->Release();
+  if (vtableHalf == nullptr) return found;
+  if (SUCCEEDED(vtableHalf->GetTypeAttr(&attributes))) {
+    if (attributes->cbSizeVft / sizeof(void*) <= kMaxForwardedSlots) found = attributes->guid;
+    vtableHalf->ReleaseTypeAttr(attributes);
+  }
+  vtableHalf->Release();
+  return found;
+}
+
+// An object made in this process as the client receives it, holding the server while the client
+// holds it: COM releases it when the client releases its proxy. Its IDispatch forwards call for
+// call, for late-bound clients (scripts, the plug-in's macros); its dual interface (FunCad's
+// _FunCad) forwards slot for slot, for clients bound early to the inner object's type library.
 class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
  public:
-  explicit ServerHeldObject(IDispatch* inner) : inner_(inner) {
+  explicit ServerHeldObject(IDispatch* inner) : inner_(inner), dualId_(DualInterfaceOf(inner)) {
     inner_->AddRef();
+    if (!IsEqualIID(dualId_, IID_NULL)) {
+      inner_->QueryInterface(dualId_, reinterpret_cast<void**>(&innerDual_));
+      if (innerDual_ != nullptr) dual_ = new InterfaceForwarder(static_cast<IDispatch*>(this), innerDual_);
+    }
     HoldServer();
   }
   ~ServerHeldObject() {
+    delete dual_;
+    if (innerDual_ != nullptr) innerDual_->Release();
     inner_->Release();
     ReleaseServer();
   }
@@ -49,6 +87,8 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
       *object = static_cast<IDispatch*>(this);
     } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
       *object = static_cast<ISupportErrorInfo*>(this);
+    } else if (dual_ != nullptr && IsEqualIID(iid, dualId_)) {
+      *object = dual_->Pointer();
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -75,13 +115,17 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
     return inner_->Invoke(member, iid, locale, flags, params, result, exception, argumentError);
   }
 
-  // The inner object's errors reach the client through Invoke's exception information.
+  // The inner object's errors reach the client through Invoke's exception information, and
+  // through the error info that the dual interface's methods set.
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-    return IsEqualIID(iid, IID_IDispatch) ? S_OK : S_FALSE;
+    return IsEqualIID(iid, IID_IDispatch) || (dual_ != nullptr && IsEqualIID(iid, dualId_)) ? S_OK : S_FALSE;
   }
 
  private:
   IDispatch* inner_;
+  const IID dualId_;
+  IUnknown* innerDual_ = nullptr;
+  InterfaceForwarder* dual_ = nullptr;
   std::atomic<ULONG> references_{1};
 };
 

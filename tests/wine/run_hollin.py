@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Hollin.exe, the 32-bit local server, from a 64-bit client, with the registration it needs.
 
-Usage: run_hollin.py HOLLIN_EXE KESTREL_DLL_X86 KESTREL_DLL_X64 SCRIPT WORK_DIR
+Usage: run_hollin.py HOLLIN_EXE KESTREL_DLL_X86 KESTREL_DLL_X64 SCRIPT CLIENT_EXE WORK_DIR
 
 Needs the win32 build's Hollin.exe and Kestrel.dll and the win64 build's Kestrel.dll, whose
 per-machine registration (the register_machine fixture of the win64 build) gives the 64-bit
@@ -12,8 +12,9 @@ registry view the interfaces of FunCad and Ini.
    holds every interface a 64-bit client marshals (Cls64's, FunCad's, Ini's) with the automation
    marshaller and a type library that is registered for win64.
 3. SCRIPT (hollin.vbs) under the 64-bit cscript: creation, calls and errors across the process
-   boundary, and objects that outlive the released Cls64.
-4. The server process ends within 10 s after the script let go of everything.
+   boundary, and objects that outlive the released Cls64; then CLIENT_EXE (hollin_client_tests,
+   64-bit), bound early to FunCad's and Ini's interfaces.
+4. The server process ends within 10 s after each client let go of everything.
 5. `/UnregServer machine` leaves no Hollin key in either view; the 32-bit library is unregistered
    and the 64-bit one registered again as the fixture left it.
 """
@@ -59,14 +60,27 @@ def hollin_processes(exe_name):
     return found
 
 
+def server_ends(checks, hollin, client):
+    """The server process is gone within 10 s; one that is left is ended, so that it does not
+    outlive the test. (Wine's rpcss then keeps the ended server's class object: later clients in
+    the prefix fail with 0x800706BA until `wineserver -k`.)"""
+    deadline = time.monotonic() + 10
+    while hollin_processes(Path(hollin).name) and time.monotonic() < deadline:
+        time.sleep(0.2)
+    left = hollin_processes(Path(hollin).name)
+    checks.check(not left, f"Hollin still runs 10 s after {client} let go of the last reference (pids {left})")
+    for pid in left:
+        os.kill(pid, 9)
+
+
 def main():
-    hollin, dll32, dll64, script, work = sys.argv[1:6]
+    hollin, dll32, dll64, script, client, work = sys.argv[1:7]
     work = Path(work)
     env = wine_env.environment()
     env.pop("DISPLAY", None)  # nothing here may open a window
     wine_env.ensure_prefix(env, work)
     checks = wine_env.Checks()
-    for binary in (hollin, dll32, dll64):
+    for binary in (hollin, dll32, dll64, client):
         if not Path(binary).exists():
             checks.check(False, f"{binary} is missing: build the win32 preset before the win64 one")
             return checks.finish()
@@ -106,7 +120,7 @@ def main():
             path = next(iter((library or {}).values()), {}).get("", "")
             checks.check(path.lower() == (exe + "\\2").lower(), f"Hollin's win64 type library is {path!r}")
 
-            # 3. The client.
+            # 3. The clients, 4. and the server's end after each.
             ini = work / "plugin.ini"
             ini.unlink(missing_ok=True)
             result = wine_env.run([wine_env.WINE64, "cscript", "//nologo", wine_env.windows_path(script),
@@ -117,15 +131,13 @@ def main():
             checks.check(bool(lines) and lines[-1] == "ALL-OK", "the script's last line is ALL-OK")
             checks.check(ini.exists() and "Layer=Sections" in ini.read_text(errors="replace"),
                          "the INI file was written by the server's Ini object")
+            server_ends(checks, hollin, "the script")
 
-            # 4. The server's end.
-            deadline = time.monotonic() + 10
-            while hollin_processes(Path(hollin).name) and time.monotonic() < deadline:
-                time.sleep(0.2)
-            left = hollin_processes(Path(hollin).name)
-            checks.check(not left, f"Hollin still runs 10 s after the last reference went (pids {left})")
-            for pid in left:  # the server this test started, so that it does not outlive the test
-                os.kill(pid, 9)
+            result = wine_env.run([wine_env.WINE, client, wine_env.windows_path(ini)], work, "client64", env, timeout=120)
+            print(result.out[-3000:])
+            checks.check(result.code == 0, f"the early-bound client's exit code {result.code}")
+            checks.check("Scale=1:200" in ini.read_text(errors="replace"), "the early-bound Ini wrote its key")
+            server_ends(checks, hollin, "the early-bound client")
         finally:
             # 5. Nothing of Hollin's is left; the library's registrations as the fixture had them.
             result = run([wine_env.WINE, hollin, "/UnregServer", "machine"], "unregserver-machine")
