@@ -2,6 +2,7 @@
 #include "loader_object.h"
 
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "automation_object.h"
@@ -58,10 +59,13 @@ IID DualInterfaceOf(IDispatch* object) {
   return found;
 }
 
+IDispatch* Held(IDispatch* object);
+
 // An object made in this process as the client receives it, holding the server while the client
 // holds it: COM releases it when the client releases its proxy. Its IDispatch forwards call for
-// call, for late-bound clients (scripts, the plug-in's macros); its dual interface (FunCad's
-// _FunCad) forwards slot for slot, for clients bound early to the inner object's type library.
+// call, for late-bound clients (scripts, the plug-in's macros), and hands out the objects that
+// calls return (FunCad's Speed) held alike; its dual interface (FunCad's _FunCad) forwards slot
+// for slot, for clients bound early to the inner object's type library.
 class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
  public:
   explicit ServerHeldObject(IDispatch* inner) : inner_(inner), dualId_(DualInterfaceOf(inner)) {
@@ -112,7 +116,17 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
-    return inner_->Invoke(member, iid, locale, flags, params, result, exception, argumentError);
+    HRESULT hr = inner_->Invoke(member, iid, locale, flags, params, result, exception, argumentError);
+    if (SUCCEEDED(hr) && result != nullptr && V_VT(result) == VT_DISPATCH && V_DISPATCH(result) != nullptr) {
+      IDispatch* returned = V_DISPATCH(result);
+      V_DISPATCH(result) = Held(returned);
+      returned->Release();
+      if (V_DISPATCH(result) == nullptr) {
+        V_VT(result) = VT_EMPTY;
+        return E_OUTOFMEMORY;
+      }
+    }
+    return hr;
   }
 
   // The inner object's errors reach the client through Invoke's exception information, and
@@ -128,6 +142,15 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
   InterfaceForwarder* dual_ = nullptr;
   std::atomic<ULONG> references_{1};
 };
+
+// The object wrapped for the client (a new reference), or null when memory runs out.
+IDispatch* Held(IDispatch* object) {
+  try {
+    return new ServerHeldObject(object);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 class LoaderObject final : public AutomationObject<_Cls64> {
  public:
@@ -168,14 +191,9 @@ IDispatch* CreateHeldObject(const std::wstring& progId) {
     throw ComError(hr, FromWide(progId) + ": " + (reason.empty() ? "cannot be created (" + HresultText(hr) + ")" : reason));
   }
   // The wrapper takes its own reference; the one from the creation is released here.
-  IDispatch* held = nullptr;
-  try {
-    held = new ServerHeldObject(created);
-  } catch (...) {
-    created->Release();
-    throw;
-  }
+  IDispatch* held = Held(created);
   created->Release();
+  if (held == nullptr) throw std::bad_alloc();
   return held;
 }
 

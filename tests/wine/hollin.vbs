@@ -7,6 +7,14 @@ Option Explicit
 Dim failures
 failures = 0
 
+' A second for a server that wrongly ends now to be gone (Wine's WScript has no Sleep).
+Sub Pause
+  Dim started
+  started = Timer
+  Do While Timer >= started And Timer < started + 1
+  Loop
+End Sub
+
 Sub Check(ok, what)
   If Not ok Then
     failures = failures + 1
@@ -14,7 +22,7 @@ Sub Check(ok, what)
   End If
 End Sub
 
-Dim loader, cad, ini, named, missing, number, text
+Dim loader, cad, ini, named, missing, number, text, speed
 Set loader = CreateObject("Hollin.Cls64")
 
 Set cad = loader.LoadFcad()
@@ -43,12 +51,9 @@ Check number = &H800401F3, "LoadDll(""No.Such"") raised " & Hex(number) & ", not
 Check IsEmpty(missing), "LoadDll(""No.Such"") gives no object"
 
 ' The client lets go of the loader and goes on with the objects it received.
+Set speed = cad.Speed
 Set loader = Nothing
-' A second for a server that wrongly ends now to be gone (Wine's WScript has no Sleep).
-Dim started
-started = Timer
-Do While Timer >= started And Timer < started + 1
-Loop
+Pause
 On Error Resume Next
 number = cad.JL(0, 0, 6, 8)
 Check Err.Number = 0 And number = 10, "FunCad still answers after Cls64 is released (error " & Hex(Err.Number) & ")"
@@ -59,4 +64,14 @@ On Error GoTo 0
 Set cad = Nothing
 Set ini = Nothing
 Set named = Nothing
+' Last, an object that a handed-out object returned.
+Pause
+text = ""
+On Error Resume Next
+speed.Append "K1+"
+speed.Append "200"
+text = speed.Data
+Check Err.Number = 0 And text = "K1+200", "FunCad's Speed still answers after the FunCad is released (" & text & ")"
+On Error GoTo 0
+Set speed = Nothing
 If failures = 0 Then WScript.Echo "ALL-OK"
