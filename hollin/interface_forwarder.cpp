@@ -12,22 +12,36 @@
 // pointer, then jump to slot n of that object's vtable; the callee returns to our caller and
 // pops the same arguments.
 asm(R"(
-  .text
-  .irp slot, 3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,32,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50,51,52,53,54,55,56,57,58,59,60,61,62,63
+  .altmacro
+  .macro kestrel_forward_stub slot
 kestrel_forward_slot\slot:
   movl 4(%esp), %eax
   movl 4(%eax), %eax
   movl %eax, 4(%esp)
   movl (%eax), %eax
   jmp *(\slot*4)(%eax)
+  .endm
+  .macro kestrel_forward_entry slot
+  .long kestrel_forward_slot\slot
+  .endm
+
+  .text
+  .set kestrel_slot, 3
+  .rept 61
+  kestrel_forward_stub %kestrel_slot
+  .set kestrel_slot, kestrel_slot+1
   .endr
+
   .section .rdata,"dr"
   .globl _kestrel_forward_slots
 _kestrel_forward_slots:
-  .irp slot, 3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,32,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50,51,52,53,54,55,56,57,58,59,60,61,62,63
-  .long kestrel_forward_slot\slot
+  .set kestrel_slot, 3
+  .rept 61
+  kestrel_forward_entry %kestrel_slot
+  .set kestrel_slot, kestrel_slot+1
   .endr
   .text
+  .noaltmacro
 )");
 
 extern "C" const void* const kestrel_forward_slots[kestrel::kMaxForwardedSlots - 3];

@@ -19,8 +19,8 @@ namespace {
 // The system's text for a failure code, without its line break; empty when it has none.
 std::string SystemText(HRESULT hr) {
   wchar_t* text = nullptr;
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  DWORD length = FormatMessageW(flags, nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   std::wstring message(text == nullptr ? L"" : text, length);
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
@@ -185,10 +185,13 @@ IDispatch* CreateHeldObject(const std::wstring& progId) {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
   IDispatch* created = nullptr;
-  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&created));
+  if (SUCCEEDED(hr)) {
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&created));
+  }
   if (FAILED(hr)) {
-    const std::string reason = SystemText(hr);
-    throw ComError(hr, FromWide(progId) + ": " + (reason.empty() ? "cannot be created (" + HresultText(hr) + ")" : reason));
+    std::string reason = SystemText(hr);
+    if (reason.empty()) reason = "cannot be created (" + HresultText(hr) + ")";
+    throw ComError(hr, FromWide(progId) + ": " + reason);
   }
   // The wrapper takes its own reference; the one from the creation is released here.
   IDispatch* held = Held(created);

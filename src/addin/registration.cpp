@@ -188,7 +188,8 @@ std::vector<RegistryValue> LocalServerRegistrationValues(std::string_view exePat
   std::vector<RegistryValue> values;
   ClassValues classes(scope, values);
   // Quoted: COM appends " -Embedding" and starts the line, and the folder may hold blanks.
-  for (const ComClass& c : LocalServerClasses()) classes.Class(c, "LocalServer32", "\"" + path + "\"", kHollinTypeLibId);
+  const std::string command = "\"" + path + "\"";
+  for (const ComClass& c : LocalServerClasses()) classes.Class(c, "LocalServer32", command, kHollinTypeLibId);
   classes.TypeLibrary(kHollinTypeLibId, "Hollin", {{"win32", path}, {"win64", path + "\\2"}}, FolderOf(path));
   for (const ComClass& c : LocalServerClasses()) {
     classes.Interface(c, kHollinTypeLibId, RegistryView::Running);

@@ -125,8 +125,8 @@ TEST(Registration, TheLocalServerRegistersCls64ForSixtyFourBitClients) {
   auto text = [&](const std::string& key, const std::string& name = "",
                   RegistryView view = RegistryView::Running) -> std::string {
     for (const RegistryValue& v : values) {
-      if (v.root == RegistryRoot::CurrentUser && v.key == "Software\\Classes\\" + key && v.name == name && v.view == view)
-        return v.text;
+      const bool same = v.key == "Software\\Classes\\" + key && v.name == name && v.view == view;
+      if (v.root == RegistryRoot::CurrentUser && same) return v.text;
     }
     return "<missing>";
   };
