@@ -35,9 +35,17 @@ Twips PlaceBrowseButton(const Twips& textBox, int buttonWidth) {
   return {textBox.left + textBox.width - buttonWidth - 30, textBox.top + 30, buttonWidth, textBox.height - 60};
 }
 
-bool IsAllowedDownloadUrl(std::string_view url) {
-  return url.starts_with("https://") || url.starts_with("http://127.0.0.1:") || url.starts_with("http://127.0.0.1/");
+bool IsLoopbackUrl(std::string_view url) {
+  for (std::string_view scheme : {"http://", "https://"}) {
+    if (url.starts_with(scheme)) {
+      url.remove_prefix(scheme.size());
+      return url.starts_with("127.0.0.1:") || url.starts_with("127.0.0.1/");
+    }
+  }
+  return false;
 }
+
+bool IsAllowedDownloadUrl(std::string_view url) { return url.starts_with("https://") || IsLoopbackUrl(url); }
 
 FormCad::FormCad(Ui& ui, Shell& shell, CadInstallSystem& system, Downloader& downloader)
     : DownloadUrl(std::string(SiteRoot()) + "down.asp?name=Wendlekit.exe"),
@@ -124,14 +132,16 @@ void FormCad::OnCmdInstallClick(int index) {
     return;
   }
   if (index != 0) {
-    if (!IsAllowedDownloadUrl(DownloadUrl)) {
+    std::string url = DownloadUrl;
+    if (const std::string local = system_.Environment(kInstallerUrlVariable); IsLoopbackUrl(local)) url = local;
+    if (!IsAllowedDownloadUrl(url)) {
       Tell(kUpdateFailed);
       return;
     }
     CmdInstall[0].enabled = false;
     CmdInstall[1].enabled = false;
     CmdInstall[1].text = kDownloading;  // before the request, whose events may come at once
-    downloader_.DownLoadFile(DownloadUrl, "");
+    downloader_.DownLoadFile(url, "");
     return;
   }
   std::string path = temp + "\\CAD插件1010.exe";

@@ -83,8 +83,11 @@ class FormCad : public Presenter {
   void OnCloseRequest() override;
 
   // The online installer's address (the maker's download page); only https, or http to the
-  // loopback address for tests, is ever fetched.
+  // loopback address, is ever fetched. The environment variable kInstallerUrlVariable replaces it
+  // when it names a loopback address (a local test server), and is ignored otherwise. Whatever
+  // the address, the installer only runs when it carries the pinned publisher's signature.
   std::string DownloadUrl;
+  static constexpr const char* kInstallerUrlVariable = "KESTREL_INSTALLER_URL";
 
   // Controls.
   Control UC1, UserControl11, TextFileName, CBFileAdd;
@@ -109,6 +112,8 @@ class FormCad : public Presenter {
 // Whether an installer may be fetched from this address: https, or plain http to the loopback
 // address only (a test server).
 bool IsAllowedDownloadUrl(std::string_view url);
+// http:// or https:// to 127.0.0.1.
+bool IsLoopbackUrl(std::string_view url);
 
 // The platform's parts of the CAD plug-in installation, where the platform has them.
 struct CadInstallPorts {

@@ -30,7 +30,11 @@ class MemorySystem : public CadInstallSystem {
   std::string chosenFolder;
   bool startFails = false;
 
-  std::string Environment(std::string_view name) override { return name == "TEMP" ? "C:\\Temp" : ""; }
+  std::map<std::string, std::string, std::less<>> environment{{"TEMP", "C:\\Temp"}};
+  std::string Environment(std::string_view name) override {
+    auto it = environment.find(name);
+    return it == environment.end() ? "" : it->second;
+  }
   bool Exists(std::string_view path) override {
     return files.count(std::string(path)) > 0 || folders.count(std::string(path)) > 0;
   }
@@ -242,6 +246,16 @@ TEST_F(FormCadTest, DownloadErrorOffersTheProductPageAndOnlyHttpsOrLoopbackIsFet
   form.OnCmdInstallClick(1);
   EXPECT_EQ(downloader.requested.size(), 1u) << "a plain http address is never fetched";
   EXPECT_TRUE(form.CmdInstall[1].enabled);
+
+  // A local test server replaces the address; any other address in the variable is ignored.
+  form.DownloadUrl = std::string(SiteRoot()) + "down.asp?name=Wendlekit.exe";
+  system.environment["KESTREL_INSTALLER_URL"] = "http://127.0.0.1:8123/Wendlekit.exe";
+  form.OnCmdInstallClick(1);
+  system.environment["KESTREL_INSTALLER_URL"] = "https://www.example.com/evil.exe";
+  form.OnAsyncReadError({0, ""});
+  form.OnCmdInstallClick(1);
+  EXPECT_EQ(downloader.requested, (std::vector<std::string>{downloader.requested[0], "http://127.0.0.1:8123/Wendlekit.exe",
+                                                             downloader.requested[0]}));
 }
 
 TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
