@@ -8,6 +8,7 @@
 #include "modal_dialogs.h"
 #include "win32_cad_install.h"
 #include "win32_clipboard.h"
+#include "win32_download.h"
 #include "win32_shell.h"
 #include "win32_timer.h"
 #include "win32_ui.h"
@@ -27,7 +28,7 @@ struct AddinProcess {
   Win32Shell shell;
   ModalDialogs dialogs;
   Win32CadInstallSystem cadSystem;
-  Win32Downloader cadDownloader{session};
+  Win32Downloader cadDownloader{session, dialogs};
   CadInstallPorts cadInstall{cadSystem, cadDownloader};
 };
 

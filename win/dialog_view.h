@@ -57,6 +57,9 @@ class DialogView {
 
   void Push();  // presenter -> window
   void Pull();  // window -> presenter
+  // Pull, run the handler, Push; an exception is kept for the modal loop. For the controls' events
+  // and for events from outside the window (a download's).
+  void Event(const std::function<void()>& handler);
 
   // An exception thrown by a presenter's handler is kept here (it must not unwind through the
   // system's window procedures) and rethrown by the modal loop once the dialog is hidden.
@@ -66,8 +69,6 @@ class DialogView {
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  // Pull, run the handler, Push; an exception is kept for the modal loop.
-  void Event(const std::function<void()>& handler);
   const ControlBinding* Find(int id) const;
   const ControlBinding* Find(HWND control) const;
   bool Shown(const ControlBinding& b) const;

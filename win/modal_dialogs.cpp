@@ -40,6 +40,19 @@ HWND ModalDialogs::WindowOf(const Presenter& dialog) const {
   return found == views_.end() ? nullptr : found->second->Window();
 }
 
+void ModalDialogs::Raise(Presenter& dialog, const std::function<void()>& handler) {
+  auto found = views_.find(&dialog);
+  if (found != views_.end() && found->second->Window() != nullptr) {
+    found->second->Event(handler);
+    return;
+  }
+  try {
+    handler();
+  } catch (...) {
+    // No modal loop to report it to: the event ends here, as an event of the window would.
+  }
+}
+
 void ModalDialogs::RunModal(Presenter& dialog) {
   DialogView& view = ViewFor(dialog);
   HWND owner = ModalDialogWindow() != nullptr ? ModalDialogWindow() : GetActiveWindow();

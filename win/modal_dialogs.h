@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -25,6 +26,11 @@ class ModalDialogs final : public DialogHost {
 
   // The presenter's window once it has been shown; null before.
   HWND WindowOf(const Presenter& dialog) const;
+
+  // Runs an event that comes from outside the dialog's controls (a download's) as the controls'
+  // own events run: the window's entries into the presenter first, its state back afterwards, a
+  // failure kept for the modal loop. Without a window the handler just runs; its failure ends there.
+  void Raise(Presenter& dialog, const std::function<void()>& handler);
 
  private:
   DialogView& ViewFor(Presenter& dialog);

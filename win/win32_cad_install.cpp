@@ -1,10 +1,10 @@
-// Win32CadInstallSystem and Win32Downloader: the platform calls behind FormCad.
+// Win32CadInstallSystem: the platform calls behind FormCad.
 #include "win32_cad_install.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "addin/session.h"
+#include "cadplugin/installer_signature.h"
 #include "modal_dialogs.h"
 #include "module.h"
 #include "wide_text.h"
@@ -53,6 +53,7 @@ bool Win32CadInstallSystem::Start(std::string_view program, std::string_view par
   const std::wstring arguments = ToWide(parameters);
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, L"open", file.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL));
+  Release();  // a checked installer stayed locked until it was started
   return result > 32;
 }
 
@@ -76,10 +77,34 @@ std::string Win32CadInstallSystem::ChooseFolder() {
   return ok ? FromWide(path) : std::string();
 }
 
-bool Win32CadInstallSystem::IsTrustedInstaller(std::string_view) { return false; }
+Win32CadInstallSystem::~Win32CadInstallSystem() { Release(); }
 
-void Win32Downloader::DownLoadFile(std::string_view, std::string_view) {
-  if (session_.CadDialog) session_.CadDialog->OnAsyncReadError({0, ""});
+void Win32CadInstallSystem::Release() {
+  if (checked_ != INVALID_HANDLE_VALUE) CloseHandle(checked_);
+  checked_ = INVALID_HANDLE_VALUE;
+}
+
+bool Win32CadInstallSystem::IsTrustedInstaller(std::string_view path) {
+  Release();
+  const std::optional<Sha256Digest> pin = PublisherKeyPin();
+  if (!pin) return false;
+  HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size = {};
+  std::string bytes;
+  bool read = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= (64 << 20);
+  if (read) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    read = ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
+  }
+  if (!read || CheckInstallerSignature(bytes, *pin) != SignatureCheck::Trusted) {
+    CloseHandle(file);
+    return false;
+  }
+  checked_ = file;
+  return true;
 }
 
 }  // namespace kestrel

@@ -1,5 +1,5 @@
 // The Win32 side of the CAD plug-in installation: files, the carried installer, the shell, the
-// folder dialog, and BsDown, the download control.
+// folder dialog, the check of a downloaded installer (BsDown itself: win32_download.h).
 #pragma once
 
 #include <windows.h>
@@ -7,10 +7,6 @@
 #include <string>
 
 #include "cadplugin/form_cad.h"
-
-namespace kestrel {
-struct Session;
-}
 
 namespace kestrel {
 
@@ -26,20 +22,16 @@ class Win32CadInstallSystem final : public CadInstallSystem {
   bool Start(std::string_view program, std::string_view parameters) override;
   std::string LocalTimeStamp() override;
   std::string ChooseFolder() override;
-  // No publisher certificate is pinned in this build yet: every downloaded installer is refused.
+  // The file's Authenticode signature against the publisher key pinned in this build. A trusted
+  // file is kept open without write or delete sharing until the next Start, so that the bytes
+  // checked are the bytes started.
   bool IsTrustedInstaller(std::string_view path) override;
-};
-
-// BsDown without a transfer of its own in this build: every request ends at once in the error
-// event of the session's FormCad, on the dialog's thread.
-class Win32Downloader final : public Downloader {
- public:
-  explicit Win32Downloader(Session& session) : session_(session) {}
-  void DownLoadFile(std::string_view target, std::string_view schedule) override;
-  void CancelDownload(std::string_view) override {}
+  ~Win32CadInstallSystem() override;
 
  private:
-  Session& session_;
+  void Release();
+  HANDLE checked_ = INVALID_HANDLE_VALUE;
 };
+
 
 }  // namespace kestrel

@@ -1,0 +1,49 @@
+// BsDown on Win32: a WinINet download on a worker thread whose events come back to the
+// user-interface thread through a message window.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "cadplugin/form_cad.h"
+
+namespace kestrel {
+
+struct Session;
+class ModalDialogs;
+
+// DownLoadFile reads the URL into a new file of the temporary folder, bypassing WinINet's cache
+// (INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, no-cache request headers). Progress,
+// completion (status kAsyncReadDone, with the file) and errors (status 0: no connection, an HTTP
+// status other than 200, a write that failed) are posted to a message window of the calling thread
+// and raised there on the session's FormCad, through its window's event path. The file is deleted
+// once the completion event has run, and on error or cancellation. One read at a time: a new
+// request cancels the one before. While a read runs the module stays loaded.
+class Win32Downloader final : public Downloader {
+ public:
+  Win32Downloader(Session& session, ModalDialogs& dialogs);
+  ~Win32Downloader() override;
+  Win32Downloader(const Win32Downloader&) = delete;
+  Win32Downloader& operator=(const Win32Downloader&) = delete;
+
+  void DownLoadFile(std::string_view target, std::string_view schedule) override;
+  // Ends the running read at once (its pending network call is aborted); no event follows.
+  void CancelDownload(std::string_view property) override;
+
+  struct Job;  // shared by the worker thread and the window
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Arrived(UINT message, WPARAM wParam, LPARAM lParam);
+  void Finish();
+
+  Session& session_;
+  ModalDialogs& dialogs_;
+  HWND window_ = nullptr;
+  std::shared_ptr<Job> job_;
+  std::string property_;
+};
+
+}  // namespace kestrel
