@@ -1,6 +1,8 @@
 // FormCAD from Kestrel.dll's FunHdmCadTool on a display (run_display_test.py): its controls and
 // texts, the empty-folder message, and the offline install that writes the carried Wendlekit to
-// TEMP and starts it, whose own message box the driver answers.
+// TEMP and starts it, whose own message box the driver answers; the online install from the
+// loopback server of serve_installers.py (KESTREL_TEST_SERVER, KESTREL_TEST_SERVER_DIR), which
+// runs only the installer signed by the build's pinned publisher.
 // Usage: form_cad_tests KESTREL.DLL WENDLEKIT.EXE
 #include <gtest/gtest.h>
 
@@ -29,6 +31,21 @@ using testing::CreateConnect;
 using testing::UiDriver;
 
 std::wstring dllPath, wendlekitPath;
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  GetEnvironmentVariableW(name, value, 1024);
+  return value;
+}
+
+// A Unix path as Wine's Z: drive shows it.
+std::wstring WindowsPath(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+  return path;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Read(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
@@ -130,6 +147,97 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
   EXPECT_GT(carried.size(), 300000u);
   EXPECT_TRUE(carried == Read(wendlekitPath)) << "TEMP\\CAD插件1010.exe is the built Wendlekit, byte for byte";
   EXPECT_GT(Read(loader).size(), 1500u) << "the loader is in the chosen folder";
+  connect->Release();
+}
+
+TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
+  const std::wstring server = Environment(L"KESTREL_TEST_SERVER");
+  const std::wstring served = WindowsPath(Environment(L"KESTREL_TEST_SERVER_DIR"));
+  ASSERT_FALSE(server.empty() || served.empty()) << "run under serve_installers.py";
+  HMODULE dll = LoadLibraryW(dllPath.c_str());
+  ASSERT_NE(dll, nullptr);
+  _Connect* connect = nullptr;
+  ASSERT_EQ(CreateConnect(dll, IID__Connect, &connect), S_OK);
+
+  const std::wstring folder = L"C:\\CAD Online";
+  const std::wstring loader = folder + L"\\自编命令.lsp";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  DeleteFileW(loader.c_str());
+  const std::wstring update = Environment(L"TEMP") + L"\\CAD插件更新包.exe";
+  DeleteFileW(update.c_str());
+  auto fetchFrom = [&](const std::wstring& path) {
+    SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", (server + L"/" + path).c_str());
+  };
+
+  UiDriver driver;
+  std::thread user([&] {
+    HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
+    driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
+    if (dialog == nullptr) return;
+    UiDriver::Settle(dialog);
+    UiDriver::SetItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME, folder);
+    auto caption = [&](const std::wstring& text) {
+      return UiDriver::WaitFor([&] { return UiDriver::ItemText(dialog, IDC_FORM_CAD_CMD_INSTALL + 1) == text ? dialog : nullptr; });
+    };
+    // Answers the add-in's next message box with `button` and returns its text.
+    auto answer = [&](int button, const wchar_t* shot) {
+      HWND box = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示"); });
+      if (box == nullptr) return std::wstring(L"(no message)");
+      const std::wstring text = UiDriver::ItemText(box, 0xFFFF);
+      if (shot != nullptr) driver.Screenshot(shot);
+      PostMessageW(box, WM_COMMAND, button, 0);
+      UiDriver::WaitHidden(box);
+      return text;
+    };
+
+    // The signed installer, held by the server halfway: the buttons are off and the close refused.
+    fetchFrom(L"hold/wendlekit-signed.exe");
+    UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 1);
+    driver.Check(caption(L"正在下载") != nullptr, "the caption while downloading");
+    driver.Check(!IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + 0)) &&
+                     !IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + 1)),
+                 "both install buttons are off while downloading");
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    driver.Check(answer(IDOK, L"form_cad_downloading") == L"CAD插件安装包下载中,请等下下载完成之后再关闭窗口",
+                 "the close during the download is refused with the message");
+    driver.Check(IsWindowVisible(dialog) != FALSE, "the dialog stays");
+    CloseHandle(CreateFileW((served + L"\\release").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); }, 60);
+    driver.Check(installed != nullptr, "the downloaded installer ran and showed its message");
+    if (installed != nullptr) PostMessageW(installed, WM_COMMAND, IDOK, 0);
+    driver.Check(caption(L"更新") != nullptr, "the caption after the install");
+    driver.Check(UiDriver::WaitFor([&] { return Exists(loader) ? dialog : nullptr; }) != nullptr,
+                 "the downloaded installer wrote the loader");
+    driver.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + 0)) != FALSE, "the buttons are back");
+
+    // A byte changed, another publisher's signature: refused with the message, the file deleted.
+    for (auto [refused, shot] : {std::pair{L"wendlekit-tampered.exe", L"form_cad_refused"},
+                                 std::pair<const wchar_t*, const wchar_t*>{L"wendlekit-another.exe", nullptr}}) {
+      DeleteFileW(loader.c_str());
+      fetchFrom(refused);
+      UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 1);
+      driver.Check(answer(IDOK, shot) ==
+                       L"未能正常更新！请重启电脑之后,关掉360,QQ电脑管家等国产杀毒软件,再重新联网安装CAD插件!",
+                   "the failure message for " + FromWide(refused));
+      driver.Check(!Exists(update), "the refused installer is deleted: " + FromWide(refused));
+      driver.Check(caption(L"更新") != nullptr, "back to idle");
+    }
+    Sleep(500);
+    driver.Check(!Exists(loader), "no refused installer ran");
+
+    // Nothing at the address: the download failure's question, answered No.
+    fetchFrom(L"missing.exe");
+    UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 1);
+    driver.Check(answer(IDNO, nullptr).starts_with(L"联网更新失败！可能的原因有："), "the download failure message");
+    driver.Check(caption(L"更新") != nullptr, "back to idle after the failure");
+
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    driver.Check(UiDriver::WaitHidden(dialog), "the dialog closes after the downloads");
+  });
+  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmCadTool"), S_OK);
+  user.join();
+  SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", nullptr);
+  for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   connect->Release();
 }
 
