@@ -37,6 +37,7 @@ constexpr UINT kProgress = WM_APP + 1;  // wParam: bytes so far
 constexpr UINT kDone = WM_APP + 2;      // wParam: status
 constexpr int kDownloadingData = 5;    // the progress events' status
 constexpr DWORD kLargestInstaller = 64u << 20;
+constexpr DWORD kSilenceMs = 30000;
 std::atomic<LPARAM> lastJobId{0};
 
 using Job = Win32Downloader::Job;
@@ -44,6 +45,12 @@ using Job = Win32Downloader::Job;
 // Runs the transfer; true when every byte is in the file.
 bool Transfer(Job& job) {
   HINTERNET internet = InternetOpenW(L"Kestrel", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  // A silent server ends the read after this long, so that no worker waits for ever.
+  DWORD timeout = kSilenceMs;
+  if (internet != nullptr) {
+    InternetSetOptionW(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionW(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  }
   {
     std::lock_guard<std::mutex> lock(job.handles);
     job.internet = internet;

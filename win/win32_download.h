@@ -29,7 +29,9 @@ class Win32Downloader final : public Downloader {
   Win32Downloader& operator=(const Win32Downloader&) = delete;
 
   void DownLoadFile(std::string_view target, std::string_view schedule) override;
-  // Ends the running read at once (its pending network call is aborted); no event follows.
+  // Ends the running read: no event follows, its handles are closed (on Windows that aborts a
+  // pending network call; Wine's WinINet finishes the call first, within the 30 s receive
+  // timeout) and the worker deletes its file as it ends.
   void CancelDownload(std::string_view property) override;
 
   struct Job;  // shared by the worker thread and the window

@@ -10,18 +10,22 @@
 #undef MessageBox  // the Ui port's method, not the Win32 macro
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
 #include "addin/host/scripted_ui.h"
+#include "addin/session.h"
 #include "cadplugin/form_cad.h"
 #include "dialog_checks.h"
 #include "form_cad_ids.h"
 #include "kestrel_h.h"
+#include "modal_dialogs.h"
 #include "ribbon_call.h"
 #include "support/recording_shell.h"
 #include "ui_driver.h"
 #include "wide_text.h"
+#include "win32_download.h"
 
 namespace kestrel {
 namespace {
@@ -239,6 +243,97 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
   SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", nullptr);
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   connect->Release();
+}
+
+// The platform as far as the download's completion needs it: the downloaded bytes and the thread
+// they arrive on are recorded; every file counts as signed.
+class RecordingSystem : public NoSystem {
+ public:
+  std::vector<std::string> copied;
+  DWORD copiedOn = 0;
+  std::string Environment(std::string_view name) override { return FromWide(kestrel::Environment(ToWide(name).c_str())); }
+  std::optional<std::string> CarriedInstaller() override { return std::string("MZ"); }
+  bool DuplicateFile(std::string_view from, std::string_view) override {
+    copied.push_back(Read(ToWide(from)));
+    copiedOn = GetCurrentThreadId();
+    return true;
+  }
+  bool IsTrustedInstaller(std::string_view) override { return true; }
+  bool Start(std::string_view, std::string_view) override { return true; }
+};
+
+// Runs this thread's messages until `done` holds or the time is up; whether it holds.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    if (done() || GetTickCount() - start > milliseconds) return done();
+    Sleep(10);
+  }
+}
+
+// The downloader's own files in TEMP.
+int DownloadFiles() {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((Environment(L"TEMP") + L"\\ksd*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+TEST(Win32Downloader, ReadsTheServersBytesAnewEachTimeAndACancelEndsTheReadWithoutAnEvent) {
+  const std::wstring server = Environment(L"KESTREL_TEST_SERVER");
+  const std::wstring served = WindowsPath(Environment(L"KESTREL_TEST_SERVER_DIR"));
+  ASSERT_FALSE(server.empty() || served.empty()) << "run under serve_installers.py";
+  ScriptedUi ui;
+  RecordingShell shell;
+  RecordingSystem system;
+  Session session;
+  ModalDialogs dialogs;
+  Win32Downloader downloader(session, dialogs);
+  session.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
+  FormCad& form = *session.CadDialog;
+  form.TextFileName.text = "C:\\CAD";
+  const std::wstring fresh = served + L"\\fresh.bin";
+  DeleteFileW((served + L"\\release").c_str());
+  const int filesBefore = DownloadFiles();
+  auto download = [&](const wchar_t* path) {
+    SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", (server + L"/" + path).c_str());
+    form.OnCmdInstallClick(1);
+  };
+
+  // The same address twice, the server's file changed between: each read has the bytes of its time,
+  // delivered on this thread, and its local file goes once the completion has run.
+  for (const std::string& bytes : {std::string(300000, 'a'), std::string(150000, 'b')}) {
+    std::ofstream(fresh.c_str(), std::ios::binary) << bytes;
+    download(L"fresh.bin");
+    ASSERT_TRUE(PumpUntil([&] { return form.CmdInstall[1].text != FormCad::kDownloading; }, 20000));
+    ASSERT_FALSE(system.copied.empty());
+    EXPECT_TRUE(system.copied.back() == bytes) << system.copied.back().size() << " bytes";
+    EXPECT_EQ(system.copiedOn, GetCurrentThreadId());
+  }
+  EXPECT_EQ(DownloadFiles(), filesBefore);
+
+  // Held halfway by the server and cancelled: no event follows, not even once the server lets go,
+  // and the read's file goes. (Windows aborts the pending read when its handle closes; Wine's
+  // WinINet lets it run until data comes, so the file goes when the server lets go.)
+  download(L"hold/fresh.bin");
+  PumpUntil([] { return false; }, 500);
+  downloader.CancelDownload("");
+  PumpUntil([] { return false; }, 300);
+  CloseHandle(CreateFileW((served + L"\\release").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  EXPECT_TRUE(PumpUntil([&] { return DownloadFiles() == filesBefore; }, 5000)) << "the cancelled read's file is gone";
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(form.CmdInstall[1].text, FormCad::kDownloading) << "no event after the cancel";
+  EXPECT_EQ(system.copied.size(), 2u);
+  EXPECT_TRUE(ui.Messages().empty());
+  SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", nullptr);
+  DeleteFileW((served + L"\\release").c_str());
+  DeleteFileW(fresh.c_str());
 }
 
 }  // namespace
