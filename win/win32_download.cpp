@@ -97,13 +97,26 @@ bool Transfer(Job& job) {
   return CloseHandle(file) && ok && !job.cancelled;
 }
 
+// What a worker is handed: its job, and a reference on this module that it gives back as it exits,
+// so that the code it runs stays loaded even when a cancelled read outlives the downloader's use.
+struct WorkerStart {
+  std::shared_ptr<Job> job;
+  HMODULE module = nullptr;
+};
+
 DWORD WINAPI Worker(void* parameter) {
-  std::unique_ptr<std::shared_ptr<Job>> owned(static_cast<std::shared_ptr<Job>*>(parameter));
-  Job& job = **owned;
-  const bool ok = Transfer(job);
-  job.CloseHandles();
-  if (!ok) DeleteFileW(job.file.c_str());
-  if (!job.cancelled) PostMessageW(job.window, kDone, ok ? kAsyncReadDone : 0, job.id);
+  HMODULE module = nullptr;
+  {
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+    module = start->module;
+    Job& job = *start->job;
+    const bool ok = Transfer(job);
+    job.CloseHandles();
+    if (!ok) DeleteFileW(job.file.c_str());
+    if (!job.cancelled) PostMessageW(job.window, kDone, ok ? kAsyncReadDone : 0, job.id);
+  }
+  UnlockModule();
+  if (module != nullptr) FreeLibraryAndExitThread(module, 0);
   return 0;
 }
 
@@ -130,29 +143,27 @@ void Win32Downloader::DownLoadFile(std::string_view target, std::string_view sch
   const bool named = GetTempPathW(MAX_PATH + 1, folder) != 0 && GetTempFileNameW(folder, L"ksd", 0, file) != 0;
   job->file = file;
   property_ = schedule;
-  auto* handed = new std::shared_ptr<Job>(job);
+  auto* handed = new WorkerStart{job, nullptr};
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Worker), &handed->module);
+  LockModule();
   HANDLE thread = named ? CreateThread(nullptr, 0, &Worker, handed, 0, nullptr) : nullptr;
   if (thread == nullptr) {
+    if (handed->module != nullptr) FreeLibrary(handed->module);
     delete handed;
+    UnlockModule();
     if (named) DeleteFileW(file);
     PostMessageW(window_, kDone, 0, job->id);  // the error event, as for any other failed read
   } else {
     CloseHandle(thread);
   }
   job_ = job;
-  LockModule();
 }
 
 void Win32Downloader::CancelDownload(std::string_view property) {
   if (!job_ || property != property_) return;
   job_->cancelled = true;
   job_->CloseHandles();
-  Finish();
-}
-
-void Win32Downloader::Finish() {
   job_.reset();
-  UnlockModule();
 }
 
 void Win32Downloader::Arrived(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -162,8 +173,7 @@ void Win32Downloader::Arrived(UINT message, WPARAM wParam, LPARAM lParam) {
     if (form != nullptr) dialogs_.Raise(*form, [&] { form->OnAsyncReadProgress({kDownloadingData, ""}); });
     return;
   }
-  const std::shared_ptr<Job> job = job_;
-  Finish();
+  const std::shared_ptr<Job> job = std::move(job_);
   const std::string file = FromWide(job->file);
   if (form != nullptr && wParam == kAsyncReadDone) {
     dialogs_.Raise(*form, [&] { form->OnAsyncReadComplete({kAsyncReadDone, file}); });

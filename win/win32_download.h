@@ -20,7 +20,7 @@ class ModalDialogs;
 // status other than 200, a write that failed) are posted to a message window of the calling thread
 // and raised there on the session's FormCad, through its window's event path. The file is deleted
 // once the completion event has run, and on error or cancellation. One read at a time: a new
-// request cancels the one before. While a read runs the module stays loaded.
+// request cancels the one before. While a worker runs the module stays loaded.
 class Win32Downloader final : public Downloader {
  public:
   Win32Downloader(Session& session, ModalDialogs& dialogs);
@@ -39,7 +39,6 @@ class Win32Downloader final : public Downloader {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Arrived(UINT message, WPARAM wParam, LPARAM lParam);
-  void Finish();
 
   Session& session_;
   ModalDialogs& dialogs_;
