@@ -212,6 +212,7 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
     driver.Check(caption(L"更新") != nullptr, "the caption after the install");
     driver.Check(UiDriver::WaitFor([&] { return Exists(loader) ? dialog : nullptr; }) != nullptr,
                  "the downloaded installer wrote the loader");
+    driver.Check(Read(update) == Read(served + L"\\wendlekit-signed.exe"), "TEMP\\CAD插件更新包.exe is the served file");
     driver.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + 0)) != FALSE, "the buttons are back");
 
     // A byte changed, another publisher's signature: refused with the message, the file deleted.
