@@ -58,7 +58,7 @@ bool Transfer(Job& job) {
   }
   static const wchar_t kHeaders[] = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                      INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
+                      INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
   HINTERNET request = InternetOpenUrlW(internet, job.url.c_str(), kHeaders, static_cast<DWORD>(-1), flags, 0);
   {
     std::lock_guard<std::mutex> lock(job.handles);
