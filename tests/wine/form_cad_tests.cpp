@@ -286,7 +286,7 @@ int DownloadFiles() {
   return count;
 }
 
-TEST(Win32Downloader, ReadsTheServersBytesAnewEachTimeAndACancelEndsTheReadWithoutAnEvent) {
+TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledReadRaisesNoEvent) {
   const std::wstring server = Environment(L"KESTREL_TEST_SERVER");
   const std::wstring served = WindowsPath(Environment(L"KESTREL_TEST_SERVER_DIR"));
   ASSERT_FALSE(server.empty() || served.empty()) << "run under serve_installers.py";
@@ -307,16 +307,16 @@ TEST(Win32Downloader, ReadsTheServersBytesAnewEachTimeAndACancelEndsTheReadWitho
     form.OnCmdInstallClick(1);
   };
 
-  // The same address twice, the server's file changed between: each read has the bytes of its time,
-  // delivered on this thread, and its local file goes once the completion has run.
-  for (const std::string& bytes : {std::string(300000, 'a'), std::string(150000, 'b')}) {
-    std::ofstream(fresh.c_str(), std::ios::binary) << bytes;
-    download(L"fresh.bin");
-    ASSERT_TRUE(PumpUntil([&] { return form.CmdInstall[1].text != FormCad::kDownloading; }, 20000));
-    ASSERT_FALSE(system.copied.empty());
-    EXPECT_TRUE(system.copied.back() == bytes) << system.copied.back().size() << " bytes";
-    EXPECT_EQ(system.copiedOn, GetCurrentThreadId());
-  }
+  // The server's bytes, whole, delivered on this thread; the local file goes once the completion
+  // has run. (The cache bypass is not observable here: Wine's WinINet asks the server again even
+  // without it.)
+  const std::string bytes(300000, 'a');
+  std::ofstream(fresh.c_str(), std::ios::binary) << bytes;
+  download(L"fresh.bin");
+  ASSERT_TRUE(PumpUntil([&] { return form.CmdInstall[1].text != FormCad::kDownloading; }, 20000));
+  ASSERT_EQ(system.copied.size(), 1u);
+  EXPECT_TRUE(system.copied[0] == bytes) << system.copied[0].size() << " bytes";
+  EXPECT_EQ(system.copiedOn, GetCurrentThreadId());
   EXPECT_EQ(DownloadFiles(), filesBefore);
 
   // Held halfway by the server and cancelled: no event follows, not even once the server lets go,
@@ -330,7 +330,7 @@ TEST(Win32Downloader, ReadsTheServersBytesAnewEachTimeAndACancelEndsTheReadWitho
   EXPECT_TRUE(PumpUntil([&] { return DownloadFiles() == filesBefore; }, 5000)) << "the cancelled read's file is gone";
   PumpUntil([] { return false; }, 300);
   EXPECT_EQ(form.CmdInstall[1].text, FormCad::kDownloading) << "no event after the cancel";
-  EXPECT_EQ(system.copied.size(), 2u);
+  EXPECT_EQ(system.copied.size(), 1u);
   EXPECT_TRUE(ui.Messages().empty());
   SetEnvironmentVariableW(L"KESTREL_INSTALLER_URL", nullptr);
   DeleteFileW((served + L"\\release").c_str());
