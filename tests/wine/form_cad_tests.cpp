@@ -56,6 +56,14 @@ std::string Read(const std::wstring& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// FormCAD's window once FunHdmCadTool has shown it and it has painted; null (a failure) otherwise.
+HWND ShownDialog(UiDriver& driver) {
+  HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
+  driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
+  if (dialog != nullptr) UiDriver::Settle(dialog);
+  return dialog;
+}
+
 class NoSystem : public CadInstallSystem, public Downloader {
  public:
   std::string Environment(std::string_view) override { return ""; }
@@ -94,10 +102,8 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
 
   UiDriver driver;
   std::thread user([&] {
-    HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
-    driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
+    HWND dialog = ShownDialog(driver);
     if (dialog == nullptr) return;
-    UiDriver::Settle(dialog);
     driver.Check(UiDriver::ItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME) == L"C:\\", "the default folder is C:\\");
     for (int i : {0, 1}) {
       HWND button = GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + i);
@@ -175,10 +181,8 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
 
   UiDriver driver;
   std::thread user([&] {
-    HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
-    driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
+    HWND dialog = ShownDialog(driver);
     if (dialog == nullptr) return;
-    UiDriver::Settle(dialog);
     UiDriver::SetItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME, folder);
     auto caption = [&](const std::wstring& text) {
       return UiDriver::WaitFor([&] { return UiDriver::ItemText(dialog, IDC_FORM_CAD_CMD_INSTALL + 1) == text ? dialog : nullptr; });
