@@ -38,9 +38,9 @@ void BenchOne(int points, int sections, int mode) {
     form.ComboHeightModel.listIndex = mode;
     form.OnCommandOKClick();
   });
-  CommandContext context{session, ui, shell, dialogs};
+  CommandContext context{session.HostApplication, ui, shell, dialogs};
   auto start = std::chrono::steady_clock::now();
-  CommandOutcome outcome = DrawSectionData(context);
+  CommandOutcome outcome = DrawSectionData(context, session);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("  draw data, mode %d, %6d points in %5d sections: %7.3f s, %6ld host calls (%ld sorts), %zu labels%s\n",
               mode, points, sections, seconds, host.Counter().TotalCalls(), host.Counter().Calls("Sort"),

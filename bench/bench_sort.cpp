@@ -6,10 +6,10 @@
 
 #include "addin/commands.h"
 #include "addin/host/counting_host.h"
-#include "addin/host/shell.h"
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
 #include "addin/host/scripted_ui.h"
+#include "addin/host/shell.h"
 #include "addin/session.h"
 #include "bench_support.h"
 #include "benchmarks.h"
@@ -49,9 +49,9 @@ void BenchOne(int points, int sections) {
   QuietShell shell;
   ScriptedDialogs dialogs;
   dialogs.Queue([](Presenter& p) { dynamic_cast<FormSort&>(p).OnCommandOKClick(); });
-  CommandContext context{session, ui, shell, dialogs};
+  CommandContext context{session.HostApplication, ui, shell, dialogs};
   auto start = std::chrono::steady_clock::now();
-  CommandOutcome outcome = InitialSort(context);
+  CommandOutcome outcome = InitialSort(context, session);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("  initial sort, %6d points in %5d sections: %7.3f s, %4ld host calls (%.4f per point)%s\n", points,
               sections, seconds, host.Counter().TotalCalls(),

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "addin/host/counting_host.h"
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
@@ -51,7 +51,7 @@ class CliContext {
   // The dialogs of a command: the options are typed into them and OK is pressed.
   ScriptedDialogs& Dialogs() { return dialogs_; }
   // What a core command works with, on the open workbook.
-  CommandContext Command() { return {session_, *ui_, shell_, dialogs_}; }
+  CommandContext Command() { return {session_.HostApplication, *ui_, shell_, dialogs_}; }
   // Whether a command changed the open workbook (any host call that writes).
   bool BookChanged() const;
   // The exit status of a command's outcome; saves the workbook when the command changed it. A

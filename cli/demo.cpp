@@ -98,7 +98,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
   book.Activate(SheetIndex(book, "断面字典"));
   const std::string dic = PathToUtf8(out / "stations.Dic");
   context.Ui().QueueSaveFile(dic);
-  if (FunSaveDicFile(command) != CommandOutcome::Completed) return kExitError;
+  if (FunSaveDicFile(command, context.GetSession()) != CommandOutcome::Completed) return kExitError;
   say << "1. saved the station-location dictionary: " << dic << " ("
       << context.GetSession().StationDictionary.size() << " sections)\n";
 
@@ -114,7 +114,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
     TickDictionary(form, true);
     form.OnCommandOKClick();
   });
-  if (InitialSort(command) != CommandOutcome::Completed) return kExitStopped;
+  if (InitialSort(command, context.GetSession()) != CommandOutcome::Completed) return kExitStopped;
   const int rows = survey.UsedRange()->Rows();
   say << "2. sorted " << points << " surveyed points into " << rows - points + 1
       << " sections, separated by empty rows (stations in column F)\n";
@@ -127,7 +127,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
     form.OnCommandOKClick();
   });
   DrawingPlan plan;
-  if (DrawSectionData(command, plan) != CommandOutcome::Completed) return kExitStopped;
+  if (DrawSectionData(command, context.GetSession(), plan) != CommandOutcome::Completed) return kExitStopped;
   int matched = 0;
   for (const SectionRecord& s : context.GetSession().SectionList) matched += s.Matched ? 1 : 0;
   say << "3. drew " << context.GetSession().SectionCount << " sections (" << matched
@@ -163,7 +163,8 @@ int RunDemo(CliContext& context, const std::string& dir) {
     form.OnComboHDMnumberClick();
     form.OnCommandOKClick();
   });
-  if (FunhdmDrawSheet(command) != CommandOutcome::Completed) return kExitStopped;
+  Session& session = context.GetSession();
+  if (FunhdmDrawSheet(command, session, session) != CommandOutcome::Completed) return kExitStopped;
   say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().SectionCount
       << " sections (design and measured areas go in columns B to E)\n";
 

@@ -20,7 +20,7 @@ int SaveDic(CliContext& context, const SaveDicOptions& options) {
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();
-  CommandOutcome outcome = FunSaveDicFile(command);
+  CommandOutcome outcome = FunSaveDicFile(command, context.GetSession());
   return outcome == CommandOutcome::Completed ? kExitDone : kExitError;
 }
 

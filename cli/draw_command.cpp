@@ -180,7 +180,7 @@ int Draw(CliContext& context, const DrawOptions& options) {
   }
   CommandContext command = context.Command();
   DrawingPlan plan;
-  const CommandOutcome outcome = DrawSectionData(command, plan);
+  const CommandOutcome outcome = DrawSectionData(command, context.GetSession(), plan);
   if (outcome == CommandOutcome::Completed) {
     context.Err() << "drew " << context.GetSession().SectionCount << " sections, "
                   << context.GetSession().LabelCommands.size() << " level labels\n";

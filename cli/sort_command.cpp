@@ -33,7 +33,7 @@ int Sort(CliContext& context, const SortOptions& options) {
     form.OnCommandOKClick();
   });
   CommandContext command = context.Command();
-  return context.Finish(InitialSort(command), options.book);
+  return context.Finish(InitialSort(command, context.GetSession()), options.book);
 }
 
 }  // namespace

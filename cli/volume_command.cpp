@@ -42,7 +42,7 @@ int Volume(CliContext& context, const VolumeOptions& options) {
     }
   });
   CommandContext command = context.Command();
-  return context.Finish(FunhdmDrawSheet(command), options.book);
+  return context.Finish(FunhdmDrawSheet(command, context.GetSession(), context.GetSession()), options.book);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sections/drawing_shapes.h"
+#include "drawing/shapes.h"
 
 typedef struct _cairo cairo_t;
 

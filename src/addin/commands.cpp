@@ -6,6 +6,7 @@
 
 #include "addin/host/application.h"
 #include "addin/host/host_error.h"
+#include "addin/host/shell.h"
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
@@ -15,7 +16,6 @@
 #include "sections/draw_data.h"
 #include "sections/initial_sort.h"
 #include "util/unicode.h"
-#include "util/web_links.h"
 #include "volumes/draw_sheet_command.h"
 
 namespace kestrel {
@@ -35,22 +35,22 @@ constexpr char kSaveZmLabel[] = "保存竖曲线文件";
 constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
 constexpr char kCadToolLabel[] = "CAD 插件安装";
 
-void SortCommand(CommandContext& c) { InitialSort(c); }
-void VolumeCommand(CommandContext& c) { FunhdmDrawSheet(c); }
-void SaveDicCommand(CommandContext& c) { FunSaveDicFile(c); }
-void DrawCommand(CommandContext& c) { DrawSectionData(c); }
-void SaveZmCommand(CommandContext& c) { SaveProfileFile(c); }
-void SaveHpCommand(CommandContext& c) { SaveSlopeFile(c); }
-void CadToolCommand(CommandContext& c) {
+void SortCommand(CommandContext& c, Session& s) { InitialSort(c, s); }
+void VolumeCommand(CommandContext& c, Session& s) { FunhdmDrawSheet(c, s, s); }
+void SaveDicCommand(CommandContext& c, Session& s) { FunSaveDicFile(c, s); }
+void DrawCommand(CommandContext& c, Session& s) { DrawSectionData(c, s); }
+void SaveZmCommand(CommandContext& c, Session&) { SaveProfileFile(c); }
+void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
+void CadToolCommand(CommandContext& c, Session& s) {
   if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
-  FunHdmCadTool(c);
+  FunHdmCadTool(c, s);
 }
 
-void GoHelp(CommandContext& c) { GoWebPage("help", c.shell); }
-void GoIndex(CommandContext& c) { GoWebPage("index", c.shell); }
-void GoCadWeb(CommandContext& c) { GoWebPage("CadWeb", c.shell); }
-void GoQqGroup(CommandContext& c) { GoWebPage("qqgroup", c.shell); }
-void GoCorvane(CommandContext& c) { GoWebPage("Corvane", c.shell); }
+void GoHelp(CommandContext& c, Session&) { GoWebPage("help", c.shell); }
+void GoIndex(CommandContext& c, Session&) { GoWebPage("index", c.shell); }
+void GoCadWeb(CommandContext& c, Session&) { GoWebPage("CadWeb", c.shell); }
+void GoQqGroup(CommandContext& c, Session&) { GoWebPage("qqgroup", c.shell); }
+void GoCorvane(CommandContext& c, Session&) { GoWebPage("Corvane", c.shell); }
 
 }  // namespace
 
@@ -80,8 +80,8 @@ const RibbonCommand* FindRibbonCommand(std::string_view name) {
   return nullptr;
 }
 
-void RunRibbonCommand(const RibbonCommand& command, CommandContext& context) {
-  Application* host = context.session.HostApplication;
+void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Session& session) {
+  Application* host = context.host;
   if (command.wrapped && host != nullptr) {
     // A host that refuses to stop updating the screen only shows more of the work.
     std::optional<ScreenUpdatingOff> screen;
@@ -89,9 +89,9 @@ void RunRibbonCommand(const RibbonCommand& command, CommandContext& context) {
       screen.emplace(*host);
     } catch (const HostError&) {
     }
-    command.run(context);
+    command.run(context, session);
   } else {
-    command.run(context);
+    command.run(context, session);
   }
 }
 

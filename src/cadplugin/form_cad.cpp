@@ -3,11 +3,10 @@
 
 #include <string>
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
-#include "util/web_links.h"
+#include "cadplugin/cad_state.h"
 
 namespace kestrel {
 namespace {
@@ -196,13 +195,12 @@ void FormCad::OnCloseRequest() {
   Hide();
 }
 
-void FunHdmCadTool(CommandContext& context) {
-  Session& session = context.session;
-  if (!session.CadDialog) {
-    session.CadDialog = std::make_unique<FormCad>(context.ui, context.shell, context.cadInstall->system,
+void FunHdmCadTool(CommandContext& context, CadPluginState& state) {
+  if (!state.CadDialog) {
+    state.CadDialog = std::make_unique<FormCad>(context.ui, context.shell, context.cadInstall->system,
                                                   context.cadInstall->downloader);
   }
-  session.CadDialog->Show(context.dialogs);
+  state.CadDialog->Show(context.dialogs);
 }
 
 }  // namespace kestrel

@@ -121,9 +121,10 @@ struct CadInstallPorts {
   Downloader& downloader;
 };
 
+struct CadPluginState;
 struct CommandContext;
-// FunHdmCadTool: shows FormCAD modally (the session keeps the one presenter); needs
+// FunHdmCadTool: shows FormCAD modally (the state keeps the one presenter); needs
 // context.cadInstall.
-void FunHdmCadTool(CommandContext& context);
+void FunHdmCadTool(CommandContext& context, CadPluginState& state);
 
 }  // namespace kestrel

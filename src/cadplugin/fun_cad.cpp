@@ -3,8 +3,8 @@
 
 #include "addin/host/clipboard.h"
 #include "addin/host/host_error.h"
+#include "addin/host/shell.h"
 #include "util/number_text.h"
-#include "util/web_links.h"
 
 namespace kestrel {
 

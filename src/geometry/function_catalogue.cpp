@@ -5,9 +5,9 @@
 
 #include "addin/host/host_error.h"
 #include "addin/host/shell.h"
-#include "addin/session.h"
 #include "geometry/angle_functions.h"
 #include "geometry/function_error.h"
+#include "geometry/geometry_state.h"
 #include "geometry/lookup_function.h"
 #include "geometry/profile_cache.h"
 #include "geometry/random_function.h"
@@ -28,11 +28,11 @@ const RangeArg& RangeOf(const FunctionValue& value) {
 }
 
 FunctionValue CallGetH(Args& a, FunctionContext& c) {
-  return ProfileElevation(ToNumber(a[0]), a[1], ToLong(a[2]), c.session.Profile, c.clock, c.shell.ModuleFolder());
+  return ProfileElevation(ToNumber(a[0]), a[1], ToLong(a[2]), c.geometry.Profile, c.clock, c.shell.ModuleFolder());
 }
 
 FunctionValue CallSideValue(Args& a, FunctionContext& c) {
-  return SideValue(ToNumber(a[0]), ToNumber(a[1]), ToText(a[2]), ToLong(a[3]), c.session.Slopes);
+  return SideValue(ToNumber(a[0]), ToNumber(a[1]), ToText(a[2]), ToLong(a[3]), c.geometry.Slopes);
 }
 
 FunctionValue CallVlookZhD(Args& a, FunctionContext&) {
@@ -48,7 +48,7 @@ FunctionValue CallRand0(Args& a, FunctionContext& c) {
   const double lower = ToNumber(a[0]);
   const double upper = ToNumber(a[1]);
   const std::int32_t digit = ToLong(a[2]);
-  return Rand0(lower, upper, digit, ClockSeededUniform(c.clock, c.session.RandomDraws));
+  return Rand0(lower, upper, digit, ClockSeededUniform(c.clock, c.geometry.RandomDraws));
 }
 
 const std::vector<WorksheetFunction> kFunctions = {

@@ -13,13 +13,13 @@ namespace kestrel {
 class Application;
 class Clock;
 class Shell;
-struct Session;
+struct GeometryState;
 
-// What the functions share while they run: the session's caches, the clock of the profile
+// What the functions share while they run: the geometry caches, the clock of the profile
 // cache and Rand0, the module folder that relative profile names are taken from, and the host
 // for the calling cell (null outside a host).
 struct FunctionContext {
-  Session& session;
+  GeometryState& geometry;
   Clock& clock;
   Shell& shell;
   Application* host = nullptr;

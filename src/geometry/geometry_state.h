@@ -1,4 +1,4 @@
-// The road-geometry state a session keeps between worksheet calls: the profile and slope caches.
+// The road-geometry state kept between worksheet calls: the profile and slope caches, Rand0's draws.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,15 @@ struct ParsedSlopeFile {
 // The .hp files GetHP and GetJK have read, by absolute path.
 struct SlopeCache {
   std::map<std::string, ParsedSlopeFile> Files;
+};
+
+struct GeometryState {
+  // The vertical profile GetH loaded last, with its source and timing.
+  ProfileCache Profile;
+  // The cross-slope and widening files GetHP and GetJK have parsed.
+  SlopeCache Slopes;
+  // Rand0's draws so far, mixed into its clock seed.
+  std::uint64_t RandomDraws = 0;
 };
 
 }  // namespace kestrel

@@ -22,7 +22,7 @@ int LoadProfile(const FunctionValue& source, ProfileCache& cache, std::string_vi
 //   evaluation was at most 0.5 s ago and the table was loaded from this very source; else the
 //   source is loaded first. A burst of recalculations thus reads a file or a range once.
 // Throws FunctionError when the table is empty (a file with no record line).
-//   ProfileElevation(300, "road", 1, session.Profile, clock, shell.ModuleFolder())
+//   ProfileElevation(300, "road", 1, geometry.Profile, clock, shell.ModuleFolder())
 double ProfileElevation(double station, const FunctionValue& source, int refresh, ProfileCache& cache,
                         Clock& clock, std::string_view moduleFolder);
 

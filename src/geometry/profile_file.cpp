@@ -9,7 +9,6 @@
 #include "addin/host/range_arg.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "geometry/profile_table.h"
 #include "util/number_text.h"
 #include "util/text_file.h"
@@ -87,7 +86,7 @@ int LoadProfileFile(std::string_view path, VerticalProfile& profile) {
 }
 
 CommandOutcome SaveProfileFile(CommandContext& context) {
-  Application* host = context.session.HostApplication;
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   auto fail = [&context] {
     context.ui.MessageBox("纵断面文件保存失败！", "失败", MessageButtons::Ok, MessageIcon::None);

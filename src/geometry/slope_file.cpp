@@ -9,7 +9,6 @@
 #include "addin/host/host_error.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "geometry/function_error.h"
 #include "util/number_text.h"
 #include "util/text_file.h"
@@ -113,7 +112,7 @@ double SideValue(double station, double offset, std::string_view fileName, int m
 }
 
 CommandOutcome SaveSlopeFile(CommandContext& context) {
-  Application* host = context.session.HostApplication;
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   try {
     Worksheet& sheet = host->ActiveSheet();

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "geometry/geometry_state.h"
 
 namespace kestrel {
@@ -36,7 +36,7 @@ int LoadSlopeFile(std::string_view path, SlopeTables& tables);
 // or 3 cubic; -999999 when the file cannot be loaded. Throws FunctionError when no segment holds
 // the station. The file is parsed once and used again while its path, size and modification
 // time stay the same; SideValueUncached reads it on every call, with the same results.
-//   SideValue(125, 3.5, "road.hp", 3, session.Slopes) -> 2.3125 for lines (100,2,2), (200,-2,4)
+//   SideValue(125, 3.5, "road.hp", 3, geometry.Slopes) -> 2.3125 for lines (100,2,2), (200,-2,4)
 double SideValue(double station, double offset, std::string_view fileName, int model, SlopeCache& cache);
 double SideValueUncached(double station, double offset, std::string_view fileName, int model, SlopeTables& tables);
 

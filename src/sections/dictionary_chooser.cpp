@@ -3,37 +3,36 @@
 
 #include "addin/host/dialogs.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "sections/dictionary_file.h"
 #include "util/unicode.h"
 
 namespace kestrel {
 
-ChooseOutcome ChooseDictionaryFile(Session& session, Ui& ui) {
+ChooseOutcome ChooseDictionaryFile(DictionaryState& dictionary, Ui& ui) {
   std::optional<std::string> path =
       ui.GetOpenFilename("KestrelDicFiles (*.Dic), *.Dic,All files (*.*),*.*", "选择断面位置字典文件");
   if (!path || AsciiLower(*path) == "false") return ChooseOutcome::Cancelled;
-  if (ReadDicFile(*path, session) == 1) {
-    session.DicFileName = *path;
+  if (ReadDicFile(*path, dictionary) == 1) {
+    dictionary.DicFileName = *path;
     return ChooseOutcome::Loaded;
   }
-  session.DicFileName.clear();
+  dictionary.DicFileName.clear();
   ui.MessageBox("你打开的不是有效的断面位置字典文件!", "失败", MessageButtons::Ok, MessageIcon::Information);
   return ChooseOutcome::Failed;
 }
 
-void PaintDictionaryPath(const Session& session, Control& path, Control& frame) {
-  path.text = session.DicFileName;
-  path.toolTip = session.DicFileName;
-  frame.visible = !session.DicFileName.empty();
+void PaintDictionaryPath(const DictionaryState& dictionary, Control& path, Control& frame) {
+  path.text = dictionary.DicFileName;
+  path.toolTip = dictionary.DicFileName;
+  frame.visible = !dictionary.DicFileName.empty();
 }
 
-void ChooseDictionaryInto(Session& session, Ui& ui, Control& path, Control& frame) {
-  switch (ChooseDictionaryFile(session, ui)) {
+void ChooseDictionaryInto(DictionaryState& dictionary, Ui& ui, Control& path, Control& frame) {
+  switch (ChooseDictionaryFile(dictionary, ui)) {
     case ChooseOutcome::Cancelled:
       break;
     case ChooseOutcome::Loaded:
-      path.text = session.DicFileName;
+      path.text = dictionary.DicFileName;
       path.caret = static_cast<int>(CodePointCount(path.text));
       frame.visible = true;
       break;

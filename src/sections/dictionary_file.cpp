@@ -3,7 +3,6 @@
 
 #include <optional>
 
-#include "addin/commands.h"
 #include "addin/host/application.h"
 #include "addin/host/host_error.h"
 #include "addin/host/ui.h"
@@ -17,21 +16,21 @@ namespace {
 // Rows are read in blocks, so that a long list costs a few host calls.
 constexpr int kReadBlockRows = 512;
 
-void CutToFirstRecord(Session& session) {
-  session.StationDictionary.resize(1);
+void CutToFirstRecord(DictionaryState& dictionary) {
+  dictionary.StationDictionary.resize(1);
 }
 
 }  // namespace
 
-int ReadDicFile(std::string_view path, Session& session) {
+int ReadDicFile(std::string_view path, DictionaryState& dictionary) {
   const std::vector<std::string> lines = SplitText(ReadTextFile(path), "\r\n");
   if (lines[0] != kDicMagic) {
-    CutToFirstRecord(session);
+    CutToFirstRecord(dictionary);
     return 0;
   }
   // The list is filled in place: a failure part-way leaves the records read so far, cut down to
   // the first one.
-  std::vector<DicRecord>& records = session.StationDictionary;
+  std::vector<DicRecord>& records = dictionary.StationDictionary;
   for (size_t k = 1; k < lines.size(); ++k) {
     if (lines[k].empty()) continue;
     const std::vector<std::string> fields = SplitText(lines[k], ",");
@@ -39,7 +38,7 @@ int ReadDicFile(std::string_view path, Session& session) {
     for (int f = 0; f < 4; ++f) {
       std::optional<double> v = f < static_cast<int>(fields.size()) ? StrictNumber(fields[f]) : std::nullopt;
       if (!v) {
-        CutToFirstRecord(session);
+        CutToFirstRecord(dictionary);
         return 0;
       }
       values[f] = *v;
@@ -60,7 +59,7 @@ std::string DicFileText(const std::vector<DicRecord>& records) {
   return text;
 }
 
-int WriteDicFile(std::string_view path, Application& host, Session& session) {
+int WriteDicFile(std::string_view path, Application& host, DictionaryState& dictionary) {
   try {
     Worksheet& sheet = host.ActiveSheet();
     std::vector<DicRecord> records;
@@ -79,19 +78,19 @@ int WriteDicFile(std::string_view path, Application& host, Session& session) {
       }
       if (ended) break;
     }
-    session.StationDictionary = records;
+    dictionary.StationDictionary = records;
     return WriteTextFile(path, DicFileText(records), true);
   } catch (const HostError&) {
     return 0;
   }
 }
 
-CommandOutcome FunSaveDicFile(CommandContext& context) {
-  Application* host = context.session.HostApplication;
+CommandOutcome FunSaveDicFile(CommandContext& context, DictionaryState& dictionary) {
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   std::optional<std::string> path = context.ui.GetSaveAsFilename("", "KestrelDicFiles (*.Dic),*.Dic", "保存字典文件");
   if (!path || AsciiLower(*path) == "false") return CommandOutcome::Cancelled;
-  if (WriteDicFile(*path, *host, context.session) == 1) {
+  if (WriteDicFile(*path, *host, dictionary) == 1) {
     context.ui.MessageBox("断面位置字典文件成功保存到：\r\n" + *path, "保存成功", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Completed;
   }
@@ -99,11 +98,11 @@ CommandOutcome FunSaveDicFile(CommandContext& context) {
   return CommandOutcome::Stopped;
 }
 
-void ShowDictionarySheet(std::string_view path, Application& host, Session& session) {
+void ShowDictionarySheet(std::string_view path, Application& host, const DictionaryState& dictionary) {
   if (path.empty()) return;
   ScreenUpdatingOff screen(host);
   Worksheet& sheet = host.AddSheet();
-  const auto& records = session.StationDictionary;
+  const auto& records = dictionary.StationDictionary;
   if (records.empty()) return;
   Grid block(static_cast<int>(records.size()), 4);
   for (size_t k = 0; k < records.size(); ++k) {

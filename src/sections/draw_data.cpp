@@ -10,6 +10,7 @@
 #include "addin/host/worksheet.h"
 #include "sections/form_set.h"
 #include "sections/initial_sort.h"
+#include "sections/sections_state.h"
 #include "sections/surveyed_section.h"
 #include "util/number_text.h"
 
@@ -21,13 +22,13 @@ struct Placement {
   bool matched;
 };
 
-Placement PlaceSection(double station, int unmatched, bool useDictionary, const Session& session) {
+Placement PlaceSection(double station, int unmatched, bool useDictionary, const SectionsState& sections) {
   if (useDictionary) {
-    for (const DicRecord& record : session.StationDictionary) {
+    for (const DicRecord& record : sections.StationDictionary) {
       if (record.Station == station) return {record.OriginX, record.OriginY - record.OriginLevel, true};
     }
   }
-  return {unmatched * session.Draw.ColumnSpacing, unmatched * session.Draw.RowSpacing, false};
+  return {unmatched * sections.Draw.ColumnSpacing, unmatched * sections.Draw.RowSpacing, false};
 }
 
 // The labels of one section for modes 0 and 1: the centre, then the left and the right end.
@@ -97,7 +98,7 @@ const HeaderNote kNotes[] = {
 // is skipped and the next one runs. The block H:O is cleared and written in its final layout
 // (what deleting H:P, writing I:Q and deleting I:J would leave there), so that the user's
 // columns to its right stay where they are instead of sliding into it.
-void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Session& session) {
+void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const SectionsState& sections) {
   auto step = [](auto&& action) {
     try {
       action();
@@ -157,8 +158,8 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sessio
   // O: the level labels.
   step([&] {
     sheet.SetAlignment(RangeRef::WholeColumns(kLevelLabels, kLevelLabels), HAlign::Fill, std::nullopt);
-    Grid labels(static_cast<int>(session.LabelCommands.size()), 1);
-    for (size_t k = 0; k < session.LabelCommands.size(); ++k) labels.At(static_cast<int>(k), 0) = session.LabelCommands[k];
+    Grid labels(static_cast<int>(sections.LabelCommands.size()), 1);
+    for (size_t k = 0; k < sections.LabelCommands.size(); ++k) labels.At(static_cast<int>(k), 0) = sections.LabelCommands[k];
     if (labels.Rows() > 0) sheet.SetValues({1, kLevelLabels}, labels);
   });
 
@@ -192,8 +193,8 @@ std::string PolylineCell(const DrawingPlan& plan, int row) {
   return GeneralText(p.x) + "," + GeneralText(p.y);
 }
 
-DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
-  const DrawSettings& settings = session.Draw;
+DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections) {
+  const DrawSettings& settings = sections.Draw;
   DrawingPlan plan;
   plan.withOffsets = settings.LabelOffsets == 1;
   plan.stationTextHeight = settings.StationTextHeight;
@@ -211,7 +212,7 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
     r.StationText = std::move(surveyed.StationText);
     r.CentreLevel = surveyed.CentreLevel();
     for (const SurveyedPoint& p : surveyed.Points) s.points.push_back({p.Row, p.Offset, p.Level, 0, 0});
-    Placement place = PlaceSection(r.Station, unmatched, settings.DrawUseDicFile, session);
+    Placement place = PlaceSection(r.Station, unmatched, settings.DrawUseDicFile, sections);
     r.BaseX = place.baseX;
     r.BaseY = place.baseY;
     r.Matched = place.matched;
@@ -238,14 +239,13 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session) {
   return plan;
 }
 
-CommandOutcome DrawSectionData(CommandContext& context) {
+CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections) {
   DrawingPlan plan;
-  return DrawSectionData(context, plan);
+  return DrawSectionData(context, sections, plan);
 }
 
-CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
-  Session& session = context.session;
-  Application* host = session.HostApplication;
+CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections, DrawingPlan& drawn) {
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   Worksheet* sheet = nullptr;
   try {
@@ -253,11 +253,11 @@ CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
   } catch (const HostError&) {
     return CommandOutcome::Stopped;
   }
-  if (!session.SetDialog) {
-    session.SetDialog = std::make_unique<FormSet>(session, context.ui, context.shell, context.clipboard, context.timer);
+  if (!sections.SetDialog) {
+    sections.SetDialog = std::make_unique<FormSet>(sections, context.ui, context.shell, context.clipboard, context.timer);
   }
-  session.SetDialog->Show(context.dialogs);
-  if (session.Draw.DialogCancelled) return CommandOutcome::Cancelled;
+  sections.SetDialog->Show(context.dialogs, host);
+  if (sections.Draw.DialogCancelled) return CommandOutcome::Cancelled;
 
   std::optional<ScreenUpdatingOff> screen;
   try {
@@ -268,13 +268,13 @@ CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& drawn) {
   try {
     // Each section's points from left to right: the host sorts the sections not yet in order.
     SortSectionsByOffset(*sheet);
-    DrawingPlan plan = PlanDrawing(*sheet, session);
-    session.SectionList.clear();
-    for (const SectionDrawing& s : plan.sections) session.SectionList.push_back(s.record);
-    session.SectionCount = static_cast<int>(plan.sections.size());
-    session.LabelCommands.clear();
-    for (const LevelLabel& label : plan.labels) session.LabelCommands.push_back(LevelLabelCommand(label, plan.withOffsets));
-    WriteDrawingColumns(*sheet, plan, session);
+    DrawingPlan plan = PlanDrawing(*sheet, sections);
+    sections.SectionList.clear();
+    for (const SectionDrawing& s : plan.sections) sections.SectionList.push_back(s.record);
+    sections.SectionCount = static_cast<int>(plan.sections.size());
+    sections.LabelCommands.clear();
+    for (const LevelLabel& label : plan.labels) sections.LabelCommands.push_back(LevelLabelCommand(label, plan.withOffsets));
+    WriteDrawingColumns(*sheet, plan, sections);
     drawn = std::move(plan);
   } catch (const HostError&) {
     return CommandOutcome::Stopped;

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "addin/commands.h"
-#include "addin/session.h"
+#include "addin/host/command_context.h"
+#include "sections/drawn_sections.h"
 #include "sections/level_labels.h"
 
 namespace kestrel {
 
 class Worksheet;
+struct SectionsState;
 
 // One surveyed point of a section, in drawing coordinates and as the sheet holds it.
 struct DrawnPoint {
@@ -43,15 +44,15 @@ struct DrawingPlan {
 
 // Runs the whole command on the active sheet: the settings dialog, the per-section sort, the
 // placement, the output columns with their notes, the tidy-up; records SectionList,
-// SectionCount and LabelCommands in the session.
-CommandOutcome DrawSectionData(CommandContext& context);
+// SectionCount and LabelCommands in the sections' state.
+CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections);
 // The same, handing back the plan that the columns were written from (the drawing files render
 // this one plan, so that they draw what the columns draw); the plan is set only on Completed.
-CommandOutcome DrawSectionData(CommandContext& context, DrawingPlan& plan);
+CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections, DrawingPlan& plan);
 
-// The plan of the active sheet's sections with the session's settings (the sections must be
+// The plan of the active sheet's sections with the dialog's last settings (the sections must be
 // sorted by offset already). Used by the command and by the other renderings.
-DrawingPlan PlanDrawing(Worksheet& sheet, const Session& session);
+DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections);
 
 // The station label of a section: its text middle-centre at the label point, the height with
 // three decimals at most.

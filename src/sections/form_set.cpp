@@ -3,12 +3,12 @@
 
 #include "addin/host/clipboard.h"
 #include "addin/host/host_error.h"
+#include "addin/host/shell.h"
 #include "addin/host/timer.h"
-#include "addin/session.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
+#include "sections/sections_state.h"
 #include "util/number_text.h"
-#include "util/web_links.h"
 
 namespace kestrel {
 namespace {
@@ -24,8 +24,8 @@ Control TextBox(const char* text, const char* toolTip = "") {
 
 }  // namespace
 
-FormSet::FormSet(Session& session, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer)
-    : session_(session), ui_(ui), shell_(shell), clipboard_(clipboard), timer_(timer) {
+FormSet::FormSet(SectionsState& state, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer)
+    : state_(state), ui_(ui), shell_(shell), clipboard_(clipboard), timer_(timer) {
   uc1.text = "横断面设置";
   uc1.height = 24;
   uc2.text = "桩号标注（相对于断面零坐标）";
@@ -58,11 +58,12 @@ FormSet::~FormSet() {
   if (timer_ != nullptr && timer_->Running()) timer_->Stop();
 }
 
-void FormSet::Show(DialogHost& host) {
+void FormSet::Show(DialogHost& dialogs, Application* host) {
+  host_ = host;
   if (!loaded_) OnLoad();
   MarkShown();
   OnPaint();
-  host.RunModal(*this);
+  dialogs.RunModal(*this);
 }
 
 void FormSet::OnLoad() {
@@ -74,8 +75,8 @@ void FormSet::OnLoad() {
 }
 
 void FormSet::OnPaint() {
-  PaintDictionaryPath(session_, TextFileName, Frame1);
-  session_.Draw.DialogCancelled = true;
+  PaintDictionaryPath(state_, TextFileName, Frame1);
+  state_.Draw.DialogCancelled = true;
 }
 
 void FormSet::OnResize(int innerWidth) {
@@ -89,13 +90,13 @@ void FormSet::OnCheckAddFileClick() {
   TextFileName.enabled = on;
   CBFileAdd.enabled = on;
   Frame1.enabled = on;
-  session_.Draw.DrawUseDicFile = on;
+  state_.Draw.DrawUseDicFile = on;
 }
 
-void FormSet::OnCBFileAddClick() { ChooseDictionaryInto(session_, ui_, TextFileName, Frame1); }
+void FormSet::OnCBFileAddClick() { ChooseDictionaryInto(state_, ui_, TextFileName, Frame1); }
 
 void FormSet::OnImageViewClick() {
-  if (session_.HostApplication != nullptr) ShowDictionarySheet(TextFileName.text, *session_.HostApplication, session_);
+  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, state_);
   Hide();
 }
 
@@ -126,7 +127,7 @@ void FormSet::OnTimerTick() {
 }
 
 void FormSet::OnCommandOKClick() {
-  DrawSettings& s = session_.Draw;
+  DrawSettings& s = state_.Draw;
   s.ColumnSpacing = LeadingNumber(TextBoxCol.text);
   s.RowSpacing = LeadingNumber(TextBoxRow.text);
   s.StationLabelDX = LeadingNumber(TextBoxZHX.text);
@@ -142,7 +143,7 @@ void FormSet::OnCommandOKClick() {
 
 void FormSet::OnCloseRequest() {
   Hide();
-  session_.Draw.DialogCancelled = true;
+  state_.Draw.DialogCancelled = true;
 }
 
 }  // namespace kestrel

@@ -11,7 +11,8 @@ class Clipboard;
 class Shell;
 class Timer;
 class Ui;
-struct Session;
+class Application;
+struct SectionsState;
 
 // Created once per session and only hidden between uses: every value typed stays for the next
 // run. While "同时标注偏距" is ticked a timer watches the clipboard, also while the dialog is
@@ -19,11 +20,13 @@ struct Session;
 class FormSet : public Presenter {
  public:
   // clipboard and timer may be null where the platform has none: no watcher then.
-  FormSet(Session& session, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer);
+  FormSet(SectionsState& state, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer);
   ~FormSet() override;
   const char* DialogName() const override { return "FormSet"; }
 
-  void Show(DialogHost& host);
+  // Shows the dialog modally through the platform; returns when it is hidden again. host is
+  // the connected host the dictionary picture lists on (none: the picture only closes).
+  void Show(DialogHost& dialogs, Application* host);
 
   // Events.
   void OnLoad();
@@ -46,7 +49,8 @@ class FormSet : public Presenter {
   std::map<int, Control> LabelInfo;  // indices 0 to 7, 9, 10, 11
 
  private:
-  Session& session_;
+  SectionsState& state_;
+  Application* host_ = nullptr;  // the host of the current showing
   Ui& ui_;
   Shell& shell_;
   Clipboard* clipboard_;

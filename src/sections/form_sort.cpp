@@ -5,12 +5,12 @@
 #include <limits>
 #include <optional>
 
+#include "addin/host/shell.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
+#include "sections/sections_state.h"
 #include "util/number_text.h"
-#include "util/web_links.h"
 
 namespace kestrel {
 namespace {
@@ -27,7 +27,7 @@ std::optional<int> ValidSpacing(const std::string& text) {
 
 }  // namespace
 
-FormSort::FormSort(Session& session, Ui& ui, Shell& shell) : session_(session), ui_(ui), shell_(shell) {
+FormSort::FormSort(SectionsState& state, Ui& ui, Shell& shell) : state_(state), ui_(ui), shell_(shell) {
   CommandOK.text = "排序";
   CommandCancel.text = "取消";
   uc1.text = "横断面初步整理";
@@ -49,11 +49,12 @@ FormSort::FormSort(Session& session, Ui& ui, Shell& shell) : session_(session), 
   LabelInfo[7].text = "更多原创软件";
 }
 
-void FormSort::Show(DialogHost& host) {
+void FormSort::Show(DialogHost& dialogs, Application* host) {
+  host_ = host;
   if (!loaded_) OnLoad();
   MarkShown();
   OnPaint();
-  host.RunModal(*this);
+  dialogs.RunModal(*this);
 }
 
 void FormSort::OnLoad() {
@@ -63,8 +64,8 @@ void FormSort::OnLoad() {
 }
 
 void FormSort::OnPaint() {
-  PaintDictionaryPath(session_, TextFileName, Frame1);
-  session_.Sort.SortCancelled = true;
+  PaintDictionaryPath(state_, TextFileName, Frame1);
+  state_.Sort.SortCancelled = true;
 }
 
 void FormSort::OnResize(int innerWidth) {
@@ -79,15 +80,15 @@ void FormSort::OnCheckAddFileClick() {
   TextOffset.enabled = on;
   CBFileAdd.enabled = on;
   Frame1.enabled = on;
-  session_.Sort.UseDicFile = on;
+  state_.Sort.UseDicFile = on;
 }
 
 void FormSort::OnCheckDistanceClick() { CheckDistance.checked = true; }
 
-void FormSort::OnCBFileAddClick() { ChooseDictionaryInto(session_, ui_, TextFileName, Frame1); }
+void FormSort::OnCBFileAddClick() { ChooseDictionaryInto(state_, ui_, TextFileName, Frame1); }
 
 void FormSort::OnImageViewClick() {
-  if (session_.HostApplication != nullptr) ShowDictionarySheet(TextFileName.text, *session_.HostApplication, session_);
+  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, state_);
   Hide();
 }
 
@@ -100,15 +101,15 @@ void FormSort::OnCommandOKClick() {
                    MessageIcon::None);
     return;
   }
-  session_.Sort.MatchTolerance = std::fabs(LeadingNumber(TextOffset.text));
-  session_.Sort.SortSpacing = *spacing;
-  session_.Sort.SortCancelled = false;
+  state_.Sort.MatchTolerance = std::fabs(LeadingNumber(TextOffset.text));
+  state_.Sort.SortSpacing = *spacing;
+  state_.Sort.SortCancelled = false;
   Hide();
 }
 
 void FormSort::OnCloseRequest() {
   Hide();
-  session_.Sort.SortCancelled = true;
+  state_.Sort.SortCancelled = true;
 }
 
 }  // namespace kestrel

@@ -9,21 +9,22 @@ namespace kestrel {
 
 class Shell;
 class Ui;
-struct Session;
+class Application;
+struct SectionsState;
 
 // Created once per session and only hidden between uses, so every control keeps what the user
 // last entered. Events take the control state as the window left it (a check box is already
 // ticked when its click arrives).
 //
-//   FormSort form(session, ui, shell);
-//   form.Show(dialogs);     // modal; OK leaves session.Sort.SortCancelled false
+//   FormSort form(sections, ui, shell);
+//   form.Show(dialogs, host);   // modal; OK leaves sections.Sort.SortCancelled false
 class FormSort : public Presenter {
  public:
-  FormSort(Session& session, Ui& ui, Shell& shell);
+  FormSort(SectionsState& state, Ui& ui, Shell& shell);
   const char* DialogName() const override { return "FormSort"; }
 
   // Shows the dialog modally through the platform; returns when it is hidden again.
-  void Show(DialogHost& host);
+  void Show(DialogHost& dialogs, Application* host);
 
   // Events.
   void OnLoad();
@@ -44,7 +45,8 @@ class FormSort : public Presenter {
   std::map<int, Control> LabelInfo;  // indices 0, 6, 7
 
  private:
-  Session& session_;
+  SectionsState& state_;
+  Application* host_ = nullptr;  // the host of the current showing
   Ui& ui_;
   Shell& shell_;
   bool loaded_ = false;

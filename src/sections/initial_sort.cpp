@@ -5,12 +5,11 @@
 #include <optional>
 #include <vector>
 
-#include "addin/commands.h"
 #include "addin/host/application.h"
 #include "addin/host/host_error.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "sections/form_sort.h"
+#include "sections/sections_state.h"
 #include "sections/surveyed_section.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
@@ -96,11 +95,11 @@ void CleanStations(Application& host, Worksheet& sheet) {
 }
 
 // Step 8: the section station of each row.
-CellValue SectionStation(const CellValue& e, const SortSettings& settings, const Session& session) {
+CellValue SectionStation(const CellValue& e, const SortSettings& settings, const DictionaryState& dictionary) {
   if (e.AsText().empty()) return CellValue();
   const double station = StationNumber(e);
-  if (!session.DicFileName.empty() && settings.UseDicFile) {
-    for (const DicRecord& record : session.StationDictionary) {
+  if (!dictionary.DicFileName.empty() && settings.UseDicFile) {
+    for (const DicRecord& record : dictionary.StationDictionary) {
       if (std::fabs(station - record.Station) < std::fabs(settings.MatchTolerance)) return record.Station;
     }
   }
@@ -117,12 +116,11 @@ void MarkOnePointSections(Worksheet& sheet, int last) {
   }
 }
 
-CommandOutcome SortSheet(CommandContext& context, Application& host) {
+CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsState& sections) {
   Worksheet& sheet = host.ActiveSheet();
-  Session& session = context.session;
-  if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session, context.ui, context.shell);
-  session.SortDialog->Show(context.dialogs);
-  if (session.Sort.SortCancelled) return CommandOutcome::Cancelled;
+  if (!sections.SortDialog) sections.SortDialog = std::make_unique<FormSort>(sections, context.ui, context.shell);
+  sections.SortDialog->Show(context.dialogs, &host);
+  if (sections.Sort.SortCancelled) return CommandOutcome::Cancelled;
 
   const int last = LastSurveyRow(sheet);
   if (!sheet.Value({1, kColumnG}).IsEmpty()) {
@@ -155,7 +153,7 @@ CommandOutcome SortSheet(CommandContext& context, Application& host) {
   sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "G/通用格式");
 
   Grid sectionStations(last, 1);
-  for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], session.Sort, session);
+  for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], sections.Sort, sections);
   sheet.SetValues({1, kColumnF}, sectionStations);
 
   sheet.Sort(RangeRef::Block(1, kColumnA, last, kColumnH), kColumnF, SortHeader::Guess);
@@ -174,11 +172,11 @@ CommandOutcome SortSheet(CommandContext& context, Application& host) {
 
 }  // namespace
 
-CommandOutcome InitialSort(CommandContext& context) {
-  Application* host = context.session.HostApplication;
+CommandOutcome InitialSort(CommandContext& context, SectionsState& sections) {
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   try {
-    return SortSheet(context, *host);
+    return SortSheet(context, *host, sections);
   } catch (const HostError&) {
     return CommandOutcome::Stopped;  // the host refused a step: what was done stays
   }

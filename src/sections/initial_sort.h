@@ -3,16 +3,18 @@
 
 #include <string_view>
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "addin/host/worksheet.h"
 
 namespace kestrel {
+
+struct SectionsState;
 
 // Runs the whole command on the active sheet: the sort dialog, the already-sorted and station
 // checks with their questions, the new station column F, the sort, the separating rows, the
 // one-point borders and the note on F1. A host error ends it where it happens; what was done
 // stays in the sheet.
-CommandOutcome InitialSort(CommandContext& context);
+CommandOutcome InitialSort(CommandContext& context, SectionsState& sections);
 
 // Puts a hidden note on one cell: the title in bold, CR LF, then the body. A host error ends it
 // quietly.

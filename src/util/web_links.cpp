@@ -1,7 +1,6 @@
-// GoWebPage: the fixed web pages and the user manual, by key.
+// The fixed web pages and the user manual, by key.
 #include "util/web_links.h"
 
-#include "addin/host/shell.h"
 #include "util/unicode.h"
 
 #ifndef KESTREL_SITE_ROOT
@@ -21,12 +20,6 @@ std::string WebTarget(std::string_view key, std::string_view moduleFolder) {
   if (k == "qqgroup") return root + "jump.aspx?softid=16&VideoId=18";
   if (k == "help") return std::string(moduleFolder) + "/使用说明书.pdf";
   return "";
-}
-
-void GoWebPage(std::string_view key, Shell& shell) {
-  std::string folder = shell.ModuleFolder();
-  std::string target = WebTarget(key, folder);
-  if (!target.empty()) shell.Open(target, folder);
 }
 
 }  // namespace kestrel

@@ -3,20 +3,21 @@
 
 #include <memory>
 
-#include "addin/session.h"
 #include "volumes/form_draw_v_sheet.h"
 #include "volumes/volume_sheet.h"
+#include "volumes/volume_state.h"
 
 namespace kestrel {
 
-CommandOutcome FunhdmDrawSheet(CommandContext& context) {
-  Session& session = context.session;
-  if (session.HostApplication == nullptr) return CommandOutcome::Cancelled;
-  if (!session.VolumeDialog) session.VolumeDialog = std::make_unique<FormDrawVSheet>(session, context.ui, context.shell);
-  session.VolumeDialog->Show(context.dialogs);
-  const VolumeSheetRequest& request = session.VolumeRequest;
+CommandOutcome FunhdmDrawSheet(CommandContext& context, VolumeState& volume, const DrawnSections& sections) {
+  if (context.host == nullptr) return CommandOutcome::Cancelled;
+  if (!volume.VolumeDialog) {
+    volume.VolumeDialog = std::make_unique<FormDrawVSheet>(volume, sections, context.ui, context.shell);
+  }
+  volume.VolumeDialog->Show(context.dialogs);
+  const VolumeSheetRequest& request = volume.VolumeRequest;
   if (request.Cancelled) return CommandOutcome::Cancelled;
-  return DrawVolumeSheet(context, request.LastRow, request.Variant);
+  return DrawVolumeSheet(context, volume, sections, request.LastRow, request.Variant);
 }
 
 }  // namespace kestrel

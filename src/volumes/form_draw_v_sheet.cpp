@@ -7,10 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "addin/host/shell.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
+#include "sections/drawn_sections.h"
 #include "util/number_text.h"
-#include "util/web_links.h"
+#include "volumes/volume_state.h"
 
 namespace kestrel {
 namespace {
@@ -30,7 +31,8 @@ std::optional<int> LastRowOf(const std::string& typed) {
 
 }  // namespace
 
-FormDrawVSheet::FormDrawVSheet(Session& session, Ui& ui, Shell& shell) : session_(session), ui_(ui), shell_(shell) {
+FormDrawVSheet::FormDrawVSheet(VolumeState& volume, const DrawnSections& sections, Ui& ui, Shell& shell)
+    : volume_(volume), sections_(sections), ui_(ui), shell_(shell) {
   uc1.text = "设置方量计算表";
   uc1.height = 24;
   TextDrawDMnumber.text = "16";
@@ -68,13 +70,13 @@ void FormDrawVSheet::OnResize(int innerWidth) {
 
 void FormDrawVSheet::OnComboHDMnumberClick() {
   if (ComboHDMnumber.listIndex != kDetectSections) return;
-  if (session_.SectionCount < 2) {
+  if (sections_.SectionCount < 2) {
     ui_.MessageBox(kTooFewSections, "提示", MessageButtons::Ok, MessageIcon::Information);
     ComboHDMnumber.listIndex = kTypeSections;
     OnComboHDMnumberClick();  // the new selection's own rule, which changes nothing
     return;
   }
-  TextDrawDMnumber.text = std::to_string(session_.SectionCount);
+  TextDrawDMnumber.text = std::to_string(sections_.SectionCount);
 }
 
 void FormDrawVSheet::OnLabelInfoClick(int index) { GoWebPage(index == 6 ? "index" : "Corvane", shell_); }
@@ -83,7 +85,7 @@ void FormDrawVSheet::OnCommandOKClick() {
   // A number too large for the last row leaves everything as it was and the dialog open.
   const std::optional<int> lastRow = LastRowOf(TextDrawDMnumber.text);
   if (!lastRow) return;
-  VolumeSheetRequest& request = session_.VolumeRequest;
+  VolumeSheetRequest& request = volume_.VolumeRequest;
   request.Variant = (ComboVMode.listIndex + 1) * 2;
   request.LastRow = *lastRow;
   request.FillStations = ComboHDMnumber.listIndex == kDetectSections;
@@ -93,7 +95,7 @@ void FormDrawVSheet::OnCommandOKClick() {
 
 void FormDrawVSheet::OnCloseRequest() {
   Hide();
-  session_.VolumeRequest.Cancelled = true;
+  volume_.VolumeRequest.Cancelled = true;
 }
 
 }  // namespace kestrel

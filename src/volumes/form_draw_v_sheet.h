@@ -9,18 +9,20 @@ namespace kestrel {
 
 class Shell;
 class Ui;
-struct Session;
+struct DrawnSections;
+struct VolumeState;
 
 // Created at the first volume sheet command and only hidden between uses, so every control keeps
-// its last value. OK leaves session.VolumeRequest filled in with Cancelled false; Cancel and the
+// its last value. OK leaves volume.VolumeRequest filled in with Cancelled false; Cancel and the
 // close box leave Cancelled true. Events take the controls as the window left them (a list's
 // new selection is already in listIndex when its click arrives).
 //
-//   FormDrawVSheet form(session, ui, shell);
+//   FormDrawVSheet form(volume, sections, ui, shell);
 //   form.Show(dialogs);   // OK with "16" and "设计+实测": LastRow 20, Variant 4
 class FormDrawVSheet : public Presenter {
  public:
-  FormDrawVSheet(Session& session, Ui& ui, Shell& shell);
+  // sections: the last drawing, whose section count the dialog offers.
+  FormDrawVSheet(VolumeState& volume, const DrawnSections& sections, Ui& ui, Shell& shell);
   const char* DialogName() const override { return "FormDrawVSheet"; }
 
   // Shows the dialog modally through the platform; returns when it is hidden again.
@@ -45,7 +47,8 @@ class FormDrawVSheet : public Presenter {
   static constexpr int kTypeSections = 1;    // "填入横断面数量+不填入桩号"
 
  private:
-  Session& session_;
+  VolumeState& volume_;
+  const DrawnSections& sections_;
   Ui& ui_;
   Shell& shell_;
   bool loaded_ = false;

@@ -7,9 +7,9 @@
 #include "addin/host/application.h"
 #include "addin/host/host_error.h"
 #include "addin/host/ui.h"
-#include "addin/session.h"
 #include "volumes/volume_formulas.h"
 #include "volumes/volume_layout.h"
+#include "volumes/volume_state.h"
 
 namespace kestrel {
 namespace {
@@ -87,16 +87,17 @@ void WriteHeaders(Worksheet& sheet, const VolumeLayout& layout) {
 
 // The stations of the recorded sections, one per section row; a list longer than the table
 // stops at the row above the totals.
-void WriteStations(Worksheet& sheet, const Session& session, int lastRow) {
+void WriteStations(Worksheet& sheet, const DrawnSections& sections, int lastRow) {
   const int sectionRows = lastRow - kFirstSectionRow;
-  const int count = std::min(static_cast<int>(session.SectionList.size()), sectionRows);
+  const int count = std::min(static_cast<int>(sections.SectionList.size()), sectionRows);
   if (count <= 0) return;
   Grid stations(count, 1);
-  for (int i = 0; i < count; ++i) stations.At(i, 0) = session.SectionList[i].Station;
+  for (int i = 0; i < count; ++i) stations.At(i, 0) = sections.SectionList[i].Station;
   sheet.SetValues({kFirstSectionRow, 1}, stations);
 }
 
-void BuildSheet(CommandContext& context, Application& host, int lastRow, const VolumeLayout& layout) {
+void BuildSheet(Application& host, const VolumeState& volume, const DrawnSections& sections, int lastRow,
+                const VolumeLayout& layout) {
   host.AddSheet();
   Worksheet& sheet = host.ActiveSheet();
   const int lastColumn = layout.LastColumn();
@@ -129,17 +130,18 @@ void BuildSheet(CommandContext& context, Application& host, int lastRow, const V
 
   DrawVolumeBorders(sheet, lastRow, layout.variant);
 
-  if (context.session.VolumeRequest.FillStations) WriteStations(sheet, context.session, lastRow);
+  if (volume.VolumeRequest.FillStations) WriteStations(sheet, sections, lastRow);
 }
 
 }  // namespace
 
-CommandOutcome DrawVolumeSheet(CommandContext& context, int lastRow, int variant) {
+CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeState& volume, const DrawnSections& sections,
+                               int lastRow, int variant) {
   const VolumeLayout& layout = VolumeLayoutOf(variant);
-  Application* host = context.session.HostApplication;
+  Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   try {
-    BuildSheet(context, *host, lastRow, layout);
+    BuildSheet(*host, volume, sections, lastRow, layout);
   } catch (const HostError&) {
     context.ui.MessageBox("有错误，提示有错误！", "提示", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Stopped;

@@ -1,23 +1,27 @@
 // DrawVolumeSheet: the cut-and-fill volume table on a new worksheet, by the average end area method.
 #pragma once
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "addin/host/worksheet.h"
+#include "sections/drawn_sections.h"
 
 namespace kestrel {
+
+struct VolumeState;
 
 // Builds the whole table on a new sheet of the host's workbook: page setup, fonts, the title
 // "土石挖填方量计算表", heights and widths, merged headers with superscript digits, the totals
 // row "合计:", the formulas, number formats and the grid. lastRow (at least 6) holds the totals,
-// so the sections take rows 4 to lastRow - 1; variant is 2, 4 or 6. When the session's volume
+// so the sections take rows 4 to lastRow - 1; variant is 2, 4 or 6. When the volume state's
 // request asks for stations, the recorded sections' stations go into column A from row 4, as
 // far as the section rows reach (never over the totals row or below it).
 //
 // A host error outside the formulas and the grid ends the run with the message box
 // "有错误，提示有错误！" (Stopped); what was built stays on the new sheet.
 //
-//   DrawVolumeSheet(context, 20, 4);   // 16 sections, design and measured, columns A to K
-CommandOutcome DrawVolumeSheet(CommandContext& context, int lastRow, int variant);
+//   DrawVolumeSheet(context, volume, sections, 20, 4);   // 16 sections, design and measured, A to K
+CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeState& volume, const DrawnSections& sections,
+                               int lastRow, int variant);
 
 // A thin continuous line around and inside A2:(last column)(lastRow): left, top, bottom, right,
 // inside vertical, inside horizontal, in that order; an edge the host refuses is skipped.

@@ -104,9 +104,10 @@ TEST_F(ConnectTest, WrappedCommandsSwitchScreenUpdatingOffAndBackOn) {
 
 TEST_F(ConnectTest, ScreenUpdatingComesBackOnWhenTheCommandFails) {
   session.HostApplication = &book;
-  const RibbonCommand failing{"FunFails", "fails", true, [](CommandContext&) { throw HostError("the host went away"); }};
-  CommandContext context{session, ui, shell, dialogs};
-  EXPECT_THROW(RunRibbonCommand(failing, context), HostError);
+  const RibbonCommand failing{"FunFails", "fails", true,
+                              [](CommandContext&, Session&) { throw HostError("the host went away"); }};
+  CommandContext context{session.HostApplication, ui, shell, dialogs};
+  EXPECT_THROW(RunRibbonCommand(failing, context, session), HostError);
   EXPECT_TRUE(book.ScreenUpdating());
 }
 

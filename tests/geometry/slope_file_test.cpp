@@ -215,7 +215,7 @@ TEST_F(SlopeFileTest, SaveCancelFailureAndHostError) {
 
   CountingApplication host(book);
   host.Counter().FailOnOperation("Values");
-  session.HostApplication = &host;
+  context.host = &host;
   ui.QueueSaveFile(TempPath("y.hp"));
   EXPECT_EQ(SaveSlopeFile(context), CommandOutcome::Stopped);
   EXPECT_EQ(ui.Messages().size(), 1u);  // silently

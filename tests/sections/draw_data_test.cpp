@@ -44,7 +44,7 @@ class DrawDataTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return DrawSectionData(context);
+    return DrawSectionData(context, session);
   }
   std::vector<std::string> Column(int c, int n) {
     std::vector<std::string> out;

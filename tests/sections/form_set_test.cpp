@@ -15,12 +15,12 @@ class FormSetTest : public CommandFixture {
 
   void ShowAnd(std::function<void(FormSet&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormSet&>(p)); });
-    form.Show(dialogs);
+    form.Show(dialogs, session.HostApplication);
   }
 };
 
 TEST_F(FormSetTest, DefaultsAtFirstLoad) {
-  form.Show(dialogs);
+  form.Show(dialogs, session.HostApplication);
   EXPECT_EQ(form.uc1.text, "横断面设置");
   EXPECT_EQ(form.uc2.text, "桩号标注（相对于断面零坐标）");
   EXPECT_EQ(form.UC3.text, "高程与偏距标注");
@@ -78,7 +78,7 @@ TEST_F(FormSetTest, CancelCloseAndThePictureAllCancel) {
   ASSERT_FALSE(session.Draw.DialogCancelled);
   ShowAnd([](FormSet& f) { f.OnCommandCancelClick(); });
   EXPECT_TRUE(session.Draw.DialogCancelled);
-  form.Show(dialogs);  // the close box
+  form.Show(dialogs, session.HostApplication);  // the close box
   EXPECT_TRUE(session.Draw.DialogCancelled);
   session.DicFileName = "road.Dic";
   session.StationDictionary = {{1, 2, 3, 4}};

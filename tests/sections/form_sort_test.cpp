@@ -16,7 +16,7 @@ class FormSortTest : public CommandFixture {
   // Shows the dialog and plays one user action on it.
   void ShowAnd(std::function<void(FormSort&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormSort&>(p)); });
-    form.Show(dialogs);
+    form.Show(dialogs, session.HostApplication);
   }
   void Accept(const std::string& spacing) {
     ShowAnd([&](FormSort& f) {
@@ -43,7 +43,7 @@ TEST_F(FormSortTest, StartsWithItsCaptionsAndDefaults) {
   EXPECT_EQ(form.LabelInfo[0].text, "允许偏差精度(米)");
   EXPECT_EQ(form.LabelInfo[6].text, "检查更新");
   EXPECT_EQ(form.LabelInfo[7].text, "更多原创软件");
-  form.Show(dialogs);
+  form.Show(dialogs, session.HostApplication);
   EXPECT_TRUE(form.LabelInfo[6].handCursor);
   EXPECT_TRUE(form.LabelInfo[7].handCursor);
   EXPECT_FALSE(form.Frame1.visible);
@@ -100,7 +100,7 @@ TEST_F(FormSortTest, ToleranceIsTheAbsoluteLeadingNumber) {
 TEST_F(FormSortTest, EveryShowingStartsCancelled) {
   Accept("5");
   ASSERT_FALSE(session.Sort.SortCancelled);
-  form.Show(dialogs);  // closed with the close box
+  form.Show(dialogs, session.HostApplication);  // closed with the close box
   EXPECT_TRUE(session.Sort.SortCancelled);
   ShowAnd([](FormSort& f) { f.OnCommandCancelClick(); });
   EXPECT_TRUE(session.Sort.SortCancelled);

@@ -53,7 +53,7 @@ class InitialSortTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return InitialSort(context);
+    return InitialSort(context, session);
   }
   std::string A(int r) { return Sheet().Value({r, 1}).AsText(); }
   std::string F(int r) { return Sheet().Value({r, 6}).AsText(); }

@@ -21,7 +21,7 @@ class CommandFixture : public ::testing::Test {
   CommandFixture() { session.HostApplication = &book; }
 
   MemoryWorksheet& Sheet() { return book.Active(); }
-  CommandContext Context() { return {session, ui, shell, dialogs}; }
+  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
 
   // A folder of its own for each test, removed afterwards.
   std::string TempPath(const std::string& name) {

@@ -15,7 +15,7 @@ class DrawSheetCommandTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return FunhdmDrawSheet(context);
+    return FunhdmDrawSheet(context, session, session);
   }
 };
 
@@ -84,7 +84,7 @@ TEST_F(DrawSheetCommandTest, TheRibbonRunsItWithScreenUpdatingOff) {
   ASSERT_NE(command, nullptr);
   EXPECT_TRUE(command->wrapped);
   CommandContext context = Context();
-  RunRibbonCommand(*command, context);
+  RunRibbonCommand(*command, context, session);
   EXPECT_TRUE(ui.Messages().empty());  // no longer the "not in this version" notice
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(Sheet().Value({20, 1}), CellValue("合计:"));  // the default 16 sections

@@ -14,7 +14,7 @@ constexpr const char* kTooFew =
 
 class FormDrawVSheetTest : public CommandFixture {
  protected:
-  FormDrawVSheet form{session, ui, shell};
+  FormDrawVSheet form{session, session, ui, shell};
 
   void ShowAnd(std::function<void(FormDrawVSheet&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormDrawVSheet&>(p)); });

@@ -15,7 +15,7 @@ class VolumeBlocksTest : public CommandFixture {
  protected:
   CommandOutcome Build(int last, int variant) {
     CommandContext context = Context();
-    return DrawVolumeSheet(context, last, variant);
+    return DrawVolumeSheet(context, session, session, last, variant);
   }
   void Record(int count, std::mt19937& random) {
     session.SectionList.clear();

@@ -21,7 +21,7 @@ class VolumeSheetTest : public CommandFixture {
   CommandOutcome Build(int last, int variant, bool fillStations = false) {
     session.VolumeRequest.FillStations = fillStations;
     CommandContext context = Context();
-    return DrawVolumeSheet(context, last, variant);
+    return DrawVolumeSheet(context, session, session, last, variant);
   }
   void RecordStations(const std::vector<double>& stations) {
     session.SectionList.clear();

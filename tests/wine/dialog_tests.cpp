@@ -164,7 +164,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
     UiDriver::Click(dialog, IDOK);
     driver.Check(UiDriver::WaitHidden(dialog), "OK hides the dialog");
   });
-  form.Show(dialogs);
+  form.Show(dialogs, session.HostApplication);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   EXPECT_FALSE(session.Sort.SortCancelled);
@@ -184,7 +184,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     again.Check(UiDriver::WaitHidden(dialog), "the close box hides the dialog");
   });
-  form.Show(dialogs);
+  form.Show(dialogs, session.HostApplication);
   closer.join();
   for (const std::string& failure : again.Failures()) ADD_FAILURE() << failure;
   EXPECT_TRUE(session.Sort.SortCancelled);
@@ -249,7 +249,7 @@ TEST(FormSortView, LoadsADictionaryThroughTheHostsPromptAndShowsItOnANewSheet) {
     UiDriver::ClickStatic(dialog, IDC_FORM_SORT_IMAGE_VIEW);
     driver.Check(UiDriver::WaitHidden(dialog), "the picture's click hides the dialog");
   });
-  form.Show(dialogs);
+  form.Show(dialogs, session.HostApplication);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   EXPECT_TRUE(session.Sort.SortCancelled);  // the sort does not run
@@ -293,8 +293,8 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
       form.TextBoxDistance.text = "10";
       form.OnCommandOKClick();
     });
-    CommandContext context{session, ui, shell, dialogs};
-    ASSERT_EQ(InitialSort(context), CommandOutcome::Completed);
+    CommandContext context{session.HostApplication, ui, shell, dialogs};
+    ASSERT_EQ(InitialSort(context, session), CommandOutcome::Completed);
   }
   testing::FakeExcel excel(book);
   _Connect* connect = nullptr;

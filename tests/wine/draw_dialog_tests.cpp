@@ -189,7 +189,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ScriptedUi twinUi;
   ScriptedDialogs twinDialogs;
   RecordingShell twinShell;
-  CommandContext twinContext{twinSession, twinUi, twinShell, twinDialogs};
+  CommandContext twinContext{twinSession.HostApplication, twinUi, twinShell, twinDialogs};
 
   testing::FakeExcel excel(book);
   _Connect* connect = nullptr;
@@ -205,7 +205,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ScriptedUi freshUi;
   RecordingShell freshShell;
   Session freshSession;
-  FormDrawVSheet freshVolume(freshSession, freshUi, freshShell);
+  FormDrawVSheet freshVolume(freshSession, freshSession, freshUi, freshShell);
   freshVolume.OnLoad();
   HWND volumeWindow = nullptr;
   UiDriver notice;
@@ -262,7 +262,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.TextBoxDrawD.checked = true;
     form.OnCommandOKClick();
   });
-  ASSERT_EQ(DrawSectionData(twinContext), CommandOutcome::Completed);
+  ASSERT_EQ(DrawSectionData(twinContext, twinSession), CommandOutcome::Completed);
   ASSERT_EQ(twinSession.SectionCount, 9);
   ASSERT_TRUE(twinUi.Messages().empty());
 
@@ -331,7 +331,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.OnComboHDMnumberClick();
     form.OnCommandOKClick();
   });
-  ASSERT_EQ(FunhdmDrawSheet(twinContext), CommandOutcome::Completed);
+  ASSERT_EQ(FunhdmDrawSheet(twinContext, twinSession, twinSession), CommandOutcome::Completed);
   ASSERT_TRUE(twinUi.Messages().empty());
   UiDriver volume;
   std::thread user3([&] {

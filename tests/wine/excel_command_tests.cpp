@@ -64,7 +64,7 @@ struct SessionRun {
   ScriptedUi ui;
   ScriptedDialogs dialogs;
   RecordingShell shell;
-  CommandContext Context() { return {session, ui, shell, dialogs}; }
+  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
   void Accept(std::string spacing, std::string tolerance = "1", bool useDic = false) {
     dialogs.Queue([=](Presenter& p) {
       auto& form = dynamic_cast<FormSort&>(p);
@@ -93,7 +93,7 @@ class CommandOnFakeExcelTest : public ::testing::Test {
   }
   CommandOutcome Sort(SessionRun& run) {
     CommandContext context = run.Context();
-    CommandOutcome outcome = InitialSort(context);
+    CommandOutcome outcome = InitialSort(context, run.session);
     host.ReleaseSheets();
     return outcome;
   }
@@ -247,9 +247,9 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
   excel.ResetCounts();
 
   CommandContext directContext = direct.Context();
-  EXPECT_EQ(FunSaveDicFile(directContext), CommandOutcome::Completed);
-  CommandContext hostContext{throughHost.session, ui, throughHost.shell, throughHost.dialogs};
-  EXPECT_EQ(FunSaveDicFile(hostContext), CommandOutcome::Completed);
+  EXPECT_EQ(FunSaveDicFile(directContext, direct.session), CommandOutcome::Completed);
+  CommandContext hostContext{throughHost.session.HostApplication, ui, throughHost.shell, throughHost.dialogs};
+  EXPECT_EQ(FunSaveDicFile(hostContext, throughHost.session), CommandOutcome::Completed);
   std::cout << "FunSaveDicFile, 700 records: " << excel.CountReport() << "\n";
 
   const std::string written = FileBytes(hostFile);
@@ -267,7 +267,7 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
   // Cancelled in the host's prompt: no file, no message.
   excel.QueueFileAnswer(std::nullopt);
   std::filesystem::remove(hostFile);
-  EXPECT_EQ(FunSaveDicFile(hostContext), CommandOutcome::Cancelled);
+  EXPECT_EQ(FunSaveDicFile(hostContext, throughHost.session), CommandOutcome::Cancelled);
   EXPECT_FALSE(std::filesystem::exists(hostFile));
   EXPECT_EQ(throughHost.ui.Messages().size(), 1u);
   std::filesystem::remove_all(folder);

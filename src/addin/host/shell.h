@@ -15,4 +15,9 @@ class Shell {
   virtual std::string ModuleFolder() = 0;
 };
 
+// Asks the shell to open a key's target (WebTarget in util/web_links.h) with the "Open" verb; a
+// key outside the table does nothing. Nothing is reported.
+//   GoWebPage("help", shell);   // opens <module folder>/使用说明书.pdf
+void GoWebPage(std::string_view key, Shell& shell);
+
 }  // namespace kestrel

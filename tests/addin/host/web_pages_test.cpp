@@ -1,9 +1,9 @@
 // GoWebPage: which target each key opens, through the shell.
-#include "util/web_links.h"
-
 #include <gtest/gtest.h>
 
+#include "addin/host/shell.h"
 #include "support/recording_shell.h"
+#include "util/web_links.h"
 
 namespace kestrel {
 namespace {

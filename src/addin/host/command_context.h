@@ -1,0 +1,38 @@
+// CommandContext: the ports a command works with, handed to it by whoever runs it.
+#pragma once
+
+namespace kestrel {
+
+class Application;
+struct CadInstallPorts;
+class Clipboard;
+class DialogHost;
+class Shell;
+class Timer;
+class Ui;
+
+// How a command ended, for callers that report it (the command-line tool's exit status): it ran
+// to its end, it stopped at a message, a refusal or a failure, or its dialog was cancelled.
+enum class CommandOutcome { Completed, Stopped, Cancelled };
+
+// The platform as one command run sees it. The feature state a command keeps between runs is
+// passed beside it by the command table, never reached through here. (The worksheet functions,
+// which also need a clock, get theirs in FunctionContext.)
+//   CommandContext context{&book, ui, shell, dialogs};
+//   InitialSort(context, sections);
+struct CommandContext {
+  // The host's Application while the host has the add-in connected; null otherwise (every
+  // command then ends Cancelled before it shows anything).
+  Application* host;
+  Ui& ui;
+  Shell& shell;
+  DialogHost& dialogs;
+  // The system clipboard and the dialogs' timer; null where the platform has none (the
+  // drawing dialog then runs no clipboard watcher).
+  Clipboard* clipboard = nullptr;
+  Timer* timer = nullptr;
+  // The plug-in installation's file system, installer and download; null where there is none.
+  CadInstallPorts* cadInstall = nullptr;
+};
+
+}  // namespace kestrel
