@@ -92,6 +92,7 @@ MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
   if (faultDrill_) host_->Counter().FailOnCall(*faultDrill_);
   sheetsAtOpen_ = VisibleSheets(*book_);
   session_.HostApplication = host_.get();
+  openedRevision_ = book_->Revision();
   return *book_;
 }
 
@@ -113,17 +114,7 @@ void CliContext::Progress(const std::string& what) {
   progressShown_ = !what.empty();
 }
 
-bool CliContext::BookChanged() const {
-  if (!host_) return false;
-  static const char* const kReading[] = {"Name", "Value", "Values", "Text", "Texts", "Formula", "NumberFormat",
-                                         "EndUp", "Selection", "GetNote", "ActiveSheet", "ScreenUpdating",
-                                         "DisplayAlerts", "InchesToPoints", "Caller", "Select",
-                                         "SetScreenUpdating", "SetDisplayAlerts"};
-  for (const std::string& call : host_->Counter().Log()) {
-    if (std::find(std::begin(kReading), std::end(kReading), call) == std::end(kReading)) return true;
-  }
-  return false;
-}
+bool CliContext::BookChanged() const { return book_ && book_->Revision() != openedRevision_; }
 
 int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
   if (faultDrill_ && host_ && host_->Counter().TotalCalls() < *faultDrill_) {

@@ -1,13 +1,13 @@
 // CliContext: one invocation of the tool: its session, user interface, shell and open workbook.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "addin/host/command_context.h"
-#include "addin/host/counting_host.h"
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
 #include "addin/session.h"
@@ -52,7 +52,7 @@ class CliContext {
   ScriptedDialogs& Dialogs() { return dialogs_; }
   // What a core command works with, on the open workbook.
   CommandContext Command() { return {session_.HostApplication, *ui_, shell_, dialogs_}; }
-  // Whether a command changed the open workbook (any host call that writes).
+  // Whether the open workbook changed since it was opened (its revision moved).
   bool BookChanged() const;
   // The exit status of a command's outcome; saves the workbook when the command changed it. A
   // command that stopped part-way leaves BOOK as it was: what it changed is written only to an -o
@@ -84,8 +84,9 @@ class CliContext {
   std::unique_ptr<CliUi> ui_;
   CliShell shell_;
   std::unique_ptr<MemoryWorkbook> book_;
-  std::unique_ptr<CountingApplication> host_;
-  std::optional<long> faultDrill_;  // KESTREL_FAIL_HOST_CALL: the call that fails, for tests  // the workbook as commands see it, counted
+  std::unique_ptr<CountingApplication> host_;  // the workbook as commands see it, counted
+  std::optional<long> faultDrill_;  // KESTREL_FAIL_HOST_CALL: the call that fails, for tests
+  std::uint64_t openedRevision_ = 0;  // the workbook's revision when it was opened
   ScriptedDialogs dialogs_;
   bool progressShown_ = false;
   std::string bookPath_;

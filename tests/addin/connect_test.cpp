@@ -93,9 +93,9 @@ TEST_F(ConnectTest, WrappedCommandsSwitchScreenUpdatingOffAndBackOn) {
   ASSERT_TRUE(connect.RunCallback("FunHdmOrder"));  // its dialog is closed: nothing else happens
   EXPECT_TRUE(book.ScreenUpdating());
   ASSERT_EQ(host.Counter().Log().size(), 3u);
-  EXPECT_EQ(host.Counter().Log()[0], "SetScreenUpdating");
-  EXPECT_EQ(host.Counter().Log()[1], "ActiveSheet");
-  EXPECT_EQ(host.Counter().Log()[2], "SetScreenUpdating");
+  EXPECT_EQ(host.Counter().Log()[0], HostCall::SetScreenUpdating);
+  EXPECT_EQ(host.Counter().Log()[1], HostCall::ActiveSheet);
+  EXPECT_EQ(host.Counter().Log()[2], HostCall::SetScreenUpdating);
   host.Counter().ResetCounts();
   // A callback that is not wrapped leaves screen updating alone.
   ASSERT_TRUE(connect.RunCallback("FunSaveDicFile"));

@@ -92,7 +92,7 @@ TEST_F(ProfileCacheTest, RefreshOneReadsTheRangeOnEveryCall) {
   const FunctionValue table = Range("A1:C3", &sheet);
   host.Counter().ResetCounts();
   for (int i = 0; i < 5; ++i) Elevation(300, table, 1);
-  EXPECT_EQ(host.Counter().Calls("Values"), 5);
+  EXPECT_EQ(host.Counter().Calls(HostCall::Values), 5);
   // A change of the sheet shows at once.
   RaiseTable(sheet);
   EXPECT_NEAR(Elevation(300, table, 1), 103.7, 1e-9);
@@ -107,12 +107,12 @@ TEST_F(ProfileCacheTest, RefreshZeroReadsOncePerBurst) {
     EXPECT_NEAR(Elevation(300, table, 0), 102.7, 1e-9);
     clock.Advance(0.4);  // never more than half a second between two calls
   }
-  EXPECT_EQ(host.Counter().Calls("Values"), 1);
+  EXPECT_EQ(host.Counter().Calls(HostCall::Values), 1);
   RaiseTable(sheet);
   EXPECT_NEAR(Elevation(300, table, 0), 102.7, 1e-9);  // still the burst's table
   clock.Advance(0.51);
   EXPECT_NEAR(Elevation(300, table, 0), 103.7, 1e-9);
-  EXPECT_EQ(host.Counter().Calls("Values"), 2);
+  EXPECT_EQ(host.Counter().Calls(HostCall::Values), 2);
 }
 
 TEST_F(ProfileCacheTest, TwoRangesWithinHalfASecondEachGetTheirOwnProfile) {

@@ -82,7 +82,7 @@ TEST_F(ProfileFileTest, SaveAsksWithTheFolderFilterAndTitleAndReports) {
 TEST_F(ProfileFileTest, AHostFailureEndsTheSaveWithTheFailureMessage) {
   WorkedSheet();
   CountingApplication host(book);
-  host.Counter().FailOnOperation("Values");
+  host.Counter().FailOnOperation(HostCall::Values);
   session.HostApplication = &host;
   ui.QueueSaveFile(TempPath("x.ZM"));
   CommandContext context = Context();

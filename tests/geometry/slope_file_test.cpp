@@ -214,7 +214,7 @@ TEST_F(SlopeFileTest, SaveCancelFailureAndHostError) {
   EXPECT_EQ(ui.Messages()[0].text, "纵断面文件保存失败！");
 
   CountingApplication host(book);
-  host.Counter().FailOnOperation("Values");
+  host.Counter().FailOnOperation(HostCall::Values);
   context.host = &host;
   ui.QueueSaveFile(TempPath("y.hp"));
   EXPECT_EQ(SaveSlopeFile(context), CommandOutcome::Stopped);

@@ -89,9 +89,9 @@ TEST(FormatBlocksOfAColumn, TakeAFewCallsWhateverTheNumberOfRows) {
   CountingWorksheet counted(sheet, calls);
   ApplyCellFormats(counted, cells, styles, false);
   // One block of two columns, one of one column: a call per property, three per pair of edges.
-  EXPECT_EQ(calls.Calls("SetNumberFormat"), 1);
-  EXPECT_EQ(calls.Calls("SetAlignment"), 1);
-  EXPECT_EQ(calls.Calls("SetBorder"), 6);
+  EXPECT_EQ(calls.Calls(HostCall::SetNumberFormat), 1);
+  EXPECT_EQ(calls.Calls(HostCall::SetAlignment), 1);
+  EXPECT_EQ(calls.Calls(HostCall::SetBorder), 6);
   EXPECT_EQ(sheet.NumberFormat({10000, 2}), "\"K\"0+000.000");
   EXPECT_EQ(sheet.EffectiveStyle({5000, 3}).borders.top, LineStyle::Continuous);
 }

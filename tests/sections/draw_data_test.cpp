@@ -362,7 +362,7 @@ TEST_F(DrawDataTest, HostCallsGrowWithSectionsAtMost) {
   Accept();
   ASSERT_EQ(Run(), CommandOutcome::Completed);
   EXPECT_LE(host.Counter().TotalCalls(), 2 * sections + 40);
-  EXPECT_EQ(host.Counter().Calls("Sort"), sections);
+  EXPECT_EQ(host.Counter().Calls(HostCall::Sort), sections);
 }
 
 }  // namespace

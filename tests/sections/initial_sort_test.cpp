@@ -260,7 +260,7 @@ TEST_F(InitialSortTest, AHostErrorEndsTheCommandSilentlyKeepingWhatWasDone) {
   Survey({{"a", 1, 12240, 0}, {"b", 1, 12220, 0}});
   CountingApplication host(book);
   session.HostApplication = &host;
-  host.Counter().FailOnOperation("Sort");
+  host.Counter().FailOnOperation(HostCall::Sort);
   AcceptDialog("20");
   EXPECT_EQ(Run(), CommandOutcome::Stopped);
   EXPECT_TRUE(ui.Messages().empty());
@@ -331,7 +331,7 @@ TEST_F(InitialSortTest, HostCallsStayFewerThanOnePerTwentyPoints) {
   AcceptDialog("20");
   ASSERT_EQ(Run(), CommandOutcome::Completed);
   EXPECT_LT(host.Counter().TotalCalls(), sections * perSection / 20);
-  EXPECT_EQ(host.Counter().Calls("InsertRowsAbove"), 1);
+  EXPECT_EQ(host.Counter().Calls(HostCall::InsertRowsAbove), 1);
 }
 
 }  // namespace

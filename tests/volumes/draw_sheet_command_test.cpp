@@ -88,10 +88,10 @@ TEST_F(DrawSheetCommandTest, TheRibbonRunsItWithScreenUpdatingOff) {
   EXPECT_TRUE(ui.Messages().empty());  // no longer the "not in this version" notice
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(Sheet().Value({20, 1}), CellValue("合计:"));  // the default 16 sections
-  const std::vector<std::string>& log = host.Counter().Log();
+  const std::vector<HostCall>& log = host.Counter().Log();
   ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log.front(), "SetScreenUpdating");
-  EXPECT_EQ(log.back(), "SetScreenUpdating");
+  EXPECT_EQ(log.front(), HostCall::SetScreenUpdating);
+  EXPECT_EQ(log.back(), HostCall::SetScreenUpdating);
   EXPECT_TRUE(book.ScreenUpdating());
 }
 

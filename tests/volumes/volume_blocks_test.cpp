@@ -83,8 +83,8 @@ TEST_F(VolumeBlocksTest, ARefusedBlockIsWrittenCellByCell) {
   session.HostApplication = &host;
   ASSERT_EQ(Build(40, 6), CommandOutcome::Completed);
   EXPECT_TRUE(ui.Messages().empty());
-  EXPECT_EQ(host.Counter().Calls("SetValues"), 1);  // the headers; the refused blocks never got through
-  EXPECT_EQ(host.Counter().Calls("SetValue"), 2 + 36 * 2 + 35 * 7 + 7);  // title, totals label, every formula
+  EXPECT_EQ(host.Counter().Calls(HostCall::SetValues), 1);  // the headers; the refused blocks never got through
+  EXPECT_EQ(host.Counter().Calls(HostCall::SetValue), 2 + 36 * 2 + 35 * 7 + 7);  // title, totals label, every formula
   ExpectSameSheet(book.Active(), reference.Active(), 40);
 }
 
@@ -106,8 +106,8 @@ TEST_F(VolumeBlocksTest, HostCallsDoNotGrowWithTheNumberOfSections) {
     const long blocksPerColumnGroup = (10000 + kFormulaBlockRows - 1) / kFormulaBlockRows;
     const long groups = variant == 6 ? 2 : 1;
     // The blocks, the totals, the headers and the stations.
-    EXPECT_EQ(large.Counter().Calls("SetValues"), groups * blocksPerColumnGroup + 3);
-    EXPECT_EQ(large.Counter().Calls("SetValue"), small.Counter().Calls("SetValue"));
+    EXPECT_EQ(large.Counter().Calls(HostCall::SetValues), groups * blocksPerColumnGroup + 3);
+    EXPECT_EQ(large.Counter().Calls(HostCall::SetValue), small.Counter().Calls(HostCall::SetValue));
     EXPECT_EQ(large.Counter().TotalCalls() - small.Counter().TotalCalls(), groups * (blocksPerColumnGroup - 1));
     EXPECT_LT(large.Counter().TotalCalls(), 60);
     EXPECT_EQ(book.Active().Value({10003, 1}), CellValue(session.SectionList[9999].Station));

@@ -328,7 +328,7 @@ TEST_F(VolumeSheetTest, ALastRowBeyondTheSheetStopsAfterTitleAndPage) {
 TEST_F(VolumeSheetTest, AHostErrorInTheLayoutShowsTheMessageAndKeepsWhatWasBuilt) {
   CountingApplication host(book);
   session.HostApplication = &host;
-  host.Counter().FailOnOperation("SetWrapText");
+  host.Counter().FailOnOperation(HostCall::SetWrapText);
   EXPECT_EQ(Build(10, 4), CommandOutcome::Stopped);
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].text, "有错误，提示有错误！");
@@ -337,7 +337,7 @@ TEST_F(VolumeSheetTest, AHostErrorInTheLayoutShowsTheMessageAndKeepsWhatWasBuilt
   EXPECT_EQ(Sheet().FormulaCount(), 0);
 
   host.Counter().ClearFaults();
-  host.Counter().FailOnOperation("AddSheet");
+  host.Counter().FailOnOperation(HostCall::AddSheet);
   EXPECT_EQ(Build(10, 4), CommandOutcome::Stopped);
   EXPECT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(book.SheetCount(), 2);
@@ -346,11 +346,11 @@ TEST_F(VolumeSheetTest, AHostErrorInTheLayoutShowsTheMessageAndKeepsWhatWasBuilt
 TEST_F(VolumeSheetTest, BorderErrorsAreSkippedSilently) {
   CountingApplication host(book);
   session.HostApplication = &host;
-  host.Counter().FailOnOperation("SetBorder");
+  host.Counter().FailOnOperation(HostCall::SetBorder);
   RecordStations({10, 20});
   EXPECT_EQ(Build(6, 2, true), CommandOutcome::Completed);
   EXPECT_TRUE(ui.Messages().empty());
-  EXPECT_EQ(host.Counter().Calls("SetBorder"), 6);
+  EXPECT_EQ(host.Counter().Calls(HostCall::SetBorder), 6);
   EXPECT_EQ(Sheet().Borders(C("B4")), CellBorders{});
   EXPECT_EQ(Sheet().Value(C("A5")), CellValue(20.0));  // the step after the grid still ran
 }

@@ -173,7 +173,7 @@ TEST_F(CommandOnFakeExcelTest, AHostErrorStopsTheSortWhereTheModelStops) {
   Survey(hostBook.Active(), 3, 120);
   CountingApplication counting(directBook);
   direct.session.HostApplication = &counting;
-  counting.Counter().FailOnOperation("Sort");
+  counting.Counter().FailOnOperation(HostCall::Sort);
   excel.Fail("Range.Sort", static_cast<HRESULT>(0x800A03EC), L"Sort method of Range class failed");
   Both([](SessionRun& r) { r.Accept("5"); });
   EXPECT_EQ(Sort(direct), CommandOutcome::Stopped);

@@ -1,10 +1,11 @@
 // Counting decorators of the Application and Worksheet ports, with fault injection for error paths.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,39 +15,50 @@
 
 namespace kestrel {
 
-// Counts port calls by operation name (the port's method name: "Value", "SetValues",
-// "ActiveSheet", ...) and in total, and throws HostError where a test asks for a fault. A
-// failing call is counted and never reaches the decorated object.
+// The port operations, one per method of Application and Worksheet, as the decorators count them.
+enum class HostCall {
+  Name, Value, Values, Text, Texts, Formula, NumberFormat, EndUp, SetValue, SetValues, SetNumberFormat,
+  InsertRows, InsertRowsAbove, DeleteRowsAt, DeleteRows, InsertColumns, DeleteColumns, Select, Selection,
+  Merge, Sort, Replace, SetFont, SetSuperscript, SetAlignment, SetWrapText, SetColumnWidth, SetRowHeight,
+  AutoFitColumns, SetBorder, ClearNotes, SetNote, GetNote, SetPageSetup, ActiveSheet, AddSheet,
+  ScreenUpdating, SetScreenUpdating, DisplayAlerts, SetDisplayAlerts, InchesToPoints, Caller
+};
+inline constexpr int kHostCallCount = static_cast<int>(HostCall::Caller) + 1;
+// The method's name: "SetValues" for HostCall::SetValues.
+std::string_view HostCallName(HostCall call);
+
+// Counts port calls by operation and in total, and throws HostError where a test asks for a
+// fault. A failing call is counted and never reaches the decorated object.
 //
 //   MemoryWorkbook book;
 //   CountingApplication app(book);
-//   app.Counter().FailOnOperation("InsertRows");
+//   app.Counter().FailOnOperation(HostCall::InsertRows);
 //   app.ActiveSheet().InsertRows(2, 1);          // throws HostError; the sheet is unchanged
-//   app.Counter().Calls("InsertRows") == 1
+//   app.Counter().Calls(HostCall::InsertRows) == 1
 class CallCounter {
  public:
   // Records one call; throws HostError when a fault is armed for it.
-  void Record(std::string_view operation);
+  void Record(HostCall operation);
 
-  long Calls(std::string_view operation) const;
+  long Calls(HostCall operation) const { return counts_[static_cast<int>(operation)]; }
   long TotalCalls() const { return total_; }
-  // Every call in order, by operation name.
-  const std::vector<std::string>& Log() const { return log_; }
+  // Every call in order.
+  const std::vector<HostCall>& Log() const { return log_; }
   // Forgets the counts and the log; armed faults stay.
   void ResetCounts();
 
   // The n-th call from now (1: the very next one) throws, once.
   void FailOnCall(long n);
   // Every call of the operation throws, until ClearFaults.
-  void FailOnOperation(std::string operation);
+  void FailOnOperation(HostCall operation);
   void ClearFaults();
 
  private:
-  std::map<std::string, long, std::less<>> counts_;
-  std::vector<std::string> log_;
+  std::array<long, kHostCallCount> counts_{};
+  std::vector<HostCall> log_;
   long total_ = 0;
   std::optional<long> failAt_;  // a value of total_
-  std::set<std::string, std::less<>> failing_;
+  std::bitset<kHostCallCount> failing_;
 };
 
 class CountingWorksheet : public Worksheet {

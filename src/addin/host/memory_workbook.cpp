@@ -16,6 +16,7 @@ Worksheet& MemoryWorkbook::AddSheet() {
   } while (FindSheet(name));
   auto sheet = std::make_unique<MemoryWorksheet>(name);
   sheet->book_ = this;
+  ++revision_;
   const int at = sheets_.empty() ? 0 : active_;
   sheets_.insert(sheets_.begin() + at, std::move(sheet));
   active_ = at;
@@ -39,6 +40,7 @@ MemoryWorksheet& MemoryWorkbook::AppendSheet(std::string name) {
   if (FindSheet(name)) throw std::invalid_argument("a sheet named " + name + " exists already");
   auto sheet = std::make_unique<MemoryWorksheet>(std::move(name));
   sheet->book_ = this;
+  ++revision_;
   sheets_.push_back(std::move(sheet));
   return *sheets_.back();
 }

@@ -1,6 +1,7 @@
 // MemoryWorkbook: the Application port over worksheets held in memory (tests and the CLI).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,13 @@ class MemoryWorkbook : public Application {
   // The cell whose formula a worksheet function is called from; nothing outside a calculation.
   void SetCaller(std::optional<CallerCell> caller) { caller_ = std::move(caller); }
 
+  // Counts the changes to the workbook's content: every call through the port that writes to a
+  // sheet (values, formats, structure, sort, replace, notes, page set-up) and every sheet added,
+  // renamed or hidden. Loading cells, cached results, the selection, the active sheet and the
+  // application's switches are no change. Compare two readings to learn whether anything changed.
+  //   const auto before = book.Revision();  ...  book.Revision() != before
+  std::uint64_t Revision() const { return revision_; }
+
  private:
   friend class MemoryWorksheet;
   void OnStructureChanged(const MemoryWorksheet& changed, const RefShift& shift);
@@ -61,6 +69,7 @@ class MemoryWorkbook : public Application {
   bool screenUpdating_ = true;
   bool displayAlerts_ = true;
   std::optional<CallerCell> caller_;
+  std::uint64_t revision_ = 0;
 };
 
 }  // namespace kestrel

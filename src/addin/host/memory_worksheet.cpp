@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "addin/host/host_error.h"
+#include "addin/host/memory_workbook.h"
 #include "util/number_format.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
@@ -25,6 +26,10 @@ std::string TypedText(const CellValue& v) {
 }  // namespace
 
 MemoryWorksheet::MemoryWorksheet(std::string name) : name_(std::move(name)) {}
+
+void MemoryWorksheet::Touch() {
+  if (book_ != nullptr) ++book_->revision_;
+}
 
 void MemoryWorksheet::Check(CellRef cell) {
   if (cell.row < 1 || cell.row > kMaxRows || cell.column < 1 || cell.column > kMaxColumns)
@@ -179,11 +184,13 @@ void MemoryWorksheet::Put(int row, int column, const CellValue& value) {
 }
 
 void MemoryWorksheet::SetValue(CellRef cell, const CellValue& value) {
+  Touch();
   Check(cell);
   Put(cell.row, cell.column, value);
 }
 
 void MemoryWorksheet::SetValues(CellRef topLeft, const Grid& values) {
+  Touch();
   Check(topLeft);
   if (values.Rows() == 0 || values.Columns() == 0) return;
   Check(CellRef{topLeft.row + values.Rows() - 1, topLeft.column + values.Columns() - 1});
@@ -213,6 +220,7 @@ void MemoryWorksheet::LoadCell(CellRef cell, const CellValue& value, std::string
 // ---- Merges, selection, notes, page setup ----
 
 void MemoryWorksheet::Merge(const RangeRef& range) {
+  Touch();
   Check(range);
   if (range.Rows() == 1 && range.Columns() == 1) return;
   auto overlaps = [&](const RangeRef& m) {
@@ -242,6 +250,7 @@ void MemoryWorksheet::Select(const RangeRef& range) {
 }
 
 void MemoryWorksheet::SetNote(CellRef cell, const Note& note) {
+  Touch();
   Check(cell);
   rows_.GetOrCreate(cell.row).GetOrCreate(cell.column).Extras().note = note;
 }
@@ -254,6 +263,7 @@ std::optional<Note> MemoryWorksheet::GetNote(CellRef cell) {
 }
 
 void MemoryWorksheet::ClearNotes(const RangeRef& range) {
+  Touch();
   Check(range);
   std::vector<int> touchedRows;
   rows_.ForEach(range.first.row, range.last.row, [&](int row, MemoryRow& r) {
@@ -273,6 +283,7 @@ void MemoryWorksheet::ClearNotes(const RangeRef& range) {
 }
 
 void MemoryWorksheet::SetPageSetup(const PageSetupChange& change) {
+  Touch();
   if (change.orientation) page_.orientation = *change.orientation;
   if (change.printTitleRows) page_.printTitleRows = *change.printTitleRows;
   if (change.leftMargin) page_.leftMargin = *change.leftMargin;

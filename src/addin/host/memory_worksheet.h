@@ -114,7 +114,10 @@ class MemoryWorksheet : public Worksheet {
 
   const std::string& SheetName() const { return name_; }
   // Renames the sheet; formulas that name it are not rewritten.
-  void Rename(std::string name) { name_ = std::move(name); }
+  void Rename(std::string name) {
+    name_ = std::move(name);
+    Touch();
+  }
   // The result a recalculation gives the formula in `cell`; throws std::invalid_argument when
   // the cell holds no formula.
   void SetCachedValue(CellRef cell, const CellValue& value);
@@ -123,7 +126,10 @@ class MemoryWorksheet : public Worksheet {
   void LoadCell(CellRef cell, const CellValue& value, std::string formula = "");
   // A hidden sheet keeps state that the user does not see (the host's sheet visibility).
   bool Hidden() const { return hidden_; }
-  void SetHidden(bool hidden) { hidden_ = hidden; }
+  void SetHidden(bool hidden) {
+    hidden_ = hidden;
+    Touch();
+  }
   CellStyle EffectiveStyle(CellRef cell) const;
   // The cell's edges as drawn: its own edge, else the facing edge of the neighbouring cell.
   CellBorders Borders(CellRef cell) const;
@@ -163,6 +169,8 @@ class MemoryWorksheet : public Worksheet {
   };
 
   // Address checks: anything outside the sheet throws HostError.
+  // Counts one change in the workbook's revision (none for a sheet outside a workbook).
+  void Touch();
   static void Check(CellRef cell);
   static void Check(const RangeRef& range);
   static void CheckRows(int first, int last);

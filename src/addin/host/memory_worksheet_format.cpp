@@ -131,11 +131,13 @@ StyleId MemoryWorksheet::WithoutBorders(StyleId id) {
 }
 
 void MemoryWorksheet::SetNumberFormat(const RangeRef& range, std::string_view formatLocal) {
+  Touch();
   std::string code = NeutralFormatCode(formatLocal);
   ChangeStyle(range, [&](CellStyle& s) { s.numberFormat = code; });
 }
 
 void MemoryWorksheet::SetFont(const RangeRef& range, const FontChange& font) {
+  Touch();
   ChangeStyle(range, [&](CellStyle& s) {
     if (font.name) s.font.name = *font.name;
     if (font.size) s.font.size = *font.size;
@@ -146,6 +148,7 @@ void MemoryWorksheet::SetFont(const RangeRef& range, const FontChange& font) {
 
 void MemoryWorksheet::SetAlignment(const RangeRef& range, std::optional<HAlign> horizontal,
                                    std::optional<VAlign> vertical) {
+  Touch();
   ChangeStyle(range, [&](CellStyle& s) {
     if (horizontal) s.horizontal = *horizontal;
     if (vertical) s.vertical = *vertical;
@@ -153,10 +156,12 @@ void MemoryWorksheet::SetAlignment(const RangeRef& range, std::optional<HAlign> 
 }
 
 void MemoryWorksheet::SetWrapText(const RangeRef& range, bool wrap) {
+  Touch();
   ChangeStyle(range, [&](CellStyle& s) { s.wrapText = wrap; });
 }
 
 void MemoryWorksheet::SetBorder(const RangeRef& range, BorderEdge edge, LineStyle style) {
+  Touch();
   Check(range);
   const int r1 = range.first.row, r2 = range.last.row, c1 = range.first.column, c2 = range.last.column;
   // Sets one edge on the cells of `part`; switching a line off also removes the facing edge of
@@ -203,6 +208,7 @@ void MemoryWorksheet::SetBorder(const RangeRef& range, BorderEdge edge, LineStyl
 }
 
 void MemoryWorksheet::SetSuperscript(CellRef cell, int start, int length) {
+  Touch();
   Check(cell);
   MemoryRow* row = rows_.Find(cell.row);
   MemoryCell* c = row ? row->Find(cell.column) : nullptr;
@@ -229,12 +235,14 @@ void MemoryWorksheet::SetSuperscript(CellRef cell, int start, int length) {
 }
 
 void MemoryWorksheet::SetColumnWidth(int firstColumn, int lastColumn, double width) {
+  Touch();
   CheckColumns(firstColumn, lastColumn);
   if (!(width >= 0 && width <= 255)) throw HostError("column width outside 0..255");
   for (int c = firstColumn; c <= lastColumn; ++c) columns_[c].width = width;
 }
 
 void MemoryWorksheet::SetRowHeight(int firstRow, int lastRow, double height) {
+  Touch();
   CheckRows(firstRow, lastRow);
   if (!(height >= 0 && height <= 409)) throw HostError("row height outside 0..409");
   for (int r = firstRow; r <= lastRow; ++r) rows_.GetOrCreate(r).height = height;
@@ -245,6 +253,7 @@ void MemoryWorksheet::SetRowHeight(int firstRow, int lastRow, double height) {
 // decimals. Cells of merged areas wider than one column are left out, as the host does; a
 // column without any text keeps its width.
 void MemoryWorksheet::AutoFitColumns(int firstColumn, int lastColumn) {
+  Touch();
   CheckColumns(firstColumn, lastColumn);
   std::vector<double> widest(static_cast<size_t>(lastColumn - firstColumn + 1), -1);
   auto inWideMerge = [&](int row, int column) {

@@ -50,6 +50,7 @@ bool KeyLess(const SortItem& a, const SortItem& b) {
 }  // namespace
 
 void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader header) {
+  Touch();
   Check(range);
   const int c1 = range.first.column, c2 = range.last.column;
   if (keyColumn < c1 || keyColumn > c2) throw HostError("sort key outside the sorted range");
@@ -137,6 +138,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
 }
 
 void MemoryWorksheet::Replace(const RangeRef& range, std::string_view what, std::string_view replacement) {
+  Touch();
   Check(range);
   if (what.empty()) return;
   const std::string needle = AsciiLower(what);

@@ -33,6 +33,7 @@ bool MemoryWorksheet::HasContentFrom(RefAxis axis, int first) const {
 }
 
 void MemoryWorksheet::InsertRows(int at, int count) {
+  Touch();
   CheckCount(count);
   CheckRows(at, at);
   if (count > kMaxRows - at + 1 || HasContentFrom(RefAxis::Rows, kMaxRows - count + 1))
@@ -62,6 +63,7 @@ void MemoryWorksheet::InsertRows(int at, int count) {
 }
 
 void MemoryWorksheet::DeleteRows(int at, int count) {
+  Touch();
   CheckCount(count);
   CheckRows(at, at);
   if (count > kMaxRows - at + 1) throw HostError("rows to delete run past the sheet");
@@ -70,6 +72,7 @@ void MemoryWorksheet::DeleteRows(int at, int count) {
 }
 
 void MemoryWorksheet::InsertColumns(int at, int count) {
+  Touch();
   CheckCount(count);
   CheckColumns(at, at);
   if (count > kMaxColumns - at + 1 || HasContentFrom(RefAxis::Columns, kMaxColumns - count + 1))
@@ -116,6 +119,7 @@ void MemoryWorksheet::InsertColumns(int at, int count) {
 }
 
 void MemoryWorksheet::DeleteColumns(int at, int count) {
+  Touch();
   CheckCount(count);
   CheckColumns(at, at);
   if (count > kMaxColumns - at + 1) throw HostError("columns to delete run past the sheet");

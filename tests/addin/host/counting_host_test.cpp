@@ -20,14 +20,15 @@ TEST_F(CountingHostTest, CountsEveryCallByOperationAndInTotal) {
   sheet.SetValue({2, 1}, 6);
   EXPECT_EQ(sheet.Value({1, 1}), CellValue(5));
   app.SetScreenUpdating(false);
-  EXPECT_EQ(app.Counter().Calls("ActiveSheet"), 1);
-  EXPECT_EQ(app.Counter().Calls("SetValue"), 2);
-  EXPECT_EQ(app.Counter().Calls("Value"), 1);
-  EXPECT_EQ(app.Counter().Calls("SetScreenUpdating"), 1);
-  EXPECT_EQ(app.Counter().Calls("Values"), 0);
+  EXPECT_EQ(app.Counter().Calls(HostCall::ActiveSheet), 1);
+  EXPECT_EQ(app.Counter().Calls(HostCall::SetValue), 2);
+  EXPECT_EQ(app.Counter().Calls(HostCall::Value), 1);
+  EXPECT_EQ(app.Counter().Calls(HostCall::SetScreenUpdating), 1);
+  EXPECT_EQ(app.Counter().Calls(HostCall::Values), 0);
   EXPECT_EQ(app.Counter().TotalCalls(), 5);
   EXPECT_EQ(app.Counter().Log(),
-            (std::vector<std::string>{"ActiveSheet", "SetValue", "SetValue", "Value", "SetScreenUpdating"}));
+            (std::vector<HostCall>{HostCall::ActiveSheet, HostCall::SetValue, HostCall::SetValue, HostCall::Value,
+                                  HostCall::SetScreenUpdating}));
   EXPECT_FALSE(book.ScreenUpdating());  // the call reached the host
 }
 
@@ -39,7 +40,7 @@ TEST_F(CountingHostTest, SheetsAreWrappedOnceAndShareTheCounter) {
   Worksheet& added = app.AddSheet();
   added.Name();
   EXPECT_EQ(added.Name(), "Sheet2");
-  EXPECT_EQ(app.Counter().Calls("Name"), 2);
+  EXPECT_EQ(app.Counter().Calls(HostCall::Name), 2);
   EXPECT_EQ(&app.ActiveSheet(), &added);
 }
 
@@ -52,13 +53,13 @@ TEST_F(CountingHostTest, TheNthCallFailsOnceWithoutReachingTheHost) {
   EXPECT_EQ(book.Active().Value({1, 1}), CellValue(1));
   EXPECT_TRUE(book.Active().Value({2, 1}).IsEmpty());
   EXPECT_EQ(book.Active().Value({3, 1}), CellValue(3));
-  EXPECT_EQ(app.Counter().Calls("SetValue"), 3);  // the failed call counts
+  EXPECT_EQ(app.Counter().Calls(HostCall::SetValue), 3);  // the failed call counts
 }
 
 TEST_F(CountingHostTest, AnOperationFailsEveryTimeUntilFaultsAreCleared) {
   Worksheet& sheet = app.ActiveSheet();
   sheet.SetValue({5, 1}, "row 5");
-  app.Counter().FailOnOperation("InsertRows");
+  app.Counter().FailOnOperation(HostCall::InsertRows);
   EXPECT_THROW(sheet.InsertRows(2, 1), HostError);
   EXPECT_THROW(sheet.InsertRows(3, 1), HostError);
   EXPECT_NO_THROW(sheet.DeleteRows(9, 1));
@@ -66,11 +67,11 @@ TEST_F(CountingHostTest, AnOperationFailsEveryTimeUntilFaultsAreCleared) {
   app.Counter().ClearFaults();
   sheet.InsertRows(2, 1);
   EXPECT_EQ(book.Active().Value({6, 1}), CellValue("row 5"));
-  EXPECT_EQ(app.Counter().Calls("InsertRows"), 3);
+  EXPECT_EQ(app.Counter().Calls(HostCall::InsertRows), 3);
 }
 
 TEST_F(CountingHostTest, ApplicationCallsCanFailToo) {
-  app.Counter().FailOnOperation("AddSheet");
+  app.Counter().FailOnOperation(HostCall::AddSheet);
   EXPECT_THROW(app.AddSheet(), HostError);
   EXPECT_EQ(book.SheetCount(), 1);
   app.Counter().FailOnCall(1);
@@ -92,7 +93,7 @@ TEST_F(CountingHostTest, ResetCountsKeepsAnArmedFaultAsFarAway) {
 TEST_F(CountingHostTest, HostErrorsOfTheDecoratedSheetPassThrough) {
   Worksheet& sheet = app.ActiveSheet();
   EXPECT_THROW(sheet.Value({0, 1}), HostError);
-  EXPECT_EQ(app.Counter().Calls("Value"), 1);
+  EXPECT_EQ(app.Counter().Calls(HostCall::Value), 1);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
-// Tests of the memory workbook: sheets, their default names and order, the application switches.
+// Tests of the memory workbook: sheets, their default names and order, the application switches,
+// the revision.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 #include "addin/host/host_error.h"
 #include "addin/host/memory_workbook.h"
@@ -72,6 +76,70 @@ TEST(MemoryWorkbookTest, ScreenUpdatingComesBackOnAlsoAfterAnError) {
   } catch (const HostError&) {
   }
   EXPECT_TRUE(book.ScreenUpdating());
+}
+
+TEST(MemoryWorkbookTest, EveryWriteMovesTheRevisionAndNoReadDoes) {
+  MemoryWorkbook book;
+  MemoryWorksheet& sheet = book.Active();
+  sheet.SetValues({1, 1}, Grid(3, 2));
+  const RangeRef block = RangeRef::Block(1, 1, 3, 2);
+  auto moves = [&](const char* what, const std::function<void()>& call) {
+    const auto before = book.Revision();
+    call();
+    return ::testing::AssertionResult(book.Revision() != before) << what;
+  };
+  const std::pair<const char*, std::function<void()>> writes[] = {
+      {"SetValue", [&] { sheet.SetValue({1, 1}, 1); }},
+      {"SetValues", [&] { sheet.SetValues({1, 1}, Grid(1, 1)); }},
+      {"SetNumberFormat", [&] { sheet.SetNumberFormat(block, "0.00"); }},
+      {"InsertRows", [&] { sheet.InsertRows(2, 1); }},
+      {"DeleteRows", [&] { sheet.DeleteRows(2, 1); }},
+      {"InsertColumns", [&] { sheet.InsertColumns(2, 1); }},
+      {"DeleteColumns", [&] { sheet.DeleteColumns(2, 1); }},
+      {"InsertRowsAbove", [&] { sheet.InsertRowsAbove({2}); }},
+      {"DeleteRowsAt", [&] { sheet.DeleteRowsAt({2}); }},
+      {"Merge", [&] { sheet.Merge(RangeRef::Block(5, 1, 5, 2)); }},
+      {"Sort", [&] { sheet.Sort(block, 1, SortHeader::No); }},
+      {"Replace", [&] { sheet.Replace(block, "x", "y"); }},
+      {"SetFont", [&] { sheet.SetFont(block, FontChange{.bold = true}); }},
+      {"SetSuperscript", [&] { sheet.SetSuperscript({6, 1}, 0, 1); }},
+      {"SetAlignment", [&] { sheet.SetAlignment(block, HAlign::Center, std::nullopt); }},
+      {"SetWrapText", [&] { sheet.SetWrapText(block, true); }},
+      {"SetColumnWidth", [&] { sheet.SetColumnWidth(1, 1, 12); }},
+      {"SetRowHeight", [&] { sheet.SetRowHeight(1, 1, 20); }},
+      {"AutoFitColumns", [&] { sheet.AutoFitColumns(1, 2); }},
+      {"SetBorder", [&] { sheet.SetBorder(block, BorderEdge::Top, LineStyle::Continuous); }},
+      {"SetNote", [&] { sheet.SetNote({1, 1}, Note{.text = "n"}); }},
+      {"ClearNotes", [&] { sheet.ClearNotes(block); }},
+      {"SetPageSetup", [&] { sheet.SetPageSetup(PageSetupChange{.leftMargin = 10}); }},
+      {"AddSheet", [&] { book.AddSheet(); }},
+      {"Rename", [&] { sheet.Rename("实测"); }},
+      {"SetHidden", [&] { sheet.SetHidden(true); }},
+  };
+  for (const auto& [what, call] : writes) EXPECT_TRUE(moves(what, call));
+  const std::pair<const char*, std::function<void()>> reads[] = {
+      {"reads", [&] {
+         sheet.Name();
+         sheet.Value({1, 1});
+         sheet.Values(block);
+         sheet.Text({1, 1});
+         sheet.Texts(block);
+         sheet.Formula({1, 1});
+         sheet.NumberFormat({1, 1});
+         sheet.EndUp({9, 1});
+         sheet.GetNote({1, 1});
+       }},
+      {"Select", [&] {
+         sheet.Select(block);
+         sheet.Selection();
+       }},
+      {"switches", [&] {
+         book.SetScreenUpdating(false);
+         book.SetDisplayAlerts(false);
+         book.Activate(1);
+       }},
+  };
+  for (const auto& [what, call] : reads) EXPECT_FALSE(moves(what, call));
 }
 
 }  // namespace
