@@ -26,9 +26,14 @@ namespace {
 // One run of one command on its own workbook, behind a counting host.
 struct Bench {
   Bench() { session.HostApplication = &host; }
-  CommandContext Context() { return {session, ui, shell, dialogs}; }
+  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
   MemoryWorksheet& Sheet() { return book.Active(); }
-  const std::vector<std::string>& Log() { return host.Counter().Log(); }
+  // The calls so far, by name.
+  std::vector<std::string> Log() {
+    std::vector<std::string> names;
+    for (HostCall call : host.Counter().Log()) names.emplace_back(HostCallName(call));
+    return names;
+  }
 
   MemoryWorkbook book;
   CountingApplication host{book};
@@ -184,7 +189,7 @@ class FaultSweepTest : public ::testing::TestWithParam<Sweep> {
     GetParam().setUp(*b, file);
     if (failAt) b->host.Counter().FailOnCall(*failAt);
     CommandContext context = b->Context();
-    EXPECT_NO_THROW(RunRibbonCommand(*FindRibbonCommand(GetParam().callback), context));
+    EXPECT_NO_THROW(RunRibbonCommand(*FindRibbonCommand(GetParam().callback), context, b->session));
     return b;
   }
 
