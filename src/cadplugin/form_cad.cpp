@@ -6,6 +6,7 @@
 #include "addin/host/command_context.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
+#include "util/web_links.h"
 #include "cadplugin/cad_state.h"
 
 namespace kestrel {

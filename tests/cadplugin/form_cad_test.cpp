@@ -261,7 +261,7 @@ TEST_F(FormCadTest, DownloadErrorOffersTheProductPageAndOnlyHttpsOrLoopbackIsFet
 TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
   Session session;
   CadInstallPorts ports{system, downloader};
-  CommandContext context{session, ui, shell, dialogs, nullptr, nullptr, &ports};
+  CommandContext context{session.HostApplication, ui, shell, dialogs, nullptr, nullptr, &ports};
   const RibbonCommand* command = FindRibbonCommand("FunHdmCadTool");
   ASSERT_NE(command, nullptr);
   std::vector<std::string> shownFolders;
@@ -273,7 +273,7 @@ TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
       f.CmdInstall[1].text = "更新";
       f.OnCloseRequest();
     });
-    RunRibbonCommand(*command, context);
+    RunRibbonCommand(*command, context, session);
     EXPECT_FALSE(session.CadDialog->Visible());
     EXPECT_EQ(session.CadDialog->CmdInstall[1].text, "更新");
   }
