@@ -9,7 +9,6 @@
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
 #include "addin/host/scripted_ui.h"
-#include "addin/session.h"
 #include "bench_support.h"
 #include "benchmarks.h"
 #include "earthworks/design_command.h"
@@ -44,12 +43,10 @@ void BenchDesign() {
   MemoryWorkbook book;
   FillSurvey(book.Active(), kSections, kPoints);
   CountingApplication host(book);
-  Session session;
-  session.HostApplication = &host;
   ScriptedUi ui;
   QuietShell shell;
   ScriptedDialogs dialogs;
-  CommandContext context{session, ui, shell, dialogs};
+  CommandContext context{&host, ui, shell, dialogs};
   DesignRequest request;
   request.Files = {zm, hp, "", tpl};
   std::vector<DesignSection> results;

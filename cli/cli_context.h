@@ -8,6 +8,7 @@
 #include <string>
 
 #include "addin/host/command_context.h"
+#include "addin/host/counting_host.h"
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
 #include "addin/session.h"

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include "addin/host/application.h"
-#include "addin/session.h"
+#include "sections/drawn_sections.h"
+#include "volumes/volume_state.h"
 #include "earthworks/design_results.h"
 #include "sections/surveyed_section.h"
 #include "volumes/volume_sheet.h"
@@ -37,7 +38,7 @@ std::vector<GroundSection> MeasuredSections(Worksheet& sheet) {
 }
 
 CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, std::vector<DesignSection>* results) {
-  Application* host = context.session.HostApplication;
+  Application* host = context.host;
   if (!host) return CommandOutcome::Cancelled;
   const DesignInputs inputs = LoadDesignInputs(request.Files);
   const std::vector<GroundSection> ground = MeasuredSections(host->ActiveSheet());
@@ -49,7 +50,9 @@ CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, 
   CommandOutcome outcome = CommandOutcome::Completed;
   if (request.Volume) {
     const int lastRow = std::max(6, static_cast<int>(sections.size()) + 4);
-    outcome = DrawVolumeSheet(context, lastRow, request.Variant);
+    // The design's own stations and areas fill the table, never a draw-data run's.
+    const VolumeState noStations;
+    outcome = DrawVolumeSheet(context, noStations, DrawnSections{}, lastRow, request.Variant);
     if (outcome == CommandOutcome::Completed) FillVolumeAreas(host->ActiveSheet(), sections);
   }
   if (results) *results = std::move(sections);

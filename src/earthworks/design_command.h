@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "addin/commands.h"
+#include "addin/host/command_context.h"
 #include "earthworks/design_inputs.h"
 
 namespace kestrel {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "addin/host/ui.h"
-#include "addin/session.h"
 
 namespace kestrel {
 namespace {
@@ -75,7 +74,7 @@ void FormDesign::OnCloseRequest() {
 }
 
 CommandOutcome FunHdmDesign(CommandContext& context, FormDesign& form) {
-  if (context.session.HostApplication == nullptr) return CommandOutcome::Cancelled;
+  if (context.host == nullptr) return CommandOutcome::Cancelled;
   form.Show(context.dialogs);
   if (form.Cancelled()) return CommandOutcome::Cancelled;
   std::vector<DesignSection> sections;
