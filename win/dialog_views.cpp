@@ -2,7 +2,9 @@
 #include "dialog_views.h"
 
 #include "cadplugin/form_cad.h"
+#include "earthworks/form_design.h"
 #include "form_cad_view.h"
+#include "form_design_view.h"
 #include "form_draw_v_sheet_view.h"
 #include "form_set_view.h"
 #include "form_sort_view.h"
@@ -17,6 +19,7 @@ std::unique_ptr<DialogView> MakeDialogView(Presenter& presenter) {
   if (auto* form = dynamic_cast<FormSet*>(&presenter)) return MakeFormSetView(*form);
   if (auto* form = dynamic_cast<FormDrawVSheet*>(&presenter)) return MakeFormDrawVSheetView(*form);
   if (auto* form = dynamic_cast<FormCad*>(&presenter)) return MakeFormCadView(*form);
+  if (auto* form = dynamic_cast<FormDesign*>(&presenter)) return MakeFormDesignView(*form);
   return nullptr;
 }
 

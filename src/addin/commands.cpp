@@ -1,6 +1,7 @@
 // The ribbon's command table and the wrapper that switches screen updating around commands.
 #include "addin/commands.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "addin/host/ui.h"
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
+#include "earthworks/form_design.h"
 #include "geometry/profile_file.h"
 #include "geometry/slope_file.h"
 #include "sections/dictionary_file.h"
@@ -34,6 +36,7 @@ constexpr char kSaveDicLabel[] = "保存字典文件";
 constexpr char kSaveZmLabel[] = "保存竖曲线文件";
 constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
 constexpr char kCadToolLabel[] = "CAD 插件安装";
+constexpr char kDesignLabel[] = "设计断面";
 
 void SortCommand(CommandContext& c, Session& s) { InitialSort(c, s); }
 void VolumeCommand(CommandContext& c, Session& s) { FunhdmDrawSheet(c, s, s); }
@@ -44,6 +47,11 @@ void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
 void CadToolCommand(CommandContext& c, Session& s) {
   if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
   FunHdmCadTool(c, s);
+}
+
+void DesignCommand(CommandContext& c, Session& s) {
+  if (!s.DesignDialog) s.DesignDialog = std::make_unique<FormDesign>(c.ui);
+  FunHdmDesign(c, *s.DesignDialog);
 }
 
 void GoHelp(CommandContext& c, Session&) { GoWebPage("help", c.shell); }
@@ -68,6 +76,7 @@ const std::vector<RibbonCommand>& RibbonCommands() {
       {"FunGoWeb", "查看视频教程", false, GoIndex},
       {"FunGoQQGroup", "访问QQ群", false, GoQqGroup},
       {"FunGoCorvane", "访问官网", false, GoCorvane},
+      {"FunHdmDesign", kDesignLabel, true, DesignCommand},
   };
   return commands;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cadplugin/cad_state.h"
+#include "earthworks/design_state.h"
 #include "geometry/geometry_state.h"
 #include "sections/sections_state.h"
 #include "volumes/volume_state.h"
@@ -13,7 +14,7 @@ class Application;
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
 // It only puts the features' own states together (each command gets the parts it needs from the
 // command table) with the connected host; nothing here is ever saved.
-struct Session : SectionsState, VolumeState, GeometryState, CadPluginState {
+struct Session : SectionsState, VolumeState, GeometryState, CadPluginState, DesignState {
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
 };

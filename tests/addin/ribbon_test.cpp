@@ -91,6 +91,8 @@ TEST(Ribbon, DescribesEveryElementInDocumentOrder) {
       {"button", "viewHelpQQgroup", "访问QQ群", nullptr, "ViewWebLayoutView", "FunGoQQGroup"},
       {"button", "viewHelpWeb", "访问官网", nullptr, "ViewWebLayoutView", "FunGoCorvane"},
       {"button", "viewHelpUpdata", "检查更新", nullptr, "ViewWebLayoutView", "FunGoWeb"},
+      {"group", "DesignHdm", "设计横断面", nullptr, nullptr, nullptr},
+      {"button", "hdmDesign", "设计断面", "large", "TableInsert", "FunHdmDesign"},
   };
   std::vector<Element> tags = OpeningTags(RibbonXml());
   ASSERT_GE(tags.size(), 4u);

@@ -140,7 +140,9 @@ expected = Array( _
   Array("button", "viewHelpVidio", "\u67E5\u770B\u89C6\u9891\u6559\u7A0B", "", "", "FunGoWeb", "ViewWebLayoutView", "menuhelp"), _
   Array("button", "viewHelpQQgroup", "\u8BBF\u95EEQQ\u7FA4", "", "", "FunGoQQGroup", "ViewWebLayoutView", "menuhelp"), _
   Array("button", "viewHelpWeb", "\u8BBF\u95EE\u5B98\u7F51", "", "", "FunGoCorvane", "ViewWebLayoutView", "menuhelp"), _
-  Array("button", "viewHelpUpdata", "\u68C0\u67E5\u66F4\u65B0", "", "", "FunGoWeb", "ViewWebLayoutView", "menuhelp"))
+  Array("button", "viewHelpUpdata", "\u68C0\u67E5\u66F4\u65B0", "", "", "FunGoWeb", "ViewWebLayoutView", "menuhelp"), _
+  Array("group", "DesignHdm", "\u8BBE\u8BA1\u6A2A\u65AD\u9762", "", "", "", "", "Kestrel"), _
+  Array("button", "hdmDesign", "\u8BBE\u8BA1\u65AD\u9762", "large", "", "FunHdmDesign", "TableInsert", "DesignHdm"))
 
 Dim withId, found, i, row, element, buttons
 Set withId = CreateObject("Scripting.Dictionary")
@@ -166,7 +168,7 @@ For i = 0 To UBound(expected)
     Check element(2) = row(7), "parent of " & row(1) & " is " & element(2) & ", expected " & row(7)
   End If
 Next
-Check buttons = 16, "the table lists 16 buttons"
+Check buttons = 17, "the table lists 17 buttons"
 
 ' --- GetCustomUI returns the same document whatever the ribbon id ---------------------------
 Check connect.GetCustomUI("Microsoft.Excel.Workbook") = xml, "GetCustomUI(Microsoft.Excel.Workbook) = GetRibbonXML"
