@@ -1,12 +1,12 @@
 // Cross-section sheets rendered with cairo: a multi-page PDF, an SVG per page, or one page as a
-// preview picture, from the layout of sections/section_sheets.h.
+// preview picture, from the layout of drawing/sheet_layout.h.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "sections/section_sheets.h"
+#include "drawing/sheet_layout.h"
 
 namespace kestrel {
 

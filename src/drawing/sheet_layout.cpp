@@ -1,0 +1,225 @@
+// The layout of cross-section sheets: sections gridded, scaled and packed into pages.
+#include "drawing/sheet_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "util/number_text.h"
+#include "util/unicode.h"
+
+namespace kestrel {
+namespace {
+
+// The level of a line of points ascending in x at x (the first segment that holds x).
+double LevelAt(const std::vector<PlanePoint>& line, double x) {
+  for (size_t i = 1; i < line.size(); ++i) {
+    const PlanePoint& a = line[i - 1];
+    const PlanePoint& b = line[i];
+    if (x <= b.x) {
+      if (b.x - a.x < 1e-12) return b.y;
+      return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
+    }
+  }
+  return line.back().y;
+}
+
+// The grid of a section: whole metres around its ground, its design outline and the centre line.
+PlacedSection GridOf(const SheetSection& s) {
+  double lowX = 0, highX = 0;  // the centre line is always on the grid
+  double lowY = 0, highY = 0;
+  bool anyLevel = false;
+  auto see = [&](const PlanePoint& p) {
+    lowX = std::min(lowX, p.x);
+    highX = std::max(highX, p.x);
+    lowY = anyLevel ? std::min(lowY, p.y) : p.y;
+    highY = anyLevel ? std::max(highY, p.y) : p.y;
+    anyLevel = true;
+  };
+  for (const PlanePoint& p : s.ground) see(p);
+  if (s.design)
+    for (const PlanePoint& p : s.design->points) see(p);
+  PlacedSection placed;
+  placed.minOffset = static_cast<int>(std::floor(lowX));
+  placed.maxOffset = static_cast<int>(std::ceil(highX));
+  if (placed.maxOffset - placed.minOffset < 2) placed.minOffset -= 1, placed.maxOffset += 1;
+  placed.minLevel = static_cast<int>(std::floor(lowY));
+  placed.maxLevel = static_cast<int>(std::ceil(highY));
+  if (placed.maxLevel == placed.minLevel) placed.maxLevel += 1;
+  return placed;
+}
+
+// Below this the ground and the design are taken as one line (metres).
+constexpr double kTouching = 1e-9;
+
+}  // namespace
+
+std::optional<PaperSize> PaperNamed(std::string_view name, bool landscape) {
+  const std::string upper = AsciiLower(std::string(name));
+  PaperSize paper;
+  if (upper == "a4") {
+    paper = {"A4", 210, 297};
+  } else if (upper == "a3") {
+    paper = {"A3", 297, 420};
+  } else if (upper == "a1") {
+    paper = {"A1", 594, 841};
+  } else {
+    return std::nullopt;
+  }
+  if (landscape) std::swap(paper.width, paper.height);
+  return paper;
+}
+
+std::vector<CutFillRegion> CutFillRegions(const std::vector<PlanePoint>& ground, const std::vector<PlanePoint>& design) {
+  std::vector<CutFillRegion> regions;
+  if (ground.size() < 2 || design.size() < 2) return regions;
+  const double from = std::max(ground.front().x, design.front().x);
+  const double to = std::min(ground.back().x, design.back().x);
+  if (to - from < 1e-9) return regions;
+  std::vector<double> xs{from, to};
+  for (const auto* line : {&ground, &design})
+    for (const PlanePoint& p : *line)
+      if (p.x > from && p.x < to) xs.push_back(p.x);
+  std::sort(xs.begin(), xs.end());
+  xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+  // Split every step where the two lines cross, so that each step is all cut or all fill.
+  std::vector<double> steps{xs.front()};
+  for (size_t i = 1; i < xs.size(); ++i) {
+    const double d0 = LevelAt(ground, xs[i - 1]) - LevelAt(design, xs[i - 1]);
+    const double d1 = LevelAt(ground, xs[i]) - LevelAt(design, xs[i]);
+    if ((d0 > kTouching && d1 < -kTouching) || (d0 < -kTouching && d1 > kTouching))
+      steps.push_back(xs[i - 1] + (xs[i] - xs[i - 1]) * d0 / (d0 - d1));
+    steps.push_back(xs[i]);
+  }
+  CutFillRegion current;
+  std::vector<PlanePoint> upper, lower;
+  auto close = [&] {
+    if (upper.empty()) return;
+    current.outline = upper;
+    current.outline.insert(current.outline.end(), lower.rbegin(), lower.rend());
+    regions.push_back(std::move(current));
+    current = {};
+    upper.clear();
+    lower.clear();
+  };
+  for (size_t i = 1; i < steps.size(); ++i) {
+    const double x0 = steps[i - 1], x1 = steps[i];
+    const double g0 = LevelAt(ground, x0), g1 = LevelAt(ground, x1);
+    const double e0 = LevelAt(design, x0), e1 = LevelAt(design, x1);
+    const double middle = (g0 + g1) / 2 - (e0 + e1) / 2;
+    if (std::fabs(middle) <= kTouching) {
+      close();
+      continue;
+    }
+    const bool cut = middle > 0;
+    if (!upper.empty() && cut != current.cut) close();
+    if (upper.empty()) {
+      current.cut = cut;
+      upper.push_back({x0, cut ? g0 : e0});
+      lower.push_back({x0, cut ? e0 : g0});
+    }
+    upper.push_back({x1, cut ? g1 : e1});
+    lower.push_back({x1, cut ? e1 : g1});
+    current.area += std::fabs(middle) * (x1 - x0);
+  }
+  close();
+  return regions;
+}
+
+SheetLayout LayOutSheets(const std::vector<SheetSection>& sections, const SheetOptions& options) {
+  SheetLayout layout;
+  layout.options = options;
+  const PaperSize& paper = options.paper;
+  layout.titleBlock = {kSheetMargin, paper.height - kSheetMargin - kTitleBlockHeight, paper.width - 2 * kSheetMargin,
+                       kTitleBlockHeight};
+  layout.drawingArea = {kSheetMargin, kSheetMargin, paper.width - 2 * kSheetMargin,
+                        layout.titleBlock.top - 2 - kSheetMargin};
+  const SheetRect& area = layout.drawingArea;
+  std::vector<PlacedSection> grids;
+  grids.reserve(sections.size());
+  int widest = 0;
+  for (size_t i = 0; i < sections.size(); ++i) {
+    grids.push_back(GridOf(sections[i]));
+    grids.back().section = i;
+    widest = std::max(widest, grids.back().maxOffset - grids.back().minOffset);
+  }
+  // By default as many columns as the widest section leaves room for at the sheet's scale.
+  const int columns = options.columns > 0
+                          ? options.columns
+                          : std::clamp(static_cast<int>(area.width / (widest * 1000.0 / options.scale + kLevelGutter + 4)),
+                                       1, kMostColumns);
+  layout.options.columns = columns;
+  const double columnWidth = area.width / columns;
+  const double gridRoomX = std::max(columnWidth - kLevelGutter - 4, 1.0);
+  const double gridRoomY = std::max(area.height - kSectionTextBand - kSectionGap, 1.0);
+  const double exaggeration = options.exaggeration > 0 ? options.exaggeration : 1;
+
+  int page = 0, column = 0;
+  double bottom = area.Bottom();  // where the next cell in the column ends
+  bool columnUsed = false;
+  layout.placed.reserve(sections.size());
+  for (PlacedSection& placed : grids) {
+    const double widthM = placed.maxOffset - placed.minOffset;
+    const double heightM = placed.maxLevel - placed.minLevel;
+    // The sheet's scale, or the largest whole 1:n at which the grid fits the column.
+    const double needed = std::max(1000 * widthM / gridRoomX, 1000 * heightM * exaggeration / gridRoomY);
+    placed.scale = std::max(options.scale, static_cast<int>(std::ceil(needed - 1e-9)));
+    placed.scaledDown = placed.scale > options.scale;
+    placed.mmPerMetreX = 1000.0 / placed.scale;
+    placed.mmPerMetreY = placed.mmPerMetreX * exaggeration;
+    const double gridHeight = heightM * placed.mmPerMetreY;
+    const double cellHeight = kSectionTextBand + gridHeight + kSectionGap;
+    if (columnUsed && bottom - cellHeight < area.top - 1e-9) {
+      bottom = area.Bottom();
+      columnUsed = false;
+      if (++column == columns) {
+        column = 0;
+        ++page;
+      }
+    }
+    if (layout.pageStart.size() <= static_cast<size_t>(page)) layout.pageStart.push_back(layout.placed.size());
+    const double columnLeft = area.left + column * columnWidth;
+    placed.page = page;
+    placed.column = column;
+    placed.cell = {columnLeft, bottom - cellHeight, columnWidth, cellHeight};
+    // The centre line in the middle of the column where the grid leaves room for it.
+    const double gridWidth = widthM * placed.mmPerMetreX;
+    const double first = columnLeft + kLevelGutter;
+    const double last = std::max(columnLeft + columnWidth - 4 - gridWidth, first);
+    placed.gridLeft = std::clamp(columnLeft + columnWidth / 2 + placed.minOffset * placed.mmPerMetreX, first, last);
+    placed.gridBottom = bottom - kSectionGap;
+    layout.placed.push_back(placed);
+    bottom -= cellHeight;
+    columnUsed = true;
+  }
+  layout.pages = layout.placed.empty() ? 0 : page + 1;
+  return layout;
+}
+
+std::string SheetScaleText(int scale, double exaggeration) {
+  if (exaggeration == 1) return "比例 1:" + std::to_string(scale);
+  return "比例 横 1:" + std::to_string(scale) + " 竖 1:" + GeneralText(RoundHalfAway(scale / exaggeration, 3));
+}
+
+std::string PageNumberText(int page, int pages) {
+  return "第 " + std::to_string(page) + " 页 共 " + std::to_string(pages) + " 页";
+}
+
+std::string SectionNoteText(const SheetSection& section, const PlacedSection& placed, double exaggeration) {
+  std::vector<std::string> parts;
+  if (section.centreLevel != 0) parts.push_back("中桩地面 " + FormatDecimal(section.centreLevel, 3));
+  if (section.design) {
+    double cut = 0, fill = 0;
+    for (const CutFillRegion& r : CutFillRegions(section.ground, section.design->points)) (r.cut ? cut : fill) += r.area;
+    parts.push_back("挖方 " + FormatDecimal(section.design->cutArea.value_or(cut), 2) + " m²");
+    parts.push_back("填方 " + FormatDecimal(section.design->fillArea.value_or(fill), 2) + " m²");
+  }
+  if (placed.scaledDown) {
+    std::string scale = SheetScaleText(placed.scale, exaggeration);
+    parts.push_back("缩至" + scale.substr(std::string("比例").size()));
+  }
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "  ") + part;
+  return text;
+}
+
+}  // namespace kestrel
