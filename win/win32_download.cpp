@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "addin/session.h"
+#include "cadplugin/cad_state.h"
 #include "message_window.h"
 #include "modal_dialogs.h"
 #include "module.h"
@@ -122,7 +122,7 @@ DWORD WINAPI Worker(void* parameter) {
 
 }  // namespace
 
-Win32Downloader::Win32Downloader(Session& session, ModalDialogs& dialogs) : session_(session), dialogs_(dialogs) {}
+Win32Downloader::Win32Downloader(CadPluginState& state, ModalDialogs& dialogs) : state_(state), dialogs_(dialogs) {}
 
 Win32Downloader::~Win32Downloader() {
   // At unload the worker may still run; it only touches its own Job, which it co-owns.
@@ -168,7 +168,7 @@ void Win32Downloader::CancelDownload(std::string_view property) {
 
 void Win32Downloader::Arrived(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!job_ || job_->id != lParam) return;  // a read that was cancelled or replaced
-  FormCad* form = session_.CadDialog.get();
+  FormCad* form = state_.CadDialog.get();
   if (message == kProgress) {
     if (form != nullptr) dialogs_.Raise(*form, [&] { form->OnAsyncReadProgress({kDownloadingData, ""}); });
     return;

@@ -11,19 +11,19 @@
 
 namespace kestrel {
 
-struct Session;
+struct CadPluginState;
 class ModalDialogs;
 
 // DownLoadFile reads the URL into a new file of the temporary folder, bypassing WinINet's cache
 // (INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, no-cache request headers). Progress,
 // completion (status kAsyncReadDone, with the file) and errors (status 0: no connection, an HTTP
 // status other than 200, a write that failed) are posted to a message window of the calling thread
-// and raised there on the session's FormCad, through its window's event path. The file is deleted
+// and raised there on the state's FormCad, through its window's event path. The file is deleted
 // once the completion event has run, and on error or cancellation. One read at a time: a new
 // request cancels the one before. While a worker runs the module stays loaded.
 class Win32Downloader final : public Downloader {
  public:
-  Win32Downloader(Session& session, ModalDialogs& dialogs);
+  Win32Downloader(CadPluginState& state, ModalDialogs& dialogs);
   ~Win32Downloader() override;
   Win32Downloader(const Win32Downloader&) = delete;
   Win32Downloader& operator=(const Win32Downloader&) = delete;
@@ -40,7 +40,7 @@ class Win32Downloader final : public Downloader {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Arrived(UINT message, WPARAM wParam, LPARAM lParam);
 
-  Session& session_;
+  CadPluginState& state_;
   ModalDialogs& dialogs_;
   HWND window_ = nullptr;
   std::shared_ptr<Job> job_;
