@@ -1,12 +1,12 @@
 // OpenSaveDlgObject: the OpenSaveDlg class on the platform's folder picker and file dialogs.
 #include <windows.h>
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <string>
 
 #include "automation_object.h"
 #include "automation_objects.h"
+#include "folder_picker.h"
 #include "kestrel_h.h"
 
 namespace kestrel {
@@ -63,16 +63,7 @@ class OpenSaveDlgObject final : public AutomationObject<_OpenSaveDlg> {
   HRESULT STDMETHODCALLTYPE GetFolder(LONG hWnd, BSTR* folder) override {
     return Barrier([&] {
       if (folder == nullptr) return E_POINTER;
-      BROWSEINFOW info = {};
-      info.hwndOwner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(hWnd));
-      info.lpszTitle = L"选择目标文件夹";
-      info.ulFlags = BIF_RETURNONLYFSDIRS;
-      std::wstring chosen;
-      if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info)) {
-        wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item, path)) chosen = path;
-        CoTaskMemFree(item);
-      }
+      const std::wstring chosen = PickFolder(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hWnd)));
       return Put(chosen, folder);
     });
   }

@@ -2,9 +2,9 @@
 #include "win32_cad_install.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include "cadplugin/installer_signature.h"
+#include "folder_picker.h"
 #include "modal_dialogs.h"
 #include "module.h"
 #include "wide_text.h"
@@ -65,17 +65,8 @@ std::string Win32CadInstallSystem::LocalTimeStamp() {
   return FromWide(text);
 }
 
-std::string Win32CadInstallSystem::ChooseFolder() {
-  BROWSEINFOW info = {};
-  info.hwndOwner = ModalDialogWindow();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-  if (chosen == nullptr) return {};
-  wchar_t path[MAX_PATH] = {};
-  const bool ok = SHGetPathFromIDListW(chosen, path);
-  CoTaskMemFree(chosen);
-  return ok ? FromWide(path) : std::string();
-}
+// OpenSaveDlg's GetFolder, owned by the dialog's window.
+std::string Win32CadInstallSystem::ChooseFolder() { return FromWide(PickFolder(ModalDialogWindow())); }
 
 Win32CadInstallSystem::~Win32CadInstallSystem() { Release(); }
 

@@ -182,39 +182,12 @@ TEST(OpenSaveDlg, OpenChoosesAnExistingFile) {
   dialog->Release();
 }
 
-// A visible dialog of this process that has a child showing `text`.
-HWND FindDialogShowing(const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    HWND found = nullptr;
-  } search{&text};
-  EnumWindows(
-      [](HWND window, LPARAM data) WINAPI -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t className[64] = {};
-        GetClassNameW(window, className, 64);
-        if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(className) != L"#32770")
-          return TRUE;
-        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-          if (UiDriver::Text(child) == *s->text) {
-            s->found = window;
-            return FALSE;
-          }
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 TEST(OpenSaveDlg, GetFolderCancelledGivesTheEmptyText) {
   IDispatch* dialog = CreateOpenSaveDlg();
   ASSERT_NE(dialog, nullptr);
   UiDriver driver;
   std::thread user([&] {
-    HWND window = UiDriver::WaitFor([] { return FindDialogShowing(L"选择目标文件夹"); });
+    HWND window = UiDriver::WaitFor([] { return UiDriver::FindDialogShowing(L"选择目标文件夹"); });
     driver.Check(window != nullptr, "the folder picker shows the prompt 选择目标文件夹");
     if (window == nullptr) return;
     UiDriver::Settle(window);

@@ -126,6 +126,18 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
     CheckCaptionBand(driver, GetDlgItem(dialog, IDC_FORM_CAD_UC1));
     driver.Screenshot(L"form_cad");
 
+    // The browse button shows OpenSaveDlg's folder picker, owned by the dialog; cancelled, the
+    // folder box is left empty.
+    UiDriver::Click(dialog, IDC_FORM_CAD_CB_FILE_ADD);
+    HWND picker = UiDriver::WaitFor([] { return UiDriver::FindDialogShowing(L"选择目标文件夹"); });
+    driver.Check(picker != nullptr && GetWindow(picker, GW_OWNER) == dialog, "the folder picker, owned by the dialog");
+    if (picker != nullptr) {
+      PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(picker, IDCANCEL)));
+      UiDriver::WaitHidden(picker);
+    }
+    UiDriver::Settle(dialog);
+    driver.Check(UiDriver::ItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME).empty(), "a cancelled picker empties the box");
+
     // No folder: the message, nothing written.
     UiDriver::SetItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME, L"");
     UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 0);

@@ -42,6 +42,33 @@ class UiDriver {
     EnumWindows(&UiDriver::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
+  // A visible dialog of this process that has a child showing `text` (a folder picker shows its
+  // prompt so).
+  static HWND FindDialogShowing(const std::wstring& text) {
+    struct Search {
+      const std::wstring* text;
+      HWND found = nullptr;
+    } search{&text};
+    EnumWindows(
+        [](HWND window, LPARAM data) WINAPI -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          wchar_t className[64] = {};
+          GetClassNameW(window, className, 64);
+          if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(className) != L"#32770")
+            return TRUE;
+          for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (Text(child) == *s->text) {
+              s->found = window;
+              return FALSE;
+            }
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
   // Waits until the window is gone or hidden.
   static bool WaitHidden(HWND window, double seconds = 20) {
     return WaitFor([&]() -> HWND { return IsWindow(window) && IsWindowVisible(window) ? nullptr : window; }, seconds) !=
