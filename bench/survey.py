@@ -1,0 +1,111 @@
+#!/usr/bin/python3
+"""The command-line tool on a survey of 100,000 points (10,000 sections of 10 points in field order):
+kestrel sort, draw and volume --variant 6 --fill-stations in turn, each with its wall time and peak
+memory, next to the time openpyxl takes to load and save the same workbook, measured in the same run.
+
+  bench/survey.py [--kestrel build/linux/cli/kestrel] [--million] [--keep DIR]
+
+--million repeats the run on 1,000,000 points (100,000 sections) and prints the growth of each
+command's time. Figures only: compare runs on the same idle machine."""
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import openpyxl
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+STEPS = [("sort", []), ("draw", []), ("volume", ["--variant", "6", "--fill-stations"])]
+
+
+def survey(path, sections, per_section=10):
+    """Points as a crew records them: section after section along the road (every 25th section
+    recorded a few sections late), each section's points from one edge to the other and back on
+    the next, stations measured to a few centimetres around the section's own. A name, B and C
+    coordinates, D level, E station, F offset."""
+    rng = random.Random(15)
+    order = list(range(sections))
+    for s in range(0, sections - 3, 25):
+        order[s], order[s + 3] = order[s + 3], order[s]
+    book = openpyxl.Workbook(write_only=True)
+    sheet = book.create_sheet("实测")
+    n = 0
+    for s in order:
+        station = 10000.0 + 20 * s
+        offsets = [p * 2.5 - per_section * 1.25 for p in range(per_section)]
+        if s % 2:
+            offsets.reverse()
+        for offset in offsets:
+            n += 1
+            sheet.append([f"P{n}", round(3500000 + offset, 3), round(500000 + station, 3),
+                          round(300 + rng.uniform(-2, 2), 3), round(station + rng.uniform(-0.04, 0.04), 3),
+                          offset])
+    book.save(path)
+
+
+def run_measured(args):
+    """(wall seconds, peak resident MB) of one child process; exits on its failure."""
+    start = time.perf_counter()
+    child = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    err = child.stderr.read()
+    _, status, usage = os.wait4(child.pid, 0)
+    child.returncode = os.waitstatus_to_exitcode(status)
+    wall = time.perf_counter() - start
+    if child.returncode != 0:
+        sys.exit(f"{' '.join(args)} failed ({child.returncode}): {err.decode(errors='replace').strip()}")
+    return wall, usage.ru_maxrss / 1024
+
+
+def openpyxl_round_trip(path, scratch):
+    """Seconds for openpyxl to load the workbook and save it again, in a child process."""
+    code = ("import sys, openpyxl\n"
+            "openpyxl.load_workbook(sys.argv[1]).save(sys.argv[2])\n")
+    return run_measured([sys.executable, "-c", code, path, scratch])
+
+
+def bench(kestrel, sections, work):
+    points = sections * 10
+    book = os.path.join(work, f"survey-{points}.xlsx")
+    start = time.perf_counter()
+    survey(book, sections)
+    print(f"{points:,} points in {sections:,} sections: made in {time.perf_counter() - start:.1f} s, "
+          f"{os.path.getsize(book) / 1e6:.1f} MB")
+    print(f"  {'command':<44} {'wall s':>7} {'peak MB':>8}   {'openpyxl s':>10} {'ratio':>6}")
+    times = {}
+    for name, options in STEPS:
+        reference, _ = openpyxl_round_trip(book, os.path.join(work, "openpyxl.xlsx"))
+        wall, peak = run_measured([kestrel, name, book, *options])
+        times[name] = wall
+        label = " ".join(["kestrel", name, *options])
+        print(f"  {label:<44} {wall:7.3f} {peak:8.1f}   {reference:10.3f} {reference / wall:5.1f}x", flush=True)
+    print(f"  result: {os.path.getsize(book) / 1e6:.1f} MB")
+    return times
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    default = os.path.join(HERE, "..", "build", "linux", "cli", "kestrel")
+    parser.add_argument("--kestrel", default=os.environ.get("KESTREL", default))
+    parser.add_argument("--million", action="store_true", help="also 1,000,000 points, and the growth")
+    parser.add_argument("--keep", metavar="DIR", help="leave the workbooks in DIR")
+    options = parser.parse_args()
+    work = options.keep or tempfile.mkdtemp(prefix="kestrel-survey-")
+    os.makedirs(work, exist_ok=True)
+    print("Survey benchmark (openpyxl: load and save of the same workbook; ratio = openpyxl / kestrel)")
+    try:
+        small = bench(options.kestrel, 10000, work)
+        if options.million:
+            large = bench(options.kestrel, 100000, work)
+            print("  growth for 10x the points: " +
+                  ", ".join(f"{name} {large[name] / small[name]:.1f}x" for name, _ in STEPS))
+    finally:
+        if not options.keep:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
