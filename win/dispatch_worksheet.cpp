@@ -66,6 +66,16 @@ std::string DispatchWorksheet::NumberFormat(CellRef cell) {
   return TextProperty(Range(cell).Get(), L"NumberFormat", "the number format of " + CellA1(cell));
 }
 
+std::vector<FormatRun> DispatchWorksheet::NumberFormats(int column, int firstRow, int lastRow) {
+  return FormatRunsByHalves(firstRow, lastRow, [&](int first, int last) -> std::optional<std::string> {
+    const RangeRef block = RangeRef::Block(first, column, last, column);
+    Variant value;
+    GetProperty(Range(block).Get(), L"NumberFormat", value);
+    if (value.Get().vt == VT_NULL) return std::nullopt;
+    return VariantToText(value.Get(), "the number format of " + block.ToA1());
+  });
+}
+
 int DispatchWorksheet::EndUp(CellRef from) {
   DispatchArgs direction;
   direction.Add(LongArg(kXlUp));

@@ -32,6 +32,9 @@ class DispatchWorksheet final : public Worksheet {
   std::vector<std::string> Texts(const RangeRef& range) override;
   std::string Formula(CellRef cell) override;
   std::string NumberFormat(CellRef cell) override;
+  // Range("F1:F4000").NumberFormat, which is Null where the cells differ: halved until each part
+  // has one format.
+  std::vector<FormatRun> NumberFormats(int column, int firstRow, int lastRow) override;
   int EndUp(CellRef from) override;
 
   void SetValue(CellRef cell, const CellValue& value) override;

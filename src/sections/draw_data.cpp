@@ -266,8 +266,9 @@ CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections,
     // Refused: the work shows as it happens, and the command goes on.
   }
   try {
-    // Each section's points from left to right: the host sorts the sections not yet in order.
-    SortSectionsByOffset(*sheet);
+    // Each section's points from left to right; the sort works in column H, which the output
+    // block clears.
+    SortSectionsByOffset(*sheet, kBlockFirst);
     DrawingPlan plan = PlanDrawing(*sheet, sections);
     sections.SectionList.clear();
     for (const SectionDrawing& s : plan.sections) sections.SectionList.push_back(s.record);

@@ -1,6 +1,7 @@
 // SurveyedSection: sections, stations and points of the measured-section sheet, read in blocks.
 #include "sections/surveyed_section.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "addin/host/host_error.h"
@@ -75,17 +76,78 @@ double SheetNumber(const CellValue& value) {
   return 0.0;
 }
 
-void SortSectionsByOffset(Worksheet& sheet) {
+namespace {
+
+// The rows of a section whose offsets are numbers or empty, in the host's sort order: numbers
+// ascending, empty offsets last, each kind in sheet order.
+std::vector<int> NumberOrder(const Grid& block, SectionRows rows) {
+  std::vector<int> order;
+  for (int r = rows.Start; r <= rows.End; ++r) order.push_back(r);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const CellValue& x = block.At(a - 1, C::Offset - 1);
+    const CellValue& y = block.At(b - 1, C::Offset - 1);
+    if (x.IsEmpty() || y.IsEmpty()) return !x.IsEmpty() && y.IsEmpty();
+    return x.Number() < y.Number();
+  });
+  return order;
+}
+
+bool NumbersOrEmpty(const Grid& block, SectionRows rows) {
+  for (int r = rows.Start; r <= rows.End; ++r) {
+    const CellValue& v = block.At(r - 1, C::Offset - 1);
+    if (!v.IsNumber() && !v.IsEmpty()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SortSectionsByOffset(Worksheet& sheet, int scratchColumn) {
   const int last = LastSurveyRow(sheet);
   if (last == 0) return;
   const Grid block = ReadSurveyBlock(sheet, last);
+  // Each row's place once sorted; sections the order can be worked out for here are sorted
+  // together by one host sort on those places, the others one by one by the host.
+  Grid places(last, 1);
+  for (int r = 1; r <= last; ++r) places.At(r - 1, 0) = r;
+  bool moves = false;
+  std::vector<SectionRows> byHost;
   for (SectionRows rows : SplitSectionRows(block, last)) {
     if (rows.Start == rows.End || InOffsetOrder(block, rows)) continue;
+    if (!NumbersOrEmpty(block, rows)) {
+      byHost.push_back(rows);
+      continue;
+    }
+    const std::vector<int> order = NumberOrder(block, rows);
+    for (size_t k = 0; k < order.size(); ++k) places.At(order[k] - 1, 0) = rows.Start + static_cast<int>(k);
+    moves = true;
+  }
+  auto sortOne = [&](SectionRows rows) {
     try {
       sheet.Sort(RangeRef::Block(rows.Start, C::PointName, rows.End, C::Offset), C::Offset, SortHeader::No);
     } catch (const HostError&) {
     }
+  };
+  if (moves) {
+    try {
+      const Grid kept = sheet.Values(RangeRef::Block(1, scratchColumn, last, scratchColumn));
+      sheet.SetValues({1, scratchColumn}, places);
+      bool sorted = true;
+      try {
+        sheet.Sort(RangeRef::Block(1, C::PointName, last, scratchColumn), scratchColumn, SortHeader::No);
+      } catch (const HostError&) {
+        sorted = false;
+      }
+      sheet.SetValues({1, scratchColumn}, kept);
+      if (!sorted) throw HostError("the sections were not sorted together");
+    } catch (const HostError&) {
+      // The host refuses the whole block (a merged area in one section, say): section by section,
+      // each refusal skipping only its own section.
+      for (SectionRows rows : SplitSectionRows(block, last))
+        if (rows.Start != rows.End && !InOffsetOrder(block, rows) && NumbersOrEmpty(block, rows)) sortOne(rows);
+    }
   }
+  for (SectionRows rows : byHost) sortOne(rows);
 }
 
 std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
@@ -93,6 +155,9 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
   const int last = LastSurveyRow(sheet);
   if (last == 0) return sections;
   const Grid block = ReadSurveyBlock(sheet, last);
+  const std::vector<FormatRun> formats = sheet.NumberFormats(C::Station, 1, last);
+  size_t run = 0;
+  int runEnd = 0;  // the last row of formats[run - 1]
   for (SectionRows rows : SplitSectionRows(block, last)) {
     SurveyedSection s;
     s.StartRow = rows.Start;
@@ -102,7 +167,9 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
     // number keeps the text the cell shows, so that the user sees it in the drawing.
     s.StationIsNumber = !stationCell.IsText() || StrictNumber(stationCell.Text()).has_value();
     s.Station = SheetNumber(stationCell);
-    s.StationFormat = sheet.NumberFormat({rows.Start, C::Station});
+    while (runEnd < rows.Start && run < formats.size()) runEnd += formats[run++].rows;
+    if (runEnd < rows.Start) throw HostError("no number format for row " + std::to_string(rows.Start));
+    s.StationFormat = formats[run - 1].format;
     s.StationText = s.StationIsNumber && s.StationFormat == "General" ? StationText(s.Station)
                                                                        : sheet.Text({rows.Start, C::Station});
     s.Points.reserve(static_cast<size_t>(rows.End - rows.Start + 1));

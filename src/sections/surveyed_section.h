@@ -69,12 +69,16 @@ std::vector<SectionRows> SplitSectionRows(const Grid& blockFromA, int last);
 // number is that number, anything else 0.
 double SheetNumber(const CellValue& value);
 
-// Puts every section whose points are not in offset order into order with the host's sort
-// (ascending by G, the host's key order); one sort per such section, a refused sort is skipped.
-void SortSectionsByOffset(Worksheet& sheet);
+// Puts every section whose points are not in offset order into order (ascending by G, the host's
+// key order), moving whole rows of A:G as the host's sort does. Sections of numeric offsets are
+// ordered here and moved by one host sort of A to `scratchColumn` (right of G) keyed on the
+// rows' new places; that column's values are put back afterwards, its formats go with the rows.
+// A section holding texts or other values in G is left to a host sort of its own, and so is
+// every section when the host refuses the sort of the whole block. A refused sort is skipped.
+void SortSectionsByOffset(Worksheet& sheet, int scratchColumn);
 
-// Every section of the sheet, read in one block (plus one number-format and, where the station
-// is not shown as a station, one text read per section).
+// Every section of the sheet, read in one block and one read of the station column's number
+// formats (plus, where the station is not shown as a station, one text read per section).
 std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet);
 
 }  // namespace kestrel

@@ -56,7 +56,7 @@ TEST_F(SurveyedSectionTest, OnlySectionsOutOfOffsetOrderAreSortedAndEachStaysInI
   Point(3, 100.0, 0.0, 12);
   Point(5, 120.0, -1.0, 20);
   Point(6, 120.0, 1.0, 21);
-  SortSectionsByOffset(Sheet());
+  SortSectionsByOffset(Sheet(), 8);
   const std::vector<SurveyedSection> sections = ReadSurveyedSections(Sheet());
   ASSERT_EQ(sections.size(), 2u);
   std::vector<double> offsets;

@@ -155,6 +155,9 @@ std::string CountingWorksheet::Formula(CellRef cell) {
 std::string CountingWorksheet::NumberFormat(CellRef cell) {
   return Forward(counter_, HostCall::NumberFormat, [&] { return inner_.NumberFormat(cell); });
 }
+std::vector<FormatRun> CountingWorksheet::NumberFormats(int column, int firstRow, int lastRow) {
+  return Forward(counter_, "NumberFormats", [&] { return inner_.NumberFormats(column, firstRow, lastRow); });
+}
 int CountingWorksheet::EndUp(CellRef from) {
   return Forward(counter_, HostCall::EndUp, [&] { return inner_.EndUp(from); });
 }

@@ -73,6 +73,7 @@ class CountingWorksheet : public Worksheet {
   std::vector<std::string> Texts(const RangeRef& range) override;
   std::string Formula(CellRef cell) override;
   std::string NumberFormat(CellRef cell) override;
+  std::vector<FormatRun> NumberFormats(int column, int firstRow, int lastRow) override;
   int EndUp(CellRef from) override;
   void SetValue(CellRef cell, const CellValue& value) override;
   void SetValues(CellRef topLeft, const Grid& values) override;

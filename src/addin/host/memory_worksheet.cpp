@@ -144,6 +144,21 @@ std::string MemoryWorksheet::NumberFormat(CellRef cell) {
   return StyleAt(cell.row, cell.column).numberFormat;
 }
 
+std::vector<FormatRun> MemoryWorksheet::NumberFormats(int column, int firstRow, int lastRow) {
+  CheckColumns(column, column);
+  if (firstRow > lastRow) return {};
+  CheckRows(firstRow, lastRow);
+  std::vector<FormatRun> runs;
+  for (int row = firstRow; row <= lastRow; ++row) {
+    const std::string& format = StyleAt(row, column).numberFormat;
+    if (!runs.empty() && runs.back().format == format)
+      ++runs.back().rows;
+    else
+      runs.push_back({1, format});
+  }
+  return runs;
+}
+
 // ---- Writing ----
 
 void MemoryWorksheet::WriteInRow(int rowNumber, MemoryRow& row, int column, CellValue value, std::string formula) {

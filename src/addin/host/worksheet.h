@@ -1,6 +1,7 @@
 // Worksheet: the port through which every command reads and changes one sheet of the host.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,19 @@ struct PageSetupChange {
 
 enum class SortHeader { No, Guess };
 
+// Consecutive rows of one column showing the same number format.
+struct FormatRun {
+  int rows = 0;
+  std::string format;  // neutral code, as NumberFormat gives it
+  friend bool operator==(const FormatRun&, const FormatRun&) = default;
+};
+
+// The runs of rows first..last, for a host that gives the number format of a whole range at once
+// when all its cells share one (`uniform` returns nothing when they differ): the range is halved
+// until every part has one format. The calls grow with the number of runs, not of rows.
+std::vector<FormatRun> FormatRunsByHalves(int first, int last,
+                                          const std::function<std::optional<std::string>(int, int)>& uniform);
+
 // One worksheet of the host. Every call may throw HostError. Reading and writing blocks is the
 // cheap way: one call for a whole range instead of one per cell.
 class Worksheet {
@@ -63,6 +77,9 @@ class Worksheet {
   virtual std::vector<std::string> Texts(const RangeRef& range) = 0;  // row-major
   virtual std::string Formula(CellRef cell) = 0;  // "=A5-A4", or the constant as typed
   virtual std::string NumberFormat(CellRef cell) = 0;  // neutral code: "General", "@", "0.00"
+  // The number formats of a column's rows first..last, top to bottom, as runs of equal formats:
+  // {{40, "General"}, {2, "@"}, ...}. Hosts that cannot do better ask cell by cell.
+  virtual std::vector<FormatRun> NumberFormats(int column, int firstRow, int lastRow);
   // The host's End toward the top from `from`: the last filled row of the column when
   // `from` is empty; row 1 when nothing above is filled.
   virtual int EndUp(CellRef from) = 0;

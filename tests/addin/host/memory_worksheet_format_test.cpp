@@ -107,6 +107,26 @@ TEST(MemoryWorksheetFormatTest, WrapAndFillAlignment) {
   EXPECT_EQ(sheet.EffectiveStyle(Cell("Q40")).vertical, VAlign::Bottom);
 }
 
+TEST(MemoryWorksheetFormatTest, NumberFormatsOfAColumnComeAsRunsAlsoFromWholeRangeAnswers) {
+  MemoryWorksheet sheet;
+  sheet.SetNumberFormat(RangeRef::WholeColumns(6, 6), "0.000");
+  sheet.SetNumberFormat(Range("F300:F302"), "0.00");
+  sheet.SetNumberFormat(RangeRef::WholeRows(1000, 1000), "@");
+  const std::vector<FormatRun> want = {{299, "0.000"}, {3, "0.00"}, {697, "0.000"}, {1, "@"}};
+  EXPECT_EQ(sheet.NumberFormats(6, 1, 1000), want);
+  // A host that gives a range's format only when its cells share one: asked about few ranges.
+  int asked = 0;
+  auto uniform = [&](int first, int last) -> std::optional<std::string> {
+    ++asked;
+    const std::string format = sheet.NumberFormat({first, 6});
+    for (int row = first + 1; row <= last; ++row)
+      if (sheet.NumberFormat({row, 6}) != format) return std::nullopt;
+    return format;
+  };
+  EXPECT_EQ(FormatRunsByHalves(1, 1000, uniform), want);
+  EXPECT_LE(asked, 4 * 2 * 10);  // runs times both halves times the depth
+}
+
 TEST(MemoryWorksheetBorderTest, TheSixItemsDrawAFullGrid) {
   MemoryWorksheet sheet;
   for (BorderEdge edge : {BorderEdge::Left, BorderEdge::Top, BorderEdge::Bottom, BorderEdge::Right,
