@@ -62,6 +62,13 @@ lxw_color_t WriterColor(long hostColor) {
 lxw_format* WriterFormats::Cell(const CellStyle& style, bool superscript) {
   auto key = std::make_pair(style, superscript);
   if (auto it = cells_.find(key); it != cells_.end()) return it->second;
+  // The plain style is the workbook's own first format (style record 0). A second format equal
+  // to it would be matched against every format of the file again at each cell that uses it.
+  lxw_format* first = STAILQ_FIRST(book_->formats);
+  if (!superscript && style == CellStyle{} && first && first->xf_index == 0) {
+    cells_.emplace(std::move(key), first);
+    return first;
+  }
   lxw_format* format = workbook_add_format(book_);
   if (AsciiLower(style.numberFormat) != "general") format_set_num_format(format, style.numberFormat.c_str());
   ApplyFont(format, style.font, superscript);

@@ -18,13 +18,19 @@ constexpr double kPointsPerInch = 72;
 
 // The library writes numbers with 16 significant digits, which loses some (0.30000000000000004
 // becomes 0.3). The shortest text that reads back as the same double, for the numbers that need
-// it; empty for the rest.
+// it; empty for the rest. The 16 digits read back exactly when the shortest text has 16 digits or
+// fewer: the 16-digit rounding is then at least as close to the number as that text.
 std::string ExactNumberText(double v) {
   char buffer[40];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.16G", v);
-  double back = 0;
-  if (n > 0 && std::from_chars(buffer, buffer + n, back).ec == std::errc() && back == v) return "";
-  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+  int seen = 0, significant = 0;  // digits from the first non-zero one; up to the last non-zero one
+  for (const char* p = buffer; p < end && *p != 'e'; ++p) {
+    if (*p < '0' || *p > '9' || (seen == 0 && *p == '0')) continue;
+    ++seen;
+    if (*p != '0') significant = seen;
+  }
+  if (significant <= 16) return "";
+  return std::string(buffer, end);
 }
 
 class SheetWriter {
