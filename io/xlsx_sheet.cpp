@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -84,13 +85,46 @@ class SheetReader {
 
   void Read(std::vector<std::string>* warnings) {
     {
-      // The parsed sheet is released before the notes are read.
-      XmlPart xml(zip_, part_);
-      pugi::xml_node root = xml.Root();
+      // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
+      // time apart from the rest of the part, so that only one run's parsed form is held.
+      std::string text = RepairUtf8(zip_.Read(part_));
+      CheckNodeCount(zip_.Path(), part_, text);
+      std::string rows, rest;
+      size_t cut = 0;
+      if (auto content = SheetDataContent(text)) {
+        cut = content->first;
+        rows = text.substr(cut, content->second - cut);
+        text.erase(cut, content->second - cut);
+        rest = text;
+      }
+      // The part as a whole: its message when it is damaged, or the part as it used to be read.
+      auto whole = [&] {
+        std::string joined = rest;
+        joined.insert(cut, rows);
+        rows.clear();
+        return joined;
+      };
+      std::optional<XmlPart> xml;
+      try {
+        xml.emplace(zip_.Path(), part_, std::move(text));
+      } catch (const WorkbookFileError&) {
+        if (rows.empty()) throw;
+        xml.emplace(zip_.Path(), part_, whole());
+      }
+      if (!rows.empty() && !Child(xml->Root(), "sheetData")) xml.emplace(zip_.Path(), part_, whole());
+      pugi::xml_node root = xml->Root();
       ReadColumns(Child(root, "cols"));
       defaultHeight_ =
           XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
-      ReadRows(Child(root, "sheetData"));
+      if (rows.empty()) {
+        ReadRows(Child(root, "sheetData"));
+      } else {
+        ReadRowRuns(rows, [&](size_t offset) {
+          XmlPart check(zip_.Path(), part_, whole());  // throws the whole part's message
+          throw WorkbookFileError(zip_.Path() + ": " + part_ + " is damaged (XML error at offset " +
+                                  std::to_string(cut + offset) + ")");
+        });
+      }
       ApplyRowFormats();
       ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
       ReadMerges(Child(root, "mergeCells"));
@@ -168,8 +202,25 @@ class SheetReader {
     }
   }
 
+  // The rows' text cut after row end tags into runs of about 4 MB, each parsed on its own;
+  // `damaged` gets the offset of an XML error and throws.
+  void ReadRowRuns(const std::string& rows, const std::function<void(size_t)>& damaged) {
+    constexpr size_t kRunBytes = size_t{4} << 20;
+    std::string run;
+    for (size_t from = 0; from < rows.size();) {
+      const size_t to = RowRunEnd(rows, from, rows.size(), kRunBytes);
+      run.assign(rows, from, to - from);
+      pugi::xml_document doc;
+      pugi::xml_parse_result result =
+          doc.load_buffer_inplace(run.data(), run.size(), kXmlParseOptions | pugi::parse_fragment);
+      if (!result) damaged(from + static_cast<size_t>(result.offset));
+      ReadRows(doc);
+      from = to;
+    }
+  }
+
   void ReadRows(pugi::xml_node sheetData) {
-    int lastRow = 0;
+    int& lastRow = lastRow_;
     for (pugi::xml_node row : Children(sheetData, "row")) {
       int number = lastRow + 1;
       if (pugi::xml_attribute r = row.attribute("r")) {
@@ -359,6 +410,7 @@ class SheetReader {
   std::vector<bool> columnFormatted_;  // by column number, once any column has a format of its own
   bool full_ = false;                  // rows or columns carry formats that cells must override
   double defaultHeight_ = kStandardRowHeight;
+  int lastRow_ = 0;  // the number of the row read last
 };
 
 }  // namespace

@@ -23,15 +23,69 @@ void CheckNodeCount(const std::string& file, const std::string& part, std::strin
                             " elements and attributes (too large to load)");
 }
 
-XmlPart::XmlPart(ZipArchive& zip, std::string name) : name_(std::move(name)) {
-  text_ = RepairUtf8(zip.Read(name_));
-  CheckNodeCount(zip.Path(), name_, text_);
-  // Whitespace-only text is kept when it is an element's only content: <t xml:space="preserve"> </t>.
-  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
-  pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.data(), text_.size(), options);
+XmlPart::XmlPart(ZipArchive& zip, std::string name) : XmlPart(zip.Path(), name, RepairUtf8(zip.Read(name))) {}
+
+XmlPart::XmlPart(const std::string& file, std::string name, std::string text)
+    : name_(std::move(name)), text_(std::move(text)) {
+  CheckNodeCount(file, name_, text_);
+  pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.data(), text_.size(), kXmlParseOptions);
   if (!result || !doc_.document_element())
-    throw WorkbookFileError(zip.Path() + ": " + name_ + " is damaged (XML error at offset " +
+    throw WorkbookFileError(file + ": " + name_ + " is damaged (XML error at offset " +
                             std::to_string(result ? text_.size() : result.offset) + ")");
+}
+
+namespace {
+
+bool NameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+         c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether the tag name ending just before `at` (where `local` starts) is `local` itself or
+// "prefix:local", opened by `opener` ("<" or "</"); gives the prefix with its colon.
+bool TagNameBefore(std::string_view text, size_t at, std::string_view opener, std::string_view& prefix) {
+  size_t start = at;
+  if (start > 0 && text[start - 1] == ':') {
+    --start;
+    while (start > 0 && NameChar(text[start - 1])) --start;
+    if (start + 1 == at) return false;  // ":local" without a prefix
+  }
+  if (start < opener.size() || text.substr(start - opener.size(), opener.size()) != opener) return false;
+  prefix = text.substr(start, at - start);
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::pair<size_t, size_t>> SheetDataContent(std::string_view text) {
+  constexpr std::string_view kName = "sheetData";
+  if (text.find("<!") != std::string_view::npos) return std::nullopt;  // comments, CDATA, declarations
+  std::string_view prefix, closingPrefix;
+  size_t open = text.find(kName);
+  while (open != std::string_view::npos && !TagNameBefore(text, open, "<", prefix)) open = text.find(kName, open + 1);
+  if (open == std::string_view::npos) return std::nullopt;
+  const size_t tagEnd = text.find('>', open);
+  if (tagEnd == std::string_view::npos || text[tagEnd - 1] == '/') return std::nullopt;
+  const std::string_view attributes = text.substr(open + kName.size(), tagEnd - open - kName.size());
+  if (!attributes.empty() && attributes.find_first_not_of(" \t\r\n") == 0) return std::nullopt;  // a longer name
+  if (attributes.find_first_of("\"'") != std::string_view::npos) return std::nullopt;
+  const size_t close = text.rfind(kName);
+  if (close == std::string_view::npos || close <= tagEnd || !TagNameBefore(text, close, "</", closingPrefix) ||
+      closingPrefix != prefix)
+    return std::nullopt;
+  const size_t begin = tagEnd + 1, end = close - closingPrefix.size() - 2;
+  if (text.substr(begin, end - begin).find("<?") != std::string_view::npos) return std::nullopt;
+  return std::make_pair(begin, end);
+}
+
+size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size) {
+  constexpr std::string_view kRowEnd = "row>";
+  if (end - from <= size) return end;
+  std::string_view prefix;
+  for (size_t at = text.find(kRowEnd, from + size); at != std::string_view::npos && at < end;
+       at = text.find(kRowEnd, at + 1))
+    if (TagNameBefore(text, at, "</", prefix)) return at + kRowEnd.size();
+  return end;
 }
 
 std::string_view LocalName(pugi::xml_node node) {

@@ -25,6 +25,8 @@ class XmlPart {
   // Throws WorkbookFileError when the part is missing, is not well-formed XML or has more than
   // kMaxNodes elements and attributes. Bytes that are not UTF-8 are read as U+FFFD.
   XmlPart(ZipArchive& zip, std::string name);
+  // The same for a part's text already read (`file` names the package in messages).
+  XmlPart(const std::string& file, std::string name, std::string text);
   XmlPart(const XmlPart&) = delete;
   XmlPart& operator=(const XmlPart&) = delete;
 
@@ -36,6 +38,20 @@ class XmlPart {
   std::string text_;  // parsed in place: the nodes point into it
   pugi::xml_document doc_;
 };
+
+// How every part is parsed: whitespace-only text is kept when it is an element's only content
+// (<t xml:space="preserve"> </t>); an element's text is kept in the element itself (as
+// child_value and text() read it), not in a node of its own, so a cell's <v> costs one node.
+inline constexpr unsigned kXmlParseOptions =
+    pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
+
+// The content of a worksheet's <sheetData> as [begin, end) of its text, when it holds nothing
+// but elements and text (no comment, CDATA section, processing instruction or declaration), so
+// that it can be cut after any row's end tag into runs of whole rows; nothing otherwise.
+std::optional<std::pair<size_t, size_t>> SheetDataContent(std::string_view text);
+// Where the run of rows starting at `from` (a row's start) ends: just after the first row end
+// tag at or beyond from + size, or at `end`.
+size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size);
 
 // Refuses a part of `file` with more than XmlPart::kMaxNodes elements and attributes (counted
 // from its markup, before anything is parsed). Throws WorkbookFileError.
