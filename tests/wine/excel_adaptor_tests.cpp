@@ -101,6 +101,15 @@ TEST_F(AdaptorTest, SingleCellReadsTextFormulaFormatAndEndUp) {
   EXPECT_EQ(Sheet().Value({1, 1}), CellValue());
 }
 
+TEST_F(AdaptorTest, AColumnsNumberFormatsComeAsRunsFromFewRangeReads) {
+  book.Active().SetNumberFormat(RangeRef::WholeColumns(6, 6), "0.000");
+  book.Active().SetNumberFormat(RangeRef::Block(500, 6, 501, 6), "@");
+  const std::vector<FormatRun> want = {{499, "0.000"}, {2, "@"}, {3499, "0.000"}};
+  EXPECT_EQ(Sheet().NumberFormats(6, 1, 4000), want);
+  EXPECT_EQ(book.Active().NumberFormats(6, 1, 4000), want);
+  EXPECT_LE(excel.Calls("Range.NumberFormat"), 3 * 2 * 12);  // runs times both halves times the depth
+}
+
 // Every other operation of the port, applied through the host and directly: the same sheets.
 void EveryOperation(Application& app) {
   Worksheet& s = app.ActiveSheet();

@@ -223,7 +223,13 @@ void FakeRange::Call(FakeCall& call) {
   } else if (m == L"Formula") {
     SetText(call.result, WideOf(sheet_.Formula(Cell(call))));
   } else if (m == L"NumberFormat") {
-    SetText(call.result, WideOf(sheet_.NumberFormat(Cell(call))));
+    // A block's format is the one its cells share, else Null.
+    const RangeRef& area = Single(call);
+    std::vector<std::string> formats;
+    for (int c = area.first.column; c <= area.last.column; ++c)
+      for (const FormatRun& run : sheet_.NumberFormats(c, area.first.row, area.last.row)) formats.push_back(run.format);
+    bool same = std::all_of(formats.begin(), formats.end(), [&](const std::string& f) { return f == formats[0]; });
+    same ? SetText(call.result, WideOf(formats[0])) : SetNull(call.result);
   } else if (m == L"NumberFormatLocal") {
     const std::string format = Utf8Of(TextOf(call.PutValue(), L"NumberFormatLocal"));
     eachArea([&](const RangeRef& a) { sheet_.SetNumberFormat(a, format); });
