@@ -21,6 +21,8 @@ std::string_view HostCallName(HostCall call) {
       return "Formula";
     case HostCall::NumberFormat:
       return "NumberFormat";
+    case HostCall::NumberFormats:
+      return "NumberFormats";
     case HostCall::EndUp:
       return "EndUp";
     case HostCall::SetValue:
@@ -156,7 +158,7 @@ std::string CountingWorksheet::NumberFormat(CellRef cell) {
   return Forward(counter_, HostCall::NumberFormat, [&] { return inner_.NumberFormat(cell); });
 }
 std::vector<FormatRun> CountingWorksheet::NumberFormats(int column, int firstRow, int lastRow) {
-  return Forward(counter_, "NumberFormats", [&] { return inner_.NumberFormats(column, firstRow, lastRow); });
+  return Forward(counter_, HostCall::NumberFormats, [&] { return inner_.NumberFormats(column, firstRow, lastRow); });
 }
 int CountingWorksheet::EndUp(CellRef from) {
   return Forward(counter_, HostCall::EndUp, [&] { return inner_.EndUp(from); });

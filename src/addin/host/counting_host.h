@@ -17,7 +17,7 @@ namespace kestrel {
 
 // The port operations, one per method of Application and Worksheet, as the decorators count them.
 enum class HostCall {
-  Name, Value, Values, Text, Texts, Formula, NumberFormat, EndUp, SetValue, SetValues, SetNumberFormat,
+  Name, Value, Values, Text, Texts, Formula, NumberFormat, NumberFormats, EndUp, SetValue, SetValues, SetNumberFormat,
   InsertRows, InsertRowsAbove, DeleteRowsAt, DeleteRows, InsertColumns, DeleteColumns, Select, Selection,
   Merge, Sort, Replace, SetFont, SetSuperscript, SetAlignment, SetWrapText, SetColumnWidth, SetRowHeight,
   AutoFitColumns, SetBorder, ClearNotes, SetNote, GetNote, SetPageSetup, ActiveSheet, AddSheet,
