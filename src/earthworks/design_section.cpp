@@ -139,6 +139,9 @@ SideOutline RunOutSide(const std::vector<SectionPoint>& ground, int sign, double
       }
     }
     if (best <= 1) {
+      // The meeting lies on this stage: rounding in the ground's segment must not put it
+      // outside the stage's span (a vertical stage would then step back).
+      daylight.u = std::clamp(daylight.u, lo, hi);
       found = true;
     } else {
       out.points.push_back(p1);
