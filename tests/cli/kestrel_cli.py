@@ -56,3 +56,21 @@ def libreoffice_cells(xlsx, workdir, recalculate):
         kind, sheet, cell, text = line.split("\t")
         cells[(sheet, cell)] = text
     return cells
+
+
+def survey_book(path, sections):
+    """Writes a sorted survey sheet "实测": per section rows of A name, D level, E and F station,
+    G offset, then an empty row. sections: [(station, [(offset, level), ...]), ...] in sheet order."""
+    import openpyxl
+
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "实测"
+    row = 1
+    for station, points in sections:
+        for i, (offset, level) in enumerate(points):
+            for column, value in ((1, f"P{i + 1}"), (4, level), (5, station), (6, station), (7, offset)):
+                ws.cell(row, column, value)
+            row += 1
+        row += 1
+    wb.save(path)

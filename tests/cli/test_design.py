@@ -10,7 +10,7 @@ import ezdxf
 import openpyxl
 from shapely.geometry import LineString, Point, Polygon, box
 
-from kestrel_cli import TempDirTest, libreoffice_cells, run, soffice
+from kestrel_cli import TempDirTest, libreoffice_cells, run, soffice, survey_book
 
 RESULTS_TITLE = "设计断面挖填面积表"
 
@@ -40,24 +40,6 @@ SECTIONS = {
 def utf16_file(path, lines):
     with open(path, "wb") as f:
         f.write(b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le"))
-
-
-def survey(path):
-    """A sorted survey sheet: A name, D level, E and F station, G offset; one empty row between."""
-    wb = openpyxl.Workbook()
-    ws = wb.active
-    ws.title = "实测"
-    row = 1
-    for station, points in SECTIONS.items():
-        for i, (offset, level) in enumerate(points):
-            ws.cell(row, 1, f"P{i + 1}")
-            ws.cell(row, 4, level)
-            ws.cell(row, 5, station)
-            ws.cell(row, 6, station)
-            ws.cell(row, 7, offset)
-            row += 1
-        row += 1
-    wb.save(path)
 
 
 def extended(points, reach=1000.0):
@@ -102,7 +84,7 @@ class DesignTest(TempDirTest):
     def setUp(self):
         super().setUp()
         self.book = self.path("survey.xlsx")
-        survey(self.book)
+        survey_book(self.book, SECTIONS.items())
         utf16_file(self.path("road.ZM"), ["QuillbeckFile2.0-ZM", "0,100,500,100,1000,100,0"])
         utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,-2", "1000,-2,-2"])
         with open(self.path("road.tpl"), "w", encoding="utf-8") as f:

@@ -10,28 +10,9 @@ import unittest
 
 import openpyxl
 
-from kestrel_cli import KESTREL, TempDirTest, run
+from kestrel_cli import KESTREL, TempDirTest, run, survey_book
 
 POPPLER = all(shutil.which(t) for t in ("pdfinfo", "pdftotext", "pdffonts", "pdftoppm"))
-
-
-def survey_book(path, sections):
-    """A sorted survey sheet: per section rows of A name, D level, E and F station, G offset,
-    then an empty row. sections: [(station, [(offset, level), ...]), ...] in sheet order."""
-    wb = openpyxl.Workbook()
-    ws = wb.active
-    ws.title = "实测"
-    r = 1
-    for station, points in sections:
-        for offset, level in points:
-            ws.cell(r, 1, f"p{r}")
-            ws.cell(r, 4, level)
-            ws.cell(r, 5, station)
-            ws.cell(r, 6, station)
-            ws.cell(r, 7, offset)
-            r += 1
-        r += 1
-    wb.save(path)
 
 
 def station_text(station):
