@@ -101,11 +101,8 @@ TEST(KestrelDllDesignDialog, DesignRunsFromItsDialogAsOnTheModel) {
   const std::wstring finished = ToWide(twinUi.Messages()[0].text);
 
   testing::FakeExcel excel(book);
-  _Connect* connect = nullptr;
-  ASSERT_EQ(testing::CreateConnect(dll, IID__Connect, &connect), S_OK);
-  IDTExtensibility2* addIn = nullptr;
-  ASSERT_EQ(connect->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&addIn)), S_OK);
-  ASSERT_EQ(addIn->OnConnection(excel.Application(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  testing::ConnectedAddIn addIn;
+  ASSERT_NO_FATAL_FAILURE(addIn.Connect(dll, excel.Application()));
 
   UiDriver user;
   std::thread hand([&] {
@@ -132,15 +129,13 @@ TEST(KestrelDllDesignDialog, DesignRunsFromItsDialogAsOnTheModel) {
     user.Check(UiDriver::WaitHidden(dialog), "计算 hides the dialog");
     Answer(user, L"提示", finished);
   });
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmDesign"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunHdmDesign"), S_OK);
   hand.join();
   Report(user);
   EXPECT_EQ(book.SheetCount(), 3);
   testing::ExpectSameBook(twin, book);
 
-  EXPECT_EQ(addIn->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
-  addIn->Release();
-  connect->Release();
+  addIn.Disconnect();
   DeleteFileW(ToWide(profile).c_str());
   DeleteFileW(ToWide(tpl).c_str());
 }

@@ -2,6 +2,8 @@
 // Kestrel.dll's Connect object, and the path of the DLL under test.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -33,6 +35,40 @@ HRESULT CreateConnect(HMODULE dll, REFIID iid, T** object) {
   factory->Release();
   return hr;
 }
+
+// Kestrel.dll's add-in as a host holds it: Connect makes the Connect object and hands it the
+// host's Application (call it in ASSERT_NO_FATAL_FAILURE); Disconnect ends the connection as
+// the host does at shutdown and releases the object.
+//   ConnectedAddIn addIn;
+//   ASSERT_NO_FATAL_FAILURE(addIn.Connect(dll, excel.Application()));
+//   RibbonCall(addIn.connect, L"FunHdmOrder");
+struct ConnectedAddIn {
+  _Connect* connect = nullptr;
+  IDTExtensibility2* extensibility = nullptr;
+
+  ConnectedAddIn() = default;
+  ConnectedAddIn(const ConnectedAddIn&) = delete;
+  ConnectedAddIn& operator=(const ConnectedAddIn&) = delete;
+  ~ConnectedAddIn() { Release(); }
+
+  void Connect(HMODULE dll, IDispatch* application) {
+    ASSERT_EQ(CreateConnect(dll, IID__Connect, &connect), S_OK);
+    ASSERT_EQ(connect->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&extensibility)), S_OK);
+    ASSERT_EQ(extensibility->OnConnection(application, ext_cm_Startup, nullptr, nullptr), S_OK);
+  }
+  void Disconnect() {
+    if (extensibility != nullptr) EXPECT_EQ(extensibility->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
+    Release();
+  }
+
+ private:
+  void Release() {
+    if (extensibility != nullptr) extensibility->Release();
+    if (connect != nullptr) connect->Release();
+    extensibility = nullptr;
+    connect = nullptr;
+  }
+};
 
 // The caption band as painted on the screen against the core's rendering: band pixels away from
 // the text exactly, and dark caption pixels inside the text rectangle. expectedHeight -1: any

@@ -38,7 +38,6 @@ namespace kestrel {
 namespace {
 
 using testing::CheckCaptionBand;
-using testing::CreateConnect;
 using testing::UiDriver;
 
 std::wstring& dllPath = testing::DllPath();
@@ -297,11 +296,8 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     ASSERT_EQ(InitialSort(context, session), CommandOutcome::Completed);
   }
   testing::FakeExcel excel(book);
-  _Connect* connect = nullptr;
-  ASSERT_EQ(CreateConnect(dll, IID__Connect, &connect), S_OK);
-  IDTExtensibility2* addIn = nullptr;
-  ASSERT_EQ(connect->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&addIn)), S_OK);
-  ASSERT_EQ(addIn->OnConnection(excel.Application(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  testing::ConnectedAddIn addIn;
+  ASSERT_NO_FATAL_FAILURE(addIn.Connect(dll, excel.Application()));
 
   // A presenter as the DLL's is before its first showing, for the texts the window must show.
   Session freshSession;
@@ -322,7 +318,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     driver.Check(UiDriver::WaitHidden(dialog), "OK hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmOrder"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunHdmOrder"), S_OK);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   std::cout << "FunHdmOrder through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -353,7 +349,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     UiDriver::WaitHidden(box);
   });
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunSaveDicFile"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunSaveDicFile"), S_OK);
   user2.join();
   for (const std::string& failure : saver.Failures()) ADD_FAILURE() << failure;
   std::ifstream in(std::filesystem::path(file), std::ios::binary);
@@ -365,9 +361,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(bytes.data() + 2), expected.size()), expected);
   DeleteFileW(file.c_str());
 
-  EXPECT_EQ(addIn->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
-  addIn->Release();
-  connect->Release();
+  addIn.Disconnect();
 }
 
 }  // namespace

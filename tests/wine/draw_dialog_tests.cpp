@@ -192,11 +192,8 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   CommandContext twinContext{twinSession.HostApplication, twinUi, twinShell, twinDialogs};
 
   testing::FakeExcel excel(book);
-  _Connect* connect = nullptr;
-  ASSERT_EQ(testing::CreateConnect(dll, IID__Connect, &connect), S_OK);
-  IDTExtensibility2* addIn = nullptr;
-  ASSERT_EQ(connect->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&addIn)), S_OK);
-  ASSERT_EQ(addIn->OnConnection(excel.Application(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  testing::ConnectedAddIn addIn;
+  ASSERT_NO_FATAL_FAILURE(addIn.Connect(dll, excel.Application()));
   const HCURSOR hand = LoadCursorW(dll, MAKEINTRESOURCEW(101));
   ASSERT_NE(hand, nullptr);
 
@@ -246,7 +243,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     notice.Check(UiDriver::WaitHidden(dialog), "the close box hides the dialog");
   });
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunhdmDrawSheet"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunhdmDrawSheet"), S_OK);
   user1.join();
   Report(notice);
   EXPECT_EQ(book.SheetCount(), 1);
@@ -305,7 +302,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     drawer.Check(UiDriver::WaitHidden(dialog), "计算 hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmDrawData"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunHdmDrawData"), S_OK);
   user2.join();
   Report(drawer);
   std::cout << "FunHdmDrawData through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -351,7 +348,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     volume.Check(UiDriver::WaitHidden(dialog), "绘表 hides the dialog");
   });
   excel.ResetCounts();
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunhdmDrawSheet"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunhdmDrawSheet"), S_OK);
   user3.join();
   Report(volume);
   std::cout << "FunhdmDrawSheet through Kestrel.dll: " << excel.CountReport() << "\n";
@@ -376,7 +373,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     UiDriver::Click(dialog, IDCANCEL);
     clearer.Check(UiDriver::WaitHidden(dialog), "取消 hides the dialog");
   });
-  EXPECT_EQ(kestrel::testing::RibbonCall(connect, L"FunHdmDrawData"), S_OK);
+  EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunHdmDrawData"), S_OK);
   user4.join();
   Report(clearer);
   testing::ExpectSameBook(twin, book);  // cancelled: nothing changed
@@ -384,9 +381,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   testing::Pump(2500);
   EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"\"pl 3,4\""));
 
-  EXPECT_EQ(addIn->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
-  addIn->Release();
-  connect->Release();
+  addIn.Disconnect();
 }
 
 }  // namespace
