@@ -230,6 +230,9 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
                  "the downloaded installer wrote the loader");
     driver.Check(Read(update) == Read(served + L"\\wendlekit-signed.exe"), "TEMP\\CAD插件更新包.exe is the served file");
     driver.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_CAD_CMD_INSTALL + 0)) != FALSE, "the buttons are back");
+    // The installer's process holds its file until it has ended; the next downloads replace that file.
+    driver.Check(UiDriver::WaitFor([&] { return DeleteFileW(update.c_str()) ? dialog : nullptr; }) != nullptr,
+                 "the installer that ran has ended");
 
     // A byte changed, another publisher's signature: refused with the message, the file deleted.
     for (auto [refused, shot] : {std::pair{L"wendlekit-tampered.exe", L"form_cad_refused"},
