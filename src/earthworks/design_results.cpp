@@ -150,17 +150,13 @@ std::vector<DesignSection> ReadDesignResults(Worksheet& sheet) {
   return sections;
 }
 
-std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook) {
-  if (auto* book = dynamic_cast<MemoryWorkbook*>(&workbook)) {
-    for (int i = 0; i < book->SheetCount(); ++i)
-      if (IsDesignResultsSheet(book->Sheet(i))) return ReadDesignResults(book->Sheet(i));
-    return {};
-  }
-  Worksheet& active = workbook.ActiveSheet();
-  return IsDesignResultsSheet(active) ? ReadDesignResults(active) : std::vector<DesignSection>{};
+std::vector<DesignSection> ReadWorkbookDesignResults(MemoryWorkbook& workbook) {
+  for (int i = 0; i < workbook.SheetCount(); ++i)
+    if (IsDesignResultsSheet(workbook.Sheet(i))) return ReadDesignResults(workbook.Sheet(i));
+  return {};
 }
 
-std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook) {
+std::unique_ptr<DesignResults> WorkbookDesignResults(MemoryWorkbook& workbook) {
   return std::make_unique<SheetDesignResults>(ReadWorkbookDesignResults(workbook));
 }
 

@@ -11,7 +11,7 @@
 
 namespace kestrel {
 
-class Application;
+class MemoryWorkbook;
 
 // The design-section results kept on a workbook, by station.
 class DesignResults {
@@ -21,7 +21,7 @@ class DesignResults {
 };
 // The reader of a workbook's design results: the design-section command's results sheet (read
 // in earthworks/design_results.cpp); a workbook without one has no outline at any station.
-std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook);
+std::unique_ptr<DesignResults> WorkbookDesignResults(MemoryWorkbook& workbook);
 
 // The sheet sections of a survey, in ascending stations (sections of one station in sheet
 // order), each section's points by offset; stations outside [from, to] are left out.
