@@ -1,6 +1,8 @@
 // Speed of the worksheet functions through Kestrel.dll's IDispatch, in process under Wine, against
-// the core's direct call: prints calls per second of GetH (a three-column profile range of
-// FakeExcel, read at most once per half second) and JL. Figures only, never a pass/fail test.
+// the core's direct call: for GetH (a three-column profile range of FakeExcel, read at most once
+// per half second) and JL, calls per second and microseconds per call by DISPID, through
+// GetIDsOfNames and Invoke (as a late-bound macro calls), and direct; the overhead per call; and
+// the heap allocations Kestrel.dll makes per call. Figures only, never a pass/fail test.
 //   wine automation_bench.exe Kestrel.dll
 #include <windows.h>
 #include <oleauto.h>
@@ -15,6 +17,7 @@
 #include "addin/host/system_clock.h"
 #include "addin/registration.h"
 #include "addin/session.h"
+#include "allocation_count.h"
 #include "fake_excel/fake_excel.h"
 #include "geometry/profile_cache.h"
 #include "geometry/angle_functions.h"
@@ -36,6 +39,14 @@ double PerSecond(const std::function<void()>& call) {
   return count / seconds;
 }
 
+// Allocations Kestrel.dll makes per call, over calls that follow a first one.
+double AllocationsPerCall(const std::function<void()>& call) {
+  call();
+  const long before = testing::AllocationCount();
+  for (int i = 0; i < 1000; ++i) call();
+  return (testing::AllocationCount() - before) / 1000.0;
+}
+
 DISPID IdOf(IDispatch* object, const wchar_t* name) {
   DISPID id = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -54,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
   HMODULE dll = LoadLibraryW(argv[1]);
   auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
       reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-  if (getClassObject == nullptr) return 2;
+  if (getClassObject == nullptr || testing::CountAllocationsOf(dll) == 0) return 2;
   CLSID clsid;
   std::wstring text(LibraryClasses()[1].clsid.begin(), LibraryClasses()[1].clsid.end());  // ClsFunction
   CLSIDFromString(text.c_str(), &clsid);
@@ -70,6 +81,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) book.Active().SetValue({r + 1, c + 1}, CellValue(profile[r][c]));
   testing::FakeExcel excel(book);
+  excel.SetFullName(L"C:\\Users\\surveyor\\Documents\\G312 widening\\profile.xlsx");
   VARIANT sheet, range, address, result;
   VariantInit(&sheet);
   VariantInit(&range);
@@ -104,6 +116,8 @@ int wmain(int argc, wchar_t** argv) {
   auto invoke = [&](DISPID id, DISPPARAMS& args) {
     functions->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &args, &result, nullptr, nullptr);
   };
+  // A late-bound call as a macro makes it: the member's id by name, then the call.
+  auto byName = [&](const wchar_t* name, DISPPARAMS& args) { invoke(IdOf(functions, name), args); };
   invoke(getHId, getHArgs);
   std::printf("GetH through IDispatch: %.4f\n", V_R8(&result));
 
@@ -112,12 +126,27 @@ int wmain(int argc, wchar_t** argv) {
   RangeArg table(book.Active(), RangeRef::Parse("A1:C3").value(), "bench");
   FunctionValue source(table);
   double sink = 0;
-  const double dispatchGetH = PerSecond([&] { invoke(getHId, getHArgs); });
-  const double directGetH = PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Profile, clock, ""); });
-  const double dispatchJl = PerSecond([&] { invoke(jlId, jlArgs); });
-  const double directJl = PerSecond([&] { sink += JL(1, 3, 4, 7); });
-  std::printf("GetH: %.0f calls/s through IDispatch, %.0f calls/s direct (ProfileElevation)\n", dispatchGetH, directGetH);
-  std::printf("JL:   %.0f calls/s through IDispatch, %.0f calls/s direct\n", dispatchJl, directJl);
+  struct Figures {
+    double dispatch, named, direct, allocations, namedAllocations;
+  };
+  auto report = [](const char* name, const Figures& f) {
+    std::printf("%s: %9.0f calls/s (%6.3f us) by DISPID, %9.0f calls/s (%6.3f us) by name, %10.0f calls/s (%6.3f us) "
+                "direct;\n      overhead %.3f us per call by DISPID, %.3f us by name; Kestrel.dll allocations per "
+                "call: %.2f by DISPID, %.2f by name\n",
+                name, f.dispatch, 1e6 / f.dispatch, f.named, 1e6 / f.named, f.direct, 1e6 / f.direct,
+                1e6 / f.dispatch - 1e6 / f.direct, 1e6 / f.named - 1e6 / f.direct, f.allocations, f.namedAllocations);
+  };
+  const auto getHCall = [&] { invoke(getHId, getHArgs); };
+  const auto getHByName = [&] { byName(L"GetH", getHArgs); };
+  const auto jlCall = [&] { invoke(jlId, jlArgs); };
+  const auto jlByName = [&] { byName(L"JL", jlArgs); };
+  const Figures getHFigures{PerSecond(getHCall), PerSecond(getHByName),
+                     PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Profile, clock, ""); }),
+                     AllocationsPerCall(getHCall), AllocationsPerCall(getHByName)};
+  const Figures jlFigures{PerSecond(jlCall), PerSecond(jlByName), PerSecond([&] { sink += JL(1, 3, 4, 7); }),
+                   AllocationsPerCall(jlCall), AllocationsPerCall(jlByName)};
+  report("GetH", getHFigures);
+  report("JL  ", jlFigures);
   std::printf("(checksum %.1f)\n", sink);
   functions->Release();
   factory->Release();

@@ -146,7 +146,7 @@ void FakeSheets::Call(FakeCall& call) {
 // Worksheet ------------------------------------------------------------------------------------
 
 FakeWorksheet::FakeWorksheet(FakeExcel& excel, MemoryWorksheet& sheet)
-    : FakeObject(excel, "Worksheet", {L"Name", L"Range", L"PageSetup"}), sheet_(sheet) {}
+    : FakeObject(excel, "Worksheet", {L"Name", L"Range", L"PageSetup", L"Parent"}), sheet_(sheet) {}
 
 void FakeWorksheet::Call(FakeCall& call) {
   if (call.member == L"Name") {
@@ -158,7 +158,16 @@ void FakeWorksheet::Call(FakeCall& call) {
     SetObject(call.result, new FakeRange(Excel(), sheet_, FakeRange::ParseAddress(TextOf(*address, L"Cell1"))));
   } else if (call.member == L"PageSetup") {
     SetObject(call.result, new FakePageSetup(Excel(), sheet_));
+  } else if (call.member == L"Parent") {
+    if (Excel().FullName().empty()) throw FakeRefusal{L"The sheet has no book"};
+    SetObject(call.result, new FakeWorkbook(Excel()));
   }
 }
+
+// Workbook -------------------------------------------------------------------------------------
+
+FakeWorkbook::FakeWorkbook(FakeExcel& excel) : FakeObject(excel, "Workbook", {L"FullName"}) {}
+
+void FakeWorkbook::Call(FakeCall& call) { SetText(call.result, Excel().FullName()); }
 
 }  // namespace kestrel::testing

@@ -23,7 +23,7 @@ struct FakePrompt {
   std::vector<std::wstring> arguments;
 };
 
-// Application, Sheets, Worksheet, Range, Font, Characters, Border, Comment, Shape, TextFrame and
+// Application, Sheets, Worksheet, Workbook, Range, Font, Characters, Border, Comment, Shape, TextFrame and
 // PageSetup objects, reached late-bound by member name (IDispatch) exactly as a macro reaches the
 // host, over a MemoryWorkbook that holds the cells. Each object answers only the members the
 // add-in uses, refuses arguments it does not model (a Sort without MatchCase:=False, a Replace
@@ -60,6 +60,11 @@ class FakeExcel {
   void Fail(const std::string& member, HRESULT code, const std::wstring& description);
   void ClearFaults() { faults_.clear(); }
 
+  // The book's full name, as Worksheet.Parent.FullName answers it; with none (the default) a
+  // sheet's Parent is refused, as for a sheet without a book.
+  void SetFullName(std::wstring fullName) { fullName_ = std::move(fullName); }
+  const std::wstring& FullName() const { return fullName_; }
+
   // What the next file prompt answers: a path, or nothing for the Boolean False of a cancel.
   void QueueFileAnswer(std::optional<std::wstring> path) { answers_.push_back(std::move(path)); }
   const std::vector<FakePrompt>& Prompts() const { return prompts_; }
@@ -86,6 +91,7 @@ class FakeExcel {
   std::map<std::string, Fault> faults_;
   std::vector<std::optional<std::wstring>> answers_;
   std::vector<FakePrompt> prompts_;
+  std::wstring fullName_;
 };
 
 }  // namespace kestrel::testing

@@ -39,6 +39,15 @@ class FakeWorksheet final : public FakeObject {
   MemoryWorksheet& sheet_;
 };
 
+// A sheet's Parent: the book, with its FullName only.
+class FakeWorkbook final : public FakeObject {
+ public:
+  explicit FakeWorkbook(FakeExcel& excel);
+
+ protected:
+  void Call(FakeCall& call) override;
+};
+
 // A range of one or more areas of one sheet.
 class FakeRange final : public FakeObject {
  public:
