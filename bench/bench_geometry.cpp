@@ -54,7 +54,7 @@ void BenchGetH(const std::filesystem::path& folder) {
   double sum = 0;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kStations; ++i) {
-    std::vector<FunctionValue> arguments{first + span * i / kStations, file};
+    FunctionArguments arguments{first + span * i / kStations, file};
     sum += CallWorksheetFunction(getH, arguments, context).Value().Number();
   }
   const double seconds = SecondsSince(start);

@@ -60,7 +60,7 @@ int RunGeometryDemo(CliContext& context, MemoryWorkbook& book, const std::filesy
   // The worksheet functions as a cell would call them, through the catalogue.
   SystemClock clock;
   FunctionContext call{context.GetSession(), clock, context.Shell(), nullptr};
-  auto compute = [&](const char* name, std::vector<FunctionValue> arguments) {
+  auto compute = [&](const char* name, FunctionArguments arguments) {
     return CallWorksheetFunction(*FindWorksheetFunction(name), arguments, call).Value();
   };
   const std::vector<double> stations = SectionStations(NamedSheet(book, "实测横断面"));

@@ -51,7 +51,7 @@ int RunFunction(CliContext& context, const FnOptions& options) {
   }
 
   FnArguments parser;
-  std::vector<FunctionValue> arguments;
+  FunctionArguments arguments;
   for (size_t i = 0; i < given; ++i) {
     arguments.push_back(parser.Parse(options.words[i + 1], function->arguments[i].type));
   }

@@ -3,6 +3,7 @@
 
 #include <dispex.h>
 
+#include <iterator>
 #include <string>
 
 #include "addin/host/host_error.h"
@@ -12,21 +13,36 @@
 namespace kestrel {
 namespace {
 
-// The member's id, and after it the ids of the named arguments, as the object numbers them.
-std::vector<DISPID> MemberIds(IDispatch* object, std::wstring_view name, const std::vector<std::wstring>& argNames) {
+// The member's id in ids[0], and after it the ids of the named arguments, as the object numbers
+// them; ids holds 1 + argNames.size() entries. A member without named arguments whose name is
+// short (every member the add-in calls) is looked up without allocating.
+void MemberIds(IDispatch* object, std::wstring_view name, std::vector<std::wstring>& argNames, DISPID* ids) {
   if (object == nullptr) throw HostError("There is no host object to ask for " + FromWide(name));
-  std::vector<std::wstring> names{std::wstring(name)};
-  names.insert(names.end(), argNames.begin(), argNames.end());
+  wchar_t shortName[64];
+  std::wstring longName;
+  LPOLESTR member = shortName;
+  if (name.size() < std::size(shortName)) {
+    name.copy(shortName, name.size());
+    shortName[name.size()] = L'\0';
+  } else {
+    longName = name;
+    member = longName.data();
+  }
+  LPOLESTR oneName[] = {member};
   std::vector<LPOLESTR> pointers;
-  for (std::wstring& n : names) pointers.push_back(n.data());
-  std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, pointers.data(), static_cast<UINT>(pointers.size()),
-                                     LOCALE_USER_DEFAULT, ids.data());
+  if (!argNames.empty()) {
+    pointers.push_back(member);
+    for (std::wstring& n : argNames) pointers.push_back(n.data());
+  }
+  const UINT count = static_cast<UINT>(1 + argNames.size());
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  HRESULT hr = object->GetIDsOfNames(IID_NULL, argNames.empty() ? oneName : pointers.data(), count,
+                                     LOCALE_USER_DEFAULT, ids);
   if (FAILED(hr) && argNames.empty()) {
     // Objects of script engines may answer names only through IDispatchEx.
     IDispatchEx* scriptObject = nullptr;
     if (SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(&scriptObject)))) {
-      BSTR memberName = SysAllocStringLen(names[0].data(), static_cast<UINT>(names[0].size()));
+      BSTR memberName = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
       if (memberName != nullptr) hr = scriptObject->GetDispID(memberName, fdexNameCaseInsensitive, &ids[0]);
       SysFreeString(memberName);
       scriptObject->Release();
@@ -37,7 +53,6 @@ std::vector<DISPID> MemberIds(IDispatch* object, std::wstring_view name, const s
     for (size_t i = 0; i < argNames.size(); ++i) what += (i == 0 ? " with " : ", ") + FromWide(argNames[i]);
     throw HostError("The host object has no member " + what + " (" + HresultText(hr) + ")");
   }
-  return ids;
 }
 
 }  // namespace
@@ -127,18 +142,23 @@ DispatchArgs& DispatchArgs::Named(std::wstring_view name, VARIANT value) {
 }
 
 void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result) {
-  std::vector<DISPID> ids = MemberIds(object, name, args.names_);
+  DISPID memberId = DISPID_UNKNOWN;
+  std::vector<DISPID> ids;
+  if (!args.names_.empty()) ids.resize(1 + args.names_.size());
+  MemberIds(object, name, args.names_, ids.empty() ? &memberId : ids.data());
+  if (!ids.empty()) memberId = ids[0];
   // IDispatch takes named arguments first, then the positional ones from the last to the first;
   // a property put names its value DISPID_PROPERTYPUT.
   std::vector<VARIANT> ordered(args.named_.begin(), args.named_.end());
-  std::vector<DISPID> namedIds(ids.begin() + 1, ids.end());
+  std::vector<DISPID> namedIds;
+  if (!ids.empty()) namedIds.assign(ids.begin() + 1, ids.end());
   ordered.insert(ordered.end(), args.positional_.rbegin(), args.positional_.rend());
   if (flags & DISPATCH_PROPERTYPUT) namedIds.insert(namedIds.begin(), DISPID_PROPERTYPUT);
   DISPPARAMS params = {ordered.empty() ? nullptr : ordered.data(), namedIds.empty() ? nullptr : namedIds.data(),
                        static_cast<UINT>(ordered.size()), static_cast<UINT>(namedIds.size())};
   EXCEPINFO exception = {};
   UINT argumentError = 0;
-  HRESULT hr = object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argumentError);
+  HRESULT hr = object->Invoke(memberId, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argumentError);
   if (SUCCEEDED(hr)) return;
   std::string detail;
   if (hr == DISP_E_EXCEPTION) {
@@ -215,6 +235,7 @@ bool VariantToBool(const VARIANT& value, std::string_view what) {
 }
 
 std::string VariantToText(const VARIANT& value, std::string_view what) {
+  if (value.vt == VT_BSTR) return FromBstr(value.bstrVal);
   Variant converted;
   HRESULT hr = VariantChangeType(&converted.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
   if (FAILED(hr)) throw HostError(std::string(what) + " is not a text (" + HresultText(hr) + ")");

@@ -1,9 +1,12 @@
 // FunctionObject: each member of ClsFunction is one call of the worksheet-function catalogue.
 #include "function_object.h"
 
+#include <array>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "addin/host/address.h"
 #include "addin/host/host_error.h"
@@ -29,7 +32,40 @@ bool Missing(const VARIANT* v) {
   return v == nullptr || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
 }
 
-// The sheets of the Range arguments of one call, held for its length.
+// The book a range belongs to, shared with the previous call's ranges when it is the same book:
+// a worksheet's recalculation names its book once, not once per call.
+std::shared_ptr<const std::string> BookName(const VARIANT& fullName) {
+  static std::mutex lock;
+  static std::shared_ptr<const std::string> last;
+  std::lock_guard<std::mutex> guard(lock);
+  if (last && fullName.vt == VT_BSTR) {
+    char utf8[1024];
+    const int length = static_cast<int>(SysStringLen(fullName.bstrVal));
+    const int size = length == 0 ? 0
+                                 : WideCharToMultiByte(CP_UTF8, 0, fullName.bstrVal, length, utf8, sizeof utf8,
+                                                       nullptr, nullptr);
+    if ((size > 0 || length == 0) && *last == std::string_view(utf8, static_cast<size_t>(size))) return last;
+  }
+  last = std::make_shared<const std::string>(VariantToText(fullName, "Workbook.FullName"));
+  return last;
+}
+
+// A host address ("$A$1:$C$3") as a range; the usual short address is read without allocating.
+std::optional<RangeRef> AddressOf(const VARIANT& address) {
+  if (address.vt == VT_BSTR) {
+    char a1[64];
+    const UINT length = SysStringLen(address.bstrVal);
+    bool ascii = length < sizeof a1;
+    for (UINT i = 0; ascii && i < length; ++i) {
+      ascii = address.bstrVal[i] < 0x80;
+      a1[i] = static_cast<char>(address.bstrVal[i]);
+    }
+    if (ascii) return RangeRef::Parse(std::string_view(a1, length));
+  }
+  return RangeRef::Parse(VariantToText(address, "Range.Address"));
+}
+
+// The sheets of the Range arguments of one call, held in place for its length.
 class CallRanges {
  public:
   // A host Range as the catalogue's RangeArg: its sheet (Range.Worksheet), its absolute address
@@ -38,20 +74,22 @@ class CallRanges {
     DispatchRef sheet = GetObject(range, L"Worksheet");
     Variant address;
     GetProperty(range, L"Address", address);
-    const std::string a1 = VariantToText(address.Get(), "Range.Address");
-    std::optional<RangeRef> ref = RangeRef::Parse(a1);
-    if (!ref) throw HostError("Range.Address gave " + a1);
-    std::string book;
+    std::optional<RangeRef> ref = AddressOf(address.Get());
+    if (!ref) throw HostError("Range.Address gave " + VariantToText(address.Get(), "Range.Address"));
+    std::shared_ptr<const std::string> book;
     try {
       DispatchRef parent = GetObject(sheet.Get(), L"Parent");
       Variant name;
       GetProperty(parent.Get(), L"FullName", name);
-      book = VariantToText(name.Get(), "Workbook.FullName");
+      book = BookName(name.Get());
     } catch (const HostError&) {
       // A sheet without a book: the key still tells its ranges apart by sheet and address.
+      book = std::make_shared<const std::string>();
     }
-    sheets_.push_back(std::make_unique<DispatchWorksheet>(std::move(sheet), nullptr));
-    return RangeArg(*sheets_.back(), *ref, book);
+    if (used_ == sheets_.size()) throw HostError("more ranges than a function takes");
+    std::optional<DispatchWorksheet>& slot = sheets_[used_++];
+    slot.emplace(std::move(sheet), nullptr);
+    return RangeArg(*slot, *ref, std::move(book));
   }
 
   FunctionValue ValueOf(VARIANT* given, const FunctionArgument& argument) {
@@ -79,7 +117,8 @@ class CallRanges {
   }
 
  private:
-  std::vector<std::unique_ptr<DispatchWorksheet>> sheets_;
+  std::array<std::optional<DispatchWorksheet>, FunctionArguments::kMaxFunctionArguments> sheets_;
+  size_t used_ = 0;
 };
 
 void WriteBack(VARIANT* given, const FunctionValue& value) {
@@ -130,13 +169,14 @@ HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Resu
     static SystemClock clock;
     FunctionContext context{process.session, clock, process.shell, process.session.HostApplication};
     CallRanges ranges;
-    std::vector<FunctionValue> values;
-    std::vector<FunctionValue> before;  // what the by-reference arguments held before the call
+    FunctionArguments values;
+    // What the by-reference value arguments held before the call.
+    std::array<std::optional<CellValue>, FunctionArguments::kMaxFunctionArguments> before;
     FunctionValue answer;
     try {
       size_t i = 0;
       for (const In& in : arguments) {
-        const FunctionArgument& argument = function.arguments.at(i++);
+        const FunctionArgument& argument = function.arguments.at(i);
         if (in.value) {
           values.push_back(*in.value);
         } else if (in.object != nullptr) {
@@ -144,8 +184,9 @@ HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Resu
         } else {
           values.push_back(ranges.ValueOf(in.variant, argument));
         }
+        if (argument.byReference && !values[i].IsRange()) before[i] = values[i].Value();
+        ++i;
       }
-      before = values;
       answer = CallWorksheetFunction(function, values, context);
     } catch (const HostError&) {
       // An argument the host could not hand over (a refused Range call, an unknown value type).
@@ -154,8 +195,7 @@ HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Resu
     size_t i = 0;
     for (const In& in : arguments) {
       // Only what the function changed goes back, so that a caller's variable keeps its type.
-      if (in.variant != nullptr && function.arguments.at(i).byReference && i < before.size() &&
-          !before[i].IsRange() && !values[i].IsRange() && !(before[i].Value() == values[i].Value())) {
+      if (in.variant != nullptr && before[i] && !values[i].IsRange() && !(*before[i] == values[i].Value())) {
         WriteBack(in.variant, values[i]);
       }
       ++i;

@@ -19,7 +19,7 @@
 namespace kestrel {
 namespace {
 
-using Args = std::vector<FunctionValue>;
+using Args = FunctionArguments;
 using A = ArgumentType;
 
 const RangeArg& RangeOf(const FunctionValue& value) {
@@ -28,7 +28,9 @@ const RangeArg& RangeOf(const FunctionValue& value) {
 }
 
 FunctionValue CallGetH(Args& a, FunctionContext& c) {
-  return ProfileElevation(ToNumber(a[0]), a[1], ToLong(a[2]), c.geometry.Profile, c.clock, c.shell.ModuleFolder());
+  // Only a file name is looked for in the module's folder: a range's call does without it.
+  const std::string folder = a[1].IsText() ? c.shell.ModuleFolder() : std::string();
+  return ProfileElevation(ToNumber(a[0]), a[1], ToLong(a[2]), c.geometry.Profile, c.clock, folder);
 }
 
 FunctionValue CallSideValue(Args& a, FunctionContext& c) {
@@ -172,6 +174,15 @@ std::string DefaultText(const FunctionArgument& argument) { return GeneralText(*
 
 }  // namespace
 
+FunctionArguments::FunctionArguments(std::initializer_list<FunctionValue> values) {
+  for (const FunctionValue& v : values) push_back(v);
+}
+
+void FunctionArguments::push_back(FunctionValue value) {
+  if (size_ == values_.size()) throw std::length_error("more worksheet-function arguments than any function takes");
+  values_[size_++] = std::move(value);
+}
+
 int WorksheetFunction::RequiredCount() const {
   int count = 0;
   for (const FunctionArgument& a : arguments) count += a.Optional() ? 0 : 1;
@@ -198,13 +209,13 @@ const WorksheetFunction* FindWorksheetFunction(std::string_view name) {
   return nullptr;
 }
 
-FunctionValue CallWorksheetFunction(const WorksheetFunction& function, std::vector<FunctionValue>& arguments,
+FunctionValue CallWorksheetFunction(const WorksheetFunction& function, FunctionArguments& arguments,
                                     FunctionContext& context) {
   const size_t given = arguments.size();
   if (given < static_cast<size_t>(function.RequiredCount()) || given > function.arguments.size()) {
     return FunctionValue::Error(CellError::Value);
   }
-  for (size_t i = given; i < function.arguments.size(); ++i) arguments.emplace_back(*function.arguments[i].defaultValue);
+  for (size_t i = given; i < function.arguments.size(); ++i) arguments.push_back(*function.arguments[i].defaultValue);
   try {
     return function.invoke(arguments, context);
   } catch (const std::exception&) {

@@ -1,6 +1,9 @@
 // The worksheet functions, declared once: names, arguments, defaults and help, and how each is called.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +33,31 @@ struct FunctionContext {
 enum class ArgumentType { Double, Long, Integer, String, Variant, Range };
 enum class ResultType { Double, String, Variant };
 
+// The arguments of one call, held in place (a call allocates nothing for them): at most
+// kMaxFunctionArguments, more than any function takes; adding one beyond throws std::length_error.
+//   FunctionArguments args{12.5043055556};  args.push_back(2);  args.size() == 2
+class FunctionArguments {
+ public:
+  static constexpr std::size_t kMaxFunctionArguments = 8;
+
+  FunctionArguments() = default;
+  FunctionArguments(std::initializer_list<FunctionValue> values);
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  FunctionValue& operator[](std::size_t i) { return values_[i]; }
+  const FunctionValue& operator[](std::size_t i) const { return values_[i]; }
+  FunctionValue* begin() { return values_.data(); }
+  FunctionValue* end() { return values_.data() + size_; }
+  const FunctionValue* begin() const { return values_.data(); }
+  const FunctionValue* end() const { return values_.data() + size_; }
+  void push_back(FunctionValue value);
+
+ private:
+  std::array<FunctionValue, kMaxFunctionArguments> values_;
+  std::size_t size_ = 0;
+};
+
 struct FunctionArgument {
   std::string_view name;
   ArgumentType type;
@@ -46,7 +74,7 @@ struct WorksheetFunction {
   std::string_view help;
   // Runs the function on arguments already completed with their defaults, converting each to
   // its type; by-reference arguments the function changes are written back into `arguments`.
-  FunctionValue (*invoke)(std::vector<FunctionValue>& arguments, FunctionContext& context);
+  FunctionValue (*invoke)(FunctionArguments& arguments, FunctionContext& context);
 
   int RequiredCount() const;
   // "GetH(jsdzh, Adress, [Refresh=1])".
@@ -62,9 +90,9 @@ const WorksheetFunction* FindWorksheetFunction(std::string_view name);
 // does not convert to its argument's type, and any failure inside give the host's #VALUE!;
 // omitted optional arguments take their defaults. `arguments` holds the by-reference results
 // afterwards.
-//   std::vector<FunctionValue> args{12.5043055556};
+//   FunctionArguments args{12.5043055556};
 //   CallWorksheetFunction(*FindWorksheetFunction("DMS"), args, context).ResultText() == "12°30′15.5″"
-FunctionValue CallWorksheetFunction(const WorksheetFunction& function, std::vector<FunctionValue>& arguments,
+FunctionValue CallWorksheetFunction(const WorksheetFunction& function, FunctionArguments& arguments,
                                     FunctionContext& context);
 
 }  // namespace kestrel

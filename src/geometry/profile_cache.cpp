@@ -2,6 +2,8 @@
 #include "geometry/profile_cache.h"
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "addin/host/clock.h"
 #include "geometry/profile_file.h"
@@ -15,10 +17,23 @@ constexpr double kReuseSeconds = 0.5;
 
 // What identifies a source in the cache; nothing for a source that cannot be loaded at all.
 // The prefixes keep a file named like a range's key apart from the range.
+constexpr std::string_view kRangePrefix = "range\x1F", kFilePrefix = "file\x1F";
+
 std::optional<std::string> SourceKey(const FunctionValue& source) {
-  if (source.IsRange()) return "range\x1F" + source.Range().Key();
-  if (source.IsText()) return "file\x1F" + source.Value().Text();
+  if (source.IsRange()) return std::string(kRangePrefix) + source.Range().Key();
+  if (source.IsText()) return std::string(kFilePrefix) + source.Value().Text();
   return std::nullopt;
+}
+
+// SourceKey(source) == key, without building the key: a burst of evaluations allocates nothing.
+bool HasSourceKey(const FunctionValue& source, std::string_view key) {
+  if (source.IsRange()) {
+    return key.substr(0, kRangePrefix.size()) == kRangePrefix && source.Range().HasKey(key.substr(kRangePrefix.size()));
+  }
+  if (source.IsText()) {
+    return key.substr(0, kFilePrefix.size()) == kFilePrefix && key.substr(kFilePrefix.size()) == source.Value().Text();
+  }
+  return false;
 }
 
 }  // namespace
@@ -47,9 +62,8 @@ double ProfileElevation(double station, const FunctionValue& source, int refresh
     return ProfileElevationAt(cache.Curves, station, cache.EndsIncrease);
   }
   const double now = clock.NowSeconds();
-  const std::optional<std::string> key = SourceKey(source);
-  const bool fresh = cache.LastEvaluation && now - *cache.LastEvaluation <= kReuseSeconds && key &&
-                     *key == cache.Source;
+  const bool fresh = cache.LastEvaluation && now - *cache.LastEvaluation <= kReuseSeconds && !cache.Source.empty() &&
+                     HasSourceKey(source, cache.Source);
   if (!fresh && LoadProfile(source, cache, moduleFolder) != 1) {
     cache.LastEvaluation = now;
     return -1;

@@ -15,7 +15,7 @@ namespace {
 
 class FunctionCatalogueTest : public CommandFixture {
  protected:
-  FunctionValue Call(std::string_view name, std::vector<FunctionValue> arguments) {
+  FunctionValue Call(std::string_view name, FunctionArguments arguments) {
     const WorksheetFunction* f = FindWorksheetFunction(name);
     EXPECT_NE(f, nullptr) << name;
     if (!f) return {};
@@ -24,13 +24,13 @@ class FunctionCatalogueTest : public CommandFixture {
     lastArguments = arguments;
     return result;
   }
-  std::string Text(std::string_view name, std::vector<FunctionValue> arguments) {
+  std::string Text(std::string_view name, FunctionArguments arguments) {
     return Call(name, std::move(arguments)).ResultText();
   }
   FunctionValue Cells(const char* a1) { return RangeArg(Sheet(), RangeRef::Parse(a1).value(), "Book1"); }
 
   ManualClock clock;
-  std::vector<FunctionValue> lastArguments;
+  FunctionArguments lastArguments;
 };
 
 TEST_F(FunctionCatalogueTest, TheFifteenFunctionsInSlotOrder) {

@@ -14,6 +14,7 @@
 
 #include "addin/host/memory_workbook.h"
 #include "addin/registration.h"
+#include "allocation_count.h"
 #include "clipboard_user.h"
 #include "fake_excel/fake_excel.h"
 #include "geometry/function_catalogue.h"
@@ -321,6 +322,32 @@ TEST(ClsFunction, RangeArgumentsAreReadThroughTheHost) {
   EXPECT_EQ(Result(f.p, L"GetH", {110.0, Var::Ref(profile)}).Text(), "1.5");
 }
 
+// A worksheet recalculating calls GetH and JL thousands of times: after the first call (which
+// loads the profile) Kestrel.dll allocates nothing per call, whatever the book's name; a call
+// that must make a text still counts, so the counting is live.
+TEST(ClsFunction, RepeatedCallsAllocateNothingInTheLibrary) {
+  MemoryWorkbook book;
+  const double rows[][3] = {{0, 100, 0}, {500, 110, 3000}, {1000, 105, 0}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) book.Active().SetValue({r + 1, c + 1}, CellValue(rows[r][c]));
+  kestrel::testing::FakeExcel excel(book);
+  excel.SetFullName(Wide("D:\\测量资料\\G312 线改扩建工程\\纵断面设计.xlsx"));
+  Var sheetObject, profile;
+  ASSERT_EQ(Call(excel.Application(), L"ActiveSheet", {}, sheetObject, DISPATCH_PROPERTYGET), S_OK);
+  ASSERT_EQ(Call(V_DISPATCH(&sheetObject.v), L"Range", {"A1:C3"}, profile, DISPATCH_PROPERTYGET), S_OK);
+  Object f("ClsFunction");
+  auto allocations = [&](const wchar_t* name, std::vector<Var> arguments, const std::string& answer) {
+    EXPECT_EQ(Result(f.p, name, arguments).Text(), answer) << Utf8(name);
+    const long before = kestrel::testing::AllocationCount();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(Result(f.p, name, arguments).Text(), answer) << Utf8(name);
+    return kestrel::testing::AllocationCount() - before;
+  };
+  // Refresh 0: the profile range is read once for a burst of calls, as a recalculation makes them.
+  EXPECT_EQ(allocations(L"GetH", {420.0, Var::Ref(profile), 0}, "108.4"), 0);
+  EXPECT_EQ(allocations(L"JL", {1.0, 3.0, 4.0, 7.0}, "5"), 0);
+  EXPECT_GE(allocations(L"DMS", {12.5043055556}, "12°30′15.5″"), 50);  // its result is a new text each time
+}
+
 // --- FunCad ---------------------------------------------------------------------------------------
 
 std::optional<std::string> ClipboardAnsi() {
@@ -504,6 +531,10 @@ int wmain(int argc, wchar_t** argv) {
   dll = LoadLibraryW(windowsPath(argv[1]).c_str());
   if (dll == nullptr) {
     fwprintf(stderr, L"cannot load %ls (error %lu)\n", argv[1], GetLastError());
+    return 2;
+  }
+  if (kestrel::testing::CountAllocationsOf(dll) == 0) {
+    fwprintf(stderr, L"no allocating import of %ls to count\n", argv[1]);
     return 2;
   }
   int result = RUN_ALL_TESTS();

@@ -30,9 +30,25 @@ std::string RangeArg::Address() const {
   return CellA1(range_.first, true) + ":" + CellA1(range_.last, true);
 }
 
-std::string RangeArg::Key() const {
-  // The unit separator cannot occur in a book path or a sheet name.
-  return book_ + '\x1F' + sheet_->Name() + '\x1F' + Address();
+// The unit separator cannot occur in a book path or a sheet name.
+constexpr char kKeySeparator = '\x1F';
+
+std::string RangeArg::Key() const { return *book_ + kKeySeparator + sheet_->Name() + kKeySeparator + Address(); }
+
+bool RangeArg::HasKey(std::string_view key) const {
+  // Each part in turn is cut off the front of the key.
+  auto take = [&key](std::string_view part) {
+    if (key.substr(0, part.size()) != part) return false;
+    key.remove_prefix(part.size());
+    return true;
+  };
+  const std::string_view separator(&kKeySeparator, 1);
+  if (!take(*book_) || !take(separator)) return false;
+  // Cheap before the host is asked: a key without this address at its end cannot match.
+  const std::string address = Address();
+  if (key.size() < address.size() + 1 || key.substr(key.size() - address.size()) != address) return false;
+  key.remove_suffix(address.size());
+  return take(sheet_->Name()) && take(separator) && key.empty();
 }
 
 }  // namespace kestrel

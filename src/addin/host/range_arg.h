@@ -1,8 +1,10 @@
 // RangeArg: a worksheet range handed to a worksheet function: a block of one sheet of one book.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "addin/host/address.h"
@@ -18,14 +20,18 @@ namespace kestrel {
 //   RangeArg table(book.Active(), RangeRef::Parse("A1:C3").value(), "road.xlsx");
 //   table.Columns() == 3;  table.Values().At(0, 0)  // the value of A1
 //   table.Key()           // "road.xlsx" + sheet name + "$A$1:$C$3", one text
+// Copies share the book's name, so that copying a range argument allocates nothing.
 class RangeArg {
  public:
   RangeArg(Worksheet& sheet, RangeRef range, std::string book = "")
+      : RangeArg(sheet, range, std::make_shared<const std::string>(std::move(book))) {}
+  // A book name the caller keeps and hands to many ranges (a host's open book).
+  RangeArg(Worksheet& sheet, RangeRef range, std::shared_ptr<const std::string> book)
       : sheet_(&sheet), range_(range), book_(std::move(book)) {}
 
   Worksheet& Sheet() const { return *sheet_; }
   const RangeRef& Ref() const { return range_; }
-  const std::string& Book() const { return book_; }
+  const std::string& Book() const { return *book_; }
   int Rows() const { return range_.Rows(); }
   int Columns() const { return range_.Columns(); }
   bool IsSingleCell() const { return Rows() == 1 && Columns() == 1; }
@@ -46,11 +52,13 @@ class RangeArg {
   std::string Address() const;
   // Book, sheet and address in one text: equal keys name the same cells.
   std::string Key() const;
+  // Key() == key, without building the key (the sheet's name is still asked for).
+  bool HasKey(std::string_view key) const;
 
  private:
   Worksheet* sheet_;
   RangeRef range_;
-  std::string book_;
+  std::shared_ptr<const std::string> book_;
 };
 
 }  // namespace kestrel

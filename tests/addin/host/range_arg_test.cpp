@@ -44,6 +44,15 @@ TEST(RangeArg, KeysDifferByBookSheetAndAddress) {
   EXPECT_NE(key, RangeArg(book.Active(), ref, "b.xlsx").Key());
   EXPECT_NE(key, RangeArg(other, ref, "a.xlsx").Key());
   EXPECT_NE(key, RangeArg(book.Active(), RangeRef::Parse("A1:C4").value(), "a.xlsx").Key());
+  // HasKey, which compares without building the key, agrees with comparing keys.
+  EXPECT_TRUE(RangeArg(book.Active(), ref, "a.xlsx").HasKey(key));
+  for (const RangeArg& r : {RangeArg(book.Active(), ref, "b.xlsx"), RangeArg(other, ref, "a.xlsx"),
+                            RangeArg(book.Active(), RangeRef::Parse("A1:C4").value(), "a.xlsx"),
+                            RangeArg(book.Active(), RangeRef::Parse("C3").value(), "a.xlsx"),
+                            RangeArg(book.Active(), ref, "a.xlsx\x1FSheet1")}) {
+    EXPECT_FALSE(r.HasKey(key)) << r.Key();
+    EXPECT_TRUE(r.HasKey(r.Key())) << r.Key();
+  }
 }
 
 }  // namespace
