@@ -26,7 +26,14 @@ HRESULT DualGetTypeInfo(REFIID iid, UINT index, ITypeInfo** info) {
 }
 
 HRESULT DualGetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
-  return ComBarrier(iid, [&] { return DispGetIDsOfNames(LibraryTypeInfo(iid), names, count, ids); });
+  return ComBarrier(iid, [&] {
+    // A member's name alone, as a late-bound call asks before each call: from the member table.
+    if (count == 1 && names != nullptr && names[0] != nullptr && ids != nullptr &&
+        LibraryMemberId(iid, names[0], ids)) {
+      return S_OK;
+    }
+    return DispGetIDsOfNames(LibraryTypeInfo(iid), names, count, ids);
+  });
 }
 
 HRESULT DualInvoke(REFIID iid, void* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
