@@ -1,4 +1,4 @@
-// WriteXlsx: the model's workbook as a .xlsx file, through libxlsxwriter and a few patches after it.
+// WriteXlsx: the model's workbook as a .xlsx file, its rows written by Kestrel and the rest by libxlsxwriter.
 #include "io/xlsx_writer.h"
 
 #include <xlsxwriter.h>
@@ -74,12 +74,13 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
   RecalculateWorkbook(book);
   const QuietLibrary quiet;
 
-  // Not constant_memory: that mode needs cells row by row and loses merges and rich text
-  // written out of order; the whole sheet in memory writes 800,000 cells in about a second.
+  // libxlsxwriter writes everything but the rows and the shared strings: those are streamed to
+  // temporary files as the sheets are visited, and put into the saved file afterwards.
   lxw_workbook_options options{};
   std::unique_ptr<lxw_workbook, WorkbookFreer> target(workbook_new_opt(path.c_str(), &options));
   if (!target) throw failure("out of memory");
   WriterFormats formats(target.get());
+  SharedStringTable strings;
 
   const int active = ShownActiveSheet(book);
   std::vector<SheetPatches> patches;
@@ -92,7 +93,7 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
     lxw_worksheet* written = workbook_add_worksheet(target.get(), name.c_str());
     if (!written) throw failure("sheet \"" + name + "\" refused");
     try {
-      patches.push_back(WriteSheetContent(written, sheet, formats));
+      patches.push_back(WriteSheetContent(written, sheet, formats, strings));
     } catch (const std::runtime_error& e) {
       throw failure("sheet \"" + name + "\", " + e.what());
     }
@@ -102,6 +103,8 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
       worksheet_hide(written);
   }
   worksheet_activate(activeSheet);
+  // One text through the library gives the file its shared-strings part, which is replaced.
+  if (!strings.Empty()) worksheet_write_string(activeSheet, 0, 0, "-", nullptr);
 
   // workbook_close frees the workbook whatever happens.
   if (lxw_error error = workbook_close(target.release())) {
@@ -109,7 +112,7 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
     throw failure(lxw_strerror(error));
   }
   try {
-    PatchSavedWorkbook(path, patches);
+    PatchSavedWorkbook(path, patches, strings);
   } catch (const std::runtime_error& e) {
     std::remove(path.c_str());
     throw failure(e.what());

@@ -83,13 +83,4 @@ lxw_format* WriterFormats::Cell(const CellStyle& style, bool superscript) {
   return format;
 }
 
-lxw_format* WriterFormats::Run(const FontStyle& font, bool superscript) {
-  auto key = std::make_pair(font, superscript);
-  if (auto it = runs_.find(key); it != runs_.end()) return it->second;
-  lxw_format* format = workbook_add_format(book_);
-  ApplyFont(format, font, superscript);
-  runs_.emplace(std::move(key), format);
-  return format;
-}
-
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// The writer's libxlsxwriter formats: one per distinct cell style, one per font of a rich-text run.
+// The writer's libxlsxwriter formats: one per distinct cell style.
 #pragma once
 
 #include <xlsxwriter.h>
@@ -20,13 +20,10 @@ class WriterFormats {
   // The format of cells showing `style`. With superscript the whole cell text is superscript
   // (rich text needs two pieces, so a one-character superscript text is written this way).
   lxw_format* Cell(const CellStyle& style, bool superscript = false);
-  // The font of one piece of a rich text: the cell's font, superscript or not.
-  lxw_format* Run(const FontStyle& font, bool superscript);
 
  private:
   lxw_workbook* book_;
   std::map<std::pair<CellStyle, bool>, lxw_format*> cells_;
-  std::map<std::pair<FontStyle, bool>, lxw_format*> runs_;
 };
 
 // The host's colour number (red in the low byte) as libxlsxwriter's 0xRRGGBB.

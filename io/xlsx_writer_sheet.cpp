@@ -1,4 +1,4 @@
-// One model worksheet written through libxlsxwriter: cells, rich text, merges, sizes, page setup, notes.
+// One model worksheet: its rows written by Kestrel; merges, columns, page setup, notes by libxlsxwriter.
 #include "io/xlsx_writer_sheet.h"
 
 #include <algorithm>
@@ -16,38 +16,70 @@ namespace {
 
 constexpr double kPointsPerInch = 72;
 
-// The library writes numbers with 16 significant digits, which loses some (0.30000000000000004
-// becomes 0.3). The shortest text that reads back as the same double, for the numbers that need
-// it; empty for the rest. The 16 digits read back exactly when the shortest text has 16 digits or
-// fewer: the 16-digit rounding is then at least as close to the number as that text.
-std::string ExactNumberText(double v) {
-  char buffer[40];
-  char* end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
-  int seen = 0, significant = 0;  // digits from the first non-zero one; up to the last non-zero one
-  for (const char* p = buffer; p < end && *p != 'e'; ++p) {
-    if (*p < '0' || *p > '9' || (seen == 0 && *p == '0')) continue;
-    ++seen;
-    if (*p != '0') significant = seen;
+constexpr double kStandardRowHeight = 15;  // points, the file's default row height
+constexpr size_t kMaxTextLength = 32767;   // code points in a cell
+
+template <typename... Format>
+std::string_view NumberText(char (&buffer)[64], double v, Format... format) {
+  return std::string_view(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + 64, v, format...).ptr - buffer));
+}
+
+// A number as the shortest text that reads back as the same double: plain digits in the usual
+// range, with an exponent for very large and very small magnitudes.
+void AppendNumber(PartFile& out, double v) {
+  char buffer[64];
+  const double magnitude = std::fabs(v);
+  const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e16);
+  out.Append(NumberText(buffer, v, plain ? std::chars_format::fixed : std::chars_format::scientific));
+}
+
+void AppendInteger(std::string& out, long long n) {
+  char buffer[24];
+  out.append(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + sizeof buffer, n).ptr - buffer));
+}
+
+// The run properties of a piece of rich text in the cell's font; what the model leaves at its
+// standard is the file's default font (Calibri 11, automatic colour), stated in full as a run
+// must.
+std::string RunProperties(const FontStyle& font, bool superscript) {
+  std::string xml = "<rPr>";
+  if (font.bold) xml += "<b/>";
+  if (superscript) xml += "<vertAlign val=\"superscript\"/>";
+  char buffer[64];
+  xml += "<sz val=\"";
+  xml += NumberText(buffer, font.size);
+  xml += "\"/>";
+  if (font.color != 0) {
+    std::snprintf(buffer, sizeof buffer, "<color rgb=\"FF%06X\"/>", static_cast<unsigned>(WriterColor(font.color)));
+    xml += buffer;
+  } else {
+    xml += "<color theme=\"1\"/>";
   }
-  if (significant <= 16) return "";
-  return std::string(buffer, end);
+  xml += "<rFont val=\"";
+  for (char c : font.name) {
+    if (c == '"')
+      xml += "&quot;";
+    else
+      AppendXmlText(xml, std::string_view(&c, 1));
+  }
+  xml += "\"/><family val=\"2\"/>";
+  if (font.name == "Calibri") xml += "<scheme val=\"minor\"/>";
+  xml += "</rPr>";
+  return xml;
 }
 
 class SheetWriter {
  public:
-  SheetWriter(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats)
-      : target_(target), sheet_(sheet), formats_(formats) {}
+  SheetWriter(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats, SharedStringTable& strings)
+      : target_(target), sheet_(sheet), formats_(formats), strings_(strings) {}
 
   SheetPatches Write() {
+    patches_.rows = std::make_unique<PartFile>();
     WriteColumns();
-    WriteRows();
     WriteMerges();
-    // Every stored cell; cells of merged areas written by WriteMerges are overwritten here with
-    // their own content.
-    sheet_.VisitCells(RangeRef::Block(1, 1, kMaxRows, kMaxColumns), [&](const CellView& c) {
-      WriteCell(c);
-      if (c.note) WriteNote(c.at, *c.note);
-    });
+    WriteRows();
+    patches_.rows->Finish();
+    patches_.dimension = Dimension();
     WritePageSetup();
     WriteSelection();
     return std::move(patches_);
@@ -68,6 +100,14 @@ class SheetWriter {
     if (id >= byStyleId_.size()) byStyleId_.resize(id + 1, nullptr);
     if (!byStyleId_[id]) byStyleId_[id] = formats_.Cell(sheet_.StyleById(id));
     return byStyleId_[id];
+  }
+
+  // The style record the file gives a style: its format's, numbered by the library as it numbers
+  // the formats of cells it writes itself.
+  int StyleRecord(StyleId id) {
+    if (id >= recordByStyleId_.size()) recordByStyleId_.resize(id + 1, -1);
+    if (recordByStyleId_[id] < 0) recordByStyleId_[id] = lxw_format_get_xf_index(Format(id));
+    return recordByStyleId_[id];
   }
 
   // `what` and `at` name the place in the message only when there is one to give.
@@ -96,91 +136,231 @@ class SheetWriter {
     }
   }
 
-  void WriteRows() {
-    for (const RowFormat& r : sheet_.RowFormats()) {
-      lxw_format* format = r.style == kInheritStyle ? nullptr : Format(r.style);
-      lxw_error error =
-          worksheet_set_row(target_, static_cast<lxw_row_t>(r.row - 1), r.height.value_or(LXW_DEF_ROW_HEIGHT), format);
-      Check(error, "row " + std::to_string(r.row));
-    }
-  }
-
-  // The library fills a merged area with blanks in the top-left cell's format; each cell gets
-  // the format it shows in the model instead, as the host keeps one per cell.
+  // The library records the areas; their cells are written with the rows.
   void WriteMerges() {
-    for (const RangeRef& m : sheet_.Merges()) {
+    merges_ = sheet_.Merges();
+    for (const RangeRef& m : merges_) {
       lxw_error error = worksheet_merge_range(target_, Row(m.first), Column(m.first), Row(m.last), Column(m.last), "",
                                               Format(sheet_.StyleIdAt(m.first)));
       Check(error, m.first, "merged area at");
-      for (int row = m.first.row; row <= m.last.row; ++row)
-        for (int column = m.first.column; column <= m.last.column; ++column) {
-          CellRef at{row, column};
-          worksheet_write_blank(target_, Row(at), Column(at), Format(sheet_.StyleIdAt(at)));
-        }
     }
+    std::sort(merges_.begin(), merges_.end(),
+              [](const RangeRef& a, const RangeRef& b) { return a.first.row < b.first.row; });
   }
 
   static lxw_row_t Row(CellRef at) { return static_cast<lxw_row_t>(at.row - 1); }
   static lxw_col_t Column(CellRef at) { return static_cast<lxw_col_t>(at.column - 1); }
 
-  void WriteCell(const CellView& c) {
-    lxw_format* format = Format(c.style);
-    const CellValue& v = *c.value;
-    const lxw_row_t row = Row(c.at);
-    const lxw_col_t column = Column(c.at);
-    const bool badNumber = v.IsNumber() && !std::isfinite(v.Number());
-    if (c.formula) {
-      const char* formula = c.formula->c_str();
-      if (v.IsNumber() && !badNumber) {
-        Check(worksheet_write_formula_num(target_, row, column, formula, format, v.Number()), c.at, "formula in");
-        if (std::string exact = ExactNumberText(v.Number()); !exact.empty())
-          patches_.cells.push_back({c.at, "n", exact, true});
-        return;
+  // Every row holding stored cells, a format or height of its own, or part of a merged area, in
+  // order: the rows without stored cells are taken in between the stored ones as they pass.
+  void WriteRows() {
+    rowFormats_ = sheet_.RowFormats();
+    std::vector<int> extra;
+    for (const RowFormat& r : rowFormats_) extra.push_back(r.row);
+    for (const RangeRef& m : merges_)
+      for (int row = m.first.row; row <= m.last.row; ++row) extra.push_back(row);
+    std::sort(extra.begin(), extra.end());
+    extra.erase(std::unique(extra.begin(), extra.end()), extra.end());
+    size_t nextExtra = 0;
+    int current = 0;
+    sheet_.VisitCells(RangeRef::Block(1, 1, kMaxRows, kMaxColumns), [&](const CellView& c) {
+      if (c.note) WriteNote(c.at, *c.note);
+      if (c.at.row != current) {
+        if (current != 0) WriteRow(current);
+        for (; nextExtra < extra.size() && extra[nextExtra] <= c.at.row; ++nextExtra)
+          if (extra[nextExtra] < c.at.row) WriteRow(extra[nextExtra]);
+        current = c.at.row;
       }
-      if (v.IsText())
-        return Check(
-            worksheet_write_formula_str(target_, row, column, formula, format, EncodeEscapes(v.Text()).c_str()),
-            c.at, "formula in");
-      if (v.IsEmpty())  // never computed: no result to offer
-        return Check(worksheet_write_formula_str(target_, row, column, formula, format, ""), c.at, "formula in");
-      if (v.IsBoolean()) {
-        const char* text = v.Bool() ? "TRUE" : "FALSE";
-        Check(worksheet_write_formula_str(target_, row, column, formula, format, text), c.at, "formula in");
-        patches_.cells.push_back({c.at, "b", v.Bool() ? "1" : "0", true});
-        return;
-      }
-      const std::string error = badNumber ? CellErrorText(CellError::Num) : CellErrorText(v.Error());
-      Check(worksheet_write_formula_str(target_, row, column, formula, format, error.c_str()), c.at, "formula in");
-      patches_.cells.push_back({c.at, "e", error, true});
-      return;
-    }
-    if (v.IsNumber() && !badNumber) {
-      Check(worksheet_write_number(target_, row, column, v.Number(), format), c.at, "number in");
-      if (std::string exact = ExactNumberText(v.Number()); !exact.empty())
-        patches_.cells.push_back({c.at, "n", exact, false});
-      return;
-    }
-    if (v.IsText()) {
-      if (c.superscripts) return WriteRichText(c, v.Text());
-      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(v.Text()).c_str(), format), c.at,
-                   "text in");
-    }
-    if (v.IsBoolean())
-      return Check(worksheet_write_boolean(target_, row, column, v.Bool(), format), c.at, "boolean in");
-    if (v.IsEmpty()) {
-      if (c.ownStyle) Check(worksheet_write_blank(target_, row, column, format), c.at, "format of");
-      return;
-    }
-    // An error value: a stand-in formula of the error itself, retyped after saving.
-    const std::string error = badNumber ? CellErrorText(CellError::Num) : CellErrorText(v.Error());
-    Check(worksheet_write_formula_str(target_, row, column, ("=" + error).c_str(), format, error.c_str()), c.at,
-          "error value in");
-    patches_.cells.push_back({c.at, "e", error, false});
+      rowCells_.push_back(c);
+    });
+    if (current != 0) WriteRow(current);
+    for (; nextExtra < extra.size(); ++nextExtra)
+      if (extra[nextExtra] != current) WriteRow(extra[nextExtra]);
   }
 
-  // The text in pieces of plain and superscript characters, each with the cell's font: a piece
-  // without a font of its own would show the file's default font instead.
-  void WriteRichText(const CellView& c, const std::string& text) {
+  const RowFormat* RowFormatOf(int row) {
+    while (nextRowFormat_ < rowFormats_.size() && rowFormats_[nextRowFormat_].row < row) ++nextRowFormat_;
+    return nextRowFormat_ < rowFormats_.size() && rowFormats_[nextRowFormat_].row == row ? &rowFormats_[nextRowFormat_]
+                                                                                         : nullptr;
+  }
+
+  // <row r="5" s="3" customFormat="1" ht="25" customHeight="1">, without its closing bracket. A
+  // height of 0 hides the row.
+  std::string RowHead(int row) {
+    std::string head = "<row r=\"" + rowText_ + "\"";
+    const RowFormat* format = RowFormatOf(row);
+    if (!format) return head;
+    if (format->style != kInheritStyle) {
+      if (int record = StyleRecord(format->style)) {
+        head += " s=\"";
+        AppendInteger(head, record);
+        head += '"';
+      }
+      head += " customFormat=\"1\"";
+    }
+    double height = format->height.value_or(kStandardRowHeight);
+    const bool hidden = height == 0;
+    if (hidden) height = kStandardRowHeight;
+    char buffer[64];
+    if (height != kStandardRowHeight) head += " ht=\"" + std::string(NumberText(buffer, height)) + "\"";
+    if (hidden) head += " hidden=\"1\"";
+    if (height != kStandardRowHeight) head += " customHeight=\"1\"";
+    return head;
+  }
+
+  // Whether a stored cell puts anything in the file (an empty cell without a format of its own
+  // does not).
+  static bool Written(const CellView& c) { return c.formula || !c.value->IsEmpty() || c.ownStyle; }
+
+  // One <row> with the cells of rowCells_ (then cleared) and, in merged areas, a blank in the
+  // format it shows at each cell no stored cell is written to.
+  void WriteRow(int row) {
+    PartFile& out = *patches_.rows;
+    rowText_.clear();
+    AppendInteger(rowText_, row);
+    const std::string head = RowHead(row);
+    minRow_ = std::min(minRow_, row);
+    maxRow_ = std::max(maxRow_, row);
+
+    mergedColumns_.clear();
+    while (nextMerge_ < merges_.size() && merges_[nextMerge_].first.row <= row)
+      activeMerges_.push_back(merges_[nextMerge_++]);
+    activeMerges_.erase(std::remove_if(activeMerges_.begin(), activeMerges_.end(),
+                                       [&](const RangeRef& m) { return m.last.row < row; }),
+                        activeMerges_.end());
+    for (const RangeRef& m : activeMerges_)
+      for (int column = m.first.column; column <= m.last.column; ++column) mergedColumns_.push_back(column);
+    std::sort(mergedColumns_.begin(), mergedColumns_.end());
+
+    bool opened = false;
+    auto open = [&] {
+      if (opened) return;
+      out.Append(head);
+      out.Append('>');
+      opened = true;
+    };
+    auto blank = [&](int column) {
+      open();
+      WriteBlank({row, column}, sheet_.StyleIdAt({row, column}));
+    };
+    size_t m = 0;
+    for (const CellView& c : rowCells_) {
+      for (; m < mergedColumns_.size() && mergedColumns_[m] < c.at.column; ++m) blank(mergedColumns_[m]);
+      const bool merged = m < mergedColumns_.size() && mergedColumns_[m] == c.at.column;
+      if (merged) ++m;
+      if (Written(c)) {
+        open();
+        WriteCell(c);
+      } else if (merged) {
+        blank(c.at.column);
+      }
+    }
+    for (; m < mergedColumns_.size(); ++m) blank(mergedColumns_[m]);
+    out.Append(opened ? "</row>" : head + "/>");
+    rowCells_.clear();
+  }
+
+  // The used range as the file states it: rows with cells or formats, columns with cells.
+  std::string Dimension() const {
+    if (maxRow_ == 0) return "A1";
+    const std::string first = std::to_string(minRow_), last = std::to_string(maxRow_);
+    if (maxColumn_ == 0) return minRow_ == maxRow_ ? "A" + first : "A" + first + ":A" + last;
+    const std::string from = ColumnLetters(minColumn_) + first, to = ColumnLetters(maxColumn_) + last;
+    return from == to ? from : from + ":" + to;
+  }
+
+  // <c r="B7" s="3" t="s"> without its closing bracket (s when not 0, t when given), counting the
+  // cell into the used range.
+  void OpenCell(CellRef at, int record, const char* type) {
+    minColumn_ = std::min(minColumn_, at.column);
+    maxColumn_ = std::max(maxColumn_, at.column);
+    if (at.column >= static_cast<int>(letters_.size())) letters_.resize(at.column + 1);
+    std::string& letters = letters_[at.column];
+    if (letters.empty()) letters = ColumnLetters(at.column);
+    cellHead_ = "<c r=\"";
+    cellHead_ += letters;
+    cellHead_ += rowText_;
+    cellHead_ += '"';
+    if (record) {
+      cellHead_ += " s=\"";
+      AppendInteger(cellHead_, record);
+      cellHead_ += '"';
+    }
+    if (type) {
+      cellHead_ += " t=\"";
+      cellHead_ += type;
+      cellHead_ += '"';
+    }
+    patches_.rows->Append(cellHead_);
+  }
+
+  void WriteBlank(CellRef at, StyleId style) {
+    OpenCell(at, StyleRecord(style), nullptr);
+    patches_.rows->Append("/>");
+  }
+
+  void CheckLength(CellRef at, const std::string& text) {
+    if (text.size() > kMaxTextLength && CodePointCount(EncodeEscapes(text)) > kMaxTextLength)
+      Check(LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED, at, "text in");
+  }
+
+  // A formula cell has its cached result: a number, else typed text, boolean or error; a formula
+  // never computed offers an empty text. Numbers that are not finite are #NUM! errors.
+  void WriteCell(const CellView& c) {
+    PartFile& out = *patches_.rows;
+    const CellValue& v = *c.value;
+    int record = StyleRecord(c.style);
+    const bool badNumber = v.IsNumber() && !std::isfinite(v.Number());
+    const std::string error =
+        v.IsError() || badNumber ? CellErrorText(badNumber ? CellError::Num : v.Error()) : std::string();
+    if (c.formula) {
+      const char* type = v.IsNumber() && !badNumber ? nullptr : v.IsBoolean() ? "b" : !error.empty() ? "e" : "str";
+      OpenCell(c.at, record, type);
+      out.Append("><f>");
+      const std::string& formula = *c.formula;
+      out.AppendEscaped(std::string_view(formula).substr(!formula.empty() && formula[0] == '=' ? 1 : 0));
+      out.Append("</f><v>");
+      if (!type)
+        AppendNumber(out, v.Number());
+      else if (v.IsBoolean())
+        out.Append(v.Bool() ? '1' : '0');
+      else if (!error.empty())
+        out.Append(error);
+      else if (v.IsText())
+        out.AppendEscaped(EncodeEscapes(v.Text()));
+      out.Append("</v></c>");
+    } else if (v.IsNumber() && !badNumber) {
+      OpenCell(c.at, record, nullptr);
+      out.Append("><v>");
+      AppendNumber(out, v.Number());
+      out.Append("</v></c>");
+    } else if (v.IsText()) {
+      CheckLength(c.at, v.Text());
+      const int index = c.superscripts ? RichTextIndex(c, v.Text(), record) : strings_.Plain(v.Text());
+      OpenCell(c.at, record, "s");
+      out.Append("><v>");
+      char buffer[24];
+      out.Append(std::string_view(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + 24, index).ptr - buffer)));
+      out.Append("</v></c>");
+    } else if (v.IsBoolean()) {
+      OpenCell(c.at, record, "b");
+      out.Append(v.Bool() ? "><v>1</v></c>" : "><v>0</v></c>");
+    } else if (v.IsEmpty()) {
+      OpenCell(c.at, record, nullptr);
+      out.Append("/>");
+    } else {
+      OpenCell(c.at, record, "e");
+      out.Append("><v>");
+      out.Append(error);
+      out.Append("</v></c>");
+    }
+  }
+
+  // The shared string of a text with superscript characters: pieces of plain and superscript
+  // characters, each with the cell's font (a piece without a font of its own would show the
+  // file's default font instead). A text of one superscript character is plain text in a
+  // superscript format, whose style record replaces `record`.
+  int RichTextIndex(const CellView& c, const std::string& text, int& record) {
     const CellStyle& style = sheet_.StyleById(c.style);
     const int size = static_cast<int>(CodePointCount(text));
     struct Piece {
@@ -199,35 +379,26 @@ class SheetWriter {
       next = end;
     }
     if (next <= size) pieces.push_back({next, size + 1 - next, false});
-    const lxw_row_t row = Row(c.at);
-    const lxw_col_t column = Column(c.at);
-    lxw_format* format = Format(c.style);
     const bool anySuperscript = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.superscript; });
-    if (!anySuperscript)
-      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(text).c_str(), format), c.at,
-                   "text in");
+    if (!anySuperscript) return strings_.Plain(text);
     if (pieces.size() == 1 && pieces[0].length == 1) {
-      lxw_format* whole = pieces[0].superscript ? formats_.Cell(style, true) : format;
-      return Check(worksheet_write_string(target_, row, column, EncodeEscapes(text).c_str(), whole), c.at,
-                   "text in");
+      record = lxw_format_get_xf_index(formats_.Cell(style, true));
+      return strings_.Plain(text);
     }
-    if (pieces.size() == 1) {  // the library wants two pieces at least
+    if (pieces.size() == 1) {  // a rich text has two pieces at least
       pieces.push_back({pieces[0].start + 1, pieces[0].length - 1, pieces[0].superscript});
       pieces[0].length = 1;
     }
-    std::vector<std::string> strings;
-    strings.reserve(pieces.size());
-    std::vector<lxw_rich_string_tuple> tuples(pieces.size());
-    std::vector<lxw_rich_string_tuple*> list;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-      strings.push_back(EncodeEscapes(
-          CodePointSubstr(text, static_cast<size_t>(pieces[i].start - 1), static_cast<size_t>(pieces[i].length))));
-      tuples[i].format = formats_.Run(style.font, pieces[i].superscript);
-      tuples[i].string = strings.back().data();  // the library does not change it
-      list.push_back(&tuples[i]);
+    std::string runs;
+    for (const Piece& piece : pieces) {
+      const std::string part = EncodeEscapes(
+          CodePointSubstr(text, static_cast<size_t>(piece.start - 1), static_cast<size_t>(piece.length)));
+      runs += "<r>" + RunProperties(style.font, piece.superscript);
+      runs += NeedsPreservedSpace(part) ? "<t xml:space=\"preserve\">" : "<t>";
+      AppendXmlText(runs, part);
+      runs += "</t></r>";
     }
-    list.push_back(nullptr);
-    Check(worksheet_write_rich_string(target_, row, column, list.data(), format), c.at, "rich text in");
+    return strings_.Rich(runs);
   }
 
   void WriteNote(CellRef at, const Note& note) {
@@ -273,8 +444,21 @@ class SheetWriter {
   lxw_worksheet* target_;
   const MemoryWorksheet& sheet_;
   WriterFormats& formats_;
+  SharedStringTable& strings_;
   std::vector<lxw_format*> byStyleId_;
+  std::vector<int> recordByStyleId_;
   SheetPatches patches_;
+  std::vector<RangeRef> merges_;  // by first row
+  size_t nextMerge_ = 0;
+  std::vector<RangeRef> activeMerges_;  // the areas of the row being written
+  std::vector<int> mergedColumns_;
+  std::vector<RowFormat> rowFormats_;  // by row
+  size_t nextRowFormat_ = 0;
+  std::vector<CellView> rowCells_;  // the stored cells of the row being written
+  std::string rowText_;             // its number
+  std::string cellHead_;
+  std::vector<std::string> letters_;  // column letters by column number, as used
+  int minRow_ = kMaxRows + 1, maxRow_ = 0, minColumn_ = kMaxColumns + 1, maxColumn_ = 0;
 };
 
 }  // namespace
@@ -283,8 +467,9 @@ int PointsToPixels(double points) {
   return static_cast<int>(std::lround(std::clamp(points * 4 / 3, 1.0, 65535.0)));
 }
 
-SheetPatches WriteSheetContent(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats) {
-  return SheetWriter(target, sheet, formats).Write();
+SheetPatches WriteSheetContent(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats,
+                               SharedStringTable& strings) {
+  return SheetWriter(target, sheet, formats, strings).Write();
 }
 
 }  // namespace kestrel

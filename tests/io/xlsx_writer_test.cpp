@@ -926,8 +926,6 @@ TEST(XlsxWriterTest, FormatsAreCreatedOncePerDistinctStyle) {
     EXPECT_EQ(formats.Cell(bold), formats.Cell(boldToo));
     EXPECT_NE(formats.Cell(bold), formats.Cell(plain));
     EXPECT_NE(formats.Cell(bold), formats.Cell(bold, true));
-    EXPECT_EQ(formats.Run(bold.font, true), formats.Run(boldToo.font, true));
-    EXPECT_NE(formats.Run(bold.font, true), formats.Run(bold.font, false));
   }
   EXPECT_EQ(WriterColor(255), 0xFF0000u);
   EXPECT_EQ(WriterColor(0x00FF00), 0x00FF00u);
@@ -938,18 +936,18 @@ TEST(XlsxWriterTest, FormatsAreCreatedOncePerDistinctStyle) {
 
 // ---- The patches, on parts as libxlsxwriter writes them ----
 
-TEST(XlsxWriterPatchTest, RetypeCellsChangesOnlyTheListedCells) {
-  const std::string xml =
-      "<sheetData><row r=\"1\"><c r=\"A1\" s=\"2\" t=\"str\"><f>1/0</f><v>#DIV/0!</v></c>"
-      "<c r=\"A11\" t=\"str\"><f>TRUE</f><v>TRUE</v></c><c r=\"B1\"><v>5</v></c></row>"
-      "<row r=\"2\"><c r=\"A2\" s=\"3\" t=\"str\"><f>#N/A</f><v>#N/A</v></c></row></sheetData>";
-  const std::string out = RetypeCells(
-      xml, {{Cell("A1"), "e", "#DIV/0!", true}, {Cell("A11"), "b", "1", true}, {Cell("A2"), "e", "#N/A", false}});
-  EXPECT_EQ(out,
-            "<sheetData><row r=\"1\"><c r=\"A1\" s=\"2\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
-            "<c r=\"A11\" t=\"b\"><f>TRUE</f><v>1</v></c><c r=\"B1\"><v>5</v></c></row>"
-            "<row r=\"2\"><c r=\"A2\" s=\"3\" t=\"e\"><v>#N/A</v></c></row></sheetData>");
-  EXPECT_THROW(RetypeCells(xml, {{Cell("C9"), "e", "#N/A", false}}), std::runtime_error);
+TEST(XlsxWriterPatchTest, SheetPartAroundTheRowsStatesTheUsedRange) {
+  const std::string empty =
+      "<worksheet><dimension ref=\"A1\"/><sheetViews/><sheetData/><pageMargins left=\"0.7\"/></worksheet>";
+  EXPECT_EQ(SheetPartAround(empty, "B2:H90"),
+            (std::pair<std::string, std::string>{"<worksheet><dimension ref=\"B2:H90\"/><sheetViews/><sheetData>",
+                                                 "</sheetData><pageMargins left=\"0.7\"/></worksheet>"}));
+  const std::string filled =
+      "<worksheet><dimension ref=\"A1:C3\"/><sheetData><row r=\"1\"><c r=\"A1\"/></row></sheetData>"
+      "<mergeCells count=\"1\"><mergeCell ref=\"A1:C3\"/></mergeCells></worksheet>";
+  EXPECT_EQ(SheetPartAround(filled, "A1:C3").second,
+            "</sheetData><mergeCells count=\"1\"><mergeCell ref=\"A1:C3\"/></mergeCells></worksheet>");
+  EXPECT_THROW(SheetPartAround("<worksheet><sheetData><row r=\"1\"/>", "A1"), std::runtime_error);
 }
 
 TEST(XlsxWriterPatchTest, BoldNoteTitlesSplitsAtCodePointsAndKeepsTheRest) {
@@ -972,7 +970,7 @@ TEST(XlsxWriterPatchTest, BoldNoteTitlesSplitsAtCodePointsAndKeepsTheRest) {
   EXPECT_THROW(BoldNoteTitles(xml, {{Cell("D4"), 2}}), std::runtime_error);
 }
 
-// The patch replaces the two parts concerned and copies every other part as it was.
+// The patch replaces the parts concerned and copies every other part as it was.
 TEST(XlsxWriterPatchTest, PatchingTheSavedFileLeavesTheOtherPartsAlone) {
   TempFolder folder;
   const std::string path = folder.File("patched.xlsx");
@@ -980,18 +978,24 @@ TEST(XlsxWriterPatchTest, PatchingTheSavedFileLeavesTheOtherPartsAlone) {
   lxw_worksheet* sheet = workbook_add_worksheet(target, "数据");
   workbook_add_worksheet(target, "Other");
   worksheet_write_string(sheet, 0, 0, "x", nullptr);
-  worksheet_write_formula_str(sheet, 0, 1, "=1/0", nullptr, "#DIV/0!");
   worksheet_write_comment(sheet, 0, 2, "标题：正文");
   ASSERT_EQ(workbook_close(target), LXW_NO_ERROR);
   const Facts before = ReadWithOpenpyxl(path);
 
-  SheetPatches patches;
-  patches.cells.push_back({Cell("B1"), "e", "#DIV/0!", true});
-  patches.notes.push_back({Cell("C1"), 3});
-  PatchSavedWorkbook(path, {patches, SheetPatches{}});
+  std::vector<SheetPatches> sheets(2);
+  SharedStringTable strings;
+  const std::string text = "x";
+  for (SheetPatches& patches : sheets) patches.rows = std::make_unique<PartFile>();
+  sheets[0].rows->Append("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>" + std::to_string(strings.Plain(text)) +
+                         "</v></c><c r=\"B1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c></row>");
+  sheets[0].dimension = "A1:B1";
+  sheets[1].dimension = "A1";
+  for (SheetPatches& patches : sheets) patches.rows->Finish();
+  sheets[0].notes.push_back({Cell("C1"), 3});
+  PatchSavedWorkbook(path, sheets, strings);
   const Facts after = ReadWithOpenpyxl(path);
 
-  const std::set<std::string> patched = {"xl/worksheets/sheet1.xml", "xl/comments1.xml"};
+  const std::set<std::string> patched = {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/comments1.xml"};
   const auto parts = before.Keys("entry");
   EXPECT_EQ(after.Keys("entry"), parts);
   EXPECT_GT(parts.size(), 8u);
@@ -1002,6 +1006,7 @@ TEST(XlsxWriterPatchTest, PatchingTheSavedFileLeavesTheOtherPartsAlone) {
       EXPECT_EQ(after.Get("entry", part), before.Get("entry", part)) << part;
     }
   }
+  EXPECT_EQ(after.Get("cell", Key(0, "A1")), (std::vector<std::string>{"s", "x"}));
   EXPECT_EQ(after.Get("raw", Key(0, "B1")), (std::vector<std::string>{"e", "1"}));
   EXPECT_EQ(NoteRuns(after, 0, "C1"), (std::vector<std::pair<std::string, bool>>{{"标题：", true}, {"正文", false}}));
   EXPECT_EQ(after.Get("note", Key(0, "C1"))[0], "标题：正文");
