@@ -1,12 +1,14 @@
 // Rewriting parts of a saved .xlsx with libzip: the sheets' rows, the shared strings, bold note titles.
 #include "io/xlsx_writer_patch.h"
 
+#include <pthread.h>
 #include <zip.h>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <list>
@@ -163,11 +165,21 @@ class SavedArchive {
     zip_set_file_compression(zip_.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFAULT, kCompressionLevel);
   }
 
-  // libzip writes the whole archive to a temporary file beside it and renames it over.
+  // libzip writes the whole archive to a temporary file beside it and renames it over. SIGINT
+  // and SIGTERM wait until it is done: the handler of the save in progress removes the file this
+  // one replaces, but it cannot know libzip's temporary file.
   void Commit() {
     zip_t* zip = zip_.get();
-    if (zip_close(zip) != 0) throw std::runtime_error(std::string("rewriting the saved file: ") + zip_strerror(zip));
-    zip_.release();
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    const int closed = zip_close(zip);
+    const std::string reason = closed != 0 ? zip_strerror(zip) : "";
+    if (closed == 0) zip_.release();
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (closed != 0) throw std::runtime_error("rewriting the saved file: " + reason);
   }
 
  private:
