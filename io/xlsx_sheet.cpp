@@ -86,9 +86,9 @@ class SheetReader {
   void Read(std::vector<std::string>* warnings) {
     {
       // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
-      // time apart from the rest of the part, so that only one run's parsed form is held.
+      // time apart from the rest of the part, so that only one run's parsed form is held: the
+      // limit of elements and attributes applies to each run and to the rest on its own.
       std::string text = RepairUtf8(zip_.Read(part_));
-      CheckNodeCount(zip_.Path(), part_, text);
       std::string rows, rest;
       size_t cut = 0;
       if (auto content = SheetDataContent(text)) {
@@ -210,6 +210,7 @@ class SheetReader {
     for (size_t from = 0; from < rows.size();) {
       const size_t to = RowRunEnd(rows, from, rows.size(), kRunBytes);
       run.assign(rows, from, to - from);
+      CheckNodeCount(zip_.Path(), part_, run);
       pugi::xml_document doc;
       pugi::xml_parse_result result =
           doc.load_buffer_inplace(run.data(), run.size(), kXmlParseOptions | pugi::parse_fragment);

@@ -19,7 +19,8 @@ namespace kestrel {
 class XmlPart {
  public:
   // More elements and attributes than this in one part are refused before parsing: the parsed
-  // form takes about 50 bytes for each, so one part never takes more than about 1 GB.
+  // form takes about 50 bytes for each, so one part never takes more than about 1 GB. A sheet's
+  // rows are parsed in runs apart from the rest of the part, and the limit applies to each.
   static constexpr size_t kMaxNodes = size_t{1} << 24;
 
   // Throws WorkbookFileError when the part is missing, is not well-formed XML or has more than
@@ -53,8 +54,9 @@ std::optional<std::pair<size_t, size_t>> SheetDataContent(std::string_view text)
 // tag at or beyond from + size, or at `end`.
 size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size);
 
-// Refuses a part of `file` with more than XmlPart::kMaxNodes elements and attributes (counted
-// from its markup, before anything is parsed). Throws WorkbookFileError.
+// Refuses a part of `file` (or the piece of it parsed at once) with more than XmlPart::kMaxNodes
+// elements and attributes (counted from its markup, before anything is parsed). Throws
+// WorkbookFileError.
 void CheckNodeCount(const std::string& file, const std::string& part, std::string_view text);
 
 // "x:row" -> "row".
