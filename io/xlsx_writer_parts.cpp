@@ -1,7 +1,9 @@
 // Temporary part files and the shared-string table of the writer.
 #include "io/xlsx_writer_parts.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <cstring>
 #include <stdexcept>
 
@@ -58,12 +60,29 @@ bool NeedsPreservedSpace(std::string_view text) {
 
 int SharedStringTable::Plain(std::string_view text) {
   ++count_;
-  auto [it, added] = plain_.try_emplace(text, unique_);
-  if (!added) return it->second;
+  const std::size_t hash = std::hash<std::string_view>{}(text);
+  if (2 * (texts_.size() + 1) > slots_.size()) {
+    std::vector<std::uint32_t> grown(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+    for (std::uint32_t i = 0; i < texts_.size(); ++i) {
+      std::size_t at = hashes_[i] & (grown.size() - 1);
+      while (grown[at] != 0) at = (at + 1) & (grown.size() - 1);
+      grown[at] = i + 1;
+    }
+    slots_.swap(grown);
+  }
+  std::size_t at = hash & (slots_.size() - 1);
+  for (; slots_[at] != 0; at = (at + 1) & (slots_.size() - 1)) {
+    const std::uint32_t i = slots_[at] - 1;
+    if (hashes_[i] == hash && texts_[i] == text) return indexes_[i];
+  }
+  slots_[at] = static_cast<std::uint32_t>(texts_.size() + 1);
+  texts_.push_back(text);
+  hashes_.push_back(hash);
+  indexes_.push_back(unique_);
   // A carriage return as well, which XML would read back as a line feed.
   std::string escaped = EncodeEscapes(text);
-  for (size_t at = escaped.find('\r'); at != std::string::npos; at = escaped.find('\r', at))
-    escaped.replace(at, 1, "_x000D_");
+  for (size_t cr = escaped.find('\r'); cr != std::string::npos; cr = escaped.find('\r', cr))
+    escaped.replace(cr, 1, "_x000D_");
   entries_.Append(NeedsPreservedSpace(escaped) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
   entries_.AppendEscaped(escaped);
   entries_.Append("</t></si>");

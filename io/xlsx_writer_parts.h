@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace kestrel {
 
@@ -63,7 +64,13 @@ class SharedStringTable {
   PartFile& Entries() { return entries_; }
 
  private:
-  std::unordered_map<std::string_view, int> plain_;
+  // Plain texts by hash, open addressing: a slot holds an index into texts_ plus one, 0 when free.
+  // A sheet's texts are mostly distinct, so the table is kept small and free of allocations per
+  // text; its size is a power of two, at most half full.
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::string_view> texts_;
+  std::vector<std::size_t> hashes_;
+  std::vector<int> indexes_;  // each text's entry
   std::unordered_map<std::string, int> rich_;
   PartFile entries_;
   std::uint64_t count_ = 0;
