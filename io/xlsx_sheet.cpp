@@ -88,25 +88,25 @@ class SheetReader {
       // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
       // time apart from the rest of the part, so that only one run's parsed form is held: the
       // limit of elements and attributes applies to each run and to the rest on its own.
+      // The rows are read where they are in the part's text; the rest is a copy of its own.
       std::string text = RepairUtf8(zip_.Read(part_));
-      std::string rows, rest;
+      std::string_view rows;
+      std::string rest;
       size_t cut = 0;
       if (auto content = SheetDataContent(text)) {
         cut = content->first;
-        rows = text.substr(cut, content->second - cut);
-        text.erase(cut, content->second - cut);
-        rest = text;
+        rows = std::string_view(text).substr(cut, content->second - cut);
+        rest = text.substr(0, cut) + text.substr(content->second);
       }
       // The part as a whole: its message when it is damaged, or the part as it used to be read.
+      // The rows go with it.
       auto whole = [&] {
-        std::string joined = rest;
-        joined.insert(cut, rows);
-        rows.clear();
-        return joined;
+        rows = {};
+        return std::move(text);
       };
       std::optional<XmlPart> xml;
       try {
-        xml.emplace(zip_.Path(), part_, std::move(text));
+        xml.emplace(zip_.Path(), part_, rows.empty() ? whole() : std::move(rest));
       } catch (const WorkbookFileError&) {
         if (rows.empty()) throw;
         xml.emplace(zip_.Path(), part_, whole());
@@ -204,7 +204,7 @@ class SheetReader {
 
   // The rows' text cut after row end tags into runs of about 4 MB, each parsed on its own;
   // `damaged` gets the offset of an XML error and throws.
-  void ReadRowRuns(const std::string& rows, const std::function<void(size_t)>& damaged) {
+  void ReadRowRuns(std::string_view rows, const std::function<void(size_t)>& damaged) {
     constexpr size_t kRunBytes = size_t{4} << 20;
     std::string run;
     for (size_t from = 0; from < rows.size();) {
