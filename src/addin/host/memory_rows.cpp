@@ -26,23 +26,29 @@ namespace {
 bool ColumnBefore(const MemoryCell& c, int column) { return c.column < column; }
 }  // namespace
 
+// Cells are mostly written in column order: a column past the last cell is found without a search.
+
 MemoryCell* MemoryRow::Find(int column) {
+  if (cells.empty() || cells.back().column < column) return nullptr;
   auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
   return it != cells.end() && it->column == column ? &*it : nullptr;
 }
 
 const MemoryCell* MemoryRow::Find(int column) const {
+  if (cells.empty() || cells.back().column < column) return nullptr;
   auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
   return it != cells.end() && it->column == column ? &*it : nullptr;
 }
 
 MemoryCell& MemoryRow::GetOrCreate(int column) {
+  if (cells.empty() || cells.back().column < column) return cells.emplace_back(column);
   auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
   if (it != cells.end() && it->column == column) return *it;
   return *cells.emplace(it, column);
 }
 
 void MemoryRow::EraseIfBlank(int column) {
+  if (cells.empty() || cells.back().column < column) return;
   auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
   if (it != cells.end() && it->column == column && it->IsBlank()) cells.erase(it);
 }

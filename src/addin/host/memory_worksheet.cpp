@@ -177,7 +177,7 @@ void MemoryWorksheet::WriteInRow(int rowNumber, MemoryRow& row, int column, Cell
   }
   const bool hasFormula = cell->HasFormula();
   if (hasFormula != hadFormula) rows_.AddFormulas(rowNumber, hasFormula ? 1 : -1);
-  row.EraseIfBlank(column);
+  if (cell->IsBlank()) row.EraseIfBlank(column);
 }
 
 void MemoryWorksheet::PutInRow(int rowNumber, MemoryRow& row, int column, const CellValue& value) {
@@ -227,9 +227,10 @@ void MemoryWorksheet::SetCachedValue(CellRef cell, const CellValue& value) {
 
 void MemoryWorksheet::LoadCell(CellRef cell, const CellValue& value, std::string formula) {
   Check(cell);
-  if (value.IsEmpty() && formula.empty() && !rows_.Find(cell.row)) return;
+  const bool empty = value.IsEmpty() && formula.empty();
+  if (empty && !rows_.Find(cell.row)) return;
   WriteInRow(cell.row, rows_.GetOrCreate(cell.row), cell.column, value, std::move(formula));
-  rows_.EraseIfBlank(cell.row);
+  if (empty) rows_.EraseIfBlank(cell.row);  // content keeps the row
 }
 
 // ---- Merges, selection, notes, page setup ----
