@@ -1,6 +1,7 @@
 // DecimalDigits: decimal-form rounding shared by number text and number formats.
 #include "util/decimal_digits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -10,16 +11,22 @@ DecimalDigits DecimalDigits::FromDouble(double value) {
   DecimalDigits d;
   if (value == 0 || !std::isfinite(value)) return d;
   d.negative = value < 0;
-  // Locale-independent: d.dddddddddddddde±XX whatever the process locale says.
+  // Locale-independent: d.dddddddddddddde±XX whatever the process locale says. The 15 digits fit
+  // the string's own buffer: no allocation.
   char buf[40];
-  auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14).ptr;
-  std::string s(buf, end);
-  size_t e = s.find('e');
-  d.digits = s.substr(0, 1) + s.substr(2, e - 2);
+  char* end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14).ptr;
+  char* e = std::find(buf, end, 'e');
+  char* last = e;
+  while (last > buf + 2 && last[-1] == '0') --last;
+  if (last == buf + 2) {
+    d.digits.assign(buf, 1);
+  } else {
+    d.digits.assign(1, buf[0]);
+    d.digits.append(buf + 2, last);
+  }
   int exponent = 0;
-  std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
   d.pointPos = exponent + 1;
-  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
   return d;
 }
 

@@ -76,15 +76,25 @@ std::string GeneralText(double v) {
   if (d.IsZero()) return "0";
   int exponent = d.pointPos - 1;
   if (exponent >= 15 || exponent < -5) return ExponentForm(d);
-  std::string s = d.negative ? "-" : "";
+  // Built in place: at most a sign, "0.", 5 zeros and 15 digits.
+  char text[32];
+  char* out = text;
+  if (d.negative) *out++ = '-';
+  const size_t point = static_cast<size_t>(std::max(d.pointPos, 0));
   if (d.pointPos <= 0) {
-    s += "0." + std::string(static_cast<size_t>(-d.pointPos), '0') + d.digits;
-  } else if (d.pointPos >= static_cast<int>(d.digits.size())) {
-    s += d.digits + std::string(d.pointPos - d.digits.size(), '0');
+    *out++ = '0';
+    *out++ = '.';
+    out = std::fill_n(out, -d.pointPos, '0');
+    out = std::copy(d.digits.begin(), d.digits.end(), out);
+  } else if (point >= d.digits.size()) {
+    out = std::copy(d.digits.begin(), d.digits.end(), out);
+    out = std::fill_n(out, point - d.digits.size(), '0');
   } else {
-    s += d.digits.substr(0, d.pointPos) + "." + d.digits.substr(d.pointPos);
+    out = std::copy(d.digits.begin(), d.digits.begin() + point, out);
+    *out++ = '.';
+    out = std::copy(d.digits.begin() + point, d.digits.end(), out);
   }
-  return s;
+  return std::string(text, out);
 }
 
 std::string FormatDecimal(double value, int digits) {
