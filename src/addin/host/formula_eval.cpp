@@ -396,6 +396,12 @@ class Calculator {
     return Run(*program);
   }
 
+  // Room for `count` formula cells, so that the node table does not grow while they are computed.
+  void Reserve(size_t count) {
+    nodes_.reserve(count);
+    nodeIndex_.reserve(count);
+  }
+
   int SheetCount() const { return static_cast<int>(sheets_.size()); }
   MemoryWorksheet& Sheet(int index) { return *sheets_[index]; }
 
@@ -456,7 +462,8 @@ class Calculator {
   void Compute(int index) {
     if (nodes_[index].state != State::New) return;
     Prepare(index);
-    std::vector<int> stack{index};
+    std::vector<int>& stack = stack_;
+    stack.assign(1, index);
     while (!stack.empty()) {
       const int top = stack.back();
       if (nodes_[top].nextDep < nodes_[top].deps.size()) {
@@ -622,6 +629,7 @@ class Calculator {
   SheetResolver resolve_;
   std::vector<Node> nodes_;
   std::unordered_map<std::uint64_t, int> nodeIndex_;
+  std::vector<int> stack_;  // Compute's, kept for its capacity
 };
 
 }  // namespace
@@ -635,6 +643,9 @@ RecalcCounts RecalculateWorkbook(MemoryWorkbook& book) {
   Calculator calculator(book);
   RecalcCounts counts;
   const RangeRef everything = RangeRef::Block(1, 1, kMaxRows, kMaxColumns);
+  size_t formulaCount = 0;
+  for (int s = 0; s < calculator.SheetCount(); ++s) formulaCount += calculator.Sheet(s).FormulaCount();
+  calculator.Reserve(formulaCount);
   for (int s = 0; s < calculator.SheetCount(); ++s) {
     MemoryWorksheet& sheet = calculator.Sheet(s);
     if (sheet.FormulaCount() == 0) continue;
