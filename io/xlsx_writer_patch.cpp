@@ -3,10 +3,12 @@
 
 #include <pthread.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -16,6 +18,9 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "util/unicode.h"
 
@@ -27,19 +32,110 @@ namespace {
 // time of the best one (libzip's default) for a file about a third larger.
 constexpr zip_uint32_t kCompressionLevel = 1;
 
-// A part read by libzip, when the archive is written, from a head, a part file and a tail.
+// A part's text read from a head, a part file and a tail.
 class SplicedPart {
  public:
   SplicedPart(std::string head, PartFile& body, std::string_view tail)
-      : head_(std::move(head)), body_(body), tail_(tail) {
+      : head_(std::move(head)), body_(body), tail_(tail) {}
+
+  void Open() {
+    at_ = 0;
+    body_.Rewind();
+  }
+
+  // Up to `length` bytes from where the last read ended, fewer only at the end; -1 when the part
+  // file cannot be read.
+  zip_int64_t Read(char* into, size_t length) {
+    const std::uint64_t bodyEnd = head_.size() + body_.Size();
+    size_t done = 0;
+    while (done < length) {
+      const size_t want = length - done;
+      size_t got = 0;
+      if (at_ < head_.size()) {
+        got = std::min(want, static_cast<size_t>(head_.size() - at_));
+        std::memcpy(into + done, head_.data() + at_, got);
+      } else if (at_ < bodyEnd) {
+        got = body_.Read(into + done, static_cast<size_t>(std::min<std::uint64_t>(want, bodyEnd - at_)));
+        if (got == 0) return -1;
+      } else {
+        const size_t inTail = static_cast<size_t>(at_ - bodyEnd);
+        got = std::min(want, tail_.size() - inTail);
+        if (got == 0) break;
+        std::memcpy(into + done, tail_.data() + inTail, got);
+      }
+      at_ += got;
+      done += got;
+    }
+    return static_cast<zip_int64_t>(done);
+  }
+
+ private:
+  std::string head_;
+  PartFile& body_;
+  std::string tail_;
+  std::uint64_t at_ = 0;
+};
+
+// A spliced part deflated before the archive is written, so that two parts deflate at once on
+// two threads; libzip copies the deflated bytes into the archive as they are (the method, sizes
+// and checksum come with them).
+class DeflatedPart {
+ public:
+  DeflatedPart(std::string part, std::string head, PartFile& body, std::string_view tail)
+      : part_(std::move(part)), text_(std::move(head), body, tail) {
     zip_error_init(&error_);
   }
-  ~SplicedPart() { zip_error_fini(&error_); }
-  SplicedPart(const SplicedPart&) = delete;
-  SplicedPart& operator=(const SplicedPart&) = delete;
+  ~DeflatedPart() { zip_error_fini(&error_); }
+  DeflatedPart(const DeflatedPart&) = delete;
+  DeflatedPart& operator=(const DeflatedPart&) = delete;
+
+  const std::string& Part() const { return part_; }
+  // Why Deflate failed; empty when it did not.
+  const std::string& Failure() const { return failure_; }
+
+  // Raw deflate at kCompressionLevel with the window and memory level libzip itself uses. Runs
+  // on any thread: nothing here is shared with another part.
+  void Deflate() {
+    z_stream stream{};
+    if (deflateInit2(&stream, static_cast<int>(kCompressionLevel), Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
+      failure_ = "cannot deflate " + part_;
+      return;
+    }
+    try {
+      constexpr size_t kBlock = 1 << 16;
+      std::vector<char> in(kBlock);
+      text_.Open();
+      crc_ = crc32_z(0, nullptr, 0);
+      int flush = Z_NO_FLUSH;
+      while (flush != Z_FINISH) {
+        const zip_int64_t got = text_.Read(in.data(), kBlock);
+        if (got < 0) {
+          failure_ = "cannot read back " + part_;
+          break;
+        }
+        size_ += static_cast<std::uint64_t>(got);
+        crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(in.data()), static_cast<size_t>(got));
+        flush = static_cast<size_t>(got) < kBlock ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = reinterpret_cast<Bytef*>(in.data());
+        stream.avail_in = static_cast<uInt>(got);
+        do {
+          const size_t at = deflated_.size();
+          deflated_.resize(at + kBlock);
+          stream.next_out = reinterpret_cast<Bytef*>(deflated_.data() + at);
+          stream.avail_out = static_cast<uInt>(kBlock);
+          deflate(&stream, flush);
+          deflated_.resize(at + kBlock - stream.avail_out);
+        } while (stream.avail_out == 0);
+      }
+    } catch (const std::bad_alloc&) {
+      failure_ = "out of memory deflating " + part_;
+    }
+    deflateEnd(&stream);
+  }
 
   static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-    return static_cast<SplicedPart*>(state)->Serve(data, length, command);
+    return static_cast<DeflatedPart*>(state)->Serve(data, length, command);
   }
 
  private:
@@ -47,10 +143,13 @@ class SplicedPart {
     switch (command) {
       case ZIP_SOURCE_OPEN:
         at_ = 0;
-        body_.Rewind();
         return 0;
-      case ZIP_SOURCE_READ:
-        return Read(static_cast<char*>(data), static_cast<size_t>(length));
+      case ZIP_SOURCE_READ: {
+        const size_t got = static_cast<size_t>(std::min<std::uint64_t>(length, deflated_.size() - at_));
+        std::memcpy(data, deflated_.data() + at_, got);
+        at_ += got;
+        return static_cast<zip_int64_t>(got);
+      }
       case ZIP_SOURCE_CLOSE:
       case ZIP_SOURCE_FREE:
         return 0;
@@ -58,8 +157,11 @@ class SplicedPart {
         zip_stat_t* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error_);
         if (!stat) return -1;
         zip_stat_init(stat);
-        stat->size = head_.size() + body_.Size() + tail_.size();
-        stat->valid |= ZIP_STAT_SIZE;
+        stat->size = size_;
+        stat->comp_size = deflated_.size();
+        stat->crc = static_cast<zip_uint32_t>(crc_);
+        stat->comp_method = ZIP_CM_DEFLATE;
+        stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
         return 0;
       }
       case ZIP_SOURCE_ERROR:
@@ -73,37 +175,13 @@ class SplicedPart {
     }
   }
 
-  zip_int64_t Read(char* into, size_t length) {
-    const std::uint64_t bodyEnd = head_.size() + body_.Size();
-    size_t done = 0;
-    while (done < length) {
-      const size_t want = length - done;
-      size_t got = 0;
-      if (at_ < head_.size()) {
-        got = std::min(want, static_cast<size_t>(head_.size() - at_));
-        std::memcpy(into + done, head_.data() + at_, got);
-      } else if (at_ < bodyEnd) {
-        got = body_.Read(into + done, static_cast<size_t>(std::min<std::uint64_t>(want, bodyEnd - at_)));
-        if (got == 0) {
-          zip_error_set(&error_, ZIP_ER_READ, EIO);
-          return -1;
-        }
-      } else {
-        const size_t inTail = static_cast<size_t>(at_ - bodyEnd);
-        got = std::min(want, tail_.size() - inTail);
-        if (got == 0) break;
-        std::memcpy(into + done, tail_.data() + inTail, got);
-      }
-      at_ += got;
-      done += got;
-    }
-    return static_cast<zip_int64_t>(done);
-  }
-
-  std::string head_;
-  PartFile& body_;
-  std::string tail_;
+  std::string part_;
+  SplicedPart text_;
+  std::string deflated_;
+  std::uint64_t size_ = 0;
+  uLong crc_ = 0;
   std::uint64_t at_ = 0;
+  std::string failure_;
   zip_error_t error_;
 };
 
@@ -147,9 +225,9 @@ class SavedArchive {
     Replace(part, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
   }
   // The part file must stay alive until Commit.
+  // Deflated when the archive is committed.
   void Replace(const std::string& part, std::string head, PartFile& body, std::string_view tail) {
-    SplicedPart& spliced = spliced_.emplace_back(std::move(head), body, tail);
-    Replace(part, zip_source_function(zip_.get(), SplicedPart::Callback, &spliced));
+    deflated_.push_back(std::make_unique<DeflatedPart>(part, std::move(head), body, tail));
   }
 
   // Deflated at kCompressionLevel: libzip keeps a level only with a method other than the part's
@@ -169,6 +247,7 @@ class SavedArchive {
   // and SIGTERM wait until it is done: the handler of the save in progress removes the file this
   // one replaces, but it cannot know libzip's temporary file.
   void Commit() {
+    DeflateParts();
     zip_t* zip = zip_.get();
     sigset_t stops, before;
     sigemptyset(&stops);
@@ -183,9 +262,32 @@ class SavedArchive {
   }
 
  private:
+  // The spliced parts deflate two at a time, on this thread and a helper, each part whole on one
+  // of them: the bytes of each do not depend on which.
+  void DeflateParts() {
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+      for (size_t i = next++; i < deflated_.size(); i = next++) deflated_[i]->Deflate();
+    };
+    std::thread helper;
+    if (deflated_.size() > 1) {
+      try {
+        helper = std::thread(work);
+      } catch (const std::system_error&) {
+        // No second thread: this one deflates them all.
+      }
+    }
+    work();
+    if (helper.joinable()) helper.join();
+    for (const auto& part : deflated_) {
+      if (!part->Failure().empty()) throw std::runtime_error(part->Failure());
+      Replace(part->Part(), zip_source_function(zip_.get(), DeflatedPart::Callback, part.get()));
+    }
+  }
+
   std::unique_ptr<zip_t, ZipCloser> zip_;
   std::list<std::string> buffers_;
-  std::list<SplicedPart> spliced_;
+  std::vector<std::unique_ptr<DeflatedPart>> deflated_;
 };
 
 // A relationship target resolved against the folder of the part that names it.
