@@ -99,8 +99,13 @@ void MemoryWorksheet::ChangeStyle(const RangeRef& range, const StyleChange& chan
   }
   for (int r = r1; r <= r2; ++r) {
     MemoryRow& row = rows_.GetOrCreate(r);
-    for (int c = c1; c <= c2; ++c) {
-      MemoryCell& cell = row.GetOrCreate(c);
+    // The row's cells from c1 on are walked in step with the columns, each missing one made in
+    // its place, instead of searched for column by column.
+    std::vector<MemoryCell>& cells = row.cells;
+    size_t i = row.Span(c1, c2).first;
+    for (int c = c1; c <= c2; ++c, ++i) {
+      if (i == cells.size() || cells[i].column != c) cells.emplace(cells.begin() + static_cast<std::ptrdiff_t>(i), c);
+      MemoryCell& cell = cells[i];
       StyleId base = cell.style != kInheritStyle ? cell.style : row.style != kInheritStyle ? row.style : ColumnStyle(c);
       cell.style = changed(base);
     }
