@@ -38,6 +38,8 @@ class SplicedPart {
   SplicedPart(std::string head, PartFile& body, std::string_view tail)
       : head_(std::move(head)), body_(body), tail_(tail) {}
 
+  std::uint64_t Size() const { return head_.size() + body_.Size() + tail_.size(); }
+
   void Open() {
     at_ = 0;
     body_.Rewind();
@@ -90,6 +92,7 @@ class DeflatedPart {
   DeflatedPart& operator=(const DeflatedPart&) = delete;
 
   const std::string& Part() const { return part_; }
+  std::uint64_t Size() const { return text_.Size(); }
   // Why Deflate failed; empty when it did not.
   const std::string& Failure() const { return failure_; }
 
@@ -263,11 +266,16 @@ class SavedArchive {
 
  private:
   // The spliced parts deflate two at a time, on this thread and a helper, each part whole on one
-  // of them: the bytes of each do not depend on which.
+  // of them: the bytes of each do not depend on which. The largest go first, so that the two
+  // finish close together.
   void DeflateParts() {
+    std::vector<DeflatedPart*> bySize;
+    for (const auto& part : deflated_) bySize.push_back(part.get());
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [](const DeflatedPart* a, const DeflatedPart* b) { return a->Size() > b->Size(); });
     std::atomic<size_t> next{0};
     auto work = [&] {
-      for (size_t i = next++; i < deflated_.size(); i = next++) deflated_[i]->Deflate();
+      for (size_t i = next++; i < bySize.size(); i = next++) bySize[i]->Deflate();
     };
     std::thread helper;
     if (deflated_.size() > 1) {
