@@ -279,11 +279,18 @@ class SavedArchive {
     };
     std::thread helper;
     if (deflated_.size() > 1) {
+      // The helper starts with SIGINT and SIGTERM blocked: they stay this thread's to handle.
+      sigset_t stops, before;
+      sigemptyset(&stops);
+      sigaddset(&stops, SIGINT);
+      sigaddset(&stops, SIGTERM);
+      pthread_sigmask(SIG_BLOCK, &stops, &before);
       try {
         helper = std::thread(work);
       } catch (const std::system_error&) {
         // No second thread: this one deflates them all.
       }
+      pthread_sigmask(SIG_SETMASK, &before, nullptr);
     }
     work();
     if (helper.joinable()) helper.join();
