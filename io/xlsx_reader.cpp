@@ -2,8 +2,10 @@
 // sheet, print titles), shared strings and styles, then every worksheet.
 #include "io/xlsx_reader.h"
 
+#include <future>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "io/workbook_file.h"
@@ -111,6 +113,26 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   WorkbookPart workbook = ReadWorkbookPart(zip, workbookPart, relationships);
   std::vector<SheetEntry>& entries = workbook.entries;
 
+  // The first worksheet's part is read and inflated on a helper thread, through an archive of
+  // its own, while this one reads the shared strings and styles.
+  std::future<std::string> firstSheet;
+  const SheetEntry* first = nullptr;
+  for (const auto& entry : entries)
+    if (!entry.part.empty()) {
+      first = &entry;
+      break;
+    }
+  if (first) {
+    try {
+      firstSheet = std::async(std::launch::async, [&path, part = first->part] {
+        ZipArchive own(path);
+        return RepairUtf8(own.Read(part));
+      });
+    } catch (const std::system_error&) {
+      // No second thread: the part is read in its turn.
+    }
+  }
+
   XlsxShared shared;
   if (std::string part = PartOf(zip, relationships, "sharedStrings", workbookPart, "sharedStrings.xml"); !part.empty()) {
     XmlPart strings(zip, part);
@@ -171,8 +193,13 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
       }
   book->Activate(active < 0 ? 0 : active);
 
-  for (const auto& entry : entries)
-    if (entry.modelIndex >= 0) ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex), warnings);
+  for (const auto& entry : entries) {
+    if (entry.modelIndex < 0) continue;
+    if (&entry == first && firstSheet.valid())
+      ReadWorksheet(zip, entry.part, firstSheet.get(), entry.name, shared, book->Sheet(entry.modelIndex), warnings);
+    else
+      ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex), warnings);
+  }
   return book;
 }
 

@@ -83,13 +83,14 @@ class SheetReader {
               MemoryWorksheet& sheet)
       : zip_(zip), part_(part), name_(name), shared_(shared), sheet_(sheet), baseline_(shared.styles.Format(0)) {}
 
-  void Read(std::vector<std::string>* warnings) {
+  void Read(std::vector<std::string>* warnings) { Read(RepairUtf8(zip_.Read(part_)), warnings); }
+
+  void Read(std::string text, std::vector<std::string>* warnings) {
     {
       // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
       // time apart from the rest of the part, so that only one run's parsed form is held: the
       // limit of elements and attributes applies to each run and to the rest on its own.
       // The rows are read where they are in the part's text; the rest is a copy of its own.
-      std::string text = RepairUtf8(zip_.Read(part_));
       std::string_view rows;
       std::string rest;
       size_t cut = 0;
@@ -427,6 +428,11 @@ double ColumnWidthFromFile(double fileWidth) {
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
                    MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
   SheetReader(zip, part, sheetName, shared, sheet).Read(warnings);
+}
+
+void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, const std::string& sheetName,
+                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(std::move(text), warnings);
 }
 
 }  // namespace kestrel

@@ -23,6 +23,9 @@ struct XlsxShared {
 // What had to change to load it goes to `warnings` when given.
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
                    MemoryWorksheet& sheet, std::vector<std::string>* warnings = nullptr);
+// The same with the part's text read already, UTF-8 repaired (RepairUtf8).
+void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, const std::string& sheetName,
+                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings = nullptr);
 
 // A column width of the file (characters of the default font's widest digit plus padding) as
 // the host's ColumnWidth, in characters, for the standard font (a 7-pixel digit, 5 pixels of
