@@ -1,6 +1,7 @@
 // The template file: writing, reading and the commented example.
 #include "earthworks/design_template.h"
 
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -20,34 +21,44 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
+// A number as the file keeps it: its general text, or, where that would round it (beyond 15
+// significant digits), the shortest text that reads back as the same number.
+//   ExactText(1.5) == "1.5";  ExactText(2.6666666666666666e99) == "2.6666666666666666e+99"
+std::string ExactText(double v) {
+  std::string text = GeneralText(v);
+  if (StrictNumber(text) == v) return text;
+  char buffer[32];
+  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+}
+
 std::string StagesText(const std::vector<SlopeStage>& stages) {
   std::string out;
   for (size_t i = 0; i < stages.size(); ++i) {
     if (i) out += ", ";
-    out += GeneralText(stages[i].Ratio);
-    if (i + 1 < stages.size()) out += "x" + GeneralText(stages[i].Height);
+    out += ExactText(stages[i].Ratio);
+    if (i + 1 < stages.size()) out += "x" + ExactText(stages[i].Height);
   }
   return out;
 }
 
 std::string DitchText(const DitchShape& d) {
-  return GeneralText(d.BottomWidth) + ", " + GeneralText(d.Depth) + ", " + GeneralText(d.InnerRatio) + ", " +
-         GeneralText(d.OuterRatio);
+  return ExactText(d.BottomWidth) + ", " + ExactText(d.Depth) + ", " + ExactText(d.InnerRatio) + ", " +
+         ExactText(d.OuterRatio);
 }
 
 // The keys of one side, in file order, with their text.
 std::vector<std::pair<std::string, std::string>> SideEntries(const SideTemplate& s) {
-  return {{"half_width", GeneralText(s.HalfWidth)},
-          {"cross_slope", GeneralText(s.CrossSlope)},
-          {"shoulder_width", GeneralText(s.ShoulderWidth)},
-          {"shoulder_slope", GeneralText(s.ShoulderSlope)},
+  return {{"half_width", ExactText(s.HalfWidth)},
+          {"cross_slope", ExactText(s.CrossSlope)},
+          {"shoulder_width", ExactText(s.ShoulderWidth)},
+          {"shoulder_slope", ExactText(s.ShoulderSlope)},
           {"fill_slopes", StagesText(s.FillStages)},
-          {"fill_berm_width", GeneralText(s.FillBermWidth)},
-          {"fill_berm_slope", GeneralText(s.FillBermSlope)},
+          {"fill_berm_width", ExactText(s.FillBermWidth)},
+          {"fill_berm_slope", ExactText(s.FillBermSlope)},
           {"ditch", DitchText(s.Ditch)},
           {"cut_slopes", StagesText(s.CutStages)},
-          {"cut_berm_width", GeneralText(s.CutBermWidth)},
-          {"cut_berm_slope", GeneralText(s.CutBermSlope)}};
+          {"cut_berm_width", ExactText(s.CutBermWidth)},
+          {"cut_berm_slope", ExactText(s.CutBermSlope)}};
 }
 
 bool NonNegative(double v) { return std::isfinite(v) && v >= 0; }
@@ -150,9 +161,9 @@ std::string TemplateText(const DesignTemplate& tpl) {
       out += "right." + right[i].first + " = " + right[i].second + "\r\n";
     }
   }
-  out += "pavement_thickness = " + GeneralText(tpl.PavementThickness) + "\r\n";
+  out += "pavement_thickness = " + ExactText(tpl.PavementThickness) + "\r\n";
   out += std::string("areas_to = ") + (tpl.AreasTo == AreaSurface::Subgrade ? "subgrade" : "finished") + "\r\n";
-  out += "strip_depth = " + GeneralText(tpl.StripDepth) + "\r\n";
+  out += "strip_depth = " + ExactText(tpl.StripDepth) + "\r\n";
   out += "slope_model = " + std::to_string(tpl.SlopeModel) + "\r\n";
   return out;
 }
