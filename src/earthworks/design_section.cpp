@@ -147,6 +147,8 @@ SideOutline RunOutSide(const std::vector<SectionPoint>& ground, int sign, double
       out.points.push_back(p1);
     }
   }
+  // A slope so flat that it leaves the ground's reach before meeting it ends where it was followed.
+  if (!found) daylight = out.points.back();
   if (out.points.back().u != daylight.u || out.points.back().z != daylight.z) out.points.push_back(daylight);
   // Measured ground ends at the first and last real points (the reach points are g's ends).
   out.daylight.GroundExtended = daylight.u > g[g.size() - 2].u;
