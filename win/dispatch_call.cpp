@@ -13,10 +13,11 @@
 namespace kestrel {
 namespace {
 
-// The member's id in ids[0], and after it the ids of the named arguments, as the object numbers
-// them; ids holds 1 + argNames.size() entries. A member without named arguments whose name is
-// short (every member the add-in calls) is looked up without allocating.
-void MemberIds(IDispatch* object, std::wstring_view name, std::vector<std::wstring>& argNames, DISPID* ids) {
+// The member's id, and the ids of the named arguments, as the object numbers them. A member
+// without named arguments whose name is short (every member the add-in calls) is looked up
+// without allocating.
+void MemberIds(IDispatch* object, std::wstring_view name, std::vector<std::wstring>& argNames, DISPID& memberId,
+               std::vector<DISPID>& namedIds) {
   if (object == nullptr) throw HostError("There is no host object to ask for " + FromWide(name));
   wchar_t shortName[64];
   std::wstring longName;
@@ -28,22 +29,25 @@ void MemberIds(IDispatch* object, std::wstring_view name, std::vector<std::wstri
     longName = name;
     member = longName.data();
   }
-  LPOLESTR oneName[] = {member};
-  std::vector<LPOLESTR> pointers;
-  if (!argNames.empty()) {
-    pointers.push_back(member);
-    for (std::wstring& n : argNames) pointers.push_back(n.data());
+  memberId = DISPID_UNKNOWN;
+  HRESULT hr;
+  if (argNames.empty()) {
+    hr = object->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &memberId);
+  } else {
+    std::vector<LPOLESTR> names{member};
+    for (std::wstring& n : argNames) names.push_back(n.data());
+    std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+    hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT,
+                               ids.data());
+    memberId = ids[0];
+    namedIds.assign(ids.begin() + 1, ids.end());
   }
-  const UINT count = static_cast<UINT>(1 + argNames.size());
-  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, argNames.empty() ? oneName : pointers.data(), count,
-                                     LOCALE_USER_DEFAULT, ids);
   if (FAILED(hr) && argNames.empty()) {
     // Objects of script engines may answer names only through IDispatchEx.
     IDispatchEx* scriptObject = nullptr;
     if (SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(&scriptObject)))) {
       BSTR memberName = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-      if (memberName != nullptr) hr = scriptObject->GetDispID(memberName, fdexNameCaseInsensitive, &ids[0]);
+      if (memberName != nullptr) hr = scriptObject->GetDispID(memberName, fdexNameCaseInsensitive, &memberId);
       SysFreeString(memberName);
       scriptObject->Release();
     }
@@ -143,15 +147,11 @@ DispatchArgs& DispatchArgs::Named(std::wstring_view name, VARIANT value) {
 
 void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result) {
   DISPID memberId = DISPID_UNKNOWN;
-  std::vector<DISPID> ids;
-  if (!args.names_.empty()) ids.resize(1 + args.names_.size());
-  MemberIds(object, name, args.names_, ids.empty() ? &memberId : ids.data());
-  if (!ids.empty()) memberId = ids[0];
+  std::vector<DISPID> namedIds;
+  MemberIds(object, name, args.names_, memberId, namedIds);
   // IDispatch takes named arguments first, then the positional ones from the last to the first;
   // a property put names its value DISPID_PROPERTYPUT.
   std::vector<VARIANT> ordered(args.named_.begin(), args.named_.end());
-  std::vector<DISPID> namedIds;
-  if (!ids.empty()) namedIds.assign(ids.begin() + 1, ids.end());
   ordered.insert(ordered.end(), args.positional_.rbegin(), args.positional_.rend());
   if (flags & DISPATCH_PROPERTYPUT) namedIds.insert(namedIds.begin(), DISPID_PROPERTYPUT);
   DISPPARAMS params = {ordered.empty() ? nullptr : ordered.data(), namedIds.empty() ? nullptr : namedIds.data(),
