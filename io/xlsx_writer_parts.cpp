@@ -1,22 +1,229 @@
-// Temporary part files and the shared-string table of the writer.
+// Part bodies deflated as they are written, and the shared-string table of the writer.
 #include "io/xlsx_writer_parts.h"
 
+#include <pthread.h>
+#include <zlib.h>
+
 #include <algorithm>
-#include <cerrno>
+#include <csignal>
+#include <condition_variable>
+#include <deque>
 #include <functional>
-#include <cstring>
+#include <mutex>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 #include "io/xlsx_strings.h"
 
 namespace kestrel {
 
-PartFile::PartFile() : file_(std::tmpfile()) {
-  if (!file_) throw std::runtime_error(std::string("no temporary file (") + std::strerror(errno) + ")");
-  buffer_.reserve(kBufferBytes + 4096);
+namespace {
+
+void StartDeflating(z_stream& stream) {
+  stream = z_stream{};
+  if (deflateInit2(&stream, kPartCompressionLevel, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw std::runtime_error("cannot deflate (out of memory)");
 }
 
-PartFile::~PartFile() { std::fclose(file_); }
+// Deflates `in` onto the end of `out`, flushed as `flush` says (Z_NO_FLUSH, Z_SYNC_FLUSH, Z_FINISH).
+void DeflateInto(z_stream& stream, std::string_view in, int flush, std::string& out) {
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  stream.avail_in = static_cast<uInt>(in.size());
+  const size_t block = std::max<size_t>(in.size() / 4, 1 << 14);
+  do {
+    const size_t at = out.size();
+    out.resize(at + block);
+    stream.next_out = reinterpret_cast<Bytef*>(out.data() + at);
+    stream.avail_out = static_cast<uInt>(block);
+    const int result = deflate(&stream, flush);
+    out.resize(at + block - stream.avail_out);
+    if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
+  } while (stream.avail_out == 0 || stream.avail_in != 0);
+}
+
+// A whole text as its own deflated stream.
+std::string Deflated(std::string_view text, int flush) {
+  z_stream stream;
+  StartDeflating(stream);
+  std::string out;
+  try {
+    DeflateInto(stream, text, flush, out);
+  } catch (...) {
+    deflateEnd(&stream);
+    throw;
+  }
+  deflateEnd(&stream);
+  return out;
+}
+
+// A thread that leaves SIGINT and SIGTERM to the thread that saves, whose handler removes the
+// file being written.
+template <typename Work>
+std::thread QuietThread(Work work) {
+  sigset_t stops, before;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stops, &before);
+  std::thread thread;
+  try {
+    thread = std::thread(std::move(work));
+  } catch (const std::system_error&) {
+    // No thread: the caller does the work itself.
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return thread;
+}
+
+}  // namespace
+
+// The buffers handed over, and the stream they are deflated into, by the body's thread (or by
+// the writer's own thread when there is none).
+struct PartBody::Deflater {
+  Deflater() { StartDeflating(stream); }
+  ~Deflater() {
+    if (thread.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
+      }
+      changed.notify_all();
+      thread.join();
+    }
+    deflateEnd(&stream);
+  }
+
+  // One buffer into the stream; the last one ends it with a sync flush.
+  void Deflate(std::string_view in, bool last) {
+    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(in.data()), in.size());
+    DeflateInto(stream, in, last ? Z_SYNC_FLUSH : Z_NO_FLUSH, out);
+  }
+
+  // The thread's loop: buffers in the order they were handed, until the last one.
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!done) {
+      changed.wait(lock, [&] { return stop || !waiting.empty(); });
+      if (stop) break;
+      std::string in = std::move(waiting.front());
+      waiting.pop_front();
+      const bool last = finished && waiting.empty();
+      lock.unlock();
+      std::string failed;
+      try {
+        Deflate(in, last);
+      } catch (const std::bad_alloc&) {
+        failed = "out of memory deflating";
+      } catch (const std::runtime_error& e) {
+        failed = e.what();
+      }
+      in.clear();
+      lock.lock();
+      spare.push_back(std::move(in));
+      if (!failed.empty()) failure = failed;
+      done = last || !failed.empty();
+      changed.notify_all();
+    }
+  }
+
+  z_stream stream;
+  std::string out;
+  uLong crc = crc32_z(0, nullptr, 0);
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<std::string> waiting;
+  std::vector<std::string> spare;  // deflated buffers, to be filled again
+  bool finished = false;           // the last buffer is handed over
+  bool done = false;               // the stream is ended, or failed
+  bool stop = false;
+  std::string failure;
+  std::thread thread;
+};
+
+PartBody::PartBody() { buffer_.reserve(kBufferBytes + 4096); }
+
+PartBody::~PartBody() = default;
+
+void PartBody::AppendEscaped(std::string_view text) {
+  AppendXmlText(buffer_, text);
+  if (buffer_.size() >= kBufferBytes) Hand();
+}
+
+// The full buffer goes to the thread, which is started with the first one; a body of one buffer,
+// or one without a thread, is deflated on this one.
+void PartBody::Hand() {
+  if (!deflater_) {
+    deflater_ = std::make_unique<Deflater>();
+    if (!finished_) deflater_->thread = QuietThread([deflater = deflater_.get()] { deflater->Run(); });
+  }
+  handed_ += buffer_.size();
+  Deflater& d = *deflater_;
+  if (!d.thread.joinable()) {
+    d.Deflate(buffer_, finished_);
+    buffer_.clear();
+    d.done = finished_;
+    return;
+  }
+  std::string next;
+  {
+    std::unique_lock<std::mutex> lock(d.mutex);
+    d.changed.wait(lock, [&] { return d.done || d.waiting.size() < kMostWaiting; });
+    if (d.done) throw std::runtime_error(d.failure);
+    d.waiting.push_back(std::move(buffer_));
+    d.finished = finished_;
+    if (!d.spare.empty()) {
+      next = std::move(d.spare.back());
+      d.spare.pop_back();
+    }
+  }
+  d.changed.notify_all();
+  buffer_ = std::move(next);
+  buffer_.clear();
+  if (!finished_) buffer_.reserve(kBufferBytes + 4096);
+}
+
+void PartBody::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  Hand();
+}
+
+void PartBody::Wait() {
+  if (!finished_) throw std::logic_error("a part body is read before it is finished");
+  Deflater& d = *deflater_;
+  if (d.thread.joinable()) {
+    std::unique_lock<std::mutex> lock(d.mutex);
+    d.changed.wait(lock, [&] { return d.done; });
+    lock.unlock();
+    d.thread.join();
+  }
+  if (!d.failure.empty()) throw std::runtime_error(d.failure);
+}
+
+const std::string& PartBody::Deflated() {
+  Wait();
+  return deflater_->out;
+}
+
+std::uint32_t PartBody::Crc() {
+  Wait();
+  return static_cast<std::uint32_t>(deflater_->crc);
+}
+
+DeflatedText DeflateAround(std::string_view head, PartBody& body, std::string_view tail) {
+  DeflatedText text;
+  text.body = &body.Deflated();
+  text.head = Deflated(head, Z_SYNC_FLUSH);
+  text.tail = Deflated(tail, Z_FINISH);
+  text.size = head.size() + body.Size() + tail.size();
+  uLong crc = crc32_z(0, reinterpret_cast<const Bytef*>(head.data()), head.size());
+  crc = crc32_combine(crc, body.Crc(), static_cast<z_off_t>(body.Size()));
+  const uLong tailCrc = crc32_z(0, reinterpret_cast<const Bytef*>(tail.data()), tail.size());
+  text.crc = static_cast<std::uint32_t>(crc32_combine(crc, tailCrc, static_cast<z_off_t>(tail.size())));
+  return text;
+}
 
 void AppendXmlText(std::string& out, std::string_view text) {
   size_t from = 0;
@@ -29,29 +236,6 @@ void AppendXmlText(std::string& out, std::string_view text) {
   }
   out.append(text.substr(from));
 }
-
-void PartFile::AppendEscaped(std::string_view text) {
-  AppendXmlText(buffer_, text);
-  if (buffer_.size() >= kBufferBytes) Flush();
-}
-
-void PartFile::Flush() {
-  if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-    throw std::runtime_error(std::string("writing a temporary file (") + std::strerror(errno) + ")");
-  written_ += buffer_.size();
-  buffer_.clear();
-}
-
-void PartFile::Finish() {
-  Flush();
-  if (std::fflush(file_) != 0)
-    throw std::runtime_error(std::string("writing a temporary file (") + std::strerror(errno) + ")");
-  Rewind();
-}
-
-void PartFile::Rewind() { std::rewind(file_); }
-
-size_t PartFile::Read(char* into, size_t count) { return std::fread(into, 1, count, file_); }
 
 bool NeedsPreservedSpace(std::string_view text) {
   auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };

@@ -3,13 +3,11 @@
 
 #include <pthread.h>
 #include <zip.h>
-#include <zlib.h>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -18,8 +16,6 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "util/unicode.h"
@@ -28,63 +24,12 @@ namespace kestrel {
 
 namespace {
 
-// Parts written by Kestrel are compressed for speed: the fastest level takes a quarter of the
-// time of the best one (libzip's default) for a file about a third larger.
-constexpr zip_uint32_t kCompressionLevel = 1;
-
-// A part's text read from a head, a part file and a tail.
-class SplicedPart {
- public:
-  SplicedPart(std::string head, PartFile& body, std::string_view tail)
-      : head_(std::move(head)), body_(body), tail_(tail) {}
-
-  std::uint64_t Size() const { return head_.size() + body_.Size() + tail_.size(); }
-
-  void Open() {
-    at_ = 0;
-    body_.Rewind();
-  }
-
-  // Up to `length` bytes from where the last read ended, fewer only at the end; -1 when the part
-  // file cannot be read.
-  zip_int64_t Read(char* into, size_t length) {
-    const std::uint64_t bodyEnd = head_.size() + body_.Size();
-    size_t done = 0;
-    while (done < length) {
-      const size_t want = length - done;
-      size_t got = 0;
-      if (at_ < head_.size()) {
-        got = std::min(want, static_cast<size_t>(head_.size() - at_));
-        std::memcpy(into + done, head_.data() + at_, got);
-      } else if (at_ < bodyEnd) {
-        got = body_.Read(into + done, static_cast<size_t>(std::min<std::uint64_t>(want, bodyEnd - at_)));
-        if (got == 0) return -1;
-      } else {
-        const size_t inTail = static_cast<size_t>(at_ - bodyEnd);
-        got = std::min(want, tail_.size() - inTail);
-        if (got == 0) break;
-        std::memcpy(into + done, tail_.data() + inTail, got);
-      }
-      at_ += got;
-      done += got;
-    }
-    return static_cast<zip_int64_t>(done);
-  }
-
- private:
-  std::string head_;
-  PartFile& body_;
-  std::string tail_;
-  std::uint64_t at_ = 0;
-};
-
-// A spliced part deflated before the archive is written, so that two parts deflate at once on
-// two threads; libzip copies the deflated bytes into the archive as they are (the method, sizes
-// and checksum come with them).
+// A part deflated by Kestrel, which libzip copies into the archive as it is (the method, sizes and
+// checksum come with it).
 class DeflatedPart {
  public:
-  DeflatedPart(std::string part, std::string head, PartFile& body, std::string_view tail)
-      : part_(std::move(part)), text_(std::move(head), body, tail) {
+  DeflatedPart(std::string part, std::string head, PartBody& body, std::string_view tail)
+      : part_(std::move(part)), head_(std::move(head)), body_(body), tail_(tail) {
     zip_error_init(&error_);
   }
   ~DeflatedPart() { zip_error_fini(&error_); }
@@ -92,49 +37,17 @@ class DeflatedPart {
   DeflatedPart& operator=(const DeflatedPart&) = delete;
 
   const std::string& Part() const { return part_; }
-  std::uint64_t Size() const { return text_.Size(); }
-  // Why Deflate failed; empty when it did not.
-  const std::string& Failure() const { return failure_; }
 
-  // Raw deflate at kCompressionLevel with the window and memory level libzip itself uses. Runs
-  // on any thread: nothing here is shared with another part.
+  // Once the body's thread is done: its stream with the head and tail around it.
   void Deflate() {
-    z_stream stream{};
-    if (deflateInit2(&stream, static_cast<int>(kCompressionLevel), Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
-      failure_ = "cannot deflate " + part_;
-      return;
-    }
     try {
-      constexpr size_t kBlock = 1 << 16;
-      std::vector<char> in(kBlock);
-      text_.Open();
-      crc_ = crc32_z(0, nullptr, 0);
-      int flush = Z_NO_FLUSH;
-      while (flush != Z_FINISH) {
-        const zip_int64_t got = text_.Read(in.data(), kBlock);
-        if (got < 0) {
-          failure_ = "cannot read back " + part_;
-          break;
-        }
-        size_ += static_cast<std::uint64_t>(got);
-        crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(in.data()), static_cast<size_t>(got));
-        flush = static_cast<size_t>(got) < kBlock ? Z_FINISH : Z_NO_FLUSH;
-        stream.next_in = reinterpret_cast<Bytef*>(in.data());
-        stream.avail_in = static_cast<uInt>(got);
-        do {
-          const size_t at = deflated_.size();
-          deflated_.resize(at + kBlock);
-          stream.next_out = reinterpret_cast<Bytef*>(deflated_.data() + at);
-          stream.avail_out = static_cast<uInt>(kBlock);
-          deflate(&stream, flush);
-          deflated_.resize(at + kBlock - stream.avail_out);
-        } while (stream.avail_out == 0);
-      }
+      text_ = DeflateAround(head_, body_, tail_);
     } catch (const std::bad_alloc&) {
-      failure_ = "out of memory deflating " + part_;
+      throw std::runtime_error("out of memory deflating " + part_);
+    } catch (const std::runtime_error& e) {
+      throw std::runtime_error(part_ + ": " + e.what());
     }
-    deflateEnd(&stream);
+    pieces_ = {text_.head, *text_.body, text_.tail};
   }
 
   static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -145,13 +58,24 @@ class DeflatedPart {
   zip_int64_t Serve(void* data, zip_uint64_t length, zip_source_cmd_t command) {
     switch (command) {
       case ZIP_SOURCE_OPEN:
+        piece_ = 0;
         at_ = 0;
         return 0;
       case ZIP_SOURCE_READ: {
-        const size_t got = static_cast<size_t>(std::min<std::uint64_t>(length, deflated_.size() - at_));
-        std::memcpy(data, deflated_.data() + at_, got);
-        at_ += got;
-        return static_cast<zip_int64_t>(got);
+        char* into = static_cast<char*>(data);
+        size_t done = 0;
+        while (done < length && piece_ < pieces_.size()) {
+          const std::string_view piece = pieces_[piece_];
+          const size_t got = static_cast<size_t>(std::min<std::uint64_t>(length - done, piece.size() - at_));
+          std::memcpy(into + done, piece.data() + at_, got);
+          done += got;
+          at_ += got;
+          if (at_ == piece.size()) {
+            ++piece_;
+            at_ = 0;
+          }
+        }
+        return static_cast<zip_int64_t>(done);
       }
       case ZIP_SOURCE_CLOSE:
       case ZIP_SOURCE_FREE:
@@ -160,9 +84,9 @@ class DeflatedPart {
         zip_stat_t* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error_);
         if (!stat) return -1;
         zip_stat_init(stat);
-        stat->size = size_;
-        stat->comp_size = deflated_.size();
-        stat->crc = static_cast<zip_uint32_t>(crc_);
+        stat->size = text_.size;
+        stat->comp_size = pieces_[0].size() + pieces_[1].size() + pieces_[2].size();
+        stat->crc = text_.crc;
         stat->comp_method = ZIP_CM_DEFLATE;
         stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
         return 0;
@@ -179,15 +103,15 @@ class DeflatedPart {
   }
 
   std::string part_;
-  SplicedPart text_;
-  std::string deflated_;
-  std::uint64_t size_ = 0;
-  uLong crc_ = 0;
-  std::uint64_t at_ = 0;
-  std::string failure_;
+  std::string head_;
+  PartBody& body_;
+  std::string tail_;
+  DeflatedText text_;
+  std::array<std::string_view, 3> pieces_;
+  size_t piece_ = 0;
+  size_t at_ = 0;
   zip_error_t error_;
 };
-
 struct ZipCloser {
   void operator()(zip_t* zip) const { zip_discard(zip); }
 };
@@ -227,13 +151,13 @@ class SavedArchive {
     const std::string& kept = buffers_.emplace_back(std::move(data));
     Replace(part, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
   }
-  // The part file must stay alive until Commit.
+  // The body must stay alive until Commit.
   // Deflated when the archive is committed.
-  void Replace(const std::string& part, std::string head, PartFile& body, std::string_view tail) {
+  void Replace(const std::string& part, std::string head, PartBody& body, std::string_view tail) {
     deflated_.push_back(std::make_unique<DeflatedPart>(part, std::move(head), body, tail));
   }
 
-  // Deflated at kCompressionLevel: libzip keeps a level only with a method other than the part's
+  // Deflated at kPartCompressionLevel: libzip keeps a level only with a method other than the part's
   // old one, so the method is the default one (deflate) by name.
   void Replace(const std::string& part, zip_source_t* source) {
     if (!source) throw std::runtime_error("out of memory replacing " + part);
@@ -243,7 +167,7 @@ class SavedArchive {
       throw std::runtime_error(index < 0 ? "the saved file has no " + part
                                          : "cannot replace " + part + ": " + zip_strerror(zip_.get()));
     }
-    zip_set_file_compression(zip_.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFAULT, kCompressionLevel);
+    zip_set_file_compression(zip_.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFAULT, kPartCompressionLevel);
   }
 
   // libzip writes the whole archive to a temporary file beside it and renames it over. SIGINT
@@ -265,37 +189,10 @@ class SavedArchive {
   }
 
  private:
-  // The spliced parts deflate two at a time, on this thread and a helper, each part whole on one
-  // of them: the bytes of each do not depend on which. The largest go first, so that the two
-  // finish close together.
+  // Each part's body has been deflating on a thread of its own since it was written.
   void DeflateParts() {
-    std::vector<DeflatedPart*> bySize;
-    for (const auto& part : deflated_) bySize.push_back(part.get());
-    std::stable_sort(bySize.begin(), bySize.end(),
-                     [](const DeflatedPart* a, const DeflatedPart* b) { return a->Size() > b->Size(); });
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-      for (size_t i = next++; i < bySize.size(); i = next++) bySize[i]->Deflate();
-    };
-    std::thread helper;
-    if (deflated_.size() > 1) {
-      // The helper starts with SIGINT and SIGTERM blocked: they stay this thread's to handle.
-      sigset_t stops, before;
-      sigemptyset(&stops);
-      sigaddset(&stops, SIGINT);
-      sigaddset(&stops, SIGTERM);
-      pthread_sigmask(SIG_BLOCK, &stops, &before);
-      try {
-        helper = std::thread(work);
-      } catch (const std::system_error&) {
-        // No second thread: this one deflates them all.
-      }
-      pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    }
-    work();
-    if (helper.joinable()) helper.join();
     for (const auto& part : deflated_) {
-      if (!part->Failure().empty()) throw std::runtime_error(part->Failure());
+      part->Deflate();
       Replace(part->Part(), zip_source_function(zip_.get(), DeflatedPart::Callback, part.get()));
     }
   }

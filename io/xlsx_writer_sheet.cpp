@@ -26,7 +26,7 @@ std::string_view NumberText(char (&buffer)[64], double v, Format... format) {
 
 // A number as the shortest text that reads back as the same double: plain digits in the usual
 // range, with an exponent for very large and very small magnitudes.
-void AppendNumber(PartFile& out, double v) {
+void AppendNumber(PartBody& out, double v) {
   char buffer[64];
   const double magnitude = std::fabs(v);
   const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e16);
@@ -74,7 +74,7 @@ class SheetWriter {
       : target_(target), sheet_(sheet), formats_(formats), strings_(strings) {}
 
   SheetPatches Write() {
-    patches_.rows = std::make_unique<PartFile>();
+    patches_.rows = std::make_unique<PartBody>();
     WriteColumns();
     WriteMerges();
     WriteRows();
@@ -215,7 +215,7 @@ class SheetWriter {
   // One <row> with the cells of rowCells_ (then cleared) and, in merged areas, a blank in the
   // format it shows at each cell no stored cell is written to.
   void WriteRow(int row) {
-    PartFile& out = *patches_.rows;
+    PartBody& out = *patches_.rows;
     rowText_.clear();
     AppendInteger(rowText_, row);
     const std::string head = RowHead(row);
@@ -307,7 +307,7 @@ class SheetWriter {
   // A formula cell has its cached result: a number, else typed text, boolean or error; a formula
   // never computed offers an empty text. Numbers that are not finite are #NUM! errors.
   void WriteCell(const CellView& c) {
-    PartFile& out = *patches_.rows;
+    PartBody& out = *patches_.rows;
     const CellValue& v = *c.value;
     int record = StyleRecord(c.style);
     const bool badNumber = v.IsNumber() && !std::isfinite(v.Number());

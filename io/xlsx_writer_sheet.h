@@ -22,7 +22,7 @@ struct BoldNoteTitle {
 
 // What the saved sheet part gets after libxlsxwriter: its rows, written here, and bold note titles.
 struct SheetPatches {
-  std::unique_ptr<PartFile> rows;  // the content of <sheetData>
+  std::unique_ptr<PartBody> rows;  // the content of <sheetData>
   std::string dimension;           // the used range, "A1:O109999"
   std::vector<BoldNoteTitle> notes;
 };

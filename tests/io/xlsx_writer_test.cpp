@@ -985,7 +985,7 @@ TEST(XlsxWriterPatchTest, PatchingTheSavedFileLeavesTheOtherPartsAlone) {
   std::vector<SheetPatches> sheets(2);
   SharedStringTable strings;
   const std::string text = "x";
-  for (SheetPatches& patches : sheets) patches.rows = std::make_unique<PartFile>();
+  for (SheetPatches& patches : sheets) patches.rows = std::make_unique<PartBody>();
   sheets[0].rows->Append("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>" + std::to_string(strings.Plain(text)) +
                          "</v></c><c r=\"B1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c></row>");
   sheets[0].dimension = "A1:B1";
