@@ -136,7 +136,11 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   XlsxShared shared;
   if (std::string part = PartOf(zip, relationships, "sharedStrings", workbookPart, "sharedStrings.xml"); !part.empty()) {
     XmlPart strings(zip, part);
-    for (pugi::xml_node si : Children(strings.Root(), "si")) shared.strings.push_back(ReadRichText(si));
+    for (pugi::xml_node si : Children(strings.Root(), "si")) {
+      RichText text = ReadRichText(si);
+      if (!text.superscripts.empty()) shared.superscripts.emplace(shared.strings.size(), std::move(text.superscripts));
+      shared.strings.emplace_back(std::move(text.text));
+    }
   }
   XlsxPalette palette;
   // The theme only colours fonts: a package that lost it still reads, with Office's colours.

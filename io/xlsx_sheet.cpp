@@ -273,7 +273,7 @@ class SheetReader {
     }
     const std::string_view type = c.attribute("t").value();
     const std::string_view text = v.child_value();
-    const RichText* rich = nullptr;
+    const std::vector<TextRun>* superscripts = nullptr;
     RichText inlineText;
     CellValue value;
     if (type == "s") {
@@ -281,14 +281,15 @@ class SheetReader {
         auto index = Integer(text);
         if (!index || *index < 0 || static_cast<unsigned long long>(*index) >= shared_.strings.size())
           Defect("cell " + CellA1(cell) + " names shared string " + MessageText(text) + ", which does not exist");
-        rich = &shared_.strings[static_cast<size_t>(*index)];
-        value = rich->text;
+        value = shared_.strings[static_cast<size_t>(*index)];
+        if (auto it = shared_.superscripts.find(static_cast<size_t>(*index)); it != shared_.superscripts.end())
+          superscripts = &it->second;
       }
     } else if (type == "inlineStr") {
       if (is) {
         inlineText = ReadRichText(is);
-        rich = &inlineText;
-        value = inlineText.text;
+        superscripts = &inlineText.superscripts;
+        value = std::move(inlineText.text);
       } else if (v) {
         value = DecodeEscapes(text);
       }
@@ -318,9 +319,9 @@ class SheetReader {
     std::string formula;
     if (f) formula = Formula(f, cell);
     if (!formula.empty() || !value.IsEmpty()) {
-      sheet_.LoadCell(cell, value, std::move(formula));
-      if (rich && !f)
-        for (const TextRun& run : rich->superscripts) sheet_.SetSuperscript(cell, run.start, run.length);
+      sheet_.LoadCell(cell, std::move(value), std::move(formula));
+      if (superscripts && !f)
+        for (const TextRun& run : *superscripts) sheet_.SetSuperscript(cell, run.start, run.length);
     }
 
     std::uint32_t format = 0;

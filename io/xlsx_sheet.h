@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "addin/host/memory_worksheet.h"
@@ -13,7 +14,9 @@ namespace kestrel {
 
 // What the sheets of one workbook share.
 struct XlsxShared {
-  std::vector<RichText> strings;  // the shared strings, by index
+  // The shared strings' texts, by index: each stored once for all the cells that show it.
+  std::vector<CellValue> strings;
+  std::unordered_map<size_t, std::vector<TextRun>> superscripts;  // by index, of the strings that have any
   XlsxStyles styles;
 };
 

@@ -225,11 +225,11 @@ void MemoryWorksheet::SetCachedValue(CellRef cell, const CellValue& value) {
   c->value = value;
 }
 
-void MemoryWorksheet::LoadCell(CellRef cell, const CellValue& value, std::string formula) {
+void MemoryWorksheet::LoadCell(CellRef cell, CellValue value, std::string formula) {
   Check(cell);
   const bool empty = value.IsEmpty() && formula.empty();
   if (empty && !rows_.Find(cell.row)) return;
-  WriteInRow(cell.row, rows_.GetOrCreate(cell.row), cell.column, value, std::move(formula));
+  WriteInRow(cell.row, rows_.GetOrCreate(cell.row), cell.column, std::move(value), std::move(formula));
   if (empty) rows_.EraseIfBlank(cell.row);  // content keeps the row
 }
 

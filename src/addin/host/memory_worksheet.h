@@ -124,7 +124,7 @@ class MemoryWorksheet : public Worksheet {
   void SetCachedValue(CellRef cell, const CellValue& value);
   // Stores a cell exactly as a workbook file holds it: a text stays a text whatever it reads
   // as; with a formula, value is its cached result.
-  void LoadCell(CellRef cell, const CellValue& value, std::string formula = "");
+  void LoadCell(CellRef cell, CellValue value, std::string formula = "");
   // A hidden sheet keeps state that the user does not see (the host's sheet visibility).
   bool Hidden() const { return hidden_; }
   void SetHidden(bool hidden) {
