@@ -2,6 +2,9 @@
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <iostream>
 #include <new>
@@ -21,6 +24,12 @@ std::string Prefixed(const kestrel::CliContext& context, const std::string& what
 
 int main(int argc, char** argv) {
   using namespace kestrel;
+#ifdef __GLIBC__
+  // One heap for every thread: what the reader's and writer's helper threads free (parsed rows,
+  // deflated buffers) is reused by the next piece of work instead of staying in a heap of their
+  // own, which kept the peak of a large workbook about 20 MB higher.
+  mallopt(M_ARENA_MAX, 1);
+#endif
   CliContext context(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, ProgramFolder(argv[0]));
 
   CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks (.xlsx, .csv)"};

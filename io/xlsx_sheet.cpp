@@ -5,8 +5,12 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <optional>
+#include <system_error>
+#include <tuple>
 
 #include "addin/host/formula_refs.h"
 #include "io/workbook_file.h"
@@ -203,21 +207,43 @@ class SheetReader {
     }
   }
 
-  // The rows' text cut after row end tags into runs of about 4 MB, each parsed on its own;
+  // The rows' text cut after row end tags into runs of about 2 MB, each parsed on its own: the
+  // next run is parsed on a helper thread while this one reads the run before into the sheet.
   // `damaged` gets the offset of an XML error and throws.
   void ReadRowRuns(std::string_view rows, const std::function<void(size_t)>& damaged) {
-    constexpr size_t kRunBytes = size_t{4} << 20;
-    std::string run;
-    for (size_t from = 0; from < rows.size();) {
-      const size_t to = RowRunEnd(rows, from, rows.size(), kRunBytes);
-      run.assign(rows, from, to - from);
-      CheckNodeCount(zip_.Path(), part_, run);
+    constexpr size_t kRunBytes = size_t{2} << 20;
+    struct Run {
+      size_t from = 0;
+      std::string text;
       pugi::xml_document doc;
-      pugi::xml_parse_result result =
-          doc.load_buffer_inplace(run.data(), run.size(), kXmlParseOptions | pugi::parse_fragment);
-      if (!result) damaged(from + static_cast<size_t>(result.offset));
-      ReadRows(doc);
-      from = to;
+      pugi::xml_parse_result result;
+    };
+    auto parse = [this, rows](size_t from, size_t to) {
+      auto run = std::make_unique<Run>();
+      run->from = from;
+      run->text.assign(rows, from, to - from);
+      CheckNodeCount(zip_.Path(), part_, run->text);
+      run->result = run->doc.load_buffer_inplace(run->text.data(), run->text.size(),
+                                                 kXmlParseOptions | pugi::parse_fragment);
+      return run;
+    };
+    auto start = [&](size_t from) {
+      const size_t to = RowRunEnd(rows, from, rows.size(), kRunBytes);
+      try {
+        return std::make_pair(to, std::async(std::launch::async, parse, from, to));
+      } catch (const std::system_error&) {
+        return std::make_pair(to, std::async(std::launch::deferred, parse, from, to));  // no second thread
+      }
+    };
+    if (rows.empty()) return;
+    auto [to, next] = start(0);
+    for (;;) {
+      std::unique_ptr<Run> run = next.get();
+      const bool last = to == rows.size();
+      if (!last) std::tie(to, next) = start(to);
+      if (!run->result) damaged(run->from + static_cast<size_t>(run->result.offset));
+      ReadRows(run->doc);
+      if (last) break;
     }
   }
 
