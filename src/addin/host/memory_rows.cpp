@@ -59,6 +59,10 @@ std::pair<size_t, size_t> MemoryRow::Span(int first, int last) const {
   return {static_cast<size_t>(lo - cells.begin()), static_cast<size_t>(hi - cells.begin())};
 }
 
+size_t MemoryRow::Lower(int column) const {
+  return static_cast<size_t>(std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore) - cells.begin());
+}
+
 int MemoryRow::FormulaCount() const {
   int n = 0;
   for (const auto& c : cells) n += c.HasFormula();

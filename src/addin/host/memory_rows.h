@@ -59,6 +59,8 @@ struct MemoryRow {
   void EraseIfBlank(int column);
   // The cells of columns first..last, as an index range into `cells`.
   std::pair<size_t, size_t> Span(int first, int last) const;
+  // The index of the first cell at `column` or right of it.
+  size_t Lower(int column) const;
   bool IsBlank() const { return cells.empty() && style == kInheritStyle && !height; }
   int FormulaCount() const;
 };

@@ -1,6 +1,7 @@
 // MemoryWorksheet: formats, borders, superscript runs, column widths, row heights and AutoFit.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "addin/host/formula_eval.h"
@@ -18,20 +19,24 @@ namespace {
 class StyleChanger {
  public:
   StyleChanger(StyleTable& table, const std::function<void(CellStyle&)>& change) : table_(table), change_(change) {}
+  // Neighbouring cells mostly share a style: the last one changed is answered first.
   StyleId operator()(StyleId base) {
+    if (last_ && last_->first == base) return last_->second;
     auto it = memo_.find(base);
-    if (it != memo_.end()) return it->second;
-    CellStyle style = table_.Get(base);
-    change_(style);
-    StyleId id = table_.Intern(style);
-    memo_.emplace(base, id);
-    return id;
+    if (it == memo_.end()) {
+      CellStyle style = table_.Get(base);
+      change_(style);
+      it = memo_.emplace(base, table_.Intern(style)).first;
+    }
+    last_ = *it;
+    return it->second;
   }
 
  private:
   StyleTable& table_;
   const std::function<void(CellStyle&)>& change_;
   std::unordered_map<StyleId, StyleId> memo_;
+  std::optional<std::pair<StyleId, StyleId>> last_;
 };
 
 // Display width in the host's column-width units: one per character of the standard font, two
@@ -102,7 +107,7 @@ void MemoryWorksheet::ChangeStyle(const RangeRef& range, const StyleChange& chan
     // The row's cells from c1 on are walked in step with the columns, each missing one made in
     // its place, instead of searched for column by column.
     std::vector<MemoryCell>& cells = row.cells;
-    size_t i = row.Span(c1, c2).first;
+    size_t i = row.Lower(c1);
     for (int c = c1; c <= c2; ++c, ++i) {
       if (i == cells.size() || cells[i].column != c) cells.emplace(cells.begin() + static_cast<std::ptrdiff_t>(i), c);
       MemoryCell& cell = cells[i];
