@@ -61,19 +61,24 @@ std::string EncodeEscapes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   static const char kDigits[] = "0123456789ABCDEF";
+  size_t from = 0;  // start of the characters not copied yet
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '_') continue;
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+      out.append(text, from, i - from);
       out += "_x00";
       out += kDigits[c >> 4];
       out += kDigits[c & 15];
       out += '_';
+      from = i + 1;
     } else if (c == '_' && EscapeAt(text, i) >= 0) {
+      out.append(text, from, i - from);
       out += "_x005F_";
-    } else {
-      out += static_cast<char>(c);
+      from = i + 1;
     }
   }
+  out.append(text, from, text.size() - from);
   return out;
 }
 

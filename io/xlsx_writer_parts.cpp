@@ -263,12 +263,21 @@ int SharedStringTable::Plain(std::string_view text) {
   texts_.push_back(text);
   hashes_.push_back(hash);
   indexes_.push_back(unique_);
-  // A carriage return as well, which XML would read back as a line feed.
-  std::string escaped = EncodeEscapes(text);
-  for (size_t cr = escaped.find('\r'); cr != std::string::npos; cr = escaped.find('\r', cr))
-    escaped.replace(cr, 1, "_x000D_");
-  entries_.Append(NeedsPreservedSpace(escaped) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
-  entries_.AppendEscaped(escaped);
+  // Most texts have no control character and no "_" that could read as an escape: they are
+  // written as they are.
+  const bool asItIs = std::none_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '_';
+  });
+  std::string escaped;
+  if (!asItIs) {
+    // A carriage return as well, which XML would read back as a line feed.
+    escaped = EncodeEscapes(text);
+    for (size_t cr = escaped.find('\r'); cr != std::string::npos; cr = escaped.find('\r', cr))
+      escaped.replace(cr, 1, "_x000D_");
+  }
+  const std::string_view entry = asItIs ? text : std::string_view(escaped);
+  entries_.Append(NeedsPreservedSpace(entry) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
+  entries_.AppendEscaped(entry);
   entries_.Append("</t></si>");
   return unique_++;
 }
