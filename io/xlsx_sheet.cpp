@@ -241,7 +241,11 @@ class SheetReader {
       std::unique_ptr<Run> run = next.get();
       const bool last = to == rows.size();
       if (!last) std::tie(to, next) = start(to);
-      if (!run->result) damaged(run->from + static_cast<size_t>(run->result.offset));
+      if (!run->result) {
+        // `damaged` takes the rows' text, which the next run's parse may still be reading.
+        if (!last) next.wait();
+        damaged(run->from + static_cast<size_t>(run->result.offset));
+      }
       ReadRows(run->doc);
       if (last) break;
     }
