@@ -1,6 +1,8 @@
 """Writes a large survey sheet the way Excel-style writers do (shared strings, styles on most cells,
 a shared formula down a column with cached results), streamed part by part, and states a sample
-of its cells in the facts format. Usage: make_big_fixture.py OUT.xlsx ROWS OUT.facts"""
+of its cells in the facts format. With DAMAGED.xlsx, also writes a copy whose sheet has a stray "<"
+three quarters down, and that stray character's offset in the sheet part to DAMAGED.xlsx.offset.
+Usage: make_big_fixture.py OUT.xlsx ROWS OUT.facts [DAMAGED.xlsx]"""
 import sys
 import zipfile
 
@@ -12,6 +14,7 @@ PKG = "http://schemas.openxmlformats.org/package/2006/relationships"
 STRINGS = 500
 
 path, rows, facts_path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+damaged_path = sys.argv[4] if len(sys.argv) > 4 else None
 S = "测量"
 
 
@@ -37,41 +40,54 @@ styles = (
     '<xf numFmtId="165" fontId="0" borderId="1"/><xf numFmtId="49" fontId="1" borderId="0"/></cellXfs>'
     '</styleSheet>') % MAIN
 
-with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-    z.writestr("[Content_Types].xml", '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
-    z.writestr("_rels/.rels", '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/officeDocument" '
-               'Target="xl/workbook.xml"/></Relationships>' % (PKG, REL))
-    z.writestr("xl/workbook.xml", '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="%s" sheetId="1" '
-               'r:id="rId1"/></sheets></workbook>' % (MAIN, REL, S))
-    z.writestr("xl/_rels/workbook.xml.rels", (
-        '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/worksheet" Target="worksheets/sheet1.xml"/>'
-        '<Relationship Id="rId2" Type="%s/styles" Target="styles.xml"/>'
-        '<Relationship Id="rId3" Type="%s/sharedStrings" Target="sharedStrings.xml"/></Relationships>')
-        % (PKG, REL, REL, REL))
-    z.writestr("xl/styles.xml", styles)
-    z.writestr("xl/sharedStrings.xml", ('<sst xmlns="%s">%s</sst>' % (
-        MAIN, "".join("<si><t>点%d</t></si>" % i for i in range(STRINGS)))).encode("utf-8"))
-    with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
-        f.write(('<worksheet xmlns="%s"><sheetData>' % MAIN).encode())
-        chunk = []
-        for r in range(1, rows + 1):
-            cells = ['<c r="A%d" s="1"><v>%r</v></c>' % (r, station(r)),
-                     '<c r="B%d" s="2"><v>%r</v></c>' % (r, offset(r)),
-                     '<c r="C%d"><v>%r</v></c>' % (r, level(r)),
-                     '<c r="D%d" s="3" t="s"><v>%d</v></c>' % (r, r % STRINGS)]
-            if r == 2:
-                cells.append('<c r="E2"><f t="shared" ref="E2:E%d" si="0">C2-C1</f><v>%r</v></c>'
-                             % (rows, level(2) - level(1)))
-            elif r > 2:
-                cells.append('<c r="E%d"><f t="shared" si="0"/><v>%r</v></c>' % (r, level(r) - level(r - 1)))
-            if r % 10 == 0:
-                cells.append('<c r="F%d" t="inlineStr"><is><t>备注%d</t></is></c>' % (r, r))
-            chunk.append('<row r="%d">%s</row>' % (r, "".join(cells)))
-            if len(chunk) == 5000:
-                f.write("".join(chunk).encode("utf-8"))
-                chunk = []
-        f.write("".join(chunk).encode("utf-8"))
-        f.write(b"</sheetData></worksheet>")
+def write_book(path, damaged_row=None):
+    """The workbook; with damaged_row, a stray "<" in that row: its offset in the sheet part."""
+    stray = None
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
+        z.writestr("_rels/.rels", '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/officeDocument" '
+                   'Target="xl/workbook.xml"/></Relationships>' % (PKG, REL))
+        z.writestr("xl/workbook.xml", '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="%s" sheetId="1" '
+                   'r:id="rId1"/></sheets></workbook>' % (MAIN, REL, S))
+        z.writestr("xl/_rels/workbook.xml.rels", (
+            '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/worksheet" Target="worksheets/sheet1.xml"/>'
+            '<Relationship Id="rId2" Type="%s/styles" Target="styles.xml"/>'
+            '<Relationship Id="rId3" Type="%s/sharedStrings" Target="sharedStrings.xml"/></Relationships>')
+            % (PKG, REL, REL, REL))
+        z.writestr("xl/styles.xml", styles)
+        z.writestr("xl/sharedStrings.xml", ('<sst xmlns="%s">%s</sst>' % (
+            MAIN, "".join("<si><t>点%d</t></si>" % i for i in range(STRINGS)))).encode("utf-8"))
+        with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
+            written = f.write(('<worksheet xmlns="%s"><sheetData>' % MAIN).encode())
+            chunk = []
+            for r in range(1, rows + 1):
+                cells = ['<c r="A%d" s="1"><v>%r</v></c>' % (r, station(r)),
+                         '<c r="B%d" s="2"><v>%r</v></c>' % (r, offset(r)),
+                         '<c r="C%d"><v>%r</v></c>' % (r, level(r)),
+                         '<c r="D%d" s="3" t="s"><v>%d</v></c>' % (r, r % STRINGS)]
+                if r == 2:
+                    cells.append('<c r="E2"><f t="shared" ref="E2:E%d" si="0">C2-C1</f><v>%r</v></c>'
+                                 % (rows, level(2) - level(1)))
+                elif r > 2:
+                    cells.append('<c r="E%d"><f t="shared" si="0"/><v>%r</v></c>' % (r, level(r) - level(r - 1)))
+                if r % 10 == 0:
+                    cells.append('<c r="F%d" t="inlineStr"><is><t>备注%d</t></is></c>' % (r, r))
+                chunk.append('<row r="%d">%s</row>' % (r, "".join(cells)))
+                if r == damaged_row:
+                    stray = written + len("".join(chunk[:-1]).encode("utf-8")) + len(('<row r="%d">' % r).encode())
+                    chunk[-1] = chunk[-1].replace(">", "><", 1)
+                if len(chunk) == 5000:
+                    written += f.write("".join(chunk).encode("utf-8"))
+                    chunk = []
+            f.write("".join(chunk).encode("utf-8"))
+            f.write(b"</sheetData></worksheet>")
+    return stray
+
+
+write_book(path)
+if damaged_path:
+    with open(damaged_path + ".offset", "w") as out:
+        out.write("%d\n" % write_book(damaged_path, rows * 3 // 4))
 
 facts = Facts()
 for r in sorted({1, 2, 3, 10, 9973, rows // 2, rows - 1, rows}):
