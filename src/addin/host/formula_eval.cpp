@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "addin/host/address.h"
@@ -23,25 +24,63 @@ enum class OpCode : std::uint8_t {
   Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum
 };
 
-// One step of a formula in postfix order. Number and Boolean push `number`; Text pushes
-// texts[count]; Ref pushes a reference to `range` on `sheet`; RefError pushes the error #REF!;
-// Sum pops `count` arguments.
-struct Op {
-  explicit Op(OpCode c, double n = 0, int k = 0) : code(c), number(n), count(k) {}
-  OpCode code;
-  double number;
-  int count;
-  int sheet = 0;
-  RangeRef range;
+// One side of a reference as written: a cell "$B$5", a column "$B" or a row "5"; 0 for what it
+// does not give. A side without "$" moves with the formula's cell.
+struct RefPart {
+  int column = 0;
+  int row = 0;
+  bool fixedColumn = false;
+  bool fixedRow = false;
 };
 
-struct Program {
-  std::vector<Op> ops;
-  std::vector<std::string> texts;
+// One step of a formula in postfix order. Number and Boolean push `number`; Text pushes the
+// formula's text number `count`; Ref pushes a reference to `range` on `sheet`; RefError pushes
+// the error #REF!; Sum pops `count` arguments.
+struct Op {
+  Op() = default;
+  explicit Op(OpCode c, double n = 0, int k = 0) : code(c), count(k), number(n) {}
+  OpCode code = OpCode::Number;
+  bool pair = false;  // Ref: written as two sides joined by ":"
+  int count = 0;
+  double number = 0;
+  int sheet = 0;
+  RangeRef range;
+  RefPart from, to;  // Ref: the sides as written (`to` only for a pair)
+  // Ref to one cell, once its formula's cell is prepared: the formula cell it reads (a node), or
+  // else the constant it reads (null for a cell that holds nothing). Ref to a block: its stored
+  // cells, row by row, in the calculator's list of cells read.
+  int node = -1;
+  const CellValue* constant = nullptr;
+  size_t cellsBegin = 0, cellsEnd = 0;
+};
+
+// A stored cell a reference reads: a formula cell (a node), else a constant.
+struct CellRead {
+  int node = -1;
+  const CellValue* constant = nullptr;
+};
+
+// Where a side of a reference stands in the formula's text.
+struct RefSpan {
+  size_t begin = 0;
+  size_t end = 0;
+  RefPart part;
 };
 
 // Returns the index of the sheet of that name (any case), or -1.
-using SheetResolver = std::function<int(std::string_view)>;
+class SheetNames {
+ public:
+  explicit SheetNames(MemoryWorkbook& book) {
+    for (int i = 0; i < book.SheetCount(); ++i) indexByName_.emplace(AsciiLower(book.Sheet(i).SheetName()), i);
+  }
+  int Find(std::string_view name) const {
+    auto it = indexByName_.find(AsciiLower(name));
+    return it == indexByName_.end() ? -1 : it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, int> indexByName_;
+};
 
 bool IsWordChar(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -51,51 +90,119 @@ bool IsWordChar(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// One side of a reference: a cell "$B$5", a column "$B" or a row "5".
-struct RefPart {
-  int column = 0;
-  int row = 0;
-};
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// `word` is `upper` in any case.
+bool SameWord(std::string_view word, std::string_view upper) {
+  if (word.size() != upper.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    char c = word[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
 
 std::optional<RefPart> ParseRefPart(std::string_view w) {
   RefPart p;
   size_t i = 0;
-  if (i < w.size() && w[i] == '$') ++i;
+  const bool dollar = i < w.size() && w[i] == '$';
+  if (dollar) ++i;
   size_t letters = i;
-  while (i < w.size() && ((w[i] >= 'A' && w[i] <= 'Z') || (w[i] >= 'a' && w[i] <= 'z'))) ++i;
+  while (i < w.size() && IsAsciiLetter(w[i])) ++i;
   if (i > letters) {
     p.column = ColumnIndex(w.substr(letters, i - letters));
     if (!p.column) return std::nullopt;
+    p.fixedColumn = dollar;
     if (i < w.size() && w[i] == '$') {
       ++i;
       if (i == w.size()) return std::nullopt;  // "A$"
+      p.fixedRow = true;
     }
+  } else {
+    p.fixedRow = dollar;  // "$5"
   }
   size_t digits = i;
   while (i < w.size() && IsDigit(w[i])) ++i;
   if (i > digits) {
     if (w[digits] == '0' || i - digits > 7) return std::nullopt;
-    p.row = std::stoi(std::string(w.substr(digits, i - digits)));
+    for (size_t d = digits; d < i; ++d) p.row = p.row * 10 + (w[d] - '0');
     if (p.row > kMaxRows) return std::nullopt;
   }
   if (i != w.size() || (!p.column && !p.row)) return std::nullopt;
   return p;
 }
 
-// Recursive descent over the formula text, emitting postfix steps. Every method returns false
-// for anything outside the understood language; the whole formula is then not computed.
+// The cells a reference's sides stand for: a cell, a block of cells, whole columns or whole
+// rows; nothing for sides of different kinds.
+std::optional<RangeRef> RangeOf(const RefPart& first, const RefPart* last) {
+  if (!last) {
+    if (!first.column || !first.row) return std::nullopt;
+    return RangeRef::Cell(first.row, first.column);
+  }
+  const bool cells = first.column && first.row && last->column && last->row;
+  const bool columns = !first.row && !last->row;
+  const bool rows = !first.column && !last->column;
+  if (cells) {
+    return RangeRef::Block(std::min(first.row, last->row), std::min(first.column, last->column),
+                           std::max(first.row, last->row), std::max(first.column, last->column));
+  }
+  if (columns) return RangeRef::WholeColumns(std::min(first.column, last->column), std::max(first.column, last->column));
+  if (rows) return RangeRef::WholeRows(std::min(first.row, last->row), std::max(first.row, last->row));
+  return std::nullopt;
+}
+
+// The side moved by rows and columns as a copied formula moves it; false when it would leave
+// the sheet.
+bool Shift(RefPart& p, int rows, int columns) {
+  if (p.column && !p.fixedColumn) {
+    p.column += columns;
+    if (p.column < 1 || p.column > kMaxColumns) return false;
+  }
+  if (p.row && !p.fixedRow) {
+    p.row += rows;
+    if (p.row < 1 || p.row > kMaxRows) return false;
+  }
+  return true;
+}
+
+// The side as the host writes it ("$B$5", "B5", "$B", "5"); at most 12 characters.
+size_t Write(const RefPart& p, char* out) {
+  size_t n = 0;
+  if (p.column) {
+    if (p.fixedColumn) out[n++] = '$';
+    char letters[4];
+    size_t count = 0;
+    for (int c = p.column; c > 0; c = (c - 1) / 26) letters[count++] = static_cast<char>('A' + (c - 1) % 26);
+    while (count) out[n++] = letters[--count];
+  }
+  if (p.row) {
+    if (p.fixedRow) out[n++] = '$';
+    char digits[8];
+    size_t count = 0;
+    for (int r = p.row; r > 0; r /= 10) digits[count++] = static_cast<char>('0' + r % 10);
+    while (count) out[n++] = digits[--count];
+  }
+  return n;
+}
+
+// Recursive descent over the formula text, appending postfix steps to `ops` and its texts to
+// `texts`, and, when `spans` is given, where each side of a reference stands. Every method
+// returns false for anything outside the understood language; the whole formula is then not
+// computed.
 class Parser {
  public:
-  Parser(std::string_view formula, int ownSheet, const SheetResolver& resolve)
-      : f_(formula), ownSheet_(ownSheet), resolve_(resolve) {}
+  Parser(std::string_view formula, int ownSheet, const SheetNames& sheets, std::vector<Op>& ops,
+         std::vector<std::string>& texts, std::vector<RefSpan>* spans)
+      : f_(formula), ownSheet_(ownSheet), sheets_(sheets), ops_(ops), texts_(texts), textBase_(texts.size()),
+        spans_(spans) {}
 
-  std::optional<Program> Parse() {
-    if (f_.empty() || f_[0] != '=') return std::nullopt;
+  bool Parse() {
+    if (f_.empty() || f_[0] != '=') return false;
     pos_ = 1;
-    if (!Concatenation(0)) return std::nullopt;
+    if (!Concatenation(0)) return false;
     SkipBlanks();
-    if (pos_ != f_.size()) return std::nullopt;
-    return std::move(program_);
+    return pos_ == f_.size();
   }
 
  private:
@@ -108,8 +215,7 @@ class Parser {
     SkipBlanks();
     return pos_ < f_.size() && f_[pos_] == c;
   }
-  void Emit(OpCode code) { program_.ops.push_back(Op(code)); }
-
+  void Emit(OpCode code) { ops_.emplace_back(code); }
   bool Concatenation(int depth) {
     if (!Additive(depth)) return false;
     while (Peek('&')) {
@@ -172,12 +278,12 @@ class Parser {
     std::string_view word = f_.substr(start, pos_ - start);
     if (pos_ < f_.size() && f_[pos_] == '!') {
       ++pos_;
-      return QualifiedReference(resolve_(word));
+      return QualifiedReference(sheets_.Find(word));
     }
     if (pos_ < f_.size() && f_[pos_] == '(') return Function(word, depth);
-    std::string upper = AsciiUpper(word);
-    if (upper == "TRUE" || upper == "FALSE") {
-      program_.ops.push_back(Op(OpCode::Boolean, upper == "TRUE" ? 1.0 : 0.0));
+    const bool isTrue = SameWord(word, "TRUE");
+    if (isTrue || SameWord(word, "FALSE")) {
+      ops_.emplace_back(OpCode::Boolean, isTrue ? 1.0 : 0.0);
       return true;
     }
     return Reference(word, ownSheet_);
@@ -203,8 +309,8 @@ class Parser {
         continue;
       }
       pos_ = i + 1;
-      program_.ops.push_back(Op(OpCode::Text, 0, static_cast<int>(program_.texts.size())));
-      program_.texts.push_back(std::move(text));
+      ops_.emplace_back(OpCode::Text, 0, static_cast<int>(texts_.size() - textBase_));
+      texts_.push_back(std::move(text));
       return true;
     }
     return false;  // unterminated
@@ -229,7 +335,7 @@ class Parser {
     auto number = StrictNumber(f_.substr(pos_, i - pos_));
     if (!number) return false;
     pos_ = i;
-    program_.ops.push_back(Op(OpCode::Number, *number));
+    ops_.emplace_back(OpCode::Number, *number);
     return true;
   }
 
@@ -251,7 +357,7 @@ class Parser {
     }
     if (i + 1 >= f_.size() || f_[i + 1] != '!') return false;
     pos_ = i + 2;
-    return QualifiedReference(resolve_(name));
+    return QualifiedReference(sheets_.Find(name));
   }
 
   // "#REF!", which the host writes in place of a reference whose cells were deleted: the error
@@ -276,38 +382,32 @@ class Parser {
   bool Reference(std::string_view word, int sheet) {
     auto first = ParseRefPart(word);
     if (!first) return false;
-    RangeRef range;
+    Op op(OpCode::Ref);
+    op.sheet = sheet;
+    op.from = *first;
+    const size_t begin = static_cast<size_t>(word.data() - f_.data());
+    if (spans_) spans_->push_back({begin, begin + word.size(), *first});
+    std::optional<RangeRef> range;
     if (pos_ < f_.size() && f_[pos_] == ':') {
       size_t start = ++pos_;
       while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
       auto last = ParseRefPart(f_.substr(start, pos_ - start));
       if (!last) return false;
-      const bool cells = first->column && first->row && last->column && last->row;
-      const bool columns = !first->row && !last->row;
-      const bool rows = !first->column && !last->column;
-      if (cells) {
-        range = RangeRef::Block(std::min(first->row, last->row), std::min(first->column, last->column),
-                                std::max(first->row, last->row), std::max(first->column, last->column));
-      } else if (columns) {
-        range = RangeRef::WholeColumns(std::min(first->column, last->column), std::max(first->column, last->column));
-      } else if (rows) {
-        range = RangeRef::WholeRows(std::min(first->row, last->row), std::max(first->row, last->row));
-      } else {
-        return false;
-      }
+      if (spans_) spans_->push_back({start, pos_, *last});
+      op.pair = true;
+      op.to = *last;
+      range = RangeOf(*first, &*last);
     } else {
-      if (!first->column || !first->row) return false;
-      range = RangeRef::Cell(first->row, first->column);
+      range = RangeOf(*first, nullptr);
     }
-    Op op(OpCode::Ref);
-    op.sheet = sheet;
-    op.range = range;
-    program_.ops.push_back(op);
+    if (!range) return false;
+    op.range = *range;
+    ops_.push_back(op);
     return true;
   }
 
   bool Function(std::string_view name, int depth) {
-    if (AsciiUpper(name) != "SUM") return false;
+    if (!SameWord(name, "SUM")) return false;
     ++pos_;  // "("
     int count = 0;
     for (;;) {
@@ -321,16 +421,53 @@ class Parser {
       ++pos_;
       break;
     }
-    program_.ops.push_back(Op(OpCode::Sum, 0, count));
+    ops_.emplace_back(OpCode::Sum, 0, count);
     return true;
   }
 
   std::string_view f_;
   size_t pos_ = 0;
   int ownSheet_;
-  const SheetResolver& resolve_;
-  Program program_;
+  const SheetNames& sheets_;
+  std::vector<Op>& ops_;
+  std::vector<std::string>& texts_;
+  size_t textBase_;
+  std::vector<RefSpan>* spans_;
 };
+
+// ---- Shapes ----
+
+// A formula compiled once for every cell whose formula is the same but for where it stands:
+// "=(B6+B5)/2*H6" in I6 and "=(B7+B6)/2*H7" in I7 are one shape, moved down a row.
+struct Shape {
+  CellRef origin;
+  std::string text;
+  std::vector<Op> ops;
+  std::vector<std::string> texts;
+  std::vector<RefSpan> spans;  // in the order of the text
+};
+
+// Whether `text` is the shape's formula moved `rows` down and `columns` across: the same text,
+// with each side of a reference written as the moved side is written. The parser reads such a
+// side as it reads the side it was moved from, so `text` compiles to the shape's program with
+// its references moved.
+bool Fits(const Shape& shape, std::string_view text, int rows, int columns) {
+  size_t at = 0;
+  auto next = [&](const char* chars, size_t count) {
+    if (text.size() - at < count || std::memcmp(text.data() + at, chars, count) != 0) return false;
+    at += count;
+    return true;
+  };
+  size_t from = 0;
+  char written[16];
+  for (const RefSpan& span : shape.spans) {
+    if (!next(shape.text.data() + from, span.begin - from)) return false;
+    from = span.end;
+    RefPart part = span.part;
+    if (!Shift(part, rows, columns) || !next(written, Write(part, written))) return false;
+  }
+  return next(shape.text.data() + from, shape.text.size() - from) && at == text.size();
+}
 
 // ---- Values ----
 
@@ -358,49 +495,113 @@ CellValue NumberResult(double v) {
 }
 
 // An operand on the calculation stack: a value, or a reference not read yet (SUM reads
-// references differently from values).
+// references differently from values), as the number of its step.
 struct Operand {
   Operand(CellValue v) : value(std::move(v)) {}
-  Operand(const Op& reference) : ref(reference) {}
+  explicit Operand(size_t step) : ref(static_cast<std::int64_t>(step)) {}
   CellValue value;
-  std::optional<Op> ref;
+  std::int64_t ref = -1;
+};
+
+// Formula cells by sheet and cell, in one table of open addressing that doubles when half full.
+class NodeIndex {
+ public:
+  static std::uint64_t Key(int sheet, CellRef c) {
+    return (static_cast<std::uint64_t>(sheet) << 40) | (static_cast<std::uint64_t>(c.row) << 16) |
+           static_cast<std::uint64_t>(c.column);
+  }
+
+  void Reserve(size_t count) {
+    size_t capacity = 16;
+    while (capacity < 2 * count) capacity *= 2;
+    if (capacity > slots_.size()) Rehash(capacity);
+  }
+
+  int Find(std::uint64_t key) const {
+    if (slots_.empty()) return -1;
+    for (size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i].key == key) return slots_[i].node;
+      if (slots_[i].key == kFree) return -1;
+    }
+  }
+
+  // The node of `key`; `node` when the key is new.
+  int Insert(std::uint64_t key, int node) {
+    if (2 * (count_ + 1) > slots_.size()) Rehash(std::max<size_t>(16, 2 * slots_.size()));
+    size_t i = Home(key);
+    for (; slots_[i].key != kFree; i = (i + 1) & (slots_.size() - 1))
+      if (slots_[i].key == key) return slots_[i].node;
+    slots_[i] = {key, node};
+    ++count_;
+    return node;
+  }
+
+ private:
+  static constexpr std::uint64_t kFree = ~std::uint64_t{0};
+  struct Slot {
+    std::uint64_t key = kFree;
+    int node = -1;
+  };
+
+  // The cells of a row side by side, the rows scattered.
+  size_t Home(std::uint64_t key) const {
+    const std::uint64_t row = key >> 16, column = key & 0xFFFF;
+    return static_cast<size_t>(((row * 0x9E3779B97F4A7C15ull) >> shift_) + column) & (slots_.size() - 1);
+  }
+
+  void Rehash(size_t capacity) {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(capacity, Slot{});
+    shift_ = 64;
+    for (size_t c = capacity; c > 1; c /= 2) --shift_;
+    for (const Slot& s : old) {
+      if (s.key == kFree) continue;
+      size_t i = Home(s.key);
+      while (slots_[i].key != kFree) i = (i + 1) & (capacity - 1);
+      slots_[i] = s;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  size_t count_ = 0;
+  int shift_ = 64;
 };
 
 // ---- The calculator ----
 
 class Calculator {
  public:
-  explicit Calculator(MemoryWorkbook& book) {
-    for (int i = 0; i < book.SheetCount(); ++i) {
-      sheets_.push_back(&book.Sheet(i));
-      indexByName_.emplace(AsciiLower(book.Sheet(i).SheetName()), i);
-    }
-    resolve_ = [this](std::string_view name) {
-      auto it = indexByName_.find(AsciiLower(name));
-      return it == indexByName_.end() ? -1 : it->second;
-    };
-  }
-
-  std::optional<CellValue> FormulaCell(int sheet, CellRef cell) {
-    int index = NodeFor(sheet, cell);
-    Compute(index);
-    return nodes_[index].result;
+  explicit Calculator(MemoryWorkbook& book) : names_(book) {
+    for (int i = 0; i < book.SheetCount(); ++i) sheets_.push_back(&book.Sheet(i));
+    shapes_.resize(sheets_.size());
   }
 
   std::optional<CellValue> Formula(int sheet, std::string_view formula) {
-    auto program = Parser(formula, sheet, resolve_).Parse();
-    if (!program) return std::nullopt;
-    std::vector<int> deps;
-    CollectDependencies(*program, deps);
-    for (int dep : deps) Compute(dep);
-    return Run(*program);
+    const size_t opsBegin = ops_.size(), textsBegin = texts_.size(), depsBegin = deps_.size();
+    if (!Parser(formula, sheet, names_, ops_, texts_, nullptr).Parse()) return std::nullopt;
+    const size_t opsEnd = ops_.size();
+    Resolve(opsBegin, opsEnd);
+    const size_t depsEnd = deps_.size();
+    for (size_t i = depsBegin; i < depsEnd; ++i) Compute(deps_[i]);
+    return Run(opsBegin, opsEnd, textsBegin);
   }
 
   // Room for `count` formula cells, so that the node table does not grow while they are computed.
   void Reserve(size_t count) {
     nodes_.reserve(count);
-    nodeIndex_.reserve(count);
+    index_.Reserve(count);
   }
+
+  // The formula cell at `at`, whose formula stays where it is while the calculator lives.
+  int AddFormulaCell(int sheet, CellRef at, const std::string& formula) { return NodeFor(sheet, at, &formula); }
+
+  // The formula cell's result; nothing when it is not computed.
+  const std::optional<CellValue>& Result(int node) {
+    Compute(node);
+    return nodes_[node].result;
+  }
+  int SheetOf(int node) const { return nodes_[node].sheet; }
+  CellRef CellOf(int node) const { return nodes_[node].at; }
 
   int SheetCount() const { return static_cast<int>(sheets_.size()); }
   MemoryWorksheet& Sheet(int index) { return *sheets_[index]; }
@@ -411,49 +612,120 @@ class Calculator {
     int sheet = 0;
     CellRef at;
     State state = State::New;
-    std::optional<Program> program;  // kept only while the node is being computed
-    std::vector<int> deps;           // formula cells it refers to
-    size_t nextDep = 0;
+    const std::string* formula = nullptr;
     std::optional<CellValue> result;
   };
+  // A node being computed: its program at the end of ops_ and texts_, the formula cells it
+  // refers to (each once per reference) at the end of deps_, the cells of its blocks at the end
+  // of cells_.
+  struct Frame {
+    int node = 0;
+    bool compiled = false;
+    size_t opsBegin = 0, opsEnd = 0, textsBegin = 0, cellsBegin = 0, depsBegin = 0, depsEnd = 0, nextDep = 0;
+  };
 
-  static std::uint64_t Key(int sheet, CellRef c) {
-    return (static_cast<std::uint64_t>(sheet) << 40) | (static_cast<std::uint64_t>(c.row) << 16) |
-           static_cast<std::uint64_t>(c.column);
-  }
-
-  int NodeFor(int sheet, CellRef at) {
-    auto [it, added] = nodeIndex_.emplace(Key(sheet, at), static_cast<int>(nodes_.size()));
-    if (added) {
+  int NodeFor(int sheet, CellRef at, const std::string* formula) {
+    const int index = index_.Insert(NodeIndex::Key(sheet, at), static_cast<int>(nodes_.size()));
+    if (index == static_cast<int>(nodes_.size())) {
       Node node;
       node.sheet = sheet;
       node.at = at;
+      node.formula = formula;
       nodes_.push_back(std::move(node));
     }
-    return it->second;
+    return index;
   }
 
-  // Formula cells the program reads, each once per reference.
-  void CollectDependencies(const Program& program, std::vector<int>& deps) {
-    for (const Op& op : program.ops) {
+  // Appends the program of the formula in `at` to ops_ and texts_: the shape of the last
+  // formula compiled in its column when the formula is that shape moved, else the formula
+  // parsed (and kept as the column's shape). False when the formula is not understood.
+  bool Compile(int sheet, CellRef at, std::string_view text) {
+    std::vector<std::optional<Shape>>& columns = shapes_[sheet];
+    if (columns.size() <= static_cast<size_t>(at.column)) columns.resize(static_cast<size_t>(at.column) + 1);
+    std::optional<Shape>& shape = columns[static_cast<size_t>(at.column)];
+    if (shape) {
+      const int rows = at.row - shape->origin.row, cols = at.column - shape->origin.column;
+      if (Fits(*shape, text, rows, cols)) {
+        Place(*shape, rows, cols);
+        return true;
+      }
+    }
+    const size_t opsBegin = ops_.size(), textsBegin = texts_.size();
+    spans_.clear();
+    if (!Parser(text, sheet, names_, ops_, texts_, &spans_).Parse()) {
+      ops_.resize(opsBegin);
+      texts_.resize(textsBegin);
+      return false;
+    }
+    Shape parsed{at, std::string(text), std::vector<Op>(ops_.begin() + static_cast<std::ptrdiff_t>(opsBegin), ops_.end()),
+                 std::vector<std::string>(texts_.begin() + static_cast<std::ptrdiff_t>(textsBegin), texts_.end()),
+                 spans_};
+    if (Fits(parsed, text, 0, 0)) shape = std::move(parsed);  // written as the host writes it ("a5" is not)
+    return true;
+  }
+
+  // The shape's program with its references moved, appended to ops_ and texts_.
+  void Place(const Shape& shape, int rows, int columns) {
+    for (Op op : shape.ops) {
+      if (op.code == OpCode::Ref) {
+        Shift(op.from, rows, columns);
+        if (op.pair) Shift(op.to, rows, columns);
+        op.range = *RangeOf(op.from, op.pair ? &op.to : nullptr);  // Fits moved every side
+      }
+      ops_.push_back(op);
+    }
+    texts_.insert(texts_.end(), shape.texts.begin(), shape.texts.end());
+  }
+
+  // Finds what each reference of ops_[begin, end) reads: a one-cell reference's formula cell or
+  // constant, a block's stored cells (to cells_); the formula cells go to deps_.
+  void Resolve(size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      Op& op = ops_[i];
       if (op.code != OpCode::Ref) continue;
-      sheets_[op.sheet]->VisitCells(op.range, [&](const CellView& c) {
-        if (c.formula) deps.push_back(NodeFor(op.sheet, c.at));
+      const int sheet = op.sheet;
+      if (op.range.Rows() == 1 && op.range.Columns() == 1) {
+        const CellRef at = op.range.first;
+        int node = index_.Find(NodeIndex::Key(sheet, at));
+        if (node < 0) {
+          auto content = sheets_[sheet]->StoredContent(at);
+          if (content && content->formula) node = NodeFor(sheet, at, content->formula);
+          else if (content) op.constant = content->value;
+        }
+        if (node >= 0) {
+          op.node = node;
+          deps_.push_back(node);
+        }
+        continue;
+      }
+      op.cellsBegin = cells_.size();
+      sheets_[sheet]->VisitContents(op.range, [&](const CellContent& c) {
+        if (c.formula) {
+          const int node = NodeFor(sheet, c.at, c.formula);
+          deps_.push_back(node);
+          cells_.push_back({node, nullptr});
+        } else {
+          cells_.push_back({-1, c.value});
+        }
       });
+      op.cellsEnd = cells_.size();
     }
   }
 
-  void Prepare(int index) {
-    const int sheet = nodes_[index].sheet;
-    auto view = sheets_[sheet]->StoredCell(nodes_[index].at);
-    std::optional<Program> program;
-    if (view && view->formula) program = Parser(*view->formula, sheet, resolve_).Parse();
-    std::vector<int> deps;
-    if (program) CollectDependencies(*program, deps);
-    Node& node = nodes_[index];
-    node.program = std::move(program);
-    node.deps = std::move(deps);
-    node.state = State::Visiting;
+  Frame Prepare(int index) {
+    Frame frame;
+    frame.node = index;
+    frame.opsBegin = ops_.size();
+    frame.textsBegin = texts_.size();
+    frame.cellsBegin = cells_.size();
+    const Node& node = nodes_[index];
+    frame.compiled = Compile(node.sheet, node.at, *node.formula);
+    frame.opsEnd = ops_.size();
+    frame.depsBegin = frame.nextDep = deps_.size();
+    if (frame.compiled) Resolve(frame.opsBegin, frame.opsEnd);
+    frame.depsEnd = deps_.size();
+    nodes_[index].state = State::Visiting;
+    return frame;
   }
 
   // Depth-first over the formula cells `index` depends on, with a stack of our own so that a
@@ -461,137 +733,143 @@ class Calculator {
   // once all it refers to is done, except the cells still on the stack: those close a circle.
   void Compute(int index) {
     if (nodes_[index].state != State::New) return;
-    Prepare(index);
-    std::vector<int>& stack = stack_;
-    stack.assign(1, index);
-    while (!stack.empty()) {
-      const int top = stack.back();
-      if (nodes_[top].nextDep < nodes_[top].deps.size()) {
-        const int dep = nodes_[top].deps[nodes_[top].nextDep++];
-        if (nodes_[dep].state == State::New) {
-          Prepare(dep);
-          stack.push_back(dep);
-        }
+    frames_.assign(1, Prepare(index));
+    while (!frames_.empty()) {
+      Frame& top = frames_.back();
+      if (top.nextDep < top.depsEnd) {
+        const int dep = deps_[top.nextDep++];
+        if (nodes_[dep].state == State::New) frames_.push_back(Prepare(dep));
         continue;
       }
       std::optional<CellValue> result;
-      if (nodes_[top].program) result = Run(*nodes_[top].program);
-      Node& node = nodes_[top];
+      if (top.compiled) result = Run(top.opsBegin, top.opsEnd, top.textsBegin);
+      Node& node = nodes_[top.node];
       node.result = std::move(result);
       node.state = State::Done;
-      node.program.reset();
-      node.deps = {};
-      stack.pop_back();
+      ops_.resize(top.opsBegin);
+      texts_.resize(top.textsBegin);
+      cells_.resize(top.cellsBegin);
+      deps_.resize(top.depsBegin);
+      frames_.pop_back();
     }
   }
 
-  // What a formula reading the cell sees; nothing when the cell's formula is not computed.
-  std::optional<CellValue> CellRead(int sheet, CellRef at) {
-    auto view = sheets_[sheet]->StoredCell(at);
-    if (!view) return CellValue();
-    if (!view->formula) return *view->value;
-    auto it = nodeIndex_.find(Key(sheet, at));
-    if (it == nodeIndex_.end()) return std::nullopt;
-    const Node& node = nodes_[it->second];
+  // What a formula reading the formula cell sees; nothing when its formula is not computed.
+  std::optional<CellValue> NodeValue(int index) const {
+    if (index < 0) return std::nullopt;
+    const Node& node = nodes_[index];
     if (node.state == State::Visiting) return CellValue::Error(CellError::Value);  // a circle
     if (node.state == State::New) return std::nullopt;
     return node.result;
   }
 
-  std::optional<CellValue> Dereference(const Operand& operand) {
-    if (!operand.ref) return operand.value;
-    const RangeRef& r = operand.ref->range;
-    if (r.Rows() != 1 || r.Columns() != 1) return std::nullopt;  // a block used as one value
-    return CellRead(operand.ref->sheet, r.first);
+  std::optional<CellValue> Dereference(Operand&& operand) const {
+    if (operand.ref < 0) return std::move(operand.value);
+    const Op& op = ops_[static_cast<size_t>(operand.ref)];
+    if (op.range.Rows() != 1 || op.range.Columns() != 1) return std::nullopt;  // a block used as one value
+    if (op.node >= 0) return NodeValue(op.node);
+    return op.constant ? *op.constant : CellValue();
   }
 
   // SUM over the cells of a reference: numbers add up, errors stop it, the rest is skipped.
   bool SumReference(const Op& ref, double& total, std::optional<CellError>& error) {
-    bool computed = true;
-    sheets_[ref.sheet]->VisitCells(ref.range, [&](const CellView& c) {
-      if (!computed || error) return;
-      std::optional<CellValue> v = c.formula ? CellRead(ref.sheet, c.at) : *c.value;
-      if (!v) {
-        computed = false;
-        return;
-      }
-      if (v->IsNumber()) total += v->Number();
-      if (v->IsError()) error = v->Error();
-    });
-    return computed;
+    if (ref.range.Rows() == 1 && ref.range.Columns() == 1) return SumCell({ref.node, ref.constant}, total, error);
+    for (size_t i = ref.cellsBegin; i < ref.cellsEnd && !error; ++i)
+      if (!SumCell(cells_[i], total, error)) return false;
+    return true;
   }
 
-  std::optional<CellValue> Run(const Program& program) {
-    std::vector<Operand> stack;
-    stack.reserve(8);
+  bool SumCell(const CellRead& cell, double& total, std::optional<CellError>& error) const {
+    if (cell.node >= 0) {
+      const Node& node = nodes_[cell.node];
+      if (node.state == State::Visiting) {
+        error = CellError::Value;  // a circle
+        return true;
+      }
+      if (node.state == State::New || !node.result) return false;
+      return SumValue(*node.result, total, error);
+    }
+    return !cell.constant || SumValue(*cell.constant, total, error);
+  }
+
+  static bool SumValue(const CellValue& v, double& total, std::optional<CellError>& error) {
+    if (v.IsNumber()) total += v.Number();
+    if (v.IsError()) error = v.Error();
+    return true;
+  }
+
+  std::optional<CellValue> Run(size_t begin, size_t end, size_t textsBegin) {
+    std::vector<Operand>& stack = operands_;
+    stack.clear();
     auto pop = [&] {
       Operand o = std::move(stack.back());
       stack.pop_back();
-      return o;
+      return Dereference(std::move(o));
     };
-    for (const Op& op : program.ops) {
+    for (size_t step = begin; step < end; ++step) {
+      const Op& op = ops_[step];
       switch (op.code) {
         case OpCode::Number:
-          stack.push_back({CellValue(op.number)});
+          stack.emplace_back(CellValue(op.number));
           break;
         case OpCode::Text:
-          stack.push_back({CellValue(program.texts[op.count])});
+          stack.emplace_back(CellValue(texts_[textsBegin + static_cast<size_t>(op.count)]));
           break;
         case OpCode::Boolean:
-          stack.push_back({CellValue::Boolean(op.number != 0)});
+          stack.emplace_back(CellValue::Boolean(op.number != 0));
           break;
         case OpCode::Ref:
-          stack.push_back(Operand(op));
+          stack.emplace_back(step);
           break;
         case OpCode::RefError:
-          stack.push_back({CellValue::Error(CellError::Ref)});
+          stack.emplace_back(CellValue::Error(CellError::Ref));
           break;
         case OpCode::Negate: {
-          auto v = Dereference(pop());
+          auto v = pop();
           if (!v) return std::nullopt;
           Number n = ToNumber(*v);
-          stack.push_back({n.error ? CellValue::Error(*n.error) : NumberResult(-n.value)});
+          stack.emplace_back(n.error ? CellValue::Error(*n.error) : NumberResult(-n.value));
           break;
         }
         case OpCode::Add:
         case OpCode::Subtract:
         case OpCode::Multiply:
         case OpCode::Divide: {
-          auto b = Dereference(pop());
-          auto a = Dereference(pop());
+          auto b = pop();
+          auto a = pop();
           if (!a || !b) return std::nullopt;
-          stack.push_back({Arithmetic(op.code, ToNumber(*a), ToNumber(*b))});
+          stack.emplace_back(Arithmetic(op.code, ToNumber(*a), ToNumber(*b)));
           break;
         }
         case OpCode::Concat: {
-          auto b = Dereference(pop());
-          auto a = Dereference(pop());
+          auto b = pop();
+          auto a = pop();
           if (!a || !b) return std::nullopt;
-          stack.push_back({Join(*a, *b)});
+          stack.emplace_back(Join(*a, *b));
           break;
         }
         case OpCode::Sum: {
-          std::vector<Operand> args(stack.end() - op.count, stack.end());
-          stack.erase(stack.end() - op.count, stack.end());
+          const size_t first = stack.size() - static_cast<size_t>(op.count);
           double total = 0;
           std::optional<CellError> error;
-          for (const Operand& arg : args) {
-            if (arg.ref) {
-              if (!SumReference(*arg.ref, total, error)) return std::nullopt;
+          for (size_t i = first; i < stack.size() && !error; ++i) {
+            const Operand& arg = stack[i];
+            if (arg.ref >= 0) {
+              if (!SumReference(ops_[static_cast<size_t>(arg.ref)], total, error)) return std::nullopt;
             } else {
               Number n = ToNumber(arg.value);
               if (n.error) error = n.error;
               total += n.value;
             }
-            if (error) break;
           }
-          stack.push_back({error ? CellValue::Error(*error) : NumberResult(total)});
+          stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
+          stack.emplace_back(error ? CellValue::Error(*error) : NumberResult(total));
           break;
         }
       }
     }
     if (stack.size() != 1) return std::nullopt;
-    auto result = Dereference(stack.back());
+    auto result = pop();
     if (result && result->IsEmpty()) return CellValue(0.0);  // "=A1" on an empty cell shows 0
     return result;
   }
@@ -625,11 +903,18 @@ class Calculator {
   }
 
   std::vector<MemoryWorksheet*> sheets_;
-  std::unordered_map<std::string, int> indexByName_;
-  SheetResolver resolve_;
+  SheetNames names_;
   std::vector<Node> nodes_;
-  std::unordered_map<std::uint64_t, int> nodeIndex_;
-  std::vector<int> stack_;  // Compute's, kept for its capacity
+  NodeIndex index_;
+  std::vector<std::vector<std::optional<Shape>>> shapes_;  // by sheet and column
+  // The programs, references and stack of the nodes being computed, kept for their capacity.
+  std::vector<Op> ops_;
+  std::vector<std::string> texts_;
+  std::vector<CellRead> cells_;
+  std::vector<int> deps_;
+  std::vector<Frame> frames_;
+  std::vector<Operand> operands_;
+  std::vector<RefSpan> spans_;
 };
 
 }  // namespace
@@ -642,24 +927,21 @@ std::optional<CellValue> EvaluateFormula(MemoryWorkbook& book, int sheetIndex, s
 RecalcCounts RecalculateWorkbook(MemoryWorkbook& book) {
   Calculator calculator(book);
   RecalcCounts counts;
-  const RangeRef everything = RangeRef::Block(1, 1, kMaxRows, kMaxColumns);
   size_t formulaCount = 0;
   for (int s = 0; s < calculator.SheetCount(); ++s) formulaCount += calculator.Sheet(s).FormulaCount();
   calculator.Reserve(formulaCount);
+  std::vector<int> cells;
+  cells.reserve(formulaCount);
   for (int s = 0; s < calculator.SheetCount(); ++s) {
-    MemoryWorksheet& sheet = calculator.Sheet(s);
-    if (sheet.FormulaCount() == 0) continue;
-    std::vector<CellRef> formulas;
-    sheet.VisitCells(everything, [&](const CellView& c) {
-      if (c.formula) formulas.push_back(c.at);
-    });
-    for (CellRef at : formulas) {
-      if (auto result = calculator.FormulaCell(s, at)) {
-        sheet.SetCachedValue(at, *result);
-        ++counts.computed;
-      } else {
-        ++counts.notComputed;
-      }
+    calculator.Sheet(s).VisitFormulas(
+        [&](CellRef at, const std::string& formula) { cells.push_back(calculator.AddFormulaCell(s, at, formula)); });
+  }
+  for (int node : cells) {
+    if (const std::optional<CellValue>& result = calculator.Result(node)) {
+      calculator.Sheet(calculator.SheetOf(node)).SetCachedValue(calculator.CellOf(node), *result);
+      ++counts.computed;
+    } else {
+      ++counts.notComputed;
     }
   }
   return counts;

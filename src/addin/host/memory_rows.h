@@ -89,6 +89,7 @@ class MemoryRowStore {
   template <class F> void ForEachDescending(int last, int first, F&& f) const;
   // f(int row, MemoryRow&) for the stored rows of every chunk that holds a formula.
   template <class F> void ForEachFormulaRow(F&& f);
+  template <class F> void ForEachFormulaRow(F&& f) const;
 
   // Rows pushed past kMaxRows fall off; the caller checks first that they hold nothing.
   void InsertRows(int at, int count);
@@ -174,6 +175,15 @@ void MemoryRowStore::ForEachFormulaRow(F&& f) {
   for (size_t c = 0; c < chunks_.size(); ++c) {
     if (chunks_[c].formulas == 0) continue;
     for (auto& e : chunks_[c].entries) f(starts[c] + e.offset, e.row);
+  }
+}
+
+template <class F>
+void MemoryRowStore::ForEachFormulaRow(F&& f) const {
+  const std::vector<int>& starts = Starts();
+  for (size_t c = 0; c < chunks_.size(); ++c) {
+    if (chunks_[c].formulas == 0) continue;
+    for (const auto& e : chunks_[c].entries) f(starts[c] + e.offset, e.row);
   }
 }
 

@@ -395,6 +395,36 @@ void MemoryWorksheet::VisitCells(const RangeRef& block, const std::function<void
   });
 }
 
+namespace {
+
+CellContent ContentOf(int row, const MemoryCell& cell) {
+  return {{row, cell.column}, &cell.value, cell.HasFormula() ? &cell.extras->formula : nullptr};
+}
+
+}  // namespace
+
+void MemoryWorksheet::VisitContents(const RangeRef& block, const std::function<void(const CellContent&)>& visit) const {
+  Check(block);
+  rows_.ForEach(block.first.row, block.last.row, [&](int row, const MemoryRow& r) {
+    auto [lo, hi] = r.Span(block.first.column, block.last.column);
+    for (size_t i = lo; i < hi; ++i) visit(ContentOf(row, r.cells[i]));
+  });
+}
+
+std::optional<CellContent> MemoryWorksheet::StoredContent(CellRef cell) const {
+  Check(cell);
+  const MemoryCell* c = FindCell(cell.row, cell.column);
+  if (!c) return std::nullopt;
+  return ContentOf(cell.row, *c);
+}
+
+void MemoryWorksheet::VisitFormulas(const std::function<void(CellRef, const std::string&)>& visit) const {
+  rows_.ForEachFormulaRow([&](int row, const MemoryRow& r) {
+    for (const MemoryCell& c : r.cells)
+      if (c.HasFormula()) visit({row, c.column}, c.extras->formula);
+  });
+}
+
 std::optional<CellView> MemoryWorksheet::StoredCell(CellRef cell) const {
   Check(cell);
   const MemoryRow* r = rows_.Find(cell.row);

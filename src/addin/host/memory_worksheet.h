@@ -41,6 +41,13 @@ struct CellView {
   const Note* note = nullptr;
 };
 
+// What the calculator reads of a stored cell: no style.
+struct CellContent {
+  CellRef at;
+  const CellValue* value = nullptr;      // the constant, or the formula's cached result
+  const std::string* formula = nullptr;  // null for a constant
+};
+
 // A column with a width or a format of its own; style kInheritStyle when it has no format.
 struct ColumnFormat {
   int column = 1;
@@ -151,6 +158,11 @@ class MemoryWorksheet : public Worksheet {
   //   sheet.VisitCells(*sheet.UsedRange(), [&](const CellView& c) { ... sheet.StyleById(c.style) ... });
   // The stored cells of the block, row by row; `visit` must not change the sheet.
   void VisitCells(const RangeRef& block, const std::function<void(const CellView&)>& visit) const;
+  // For the calculator, as VisitCells and StoredCell but without working out styles.
+  void VisitContents(const RangeRef& block, const std::function<void(const CellContent&)>& visit) const;
+  std::optional<CellContent> StoredContent(CellRef cell) const;
+  // The formula cells, row by row, without visiting the rows of the sheet that hold none.
+  void VisitFormulas(const std::function<void(CellRef, const std::string& formula)>& visit) const;
   // The cell as stored; nothing for a cell that holds nothing at all.
   std::optional<CellView> StoredCell(CellRef cell) const;
   // The number of the style the cell shows (its own, else its row's, else its column's);

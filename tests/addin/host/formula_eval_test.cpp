@@ -212,6 +212,37 @@ TEST_F(FormulaEvalTest, RecalculationStoresEveryResultAcrossSheets) {
   EXPECT_EQ(totals.Formula(Cell("A2")), "=\"total \"&A1");  // only the cache changes
 }
 
+// Formulas filled down a column, on two sheets alike: each reads its own sheet's cells, moved
+// with its row except where "$" fixes them.
+TEST_F(FormulaEvalTest, FormulasFilledDownReadTheirOwnCells) {
+  for (const char* name : {"Left", "Right"}) {
+    MemoryWorksheet& s = book_.AppendSheet(name);
+    const double b = s.SheetName() == "Left" ? 1 : 100;
+    for (int r = 1; r <= 4; ++r) {
+      const std::string n = std::to_string(r);
+      s.SetValue({r, 1}, b * r);
+      s.SetValue({r, 2}, "=A" + n + "*2");
+      s.SetValue({r, 3}, "=A$1+$A" + n);
+      s.SetValue({r, 4}, "=SUM(A$1:A" + n + ")");
+      s.SetValue({r, 5}, r == 1 ? "=B1" : "=E" + std::to_string(r - 1) + "+b" + n);
+      s.SetValue({r, 6}, r == 2 ? "=A$1*3" : "=A" + n + "*3");
+    }
+  }
+  RecalculateWorkbook(book_);
+  for (int sheet = 1; sheet <= 2; ++sheet) {
+    MemoryWorksheet& s = book_.Sheet(sheet);
+    const double b = sheet == 1 ? 1 : 100;
+    for (int r = 1; r <= 4; ++r) {
+      SCOPED_TRACE(s.SheetName() + " row " + std::to_string(r));
+      EXPECT_EQ(s.Value({r, 2}), CellValue(2 * b * r));
+      EXPECT_EQ(s.Value({r, 3}), CellValue(b + b * r));
+      EXPECT_EQ(s.Value({r, 4}), CellValue(b * r * (r + 1) / 2));
+      EXPECT_EQ(s.Value({r, 5}), CellValue(b * r * (r + 1)));
+      EXPECT_EQ(s.Value({r, 6}), CellValue(r == 2 ? 3 * b : 3 * b * r));
+    }
+  }
+}
+
 // Without one computation per cell, each cell here would compute the one above it twice,
 // 2^60 times in all.
 TEST_F(FormulaEvalTest, EachCellIsComputedOncePerRun) {
