@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -454,7 +453,9 @@ struct Shape {
 bool Fits(const Shape& shape, std::string_view text, int rows, int columns) {
   size_t at = 0;
   auto next = [&](const char* chars, size_t count) {
-    if (text.size() - at < count || std::memcmp(text.data() + at, chars, count) != 0) return false;
+    if (text.size() - at < count) return false;
+    for (size_t i = 0; i < count; ++i)
+      if (text[at + i] != chars[i]) return false;
     at += count;
     return true;
   };
@@ -574,6 +575,7 @@ class Calculator {
   explicit Calculator(MemoryWorkbook& book) : names_(book) {
     for (int i = 0; i < book.SheetCount(); ++i) sheets_.push_back(&book.Sheet(i));
     shapes_.resize(sheets_.size());
+    rows_.resize(sheets_.size());
   }
 
   std::optional<CellValue> Formula(int sheet, std::string_view formula) {
@@ -586,21 +588,39 @@ class Calculator {
     return Run(opsBegin, opsEnd, textsBegin);
   }
 
-  // Room for `count` formula cells, so that the node table does not grow while they are computed.
-  void Reserve(size_t count) {
-    nodes_.reserve(count);
-    index_.Reserve(count);
+  void Reserve(size_t nodes) {
+    nodes_.reserve(nodes);
+    columns_.reserve(nodes);
   }
 
-  // The formula cell at `at`, whose formula stays where it is while the calculator lives.
-  int AddFormulaCell(int sheet, CellRef at, const std::string& formula) { return NodeFor(sheet, at, &formula); }
+  // Makes every formula cell of the sheet a node, before any of the sheet's cells is computed;
+  // the sheet's formula cells are then found by row. Returns the nodes' numbers.
+  std::pair<int, int> AddSheet(int sheet) {
+    const int begin = static_cast<int>(nodes_.size());
+    sheets_[sheet]->VisitFormulas([&](CellRef at, const std::string& formula) {
+      Node node;
+      node.sheet = sheet;
+      node.at = at;
+      node.formula = &formula;
+      nodes_.push_back(std::move(node));
+      columns_.push_back(at.column);
+    });
+    const int end = static_cast<int>(nodes_.size());
+    SheetRows& rows = rows_[sheet];
+    rows.complete = true;
+    if (begin == end) return {begin, end};
+    rows.firstRow = nodes_[begin].at.row;
+    rows.starts.assign(static_cast<size_t>(nodes_[end - 1].at.row - rows.firstRow + 2), end);
+    for (int i = end - 1; i >= begin; --i) rows.starts[static_cast<size_t>(nodes_[i].at.row - rows.firstRow)] = i;
+    for (size_t r = rows.starts.size() - 1; r-- > 0;) rows.starts[r] = std::min(rows.starts[r], rows.starts[r + 1]);
+    return {begin, end};
+  }
 
   // The formula cell's result; nothing when it is not computed.
   const std::optional<CellValue>& Result(int node) {
     Compute(node);
     return nodes_[node].result;
   }
-  int SheetOf(int node) const { return nodes_[node].sheet; }
   CellRef CellOf(int node) const { return nodes_[node].at; }
 
   int SheetCount() const { return static_cast<int>(sheets_.size()); }
@@ -624,7 +644,24 @@ class Calculator {
     size_t opsBegin = 0, opsEnd = 0, textsBegin = 0, cellsBegin = 0, depsBegin = 0, depsEnd = 0, nextDep = 0;
   };
 
+  // The formula cell's node; -1 for a cell that is not one, or not one yet.
+  int FindNode(int sheet, CellRef at) const {
+    const SheetRows& rows = rows_[sheet];
+    if (!rows.complete) return index_.Find(NodeIndex::Key(sheet, at));
+    const size_t r = static_cast<size_t>(at.row - rows.firstRow);
+    if (at.row >= rows.firstRow && r + 1 < rows.starts.size()) {
+      auto first = columns_.begin() + rows.starts[r], last = columns_.begin() + rows.starts[r + 1];
+      auto it = std::lower_bound(first, last, at.column);
+      if (it != last && *it == at.column) return static_cast<int>(it - columns_.begin());
+    }
+    return index_.Find(NodeIndex::Key(sheet, at));  // a cell NodeFor could not find by row
+  }
+
   int NodeFor(int sheet, CellRef at, const std::string* formula) {
+    if (rows_[sheet].complete) {
+      const int found = FindNode(sheet, at);
+      if (found >= 0) return found;
+    }
     const int index = index_.Insert(NodeIndex::Key(sheet, at), static_cast<int>(nodes_.size()));
     if (index == static_cast<int>(nodes_.size())) {
       Node node;
@@ -632,6 +669,7 @@ class Calculator {
       node.at = at;
       node.formula = formula;
       nodes_.push_back(std::move(node));
+      columns_.push_back(at.column);
     }
     return index;
   }
@@ -686,11 +724,12 @@ class Calculator {
       const int sheet = op.sheet;
       if (op.range.Rows() == 1 && op.range.Columns() == 1) {
         const CellRef at = op.range.first;
-        int node = index_.Find(NodeIndex::Key(sheet, at));
+        int node = FindNode(sheet, at);
         if (node < 0) {
-          auto content = sheets_[sheet]->StoredContent(at);
-          if (content && content->formula) node = NodeFor(sheet, at, content->formula);
-          else if (content) op.constant = content->value;
+          const MemoryRow* row = RowOf(sheet, at.row);
+          const MemoryCell* cell = row ? row->Find(at.column) : nullptr;
+          if (cell && cell->HasFormula()) node = NodeFor(sheet, at, &cell->extras->formula);
+          else if (cell) op.constant = &cell->value;
         }
         if (node >= 0) {
           op.node = node;
@@ -710,6 +749,17 @@ class Calculator {
       });
       op.cellsEnd = cells_.size();
     }
+  }
+
+  // The stored row, from the two read last when it is one of them: a formula mostly reads its
+  // own row and the one above.
+  const MemoryRow* RowOf(int sheet, int row) {
+    for (const RecentRow& r : recentRows_)
+      if (r.sheet == sheet && r.row == row) return r.cells;
+    RecentRow& oldest = recentRows_[nextRecentRow_];
+    nextRecentRow_ = 1 - nextRecentRow_;
+    oldest = {sheet, row, sheets_[sheet]->StoredRow(row)};
+    return oldest.cells;
   }
 
   Frame Prepare(int index) {
@@ -905,6 +955,22 @@ class Calculator {
   std::vector<MemoryWorksheet*> sheets_;
   SheetNames names_;
   std::vector<Node> nodes_;
+  std::vector<int> columns_;  // each node's column, apart so that a row's nodes are found in few reads
+  // Formula cells by row on the sheets added whole (a sheet's nodes rows.starts[r - firstRow]
+  // up to rows.starts[r - firstRow + 1] are row r's, by column), by cell in index_ on the others.
+  struct SheetRows {
+    bool complete = false;
+    int firstRow = 0;
+    std::vector<int> starts;
+  };
+  std::vector<SheetRows> rows_;
+  struct RecentRow {
+    int sheet = -1;
+    int row = 0;
+    const MemoryRow* cells = nullptr;
+  };
+  RecentRow recentRows_[2];
+  int nextRecentRow_ = 0;
   NodeIndex index_;
   std::vector<std::vector<std::optional<Shape>>> shapes_;  // by sheet and column
   // The programs, references and stack of the nodes being computed, kept for their capacity.
@@ -930,18 +996,17 @@ RecalcCounts RecalculateWorkbook(MemoryWorkbook& book) {
   size_t formulaCount = 0;
   for (int s = 0; s < calculator.SheetCount(); ++s) formulaCount += calculator.Sheet(s).FormulaCount();
   calculator.Reserve(formulaCount);
-  std::vector<int> cells;
-  cells.reserve(formulaCount);
+  std::vector<std::pair<int, int>> nodes;
+  for (int s = 0; s < calculator.SheetCount(); ++s) nodes.push_back(calculator.AddSheet(s));
   for (int s = 0; s < calculator.SheetCount(); ++s) {
-    calculator.Sheet(s).VisitFormulas(
-        [&](CellRef at, const std::string& formula) { cells.push_back(calculator.AddFormulaCell(s, at, formula)); });
-  }
-  for (int node : cells) {
-    if (const std::optional<CellValue>& result = calculator.Result(node)) {
-      calculator.Sheet(calculator.SheetOf(node)).SetCachedValue(calculator.CellOf(node), *result);
-      ++counts.computed;
-    } else {
-      ++counts.notComputed;
+    MemoryWorksheet& sheet = calculator.Sheet(s);
+    for (int node = nodes[s].first; node < nodes[s].second; ++node) {
+      if (const std::optional<CellValue>& result = calculator.Result(node)) {
+        sheet.SetCachedValue(calculator.CellOf(node), *result);
+        ++counts.computed;
+      } else {
+        ++counts.notComputed;
+      }
     }
   }
   return counts;

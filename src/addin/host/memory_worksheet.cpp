@@ -411,11 +411,9 @@ void MemoryWorksheet::VisitContents(const RangeRef& block, const std::function<v
   });
 }
 
-std::optional<CellContent> MemoryWorksheet::StoredContent(CellRef cell) const {
-  Check(cell);
-  const MemoryCell* c = FindCell(cell.row, cell.column);
-  if (!c) return std::nullopt;
-  return ContentOf(cell.row, *c);
+const MemoryRow* MemoryWorksheet::StoredRow(int row) const {
+  CheckRows(row, row);
+  return rows_.Find(row);
 }
 
 void MemoryWorksheet::VisitFormulas(const std::function<void(CellRef, const std::string&)>& visit) const {

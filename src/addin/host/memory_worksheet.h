@@ -158,9 +158,10 @@ class MemoryWorksheet : public Worksheet {
   //   sheet.VisitCells(*sheet.UsedRange(), [&](const CellView& c) { ... sheet.StyleById(c.style) ... });
   // The stored cells of the block, row by row; `visit` must not change the sheet.
   void VisitCells(const RangeRef& block, const std::function<void(const CellView&)>& visit) const;
-  // For the calculator, as VisitCells and StoredCell but without working out styles.
+  // For the calculator, as VisitCells but without working out styles.
   void VisitContents(const RangeRef& block, const std::function<void(const CellContent&)>& visit) const;
-  std::optional<CellContent> StoredContent(CellRef cell) const;
+  // The row's cells as stored; null for a row that holds none. Valid until the sheet changes.
+  const MemoryRow* StoredRow(int row) const;
   // The formula cells, row by row, without visiting the rows of the sheet that hold none.
   void VisitFormulas(const std::function<void(CellRef, const std::string& formula)>& visit) const;
   // The cell as stored; nothing for a cell that holds nothing at all.
