@@ -769,6 +769,8 @@ class Calculator {
     frame.textsBegin = texts_.size();
     frame.cellsBegin = cells_.size();
     const Node& node = nodes_[index];
+    // The next node is most often the next one prepared: its formula is fetched meanwhile.
+    if (static_cast<size_t>(index) + 1 < nodes_.size()) __builtin_prefetch(nodes_[static_cast<size_t>(index) + 1].formula);
     frame.compiled = Compile(node.sheet, node.at, *node.formula);
     frame.opsEnd = ops_.size();
     frame.depsBegin = frame.nextDep = deps_.size();
@@ -804,21 +806,18 @@ class Calculator {
     }
   }
 
-  // What a formula reading the formula cell sees; nothing when its formula is not computed.
-  std::optional<CellValue> NodeValue(int index) const {
-    if (index < 0) return std::nullopt;
-    const Node& node = nodes_[index];
-    if (node.state == State::Visiting) return CellValue::Error(CellError::Value);  // a circle
-    if (node.state == State::New) return std::nullopt;
-    return node.result;
-  }
-
-  std::optional<CellValue> Dereference(Operand&& operand) const {
-    if (operand.ref < 0) return std::move(operand.value);
+  // The value an operand stands for, where it is kept; null when it has none: a formula not
+  // computed, a block used as one value.
+  const CellValue* ValueOf(const Operand& operand) const {
+    static const CellValue empty, circle = CellValue::Error(CellError::Value);
+    if (operand.ref < 0) return &operand.value;
     const Op& op = ops_[static_cast<size_t>(operand.ref)];
-    if (op.range.Rows() != 1 || op.range.Columns() != 1) return std::nullopt;  // a block used as one value
-    if (op.node >= 0) return NodeValue(op.node);
-    return op.constant ? *op.constant : CellValue();
+    if (op.range.Rows() != 1 || op.range.Columns() != 1) return nullptr;
+    if (op.node < 0) return op.constant ? op.constant : &empty;
+    const Node& node = nodes_[static_cast<size_t>(op.node)];
+    if (node.state == State::Visiting) return &circle;
+    if (node.state == State::New || !node.result) return nullptr;
+    return &*node.result;
   }
 
   // SUM over the cells of a reference: numbers add up, errors stop it, the rest is skipped.
@@ -851,11 +850,6 @@ class Calculator {
   std::optional<CellValue> Run(size_t begin, size_t end, size_t textsBegin) {
     std::vector<Operand>& stack = operands_;
     stack.clear();
-    auto pop = [&] {
-      Operand o = std::move(stack.back());
-      stack.pop_back();
-      return Dereference(std::move(o));
-    };
     for (size_t step = begin; step < end; ++step) {
       const Op& op = ops_[step];
       switch (op.code) {
@@ -875,27 +869,23 @@ class Calculator {
           stack.emplace_back(CellValue::Error(CellError::Ref));
           break;
         case OpCode::Negate: {
-          auto v = pop();
+          const CellValue* v = ValueOf(stack.back());
           if (!v) return std::nullopt;
           Number n = ToNumber(*v);
-          stack.emplace_back(n.error ? CellValue::Error(*n.error) : NumberResult(-n.value));
+          stack.back() = Operand(n.error ? CellValue::Error(*n.error) : NumberResult(-n.value));
           break;
         }
         case OpCode::Add:
         case OpCode::Subtract:
         case OpCode::Multiply:
-        case OpCode::Divide: {
-          auto b = pop();
-          auto a = pop();
-          if (!a || !b) return std::nullopt;
-          stack.emplace_back(Arithmetic(op.code, ToNumber(*a), ToNumber(*b)));
-          break;
-        }
+        case OpCode::Divide:
         case OpCode::Concat: {
-          auto b = pop();
-          auto a = pop();
+          const CellValue* b = ValueOf(stack.back());
+          const CellValue* a = ValueOf(stack[stack.size() - 2]);
           if (!a || !b) return std::nullopt;
-          stack.emplace_back(Join(*a, *b));
+          CellValue result = op.code == OpCode::Concat ? Join(*a, *b) : Arithmetic(op.code, ToNumber(*a), ToNumber(*b));
+          stack.pop_back();
+          stack.back() = Operand(std::move(result));
           break;
         }
         case OpCode::Sum: {
@@ -919,9 +909,10 @@ class Calculator {
       }
     }
     if (stack.size() != 1) return std::nullopt;
-    auto result = pop();
-    if (result && result->IsEmpty()) return CellValue(0.0);  // "=A1" on an empty cell shows 0
-    return result;
+    const CellValue* result = ValueOf(stack.back());
+    if (!result) return std::nullopt;
+    if (result->IsEmpty()) return CellValue(0.0);  // "=A1" on an empty cell shows 0
+    return *result;
   }
 
   static CellValue Arithmetic(OpCode code, const Number& a, const Number& b) {
