@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "addin/host/formula_eval.h"
 #include "addin/host/memory_workbook.h"
 #include "benchmarks.h"
 
@@ -88,6 +89,37 @@ void BenchWorkbook() {
 
   std::printf("  %-58s %10zu\n", "display texts read", texts.size());
   std::printf("  %-58s %10d\n", "cells read", read.Rows() * read.Columns());
+
+  // The formulas volume --fill-stations writes: per row the differences, the distance to the row
+  // above and the mean areas times it, totals below; on a second sheet the station labels.
+  MemoryWorkbook formulas;
+  MemoryWorksheet& volumes = formulas.Active();
+  constexpr int kFirst = 4, kLast = kFirst + 10000;
+  Grid rows(kLast - kFirst + 1, 14);
+  for (int r = kFirst; r < kLast; ++r) {
+    const std::string n = std::to_string(r), p = std::to_string(r - 1);
+    const int i = r - kFirst;
+    rows.At(i, 0) = 10000.0 + 20 * i;
+    for (int c = 1; c <= 4; ++c) rows.At(i, c) = 1.0 + (r * 7 + c) % 13 * 0.25;
+    rows.At(i, 5) = "=B" + n + "-D" + n;
+    rows.At(i, 6) = "=C" + n + "-E" + n;
+    if (r == kFirst) continue;
+    rows.At(i, 7) = "=A" + n + "-A" + p;
+    for (int c = 8; c < 14; ++c) {
+      const std::string x = ColumnLetters(c - 6);
+      rows.At(i, c) = "=(" + x + n + "+" + x + p + ")/2*H" + n;
+    }
+  }
+  for (int c = 7; c < 14; ++c)
+    rows.At(kLast - kFirst, c) = "=SUM(" + ColumnLetters(c + 1) + "5:" + ColumnLetters(c + 1) + std::to_string(kLast - 1) + ")";
+  volumes.SetValues({kFirst, 1}, rows);
+  Grid labels(10000, 1);
+  for (int r = 1; r <= 10000; ++r) labels.At(r - 1, 0) = "=\"" + std::to_string(200 * r) + ",\" & 0+K" + std::to_string(r);
+  formulas.AppendSheet("Stations").SetValues({1, 14}, labels);
+  watch.Restart();
+  RecalcCounts counts = RecalculateWorkbook(formulas);
+  std::snprintf(label, sizeof label, "recalculate %d formulas (volumes and station labels)", counts.computed);
+  Report(label, watch.Milliseconds());
 }
 
 }  // namespace kestrel
