@@ -883,7 +883,9 @@ class Calculator {
           const CellValue* b = ValueOf(stack.back());
           const CellValue* a = ValueOf(stack[stack.size() - 2]);
           if (!a || !b) return std::nullopt;
-          CellValue result = op.code == OpCode::Concat ? Join(*a, *b) : Arithmetic(op.code, ToNumber(*a), ToNumber(*b));
+          CellValue result = op.code == OpCode::Concat                  ? Join(*a, *b)
+                             : a->IsNumber() && b->IsNumber() ? Arithmetic(op.code, a->Number(), b->Number())
+                                                              : Arithmetic(op.code, ToNumber(*a), ToNumber(*b));
           stack.pop_back();
           stack.back() = Operand(std::move(result));
           break;
