@@ -192,7 +192,7 @@ size_t Write(const RefPart& p, char* out) {
 class Parser {
  public:
   Parser(std::string_view formula, int ownSheet, const SheetNames& sheets, std::vector<Op>& ops,
-         std::vector<std::string>& texts, std::vector<RefSpan>* spans)
+         std::vector<CellValue>& texts, std::vector<RefSpan>* spans)
       : f_(formula), ownSheet_(ownSheet), sheets_(sheets), ops_(ops), texts_(texts), textBase_(texts.size()),
         spans_(spans) {}
 
@@ -429,7 +429,7 @@ class Parser {
   int ownSheet_;
   const SheetNames& sheets_;
   std::vector<Op>& ops_;
-  std::vector<std::string>& texts_;
+  std::vector<CellValue>& texts_;
   size_t textBase_;
   std::vector<RefSpan>* spans_;
 };
@@ -442,7 +442,7 @@ struct Shape {
   CellRef origin;
   std::string text;
   std::vector<Op> ops;
-  std::vector<std::string> texts;
+  std::vector<CellValue> texts;
   std::vector<RefSpan> spans;  // in the order of the text
 };
 
@@ -696,7 +696,7 @@ class Calculator {
       return false;
     }
     Shape parsed{at, std::string(text), std::vector<Op>(ops_.begin() + static_cast<std::ptrdiff_t>(opsBegin), ops_.end()),
-                 std::vector<std::string>(texts_.begin() + static_cast<std::ptrdiff_t>(textsBegin), texts_.end()),
+                 std::vector<CellValue>(texts_.begin() + static_cast<std::ptrdiff_t>(textsBegin), texts_.end()),
                  spans_};
     if (Fits(parsed, text, 0, 0)) shape = std::move(parsed);  // written as the host writes it ("a5" is not)
     return true;
@@ -857,7 +857,7 @@ class Calculator {
           stack.emplace_back(CellValue(op.number));
           break;
         case OpCode::Text:
-          stack.emplace_back(CellValue(texts_[textsBegin + static_cast<size_t>(op.count)]));
+          stack.emplace_back(texts_[textsBegin + static_cast<size_t>(op.count)]);
           break;
         case OpCode::Boolean:
           stack.emplace_back(CellValue::Boolean(op.number != 0));
@@ -968,7 +968,7 @@ class Calculator {
   std::vector<std::vector<std::optional<Shape>>> shapes_;  // by sheet and column
   // The programs, references and stack of the nodes being computed, kept for their capacity.
   std::vector<Op> ops_;
-  std::vector<std::string> texts_;
+  std::vector<CellValue> texts_;
   std::vector<CellRead> cells_;
   std::vector<int> deps_;
   std::vector<Frame> frames_;
