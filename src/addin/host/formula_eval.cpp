@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "addin/host/address.h"
+#include "addin/host/formula_refs.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 
@@ -21,15 +22,6 @@ namespace {
 
 enum class OpCode : std::uint8_t {
   Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum
-};
-
-// One side of a reference as written: a cell "$B$5", a column "$B" or a row "5"; 0 for what it
-// does not give. A side without "$" moves with the formula's cell.
-struct RefPart {
-  int column = 0;
-  int row = 0;
-  bool fixedColumn = false;
-  bool fixedRow = false;
 };
 
 // One step of a formula in postfix order. Number and Boolean push `number`; Text pushes the
@@ -81,15 +73,7 @@ class SheetNames {
   std::unordered_map<std::string, int> indexByName_;
 };
 
-bool IsWordChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-         c == '$' || c == '\\' || u >= 0x80;
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // `word` is `upper` in any case.
 bool SameWord(std::string_view word, std::string_view upper) {
@@ -100,36 +84,6 @@ bool SameWord(std::string_view word, std::string_view upper) {
     if (c != upper[i]) return false;
   }
   return true;
-}
-
-std::optional<RefPart> ParseRefPart(std::string_view w) {
-  RefPart p;
-  size_t i = 0;
-  const bool dollar = i < w.size() && w[i] == '$';
-  if (dollar) ++i;
-  size_t letters = i;
-  while (i < w.size() && IsAsciiLetter(w[i])) ++i;
-  if (i > letters) {
-    p.column = ColumnIndex(w.substr(letters, i - letters));
-    if (!p.column) return std::nullopt;
-    p.fixedColumn = dollar;
-    if (i < w.size() && w[i] == '$') {
-      ++i;
-      if (i == w.size()) return std::nullopt;  // "A$"
-      p.fixedRow = true;
-    }
-  } else {
-    p.fixedRow = dollar;  // "$5"
-  }
-  size_t digits = i;
-  while (i < w.size() && IsDigit(w[i])) ++i;
-  if (i > digits) {
-    if (w[digits] == '0' || i - digits > 7) return std::nullopt;
-    for (size_t d = digits; d < i; ++d) p.row = p.row * 10 + (w[d] - '0');
-    if (p.row > kMaxRows) return std::nullopt;
-  }
-  if (i != w.size() || (!p.column && !p.row)) return std::nullopt;
-  return p;
 }
 
 // The cells a reference's sides stand for: a cell, a block of cells, whole columns or whole
@@ -149,40 +103,6 @@ std::optional<RangeRef> RangeOf(const RefPart& first, const RefPart* last) {
   if (columns) return RangeRef::WholeColumns(std::min(first.column, last->column), std::max(first.column, last->column));
   if (rows) return RangeRef::WholeRows(std::min(first.row, last->row), std::max(first.row, last->row));
   return std::nullopt;
-}
-
-// The side moved by rows and columns as a copied formula moves it; false when it would leave
-// the sheet.
-bool Shift(RefPart& p, int rows, int columns) {
-  if (p.column && !p.fixedColumn) {
-    p.column += columns;
-    if (p.column < 1 || p.column > kMaxColumns) return false;
-  }
-  if (p.row && !p.fixedRow) {
-    p.row += rows;
-    if (p.row < 1 || p.row > kMaxRows) return false;
-  }
-  return true;
-}
-
-// The side as the host writes it ("$B$5", "B5", "$B", "5"); at most 12 characters.
-size_t Write(const RefPart& p, char* out) {
-  size_t n = 0;
-  if (p.column) {
-    if (p.fixedColumn) out[n++] = '$';
-    char letters[4];
-    size_t count = 0;
-    for (int c = p.column; c > 0; c = (c - 1) / 26) letters[count++] = static_cast<char>('A' + (c - 1) % 26);
-    while (count) out[n++] = letters[--count];
-  }
-  if (p.row) {
-    if (p.fixedRow) out[n++] = '$';
-    char digits[8];
-    size_t count = 0;
-    for (int r = p.row; r > 0; r /= 10) digits[count++] = static_cast<char>('0' + r % 10);
-    while (count) out[n++] = digits[--count];
-  }
-  return n;
 }
 
 // Recursive descent over the formula text, appending postfix steps to `ops` and its texts to
@@ -271,9 +191,9 @@ class Parser {
     if (IsDigit(c) && !RowRangeAhead()) return NumberLiteral();
     if (c == '.') return NumberLiteral();
     if (c == '#') return RefErrorLiteral();
-    if (!IsWordChar(c)) return false;  // operators out of place, ...
+    if (!IsFormulaWordChar(c)) return false;  // operators out of place, ...
     size_t start = pos_;
-    while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
+    while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
     std::string_view word = f_.substr(start, pos_ - start);
     if (pos_ < f_.size() && f_[pos_] == '!') {
       ++pos_;
@@ -330,7 +250,7 @@ class Parser {
       if (j == digits) return false;
       i = j;
     }
-    if (i < f_.size() && IsWordChar(f_[i])) return false;  // "1A", "1.2.3"
+    if (i < f_.size() && IsFormulaWordChar(f_[i])) return false;  // "1A", "1.2.3"
     auto number = StrictNumber(f_.substr(pos_, i - pos_));
     if (!number) return false;
     pos_ = i;
@@ -373,7 +293,7 @@ class Parser {
     if (sheet < 0) return false;  // the host shows #REF!; not ours to invent
     if (pos_ < f_.size() && f_[pos_] == '#') return RefErrorLiteral();  // "Sheet1!#REF!"
     size_t start = pos_;
-    while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
+    while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
     return Reference(f_.substr(start, pos_ - start), sheet);
   }
 
@@ -389,7 +309,7 @@ class Parser {
     std::optional<RangeRef> range;
     if (pos_ < f_.size() && f_[pos_] == ':') {
       size_t start = ++pos_;
-      while (pos_ < f_.size() && IsWordChar(f_[pos_])) ++pos_;
+      while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
       auto last = ParseRefPart(f_.substr(start, pos_ - start));
       if (!last) return false;
       if (spans_) spans_->push_back({start, pos_, *last});
@@ -465,7 +385,7 @@ bool Fits(const Shape& shape, std::string_view text, int rows, int columns) {
     if (!next(shape.text.data() + from, span.begin - from)) return false;
     from = span.end;
     RefPart part = span.part;
-    if (!Shift(part, rows, columns) || !next(written, Write(part, written))) return false;
+    if (!MoveRefPart(part, rows, columns) || !next(written, WriteRefPart(part, written))) return false;
   }
   return next(shape.text.data() + from, shape.text.size() - from) && at == text.size();
 }
@@ -510,12 +430,6 @@ class NodeIndex {
   static std::uint64_t Key(int sheet, CellRef c) {
     return (static_cast<std::uint64_t>(sheet) << 40) | (static_cast<std::uint64_t>(c.row) << 16) |
            static_cast<std::uint64_t>(c.column);
-  }
-
-  void Reserve(size_t count) {
-    size_t capacity = 16;
-    while (capacity < 2 * count) capacity *= 2;
-    if (capacity > slots_.size()) Rehash(capacity);
   }
 
   int Find(std::uint64_t key) const {
@@ -706,8 +620,8 @@ class Calculator {
   void Place(const Shape& shape, int rows, int columns) {
     for (Op op : shape.ops) {
       if (op.code == OpCode::Ref) {
-        Shift(op.from, rows, columns);
-        if (op.pair) Shift(op.to, rows, columns);
+        MoveRefPart(op.from, rows, columns);
+        if (op.pair) MoveRefPart(op.to, rows, columns);
         op.range = *RangeOf(op.from, op.pair ? &op.to : nullptr);  // Fits moved every side
       }
       ops_.push_back(op);

@@ -11,58 +11,9 @@ namespace kestrel {
 
 namespace {
 
-// Characters that may form a name, a number or a reference; bytes of UTF-8 sequences count, so
-// an unquoted sheet name in Chinese stays one word.
-bool IsWordChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-         c == '$' || c == '\\' || u >= 0x80;
-}
-
-// One side of a reference: "$B$5" (a cell), "$B" (a whole-column side), "5" (a whole-row side).
-struct RefPart {
-  int column = 0;  // 0: no column
-  int row = 0;     // 0: no row
-  bool absColumn = false;
-  bool absRow = false;
-  bool IsCell() const { return column && row; }
-  bool IsColumn() const { return column && !row; }
-  bool IsRow() const { return !column && row; }
-};
-
-std::optional<RefPart> ParseRefPart(std::string_view w) {
-  RefPart p;
-  size_t i = 0;
-  bool dollar = i < w.size() && w[i] == '$';
-  if (dollar) ++i;
-  size_t letters = i;
-  while (i < w.size() && ((w[i] >= 'A' && w[i] <= 'Z') || (w[i] >= 'a' && w[i] <= 'z'))) ++i;
-  if (i > letters) {
-    p.column = ColumnIndex(w.substr(letters, i - letters));
-    if (!p.column) return std::nullopt;
-    p.absColumn = dollar;
-    dollar = i < w.size() && w[i] == '$';
-    if (dollar) ++i;
-  }
-  size_t digits = i;
-  while (i < w.size() && w[i] >= '0' && w[i] <= '9') ++i;
-  if (i > digits) {
-    if (w[digits] == '0' || i - digits > 7) return std::nullopt;
-    p.row = std::stoi(std::string(w.substr(digits, i - digits)));
-    if (p.row > kMaxRows) return std::nullopt;
-    p.absRow = dollar;
-  } else if (dollar) {
-    return std::nullopt;  // "A$" or "$" alone
-  }
-  if (i != w.size() || (!p.column && !p.row)) return std::nullopt;
-  return p;
-}
-
 std::string PartText(const RefPart& p) {
-  std::string s;
-  if (p.column) s += (p.absColumn ? "$" : "") + ColumnLetters(p.column);
-  if (p.row) s += (p.absRow ? "$" : "") + std::to_string(p.row);
-  return s;
+  char text[16];
+  return std::string(text, WriteRefPart(p, text));
 }
 
 // A reference as found: one part, or two joined by ":" of the same kind.
@@ -131,7 +82,7 @@ std::string Rewrite(std::string_view f, const Rewriter& rewrite) {
       }
       continue;
     }
-    bool wordStart = IsWordChar(c) && (i == 0 || !IsWordChar(f[i - 1]));
+    bool wordStart = IsFormulaWordChar(c) && (i == 0 || !IsFormulaWordChar(f[i - 1]));
     if (!wordStart) {
       out += c;
       ++i;
@@ -139,7 +90,7 @@ std::string Rewrite(std::string_view f, const Rewriter& rewrite) {
       continue;
     }
     size_t j = i;
-    while (j < f.size() && IsWordChar(f[j])) ++j;
+    while (j < f.size() && IsFormulaWordChar(f[j])) ++j;
     std::string_view word = f.substr(i, j - i);
     if (j < f.size() && f[j] == '!') {
       out.append(word);
@@ -159,7 +110,7 @@ std::string Rewrite(std::string_view f, const Rewriter& rewrite) {
     size_t end = j;
     if (first && j < f.size() && f[j] == ':') {
       size_t k = j + 1;
-      while (k < f.size() && IsWordChar(f[k])) ++k;
+      while (k < f.size() && IsFormulaWordChar(f[k])) ++k;
       auto second = ParseRefPart(f.substr(j + 1, k - j - 1));
       if (second && ((first->IsCell() && second->IsCell()) || (first->IsColumn() && second->IsColumn()) ||
                      (first->IsRow() && second->IsRow()))) {
@@ -197,6 +148,66 @@ void Normalise(Reference& r) {
 }
 
 }  // namespace
+
+bool IsFormulaWordChar(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+         c == '$' || c == '\\' || u >= 0x80;
+}
+
+std::optional<RefPart> ParseRefPart(std::string_view w) {
+  RefPart p;
+  size_t i = 0;
+  bool dollar = i < w.size() && w[i] == '$';
+  if (dollar) ++i;
+  size_t letters = i;
+  while (i < w.size() && ((w[i] >= 'A' && w[i] <= 'Z') || (w[i] >= 'a' && w[i] <= 'z'))) ++i;
+  if (i > letters) {
+    p.column = ColumnIndex(w.substr(letters, i - letters));
+    if (!p.column) return std::nullopt;
+    p.absColumn = dollar;
+    dollar = i < w.size() && w[i] == '$';
+    if (dollar) ++i;
+  }
+  size_t digits = i;
+  while (i < w.size() && w[i] >= '0' && w[i] <= '9') ++i;
+  if (i > digits) {
+    if (w[digits] == '0' || i - digits > 7) return std::nullopt;
+    for (size_t d = digits; d < i; ++d) p.row = p.row * 10 + (w[d] - '0');
+    if (p.row > kMaxRows) return std::nullopt;
+    p.absRow = dollar;
+  } else if (dollar) {
+    return std::nullopt;  // "A$" or "$" alone
+  }
+  if (i != w.size() || (!p.column && !p.row)) return std::nullopt;
+  return p;
+}
+
+bool MoveRefPart(RefPart& p, int rows, int columns) {
+  const bool hasRow = p.row != 0, hasColumn = p.column != 0;
+  if (hasRow && !p.absRow) p.row += rows;
+  if (hasColumn && !p.absColumn) p.column += columns;
+  return (!hasRow || (p.row >= 1 && p.row <= kMaxRows)) && (!hasColumn || (p.column >= 1 && p.column <= kMaxColumns));
+}
+
+size_t WriteRefPart(const RefPart& p, char* out) {
+  size_t n = 0;
+  if (p.column) {
+    if (p.absColumn) out[n++] = '$';
+    char letters[4];
+    size_t count = 0;
+    for (int c = p.column; c > 0; c = (c - 1) / 26) letters[count++] = static_cast<char>('A' + (c - 1) % 26);
+    while (count) out[n++] = letters[--count];
+  }
+  if (p.row) {
+    if (p.absRow) out[n++] = '$';
+    char digits[8];
+    size_t count = 0;
+    for (int r = p.row; r > 0; r /= 10) digits[count++] = static_cast<char>('0' + r % 10);
+    while (count) out[n++] = digits[--count];
+  }
+  return n;
+}
 
 std::optional<std::pair<int, int>> ShiftSpan(int first, int last, const RefShift& shift) {
   const int limit = shift.axis == RefAxis::Rows ? kMaxRows : kMaxColumns;
@@ -240,22 +251,13 @@ std::string OffsetReferences(std::string_view formula, int rows, int columns) {
   if (rows == 0 && columns == 0) return std::string(formula);
   return Rewrite(formula, [&](const Reference& original, const std::optional<std::string>&,
                               std::string_view text) -> std::string {
-    Reference r = original;
-    bool changed = false;
-    auto move = [&](RefPart& p) {
-      const bool hasRow = p.row != 0, hasColumn = p.column != 0;
-      if (hasRow && !p.absRow && rows) {
-        p.row += rows;
-        changed = true;
-      }
-      if (hasColumn && !p.absColumn && columns) {
-        p.column += columns;
-        changed = true;
-      }
-      return (!hasRow || (p.row >= 1 && p.row <= kMaxRows)) && (!hasColumn || (p.column >= 1 && p.column <= kMaxColumns));
+    auto moves = [&](const RefPart& p) {
+      return (p.row && !p.absRow && rows) || (p.column && !p.absColumn && columns);
     };
-    bool inside = move(r.first);
-    if (r.last) inside = move(*r.last) && inside;
+    const bool changed = moves(original.first) || (original.last && moves(*original.last));
+    Reference r = original;
+    bool inside = MoveRefPart(r.first, rows, columns);
+    if (r.last) inside = MoveRefPart(*r.last, rows, columns) && inside;
     if (!inside) return "#REF!";
     return changed ? ReferenceText(r) : std::string(text);
   });

@@ -8,6 +8,30 @@
 
 namespace kestrel {
 
+// Characters that may form a name, a number or a reference in a formula; bytes of UTF-8
+// sequences count, so an unquoted sheet name in Chinese stays one word.
+bool IsFormulaWordChar(char c);
+
+// One side of a reference: "$B$5" (a cell), "$B" (a whole-column side), "5" (a whole-row side).
+struct RefPart {
+  int column = 0;  // 0: no column
+  int row = 0;     // 0: no row
+  bool absColumn = false;
+  bool absRow = false;
+  bool IsCell() const { return column && row; }
+  bool IsColumn() const { return column && !row; }
+  bool IsRow() const { return !column && row; }
+};
+
+// The side a word of a formula stands for, any case ("b5" is B5); nothing when it is none.
+std::optional<RefPart> ParseRefPart(std::string_view word);
+// The side moved by rows and columns as copying a formula moves it: relative parts move,
+// $-absolute parts stay. False when it leaves the sheet.
+bool MoveRefPart(RefPart& part, int rows, int columns);
+// The side as the host writes it ("$B$5", "B5", "$B", "5") into `out`, which has room for 16
+// characters; returns how many it wrote.
+size_t WriteRefPart(const RefPart& part, char* out);
+
 enum class RefAxis { Rows, Columns };
 
 // `count` whole rows (or columns) inserted in front of `at`, or deleted from `at` on.
