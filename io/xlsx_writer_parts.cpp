@@ -61,22 +61,25 @@ std::string Deflated(std::string_view text, int flush) {
 // file being written.
 template <typename Work>
 std::thread QuietThread(Work work) {
-  sigset_t stops, before;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGINT);
-  sigaddset(&stops, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stops, &before);
-  std::thread thread;
+  const HeldStops held;
   try {
-    thread = std::thread(std::move(work));
+    return std::thread(std::move(work));
   } catch (const std::system_error&) {
-    // No thread: the caller does the work itself.
+    return std::thread();  // no thread: the caller does the work itself
   }
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
-  return thread;
 }
 
 }  // namespace
+
+HeldStops::HeldStops() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stops, &before_);
+}
+
+HeldStops::~HeldStops() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
 
 // The buffers handed over, and the stream they are deflated into, by the body's thread (or by
 // the writer's own thread when there is none).
@@ -163,7 +166,6 @@ void PartBody::Hand() {
   if (!d.thread.joinable()) {
     d.Deflate(buffer_, finished_);
     buffer_.clear();
-    d.done = finished_;
     return;
   }
   std::string next;

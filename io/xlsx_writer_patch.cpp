@@ -1,14 +1,12 @@
 // Rewriting parts of a saved .xlsx with libzip: the sheets' rows, the shared strings, bold note titles.
 #include "io/xlsx_writer_patch.h"
 
-#include <pthread.h>
 #include <zip.h>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <array>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <list>
@@ -112,6 +110,7 @@ class DeflatedPart {
   size_t at_ = 0;
   zip_error_t error_;
 };
+
 struct ZipCloser {
   void operator()(zip_t* zip) const { zip_discard(zip); }
 };
@@ -151,8 +150,7 @@ class SavedArchive {
     const std::string& kept = buffers_.emplace_back(std::move(data));
     Replace(part, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
   }
-  // The body must stay alive until Commit.
-  // Deflated when the archive is committed.
+  // The body must stay alive until Commit, which puts its deflated stream in.
   void Replace(const std::string& part, std::string head, PartBody& body, std::string_view tail) {
     deflated_.push_back(std::make_unique<DeflatedPart>(part, std::move(head), body, tail));
   }
@@ -176,15 +174,16 @@ class SavedArchive {
   void Commit() {
     DeflateParts();
     zip_t* zip = zip_.get();
-    sigset_t stops, before;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stops, &before);
-    const int closed = zip_close(zip);
-    const std::string reason = closed != 0 ? zip_strerror(zip) : "";
-    if (closed == 0) zip_.release();
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    int closed = 0;
+    std::string reason;
+    {
+      const HeldStops held;
+      closed = zip_close(zip);
+      if (closed == 0)
+        zip_.release();
+      else
+        reason = zip_strerror(zip);
+    }
     if (closed != 0) throw std::runtime_error("rewriting the saved file: " + reason);
   }
 

@@ -54,9 +54,9 @@ void MemoryRow::EraseIfBlank(int column) {
 }
 
 std::pair<size_t, size_t> MemoryRow::Span(int first, int last) const {
-  auto lo = std::lower_bound(cells.begin(), cells.end(), first, ColumnBefore);
-  auto hi = std::lower_bound(lo, cells.end(), last + 1, ColumnBefore);
-  return {static_cast<size_t>(lo - cells.begin()), static_cast<size_t>(hi - cells.begin())};
+  const size_t lo = Lower(first);
+  const auto hi = std::lower_bound(cells.begin() + static_cast<std::ptrdiff_t>(lo), cells.end(), last + 1, ColumnBefore);
+  return {lo, static_cast<size_t>(hi - cells.begin())};
 }
 
 size_t MemoryRow::Lower(int column) const {

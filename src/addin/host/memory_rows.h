@@ -88,8 +88,8 @@ class MemoryRowStore {
   // f(int row, const MemoryRow&) from `last` down to `first`; stops when f returns false.
   template <class F> void ForEachDescending(int last, int first, F&& f) const;
   // f(int row, MemoryRow&) for the stored rows of every chunk that holds a formula.
-  template <class F> void ForEachFormulaRow(F&& f);
-  template <class F> void ForEachFormulaRow(F&& f) const;
+  template <class F> void ForEachFormulaRow(F&& f) { WalkFormulaRows(*this, f); }
+  template <class F> void ForEachFormulaRow(F&& f) const { WalkFormulaRows(*this, f); }
 
   // Rows pushed past kMaxRows fall off; the caller checks first that they hold nothing.
   void InsertRows(int at, int count);
@@ -124,6 +124,7 @@ class MemoryRowStore {
   static bool Before(const Entry& e, int offset) { return e.offset < offset; }
 
   template <class Self, class F> static void Walk(Self& self, int first, int last, F& f);
+  template <class Self, class F> static void WalkFormulaRows(Self& self, F& f);
 
   std::vector<Chunk> chunks_;            // spans add up to kMaxRows
   mutable std::vector<int> starts_;      // first row number of each chunk
@@ -169,21 +170,12 @@ void MemoryRowStore::ForEachDescending(int last, int first, F&& f) const {
   }
 }
 
-template <class F>
-void MemoryRowStore::ForEachFormulaRow(F&& f) {
-  const std::vector<int>& starts = Starts();
-  for (size_t c = 0; c < chunks_.size(); ++c) {
-    if (chunks_[c].formulas == 0) continue;
-    for (auto& e : chunks_[c].entries) f(starts[c] + e.offset, e.row);
-  }
-}
-
-template <class F>
-void MemoryRowStore::ForEachFormulaRow(F&& f) const {
-  const std::vector<int>& starts = Starts();
-  for (size_t c = 0; c < chunks_.size(); ++c) {
-    if (chunks_[c].formulas == 0) continue;
-    for (const auto& e : chunks_[c].entries) f(starts[c] + e.offset, e.row);
+template <class Self, class F>
+void MemoryRowStore::WalkFormulaRows(Self& self, F& f) {
+  const std::vector<int>& starts = self.Starts();
+  for (size_t c = 0; c < self.chunks_.size(); ++c) {
+    if (self.chunks_[c].formulas == 0) continue;
+    for (auto& e : self.chunks_[c].entries) f(starts[c] + e.offset, e.row);
   }
 }
 
