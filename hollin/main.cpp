@@ -1,6 +1,7 @@
 // Hollin.exe: the 32-bit COM local server through which 64-bit clients create Kestrel's objects.
 // Started by COM with -Embedding it offers the class objects of the class table's local-server
-// rows and runs until the last object it handed out is released; /RegServer and /UnregServer
+// rows and runs until the last object it handed out has been released for a moment (or, when no
+// client comes, a while after its start); /RegServer and /UnregServer
 // write and remove its registration. Windowless: failures show nothing, only the exit code.
 #include <windows.h>
 #include <objbase.h>

@@ -1,4 +1,5 @@
-// How long Hollin.exe runs: while a client holds any object it handed out, or a server lock.
+// How long Hollin.exe runs: while a client holds any object it handed out, or a server lock, and
+// a short while after the last one goes.
 #pragma once
 
 #include <windows.h>
@@ -8,11 +9,16 @@ namespace kestrel {
 // One more reference that keeps the server running: a live Cls64 object, an object that a
 // client received from one (through its ServerHeldObject wrapper), or IClassFactory::LockServer.
 void HoldServer();
-// Drops one; after the last one the server's message loop ends (RunServerLoop returns) and COM
-// hands out no new objects from this process.
+// Drops one. The server ends when none has been held for kLingerMs: a client's last calls as it
+// shuts down (releasing what it still holds beside the objects) are served before the server's
+// own shutdown, and a client back within that time is served by this server.
 void ReleaseServer();
 
-// Runs the message loop of the server's apartment on this thread until the last reference goes.
+inline constexpr UINT kLingerMs = 2000;
+// A server that COM started but that no client reached ends after this long.
+inline constexpr UINT kUnusedStartMs = 10000;
+
+// Runs the message loop of the server's apartment on this thread until the server ends.
 void RunServerLoop();
 
 }  // namespace kestrel

@@ -74,4 +74,15 @@ text = speed.Data
 Check Err.Number = 0 And text = "K1+200", "FunCad's Speed still answers after the FunCad is released (" & text & ")"
 On Error GoTo 0
 Set speed = Nothing
+
+' The client let go of everything and at once comes back: the server it reaches serves it.
+number = 0
+On Error Resume Next
+Set loader = CreateObject("Hollin.Cls64")
+Set cad = loader.LoadFcad()
+number = cad.JL(0, 0, 5, 12)
+Check Err.Number = 0 And number = 13, "a client back right after the last release is served (error " & Hex(Err.Number) & ")"
+On Error GoTo 0
+Set cad = Nothing
+Set loader = Nothing
 If failures = 0 Then WScript.Echo "ALL-OK"

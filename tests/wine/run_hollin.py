@@ -14,6 +14,7 @@ registry view the interfaces of FunCad and Ini.
 3. SCRIPT (hollin.vbs) under the 64-bit cscript: creation, calls and errors across the process
    boundary, and objects that outlive the released Cls64; then CLIENT_EXE (hollin_client_tests,
    64-bit), bound early to FunCad's and Ini's interfaces.
+   The script also comes back right after its last release and is served.
 4. The server process ends within 10 s after each client let go of everything.
 5. `/UnregServer machine` leaves no Hollin key in either view; the 32-bit library is unregistered
    and the 64-bit one registered again as the fixture left it.
@@ -60,15 +61,19 @@ def hollin_processes(exe_name):
     return found
 
 
-def server_ends(checks, hollin, client):
-    """The server process is gone within 10 s; one that is left is ended, so that it does not
-    outlive the test. (Wine's rpcss then keeps the ended server's class object: later clients in
-    the prefix fail with 0x800706BA until `wineserver -k`.)"""
+def server_ends(checks, hollin, client, client_err):
+    """The server process is gone within 10 s (it lingers 2 s after the last release); one that is
+    left is ended, so that it does not outlive the test, and what it wrote is shown: the server
+    writes to the error output of the client that started it, client_err. (Wine's rpcss then
+    keeps the ended server's class object: later clients in the prefix fail with 0x800706BA until
+    `wineserver -k`.)"""
     deadline = time.monotonic() + 10
     while hollin_processes(Path(hollin).name) and time.monotonic() < deadline:
         time.sleep(0.2)
     left = hollin_processes(Path(hollin).name)
     checks.check(not left, f"Hollin still runs 10 s after {client} let go of the last reference (pids {left})")
+    if left:
+        print(client_err.read_text(errors="replace")[-3000:])
     for pid in left:
         os.kill(pid, 9)
 
@@ -131,13 +136,13 @@ def main():
             checks.check(bool(lines) and lines[-1] == "ALL-OK", "the script's last line is ALL-OK")
             checks.check(ini.exists() and "Layer=Sections" in ini.read_text(errors="replace"),
                          "the INI file was written by the server's Ini object")
-            server_ends(checks, hollin, "the script")
+            server_ends(checks, hollin, "the script", work / "cscript64.err")
 
             result = wine_env.run([wine_env.WINE, client, wine_env.windows_path(ini)], work, "client64", env, timeout=120)
             print(result.out[-3000:])
             checks.check(result.code == 0, f"the early-bound client's exit code {result.code}")
             checks.check("Scale=1:200" in ini.read_text(errors="replace"), "the early-bound Ini wrote its key")
-            server_ends(checks, hollin, "the early-bound client")
+            server_ends(checks, hollin, "the early-bound client", work / "client64.err")
         finally:
             # 5. Nothing of Hollin's is left; the library's registrations as the fixture had them.
             result = run([wine_env.WINE, hollin, "/UnregServer", "machine"], "unregserver-machine")
