@@ -1,394 +1,36 @@
-// Formula calculation: formulas compiled to postfix programs, computed once per cell and run.
+// Formula calculation: each formula cell's program (formula_program.h) prepared once and run.
 #include "addin/host/formula_eval.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "addin/host/address.h"
+#include "addin/host/formula_program.h"
 #include "addin/host/formula_refs.h"
 #include "util/number_text.h"
-#include "util/unicode.h"
 
 namespace kestrel {
 
 namespace {
 
-// ---- Programs ----
-
-enum class OpCode : std::uint8_t {
-  Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum
-};
-
-// One step of a formula in postfix order. Number and Boolean push `number`; Text pushes the
-// formula's text number `count`; Ref pushes a reference to `range` on `sheet`; RefError pushes
-// the error #REF!; Sum pops `count` arguments.
-struct Op {
-  Op() = default;
-  explicit Op(OpCode c, double n = 0, int k = 0) : code(c), count(k), number(n) {}
-  OpCode code = OpCode::Number;
-  bool pair = false;  // Ref: written as two sides joined by ":"
-  int count = 0;
-  double number = 0;
-  int sheet = 0;
-  RangeRef range;
-  RefPart from, to;  // Ref: the sides as written (`to` only for a pair)
-  // Ref to one cell, once its formula's cell is prepared: the formula cell it reads (a node), or
-  // else the constant it reads (null for a cell that holds nothing). Ref to a block: its stored
-  // cells, row by row, in the calculator's list of cells read.
-  int node = -1;
-  const CellValue* constant = nullptr;
-  size_t cellsBegin = 0, cellsEnd = 0;
-};
+using formula::CompileFormula;
+using formula::Fits;
+using formula::Op;
+using formula::OpCode;
+using formula::RangeOf;
+using formula::RefSpan;
+using formula::Shape;
+using formula::SheetNames;
 
 // A stored cell a reference reads: a formula cell (a node), else a constant.
 struct CellRead {
   int node = -1;
   const CellValue* constant = nullptr;
 };
-
-// Where a side of a reference stands in the formula's text.
-struct RefSpan {
-  size_t begin = 0;
-  size_t end = 0;
-  RefPart part;
-};
-
-// Returns the index of the sheet of that name (any case), or -1.
-class SheetNames {
- public:
-  explicit SheetNames(MemoryWorkbook& book) {
-    for (int i = 0; i < book.SheetCount(); ++i) indexByName_.emplace(AsciiLower(book.Sheet(i).SheetName()), i);
-  }
-  int Find(std::string_view name) const {
-    auto it = indexByName_.find(AsciiLower(name));
-    return it == indexByName_.end() ? -1 : it->second;
-  }
-
- private:
-  std::unordered_map<std::string, int> indexByName_;
-};
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// `word` is `upper` in any case.
-bool SameWord(std::string_view word, std::string_view upper) {
-  if (word.size() != upper.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    char c = word[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-
-// The cells a reference's sides stand for: a cell, a block of cells, whole columns or whole
-// rows; nothing for sides of different kinds.
-std::optional<RangeRef> RangeOf(const RefPart& first, const RefPart* last) {
-  if (!last) {
-    if (!first.column || !first.row) return std::nullopt;
-    return RangeRef::Cell(first.row, first.column);
-  }
-  const bool cells = first.column && first.row && last->column && last->row;
-  const bool columns = !first.row && !last->row;
-  const bool rows = !first.column && !last->column;
-  if (cells) {
-    return RangeRef::Block(std::min(first.row, last->row), std::min(first.column, last->column),
-                           std::max(first.row, last->row), std::max(first.column, last->column));
-  }
-  if (columns) return RangeRef::WholeColumns(std::min(first.column, last->column), std::max(first.column, last->column));
-  if (rows) return RangeRef::WholeRows(std::min(first.row, last->row), std::max(first.row, last->row));
-  return std::nullopt;
-}
-
-// Recursive descent over the formula text, appending postfix steps to `ops` and its texts to
-// `texts`, and, when `spans` is given, where each side of a reference stands. Every method
-// returns false for anything outside the understood language; the whole formula is then not
-// computed.
-class Parser {
- public:
-  Parser(std::string_view formula, int ownSheet, const SheetNames& sheets, std::vector<Op>& ops,
-         std::vector<CellValue>& texts, std::vector<RefSpan>* spans)
-      : f_(formula), ownSheet_(ownSheet), sheets_(sheets), ops_(ops), texts_(texts), textBase_(texts.size()),
-        spans_(spans) {}
-
-  bool Parse() {
-    if (f_.empty() || f_[0] != '=') return false;
-    pos_ = 1;
-    if (!Concatenation(0)) return false;
-    SkipBlanks();
-    return pos_ == f_.size();
-  }
-
- private:
-  static constexpr int kMaxDepth = 64;  // nesting of parentheses and functions
-
-  void SkipBlanks() {
-    while (pos_ < f_.size() && (f_[pos_] == ' ' || f_[pos_] == '\n' || f_[pos_] == '\r')) ++pos_;
-  }
-  bool Peek(char c) {
-    SkipBlanks();
-    return pos_ < f_.size() && f_[pos_] == c;
-  }
-  void Emit(OpCode code) { ops_.emplace_back(code); }
-  bool Concatenation(int depth) {
-    if (!Additive(depth)) return false;
-    while (Peek('&')) {
-      ++pos_;
-      if (!Additive(depth)) return false;
-      Emit(OpCode::Concat);
-    }
-    return true;
-  }
-
-  bool Additive(int depth) {
-    if (!Multiplicative(depth)) return false;
-    while (Peek('+') || Peek('-')) {
-      OpCode code = f_[pos_++] == '+' ? OpCode::Add : OpCode::Subtract;
-      if (!Multiplicative(depth)) return false;
-      Emit(code);
-    }
-    return true;
-  }
-
-  bool Multiplicative(int depth) {
-    if (!Unary(depth)) return false;
-    while (Peek('*') || Peek('/')) {
-      OpCode code = f_[pos_++] == '*' ? OpCode::Multiply : OpCode::Divide;
-      if (!Unary(depth)) return false;
-      Emit(code);
-    }
-    return true;
-  }
-
-  // Each minus negates (so "--" turns a text into its number, as in the host); a plus changes
-  // nothing.
-  bool Unary(int depth) {
-    int minus = 0;
-    while (Peek('-') || Peek('+')) minus += f_[pos_++] == '-';
-    if (!Primary(depth)) return false;
-    for (int i = 0; i < minus; ++i) Emit(OpCode::Negate);
-    return true;
-  }
-
-  bool Primary(int depth) {
-    if (depth > kMaxDepth) return false;
-    SkipBlanks();
-    if (pos_ >= f_.size()) return false;
-    char c = f_[pos_];
-    if (c == '"') return StringLiteral();
-    if (c == '(') {
-      ++pos_;
-      if (!Concatenation(depth + 1) || !Peek(')')) return false;
-      ++pos_;
-      return true;
-    }
-    if (c == '\'') return QuotedSheetReference();
-    if (IsDigit(c) && !RowRangeAhead()) return NumberLiteral();
-    if (c == '.') return NumberLiteral();
-    if (c == '#') return RefErrorLiteral();
-    if (!IsFormulaWordChar(c)) return false;  // operators out of place, ...
-    size_t start = pos_;
-    while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
-    std::string_view word = f_.substr(start, pos_ - start);
-    if (pos_ < f_.size() && f_[pos_] == '!') {
-      ++pos_;
-      return QualifiedReference(sheets_.Find(word));
-    }
-    if (pos_ < f_.size() && f_[pos_] == '(') return Function(word, depth);
-    const bool isTrue = SameWord(word, "TRUE");
-    if (isTrue || SameWord(word, "FALSE")) {
-      ops_.emplace_back(OpCode::Boolean, isTrue ? 1.0 : 0.0);
-      return true;
-    }
-    return Reference(word, ownSheet_);
-  }
-
-  // "5:5" and "2:14" are whole rows, not numbers.
-  bool RowRangeAhead() const {
-    size_t i = pos_;
-    while (i < f_.size() && IsDigit(f_[i])) ++i;
-    return i < f_.size() && f_[i] == ':';
-  }
-
-  bool StringLiteral() {
-    std::string text;
-    for (size_t i = pos_ + 1; i < f_.size(); ++i) {
-      if (f_[i] != '"') {
-        text += f_[i];
-        continue;
-      }
-      if (i + 1 < f_.size() && f_[i + 1] == '"') {
-        text += '"';
-        ++i;
-        continue;
-      }
-      pos_ = i + 1;
-      ops_.emplace_back(OpCode::Text, 0, static_cast<int>(texts_.size() - textBase_));
-      texts_.push_back(std::move(text));
-      return true;
-    }
-    return false;  // unterminated
-  }
-
-  bool NumberLiteral() {
-    size_t i = pos_;
-    while (i < f_.size() && IsDigit(f_[i])) ++i;
-    if (i < f_.size() && f_[i] == '.') {
-      ++i;
-      while (i < f_.size() && IsDigit(f_[i])) ++i;
-    }
-    if (i < f_.size() && (f_[i] == 'e' || f_[i] == 'E')) {
-      size_t j = i + 1;
-      if (j < f_.size() && (f_[j] == '+' || f_[j] == '-')) ++j;
-      size_t digits = j;
-      while (j < f_.size() && IsDigit(f_[j])) ++j;
-      if (j == digits) return false;
-      i = j;
-    }
-    if (i < f_.size() && IsFormulaWordChar(f_[i])) return false;  // "1A", "1.2.3"
-    auto number = StrictNumber(f_.substr(pos_, i - pos_));
-    if (!number) return false;
-    pos_ = i;
-    ops_.emplace_back(OpCode::Number, *number);
-    return true;
-  }
-
-  bool QuotedSheetReference() {
-    std::string name;
-    size_t i = pos_ + 1;
-    for (;; ++i) {
-      if (i >= f_.size()) return false;
-      if (f_[i] != '\'') {
-        name += f_[i];
-        continue;
-      }
-      if (i + 1 < f_.size() && f_[i + 1] == '\'') {
-        name += '\'';
-        ++i;
-        continue;
-      }
-      break;
-    }
-    if (i + 1 >= f_.size() || f_[i + 1] != '!') return false;
-    pos_ = i + 2;
-    return QualifiedReference(sheets_.Find(name));
-  }
-
-  // "#REF!", which the host writes in place of a reference whose cells were deleted: the error
-  // itself. Other error literals are not understood.
-  bool RefErrorLiteral() {
-    constexpr std::string_view kRef = "#REF!";
-    if (f_.substr(pos_, kRef.size()) != kRef) return false;
-    pos_ += kRef.size();
-    Emit(OpCode::RefError);
-    return true;
-  }
-
-  bool QualifiedReference(int sheet) {
-    if (sheet < 0) return false;  // the host shows #REF!; not ours to invent
-    if (pos_ < f_.size() && f_[pos_] == '#') return RefErrorLiteral();  // "Sheet1!#REF!"
-    size_t start = pos_;
-    while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
-    return Reference(f_.substr(start, pos_ - start), sheet);
-  }
-
-  // A cell, or a block joined by ":" to a second part of the same kind.
-  bool Reference(std::string_view word, int sheet) {
-    auto first = ParseRefPart(word);
-    if (!first) return false;
-    Op op(OpCode::Ref);
-    op.sheet = sheet;
-    op.from = *first;
-    const size_t begin = static_cast<size_t>(word.data() - f_.data());
-    if (spans_) spans_->push_back({begin, begin + word.size(), *first});
-    std::optional<RangeRef> range;
-    if (pos_ < f_.size() && f_[pos_] == ':') {
-      size_t start = ++pos_;
-      while (pos_ < f_.size() && IsFormulaWordChar(f_[pos_])) ++pos_;
-      auto last = ParseRefPart(f_.substr(start, pos_ - start));
-      if (!last) return false;
-      if (spans_) spans_->push_back({start, pos_, *last});
-      op.pair = true;
-      op.to = *last;
-      range = RangeOf(*first, &*last);
-    } else {
-      range = RangeOf(*first, nullptr);
-    }
-    if (!range) return false;
-    op.range = *range;
-    ops_.push_back(op);
-    return true;
-  }
-
-  bool Function(std::string_view name, int depth) {
-    if (!SameWord(name, "SUM")) return false;
-    ++pos_;  // "("
-    int count = 0;
-    for (;;) {
-      if (!Concatenation(depth + 1)) return false;
-      ++count;
-      if (Peek(',')) {
-        ++pos_;
-        continue;
-      }
-      if (!Peek(')')) return false;
-      ++pos_;
-      break;
-    }
-    ops_.emplace_back(OpCode::Sum, 0, count);
-    return true;
-  }
-
-  std::string_view f_;
-  size_t pos_ = 0;
-  int ownSheet_;
-  const SheetNames& sheets_;
-  std::vector<Op>& ops_;
-  std::vector<CellValue>& texts_;
-  size_t textBase_;
-  std::vector<RefSpan>* spans_;
-};
-
-// ---- Shapes ----
-
-// A formula compiled once for every cell whose formula is the same but for where it stands:
-// "=(B6+B5)/2*H6" in I6 and "=(B7+B6)/2*H7" in I7 are one shape, moved down a row.
-struct Shape {
-  CellRef origin;
-  std::string text;
-  std::vector<Op> ops;
-  std::vector<CellValue> texts;
-  std::vector<RefSpan> spans;  // in the order of the text
-};
-
-// Whether `text` is the shape's formula moved `rows` down and `columns` across: the same text,
-// with each side of a reference written as the moved side is written. The parser reads such a
-// side as it reads the side it was moved from, so `text` compiles to the shape's program with
-// its references moved.
-bool Fits(const Shape& shape, std::string_view text, int rows, int columns) {
-  size_t at = 0;
-  auto next = [&](const char* chars, size_t count) {
-    if (text.size() - at < count) return false;
-    for (size_t i = 0; i < count; ++i)
-      if (text[at + i] != chars[i]) return false;
-    at += count;
-    return true;
-  };
-  size_t from = 0;
-  char written[16];
-  for (const RefSpan& span : shape.spans) {
-    if (!next(shape.text.data() + from, span.begin - from)) return false;
-    from = span.end;
-    RefPart part = span.part;
-    if (!MoveRefPart(part, rows, columns) || !next(written, WriteRefPart(part, written))) return false;
-  }
-  return next(shape.text.data() + from, shape.text.size() - from) && at == text.size();
-}
 
 // ---- Values ----
 
@@ -494,7 +136,7 @@ class Calculator {
 
   std::optional<CellValue> Formula(int sheet, std::string_view formula) {
     const size_t opsBegin = ops_.size(), textsBegin = texts_.size(), depsBegin = deps_.size();
-    if (!Parser(formula, sheet, names_, ops_, texts_, nullptr).Parse()) return std::nullopt;
+    if (!CompileFormula(formula, sheet, names_, ops_, texts_, nullptr)) return std::nullopt;
     const size_t opsEnd = ops_.size();
     Resolve(opsBegin, opsEnd);
     const size_t depsEnd = deps_.size();
@@ -604,7 +246,7 @@ class Calculator {
     }
     const size_t opsBegin = ops_.size(), textsBegin = texts_.size();
     spans_.clear();
-    if (!Parser(text, sheet, names_, ops_, texts_, &spans_).Parse()) {
+    if (!CompileFormula(text, sheet, names_, ops_, texts_, &spans_)) {
       ops_.resize(opsBegin);
       texts_.resize(textsBegin);
       return false;
