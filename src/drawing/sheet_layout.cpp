@@ -4,24 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "drawing/strips_between.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 
 namespace kestrel {
 namespace {
-
-// The level of a line of points ascending in x at x (the first segment that holds x).
-double LevelAt(const std::vector<PlanePoint>& line, double x) {
-  for (size_t i = 1; i < line.size(); ++i) {
-    const PlanePoint& a = line[i - 1];
-    const PlanePoint& b = line[i];
-    if (x <= b.x) {
-      if (b.x - a.x < 1e-12) return b.y;
-      return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
-    }
-  }
-  return line.back().y;
-}
 
 // The grid of a section: whole metres around its ground, its design outline and the centre line.
 PlacedSection GridOf(const SheetSection& s) {
@@ -48,7 +36,7 @@ PlacedSection GridOf(const SheetSection& s) {
   return placed;
 }
 
-// Below this the ground and the design are taken as one line (metres).
+// Below this the ground and the design are taken as one line over a strip (metres).
 constexpr double kTouching = 1e-9;
 
 }  // namespace
@@ -74,22 +62,6 @@ std::vector<CutFillRegion> CutFillRegions(const std::vector<PlanePoint>& ground,
   if (ground.size() < 2 || design.size() < 2) return regions;
   const double from = std::max(ground.front().x, design.front().x);
   const double to = std::min(ground.back().x, design.back().x);
-  if (to - from < 1e-9) return regions;
-  std::vector<double> xs{from, to};
-  for (const auto* line : {&ground, &design})
-    for (const PlanePoint& p : *line)
-      if (p.x > from && p.x < to) xs.push_back(p.x);
-  std::sort(xs.begin(), xs.end());
-  xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-  // Split every step where the two lines cross, so that each step is all cut or all fill.
-  std::vector<double> steps{xs.front()};
-  for (size_t i = 1; i < xs.size(); ++i) {
-    const double d0 = LevelAt(ground, xs[i - 1]) - LevelAt(design, xs[i - 1]);
-    const double d1 = LevelAt(ground, xs[i]) - LevelAt(design, xs[i]);
-    if ((d0 > kTouching && d1 < -kTouching) || (d0 < -kTouching && d1 > kTouching))
-      steps.push_back(xs[i - 1] + (xs[i] - xs[i - 1]) * d0 / (d0 - d1));
-    steps.push_back(xs[i]);
-  }
   CutFillRegion current;
   std::vector<PlanePoint> upper, lower;
   auto close = [&] {
@@ -101,25 +73,23 @@ std::vector<CutFillRegion> CutFillRegions(const std::vector<PlanePoint>& ground,
     upper.clear();
     lower.clear();
   };
-  for (size_t i = 1; i < steps.size(); ++i) {
-    const double x0 = steps[i - 1], x1 = steps[i];
-    const double g0 = LevelAt(ground, x0), g1 = LevelAt(ground, x1);
-    const double e0 = LevelAt(design, x0), e1 = LevelAt(design, x1);
-    const double middle = (g0 + g1) / 2 - (e0 + e1) / 2;
+  // A strip's side of the outline, with the step where a line steps straight up or down.
+  auto extend = [](std::vector<PlanePoint>& line, PlanePoint start, PlanePoint end) {
+    if (line.empty() || !(line.back() == start)) line.push_back(start);
+    line.push_back(end);
+  };
+  for (const LevelStrip& s : StripsBetween(ground, design, from, to)) {
+    const double middle = s.MeanDifference();
     if (std::fabs(middle) <= kTouching) {
       close();
       continue;
     }
     const bool cut = middle > 0;
     if (!upper.empty() && cut != current.cut) close();
-    if (upper.empty()) {
-      current.cut = cut;
-      upper.push_back({x0, cut ? g0 : e0});
-      lower.push_back({x0, cut ? e0 : g0});
-    }
-    upper.push_back({x1, cut ? g1 : e1});
-    lower.push_back({x1, cut ? e1 : g1});
-    current.area += std::fabs(middle) * (x1 - x0);
+    current.cut = cut;
+    extend(upper, {s.x0, cut ? s.first0 : s.second0}, {s.x1, cut ? s.first1 : s.second1});
+    extend(lower, {s.x0, cut ? s.second0 : s.first0}, {s.x1, cut ? s.second1 : s.first1});
+    current.area += std::fabs(middle) * (s.x1 - s.x0);
   }
   close();
   return regions;

@@ -6,6 +6,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "drawing/strips_between.h"
+
 namespace kestrel {
 namespace {
 
@@ -160,52 +162,17 @@ SideOutline RunOutSide(const std::vector<SectionPoint>& ground, int sign, double
 
 SectionAreas AreasBetween(const std::vector<SectionPoint>& ground, const std::vector<SectionPoint>& design,
                           double from, double to) {
-  SectionAreas areas;
-  if (ground.empty() || design.empty() || !(to > from)) return areas;
-  std::vector<double> cuts{from, to};
-  if (from < 0 && 0 < to) cuts.push_back(0);
-  for (const auto* line : {&ground, &design})
-    for (const SectionPoint& p : *line)
-      if (p.Offset > from && p.Offset < to) cuts.push_back(p.Offset);
-  std::sort(cuts.begin(), cuts.end());
-  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-
-  // A line's two levels over the strip [a, b], in which it is straight; k walks forwards.
-  auto levels = [](const std::vector<SectionPoint>& line, size_t& k, double a, double b, double& za, double& zb) {
-    while (k + 1 < line.size() && line[k + 1].Offset <= a) ++k;
-    if (a < line[k].Offset || k + 1 == line.size()) {
-      za = zb = line[k].Level;  // beyond an end: horizontal
-      return;
-    }
-    const SectionPoint &p = line[k], &q = line[k + 1];
-    const double slope = (q.Level - p.Level) / (q.Offset - p.Offset);
-    za = p.Level + slope * (a - p.Offset);
-    zb = p.Level + slope * (b - p.Offset);
+  auto plane = [](const std::vector<SectionPoint>& line) {
+    std::vector<PlanePoint> points;
+    points.reserve(line.size());
+    for (const SectionPoint& p : line) points.push_back({p.Offset, p.Level});
+    return points;
   };
-  size_t kg = 0, kd = 0;
-  for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-    const double a = cuts[i], b = cuts[i + 1];
-    double ga, gb, da, db;
-    levels(ground, kg, a, b, ga, gb);
-    levels(design, kd, a, b, da, db);
-    const double ha = ga - da, hb = gb - db;  // positive: cut
-    double cut = 0, fill = 0;
-    if ((ha > 0 && hb < 0) || (ha < 0 && hb > 0)) {
-      const double m = a + (b - a) * ha / (ha - hb);
-      const double first = std::abs(ha) * (m - a) / 2, second = std::abs(hb) * (b - m) / 2;
-      (ha > 0 ? cut : fill) += first;
-      (hb > 0 ? cut : fill) += second;
-    } else {
-      const double area = (ha + hb) / 2 * (b - a);
-      (area > 0 ? cut : fill) += std::abs(area);
-    }
-    if (a + b < 0) {
-      areas.CutLeft += cut;
-      areas.FillLeft += fill;
-    } else {
-      areas.CutRight += cut;
-      areas.FillRight += fill;
-    }
+  SectionAreas areas;
+  for (const LevelStrip& s : StripsBetween(plane(ground), plane(design), from, to, 0.0)) {
+    const double area = s.MeanDifference() * (s.x1 - s.x0);  // positive: cut
+    const bool left = s.x0 + s.x1 < 0;
+    (area > 0 ? (left ? areas.CutLeft : areas.CutRight) : (left ? areas.FillLeft : areas.FillRight)) += std::abs(area);
   }
   return areas;
 }

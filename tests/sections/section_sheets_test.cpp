@@ -170,6 +170,14 @@ TEST(CutAndFill, RegionsBetweenTheGroundAndTheDesignOutline) {
   EXPECT_GT(fill, 0);
   EXPECT_NEAR(cut - fill, SampledArea(ground, design, -15, 15), 1e-6);
   EXPECT_TRUE(CutFillRegions({{0, 1}}, design).empty());
+
+  // A ditch with straight walls: the outline steps down and up the walls.
+  const auto ditch = CutFillRegions({{-10, 10}, {10, 10}}, {{-10, 9}, {-2, 9}, {-2, 8}, {2, 8}, {2, 9}, {10, 9}});
+  ASSERT_EQ(ditch.size(), 1u);
+  EXPECT_TRUE(ditch[0].cut);
+  EXPECT_NEAR(ditch[0].area, 24, 1e-12);
+  const std::vector<PlanePoint> walls{{-10, 9}, {-2, 9}, {-2, 8}, {2, 8}, {2, 9}, {10, 9}};
+  EXPECT_EQ(std::vector<PlanePoint>(ditch[0].outline.rbegin(), ditch[0].outline.rbegin() + 6), walls);
 }
 
 }  // namespace
