@@ -48,7 +48,6 @@ void RunServerLoop() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (idleTimer != 0) KillTimer(nullptr, idleTimer);
 }
 
 }  // namespace kestrel

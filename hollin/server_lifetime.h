@@ -11,7 +11,8 @@ namespace kestrel {
 void HoldServer();
 // Drops one. The server ends when none has been held for kLingerMs: a client's last calls as it
 // shuts down (releasing what it still holds beside the objects) are served before the server's
-// own shutdown, and a client back within that time is served by this server.
+// own shutdown. Where COM keeps the class objects running at zero (Wine does), a client back
+// within that time is served by this server rather than by one that is ending.
 void ReleaseServer();
 
 inline constexpr UINT kLingerMs = 2000;

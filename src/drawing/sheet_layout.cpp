@@ -36,9 +36,6 @@ PlacedSection GridOf(const SheetSection& s) {
   return placed;
 }
 
-// Below this the ground and the design are taken as one line over a strip (metres).
-constexpr double kTouching = 1e-9;
-
 }  // namespace
 
 std::optional<PaperSize> PaperNamed(std::string_view name, bool landscape) {
@@ -80,7 +77,7 @@ std::vector<CutFillRegion> CutFillRegions(const std::vector<PlanePoint>& ground,
   };
   for (const LevelStrip& s : StripsBetween(ground, design, from, to)) {
     const double middle = s.MeanDifference();
-    if (std::fabs(middle) <= kTouching) {
+    if (std::fabs(middle) <= kLinesMeet) {
       close();
       continue;
     }

@@ -6,9 +6,6 @@
 namespace kestrel {
 namespace {
 
-// Below this the lines are taken as meeting (metres): no crossing is cut that close to an end.
-constexpr double kTouching = 1e-9;
-
 // Reads a line's levels strip by strip, left to right.
 class LineWalk {
  public:
@@ -55,7 +52,7 @@ std::vector<LevelStrip> StripsBetween(const std::vector<PlanePoint>& first, cons
     one.Levels(s.x0, s.x1, s.first0, s.first1);
     two.Levels(s.x0, s.x1, s.second0, s.second1);
     const double d0 = s.first0 - s.second0, d1 = s.first1 - s.second1;
-    if ((d0 > kTouching && d1 < -kTouching) || (d0 < -kTouching && d1 > kTouching)) {
+    if ((d0 > kLinesMeet && d1 < -kLinesMeet) || (d0 < -kLinesMeet && d1 > kLinesMeet)) {
       // Both lines are straight here: they meet at one x, at one level.
       const double t = d0 / (d0 - d1);
       const double x = s.x0 + (s.x1 - s.x0) * t;

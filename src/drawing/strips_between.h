@@ -9,6 +9,10 @@
 
 namespace kestrel {
 
+// Below this two lines are taken as meeting (metres): no crossing is cut that close to a strip's
+// end, and a strip whose mean difference is no larger lies between lines taken as one.
+inline constexpr double kLinesMeet = 1e-9;
+
 // One strip [x0, x1] and the levels of both lines at its ends.
 struct LevelStrip {
   double x0 = 0, x1 = 0;

@@ -2,6 +2,7 @@
 #include "addin/host/formula_program.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "util/number_text.h"
@@ -38,7 +39,7 @@ class Parser {
   bool Parse() {
     if (f_.empty() || f_[0] != '=') return false;
     pos_ = 1;
-    if (!Concatenation(0)) return false;
+    if (!Expression(0)) return false;
     SkipBlanks();
     return pos_ == f_.size();
   }
@@ -54,31 +55,23 @@ class Parser {
     return pos_ < f_.size() && f_[pos_] == c;
   }
   void Emit(OpCode code) { ops_.emplace_back(code); }
-  bool Concatenation(int depth) {
-    if (!Additive(depth)) return false;
-    while (Peek('&')) {
-      ++pos_;
-      if (!Additive(depth)) return false;
-      Emit(OpCode::Concat);
-    }
-    return true;
-  }
+  // The binary operators by precedence, loosest first; the operands of each level are
+  // expressions of the next, and those of the last are unary.
+  struct OperatorLevel {
+    char symbol[2];
+    OpCode code[2];
+  };
+  static constexpr OperatorLevel kLevels[] = {{{'&', '&'}, {OpCode::Concat, OpCode::Concat}},
+                                              {{'+', '-'}, {OpCode::Add, OpCode::Subtract}},
+                                              {{'*', '/'}, {OpCode::Multiply, OpCode::Divide}}};
 
-  bool Additive(int depth) {
-    if (!Multiplicative(depth)) return false;
-    while (Peek('+') || Peek('-')) {
-      OpCode code = f_[pos_++] == '+' ? OpCode::Add : OpCode::Subtract;
-      if (!Multiplicative(depth)) return false;
-      Emit(code);
-    }
-    return true;
-  }
-
-  bool Multiplicative(int depth) {
-    if (!Unary(depth)) return false;
-    while (Peek('*') || Peek('/')) {
-      OpCode code = f_[pos_++] == '*' ? OpCode::Multiply : OpCode::Divide;
-      if (!Unary(depth)) return false;
+  bool Expression(int depth, size_t level = 0) {
+    if (level == std::size(kLevels)) return Unary(depth);
+    const OperatorLevel& ops = kLevels[level];
+    if (!Expression(depth, level + 1)) return false;
+    while (Peek(ops.symbol[0]) || Peek(ops.symbol[1])) {
+      const OpCode code = ops.code[f_[pos_++] == ops.symbol[0] ? 0 : 1];
+      if (!Expression(depth, level + 1)) return false;
       Emit(code);
     }
     return true;
@@ -102,7 +95,7 @@ class Parser {
     if (c == '"') return StringLiteral();
     if (c == '(') {
       ++pos_;
-      if (!Concatenation(depth + 1) || !Peek(')')) return false;
+      if (!Expression(depth + 1) || !Peek(')')) return false;
       ++pos_;
       return true;
     }
@@ -249,7 +242,7 @@ class Parser {
     ++pos_;  // "("
     int count = 0;
     for (;;) {
-      if (!Concatenation(depth + 1)) return false;
+      if (!Expression(depth + 1)) return false;
       ++count;
       if (Peek(',')) {
         ++pos_;
