@@ -13,6 +13,12 @@ void CliShell::Open(std::string_view target, std::string_view /*workingFolder*/)
   err_ << "open: " << target << "\n";
 }
 
+std::string CliShell::FunctionFileFolder() {
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  return error ? std::string(".") : PathToUtf8(here);
+}
+
 std::string ProgramFolder(const char* argv0) {
   std::error_code error;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -14,6 +14,8 @@ class CliShell : public Shell {
   // A terminal has no browser to start: the tool names the page instead.
   void Open(std::string_view target, std::string_view workingFolder) override;
   std::string ModuleFolder() override { return folder_; }
+  // A file name without a folder is the current directory's, as on every command line.
+  std::string FunctionFileFolder() override;
 
  private:
   std::ostream& err_;

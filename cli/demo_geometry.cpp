@@ -7,6 +7,7 @@
 
 #include "addin/host/system_clock.h"
 #include "geometry/function_catalogue.h"
+#include "geometry/profile_cache.h"
 #include "geometry/profile_file.h"
 #include "geometry/slope_file.h"
 #include "util/number_text.h"
@@ -60,8 +61,14 @@ int RunGeometryDemo(CliContext& context, MemoryWorkbook& book, const std::filesy
   // The worksheet functions as a cell would call them, through the catalogue.
   SystemClock clock;
   FunctionContext call{context.GetSession(), clock, context.Shell(), nullptr};
-  auto compute = [&](const char* name, FunctionArguments arguments) {
-    return CallWorksheetFunction(*FindWorksheetFunction(name), arguments, call).Value();
+  // A worksheet function answers a file it cannot read with a sentinel, which a cell would show;
+  // the demo stops instead of printing it as a result.
+  auto compute = [&](const char* name, FunctionArguments arguments, double sentinel, const std::string& file) {
+    const double station = arguments[0].Value().Number();
+    CellValue value = CallWorksheetFunction(*FindWorksheetFunction(name), arguments, call).Value();
+    if (!value.IsNumber() || value.Number() == sentinel)
+      throw CliError(std::string(name) + " gave " + value.AsText() + " at " + StationText(station) + " from " + file);
+    return value;
   };
   const std::vector<double> stations = SectionStations(NamedSheet(book, "实测横断面"));
   Grid table(static_cast<int>(stations.size()) + 1, 4);
@@ -72,9 +79,9 @@ int RunGeometryDemo(CliContext& context, MemoryWorkbook& book, const std::filesy
   for (size_t k = 0; k < stations.size(); ++k) {
     const int r = static_cast<int>(k) + 1;
     table.At(r, 0) = stations[k];
-    table.At(r, 1) = compute("GetH", {stations[k], zm});
-    table.At(r, 2) = compute("GetHP", {stations[k], -1, hp});
-    table.At(r, 3) = compute("GetHP", {stations[k], 1, hp});
+    table.At(r, 1) = compute("GetH", {stations[k], zm}, kProfileUnreadable, zm);
+    table.At(r, 2) = compute("GetHP", {stations[k], -1, hp}, kSlopeFileUnreadable, hp);
+    table.At(r, 3) = compute("GetHP", {stations[k], 1, hp}, kSlopeFileUnreadable, hp);
   }
   MemoryWorksheet& design = book.AppendSheet("设计高程");
   design.SetValues({1, 1}, table);

@@ -39,6 +39,8 @@ std::string CatalogueHelp() {
       "ARG: a number or a text as typed; BOOK.xlsx!A1:C3 or BOOK.xlsx!Sheet1!A1:C3 (also .csv)\n"
       "is a range of that workbook; omitted optional arguments take their defaults.\n"
       "--cell: the cell the function is called from (RangeAddress).\n"
+      "A file name is taken as on any command line: a relative one from the current directory\n"
+      "(in the spreadsheet, GetH takes a name without a folder from the add-in's folder).\n"
       "\n"
       "Functions:\n";
   for (const WorksheetFunction& f : WorksheetFunctions()) {

@@ -28,8 +28,8 @@ const RangeArg& RangeOf(const FunctionValue& value) {
 }
 
 FunctionValue CallGetH(Args& a, FunctionContext& c) {
-  // Only a file name is looked for in the module's folder: a range's call does without it.
-  const std::string folder = a[1].IsText() ? c.shell.ModuleFolder() : std::string();
+  // Only a file name is looked for in a folder: a range's call does without it.
+  const std::string folder = a[1].IsText() ? c.shell.FunctionFileFolder() : std::string();
   return ProfileElevation(ToNumber(a[0]), a[1], ToLong(a[2]), c.geometry.Profile, c.clock, folder);
 }
 

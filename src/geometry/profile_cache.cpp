@@ -58,7 +58,7 @@ double ProfileElevation(double station, const FunctionValue& source, int refresh
     cache.FileName = source.Value().Text();
   }
   if (reload) {
-    if (LoadProfile(source, cache, moduleFolder) != 1) return -1;
+    if (LoadProfile(source, cache, moduleFolder) != 1) return kProfileUnreadable;
     return ProfileElevationAt(cache.Curves, station, cache.EndsIncrease);
   }
   const double now = clock.NowSeconds();
@@ -66,7 +66,7 @@ double ProfileElevation(double station, const FunctionValue& source, int refresh
                      HasSourceKey(source, cache.Source);
   if (!fresh && LoadProfile(source, cache, moduleFolder) != 1) {
     cache.LastEvaluation = now;
-    return -1;
+    return kProfileUnreadable;
   }
   const double h = ProfileElevationAt(cache.Curves, station, cache.EndsIncrease);
   cache.LastEvaluation = now;

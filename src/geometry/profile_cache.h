@@ -16,7 +16,10 @@ class Clock;
 // 0. The cache remembers the source of a successful load only.
 int LoadProfile(const FunctionValue& source, ProfileCache& cache, std::string_view moduleFolder);
 
-// The design elevation at the station, or -1 when the profile cannot be loaded.
+// What GetH gives for a profile that cannot be loaded.
+inline constexpr double kProfileUnreadable = -1;
+
+// The design elevation at the station, or kProfileUnreadable when the profile cannot be loaded.
 // - A file name is loaded when it differs from the last one given; a range when refresh is 1.
 // - Otherwise the evaluation is timed: the table is used as it is when the last timed
 //   evaluation was at most 0.5 s ago and the table was loaded from this very source; else the

@@ -17,7 +17,6 @@
 namespace kestrel {
 namespace {
 
-constexpr double kUnreadable = -999999;
 constexpr int kReadBlockRows = 512;
 // A workbook names a handful of files; past this many the cache starts again.
 constexpr size_t kMaxCachedFiles = 64;
@@ -83,7 +82,7 @@ int ParseSlopeText(std::string_view text, SlopeTables& tables) {
 int LoadSlopeFile(std::string_view path, SlopeTables& tables) { return ParseSlopeText(ReadTextFile(path), tables); }
 
 double SideValueUncached(double station, double offset, std::string_view fileName, int model, SlopeTables& tables) {
-  if (LoadSlopeFile(fileName, tables) != 1) return kUnreadable;
+  if (LoadSlopeFile(fileName, tables) != 1) return kSlopeFileUnreadable;
   return ValueOn(tables, station, offset, model);
 }
 
@@ -91,11 +90,11 @@ double SideValue(double station, double offset, std::string_view fileName, int m
   const std::filesystem::path path = PathFromUtf8(fileName);
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  if (error) return kUnreadable;
+  if (error) return kSlopeFileUnreadable;
   const std::uintmax_t size = std::filesystem::file_size(absolute, error);
-  if (error) return kUnreadable;
+  if (error) return kSlopeFileUnreadable;
   const std::filesystem::file_time_type modified = std::filesystem::last_write_time(absolute, error);
-  if (error) return kUnreadable;
+  if (error) return kSlopeFileUnreadable;
 
   const std::string key = PathToUtf8(absolute.lexically_normal());
   auto found = cache.Files.find(key);
@@ -107,7 +106,7 @@ double SideValue(double station, double offset, std::string_view fileName, int m
     parsed.Loaded = LoadSlopeFile(fileName, parsed.Tables);
     found = cache.Files.find(key);
   }
-  if (found->second.Loaded != 1) return kUnreadable;
+  if (found->second.Loaded != 1) return kSlopeFileUnreadable;
   return ValueOn(found->second.Tables, station, offset, model);
 }
 

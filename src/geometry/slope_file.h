@@ -32,6 +32,9 @@ int ParseSlopeText(std::string_view text, SlopeTables& tables);
 // The same from the file (a relative name is taken from the current folder); 0 when missing.
 int LoadSlopeFile(std::string_view path, SlopeTables& tables);
 
+// What GetHP and GetJK give for a file that cannot be loaded.
+inline constexpr double kSlopeFileUnreadable = -999999;
+
 // The value at a station on one side (offset < 0: left; 0 or more: right) with model 1 linear
 // or 3 cubic; -999999 when the file cannot be loaded. Throws FunctionError when no segment holds
 // the station. The file is parsed once and used again while its path, size and modification

@@ -138,19 +138,28 @@ class ProfileTest(FunctionsTest):
             f.write(b"\xff\xfe" + "quillbeckfile2.0-zm\r\n0,100,300,103,700,99,6000\r\n".encode("utf-16-le"))
         self.assertEqual(fn("GetH", 300, zm)[1], "-1")
 
-    def test_a_bare_name_is_taken_from_the_programs_folder(self):
+    def test_file_names_are_taken_from_the_current_directory(self):
+        # As on any command line: a relative name from where the tool runs, never from where it lies.
         folder = self.path("bin")
         os.mkdir(folder)
         program = os.path.join(folder, "kestrel")
         shutil.copy(KESTREL, program)
-        with open(os.path.join(folder, "road.zm"), "wb") as f:
-            f.write(b"\xff\xfe" + "QuillbeckFile2.0-ZM\r\n0,100,300,103,700,99,6000\r\n".encode("utf-16-le"))
+        profile = "QuillbeckFile2.0-ZM\r\n0,100,300,103,700,99,6000\r\n".encode("utf-16-le")
+        os.mkdir(self.path("data"))
+        for place in (folder, self.path("data")):
+            with open(os.path.join(place, "road.zm"), "wb") as f:
+                f.write(b"\xff\xfe" + profile)
         import subprocess
-        done = subprocess.run([program, "fn", "GetH", "300", "road.zm"], capture_output=True, text=True,
-                              cwd=self.dir)
-        self.assertEqual(done.stdout.strip(), "102.7", done.stderr)
-        done = subprocess.run([program, "fn", "GetH", "300", "road"], capture_output=True, text=True, cwd=self.dir)
-        self.assertEqual(done.stdout.strip(), "-1")  # road.ZM: no such file where names are case-sensitive
+
+        def get_h(name, cwd):
+            done = subprocess.run([program, "fn", "GetH", "300", name], capture_output=True, text=True, cwd=cwd)
+            return done.stdout.strip()
+
+        self.assertEqual(get_h("road.zm", self.path("data")), "102.7")
+        self.assertEqual(get_h("data/road.zm", self.dir), "102.7")
+        self.assertEqual(get_h(self.path("data/road.zm"), "/"), "102.7")
+        self.assertEqual(get_h("road.zm", self.dir), "-1")  # only the tool's folder has one
+        self.assertEqual(get_h("road", self.path("data")), "-1")  # road.ZM: names are case-sensitive
 
 
 class SlopeTest(FunctionsTest):

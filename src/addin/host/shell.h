@@ -13,6 +13,9 @@ class Shell {
   virtual void Open(std::string_view target, std::string_view workingFolder) = 0;
   // The folder of the add-in library (or of the program), without a trailing separator.
   virtual std::string ModuleFolder() = 0;
+  // The folder a worksheet function takes a file name without a folder from: the add-in's own
+  // folder in the spreadsheet; a command-line tool overrides it with its current directory.
+  virtual std::string FunctionFileFolder() { return ModuleFolder(); }
 };
 
 // Asks the shell to open a key's target (WebTarget in util/web_links.h) with the "Open" verb; a
