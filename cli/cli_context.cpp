@@ -122,8 +122,11 @@ int CliContext::Finish(CommandOutcome outcome, const BookOptions& options) {
   }
   const bool completed = outcome == CommandOutcome::Completed;
   // A command that stopped part-way never writes over BOOK; its state at the stop goes only to an
-  // -o naming another file.
-  const bool keep = completed || (!options.output.empty() && !SameFile(options.output, options.book));
+  // -o naming another file. A command that ended where it is meant to after a step the user
+  // approved keeps that step, with the exit status of a stop.
+  const bool approved = outcome == CommandOutcome::EndedAfterApprovedStep;
+  const bool keep =
+      completed || approved || (!options.output.empty() && !SameFile(options.output, options.book));
   if (!keep && BookChanged()) {
     // Said even when the command itself said nothing on the way out.
     err_ << "kestrel: " << options.book << ": the command stopped part-way; nothing was written"

@@ -134,9 +134,9 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
                                                        MessageButtons::YesNo, MessageIcon::Information);
     if (answer == MessageAnswer::Yes) {
       CleanStations(host, sheet);
-    } else {
-      sheet.Select(RangeRef::Cell(bad, kColumnE));
+      return CommandOutcome::EndedAfterApprovedStep;
     }
+    sheet.Select(RangeRef::Cell(bad, kColumnE));
     return CommandOutcome::Stopped;
   }
   if (last < 1) return CommandOutcome::Completed;

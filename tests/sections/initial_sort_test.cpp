@@ -135,7 +135,7 @@ TEST_F(InitialSortTest, StationNotationYesCleansColumnEWithoutSorting) {
           {"e", 1, -5, 0}});
   AcceptDialog();
   ui.QueueAnswer(MessageAnswer::Yes);
-  EXPECT_EQ(Run(), CommandOutcome::Stopped);
+  EXPECT_EQ(Run(), CommandOutcome::EndedAfterApprovedStep);
   EXPECT_EQ(Column(5, 5), (Strings{"12240", "12235.689", "3100", "50", "5"}));
   EXPECT_EQ(Column(1, 5), (Strings{"a", "b", "c", "d", "e"}));  // not sorted
   EXPECT_TRUE(book.DisplayAlerts());

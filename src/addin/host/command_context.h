@@ -12,8 +12,10 @@ class Timer;
 class Ui;
 
 // How a command ended, for callers that report it (the command-line tool's exit status): it ran
-// to its end, it stopped at a message, a refusal or a failure, or its dialog was cancelled.
-enum class CommandOutcome { Completed, Stopped, Cancelled };
+// to its end; it stopped at a message, a refusal or a failure; it ended where it is meant to
+// after a step the user approved (the initial sort after cleaning the stations), so that what it
+// changed is that step's result; or its dialog was cancelled.
+enum class CommandOutcome { Completed, Stopped, EndedAfterApprovedStep, Cancelled };
 
 // The platform as one command run sees it. The feature state a command keeps between runs is
 // passed beside it by the command table, never reached through here. (The worksheet functions,
