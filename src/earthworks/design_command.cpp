@@ -2,6 +2,7 @@
 #include "earthworks/design_command.h"
 
 #include <algorithm>
+#include <string>
 
 #include "addin/host/application.h"
 #include "sections/drawn_sections.h"
@@ -30,19 +31,41 @@ std::vector<GroundSection> MeasuredSections(Worksheet& sheet) {
   for (const SurveyedSection& surveyed : ReadSurveyedSections(sheet)) {
     GroundSection& g = sections.emplace_back();
     g.Station = surveyed.Station;
-    for (const SurveyedPoint& p : surveyed.Points) g.Points.push_back({p.Offset, p.Level});
+    for (const SurveyedPoint& p : surveyed.Points) {
+      // A ground line is made of measured points only: a level or offset that is not a number
+      // is never read as 0.
+      if (!p.OffsetIsNumber || !p.LevelIsNumber)
+        throw DesignError("row " + std::to_string(p.Row) + " of sheet " + sheet.Name() + ": the " +
+                          (p.OffsetIsNumber ? "level (column D)" : "offset (column G)") +
+                          " is not a number; correct or remove the point");
+      g.Points.push_back({p.Offset, p.Level});
+    }
     std::stable_sort(g.Points.begin(), g.Points.end(),
                      [](const SectionPoint& a, const SectionPoint& b) { return a.Offset < b.Offset; });
   }
   return sections;
 }
 
+namespace {
+
+// The sorted survey to design on: never a sheet the design or the volume command made.
+std::vector<GroundSection> SurveyToDesign(Worksheet& sheet) {
+  if (IsDesignResultsSheet(sheet))
+    throw DesignError("sheet " + sheet.Name() + " holds design results, not a sorted survey (choose the survey sheet)");
+  if (IsVolumeSheet(sheet))
+    throw DesignError("sheet " + sheet.Name() + " is a volume sheet, not a sorted survey (choose the survey sheet)");
+  std::vector<GroundSection> ground = MeasuredSections(sheet);
+  if (ground.empty()) throw DesignError("sheet " + sheet.Name() + " holds no measured section (sort it first)");
+  return ground;
+}
+
+}  // namespace
+
 CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, std::vector<DesignSection>* results) {
   Application* host = context.host;
   if (!host) return CommandOutcome::Cancelled;
   const DesignInputs inputs = LoadDesignInputs(request.Files);
-  const std::vector<GroundSection> ground = MeasuredSections(host->ActiveSheet());
-  if (ground.empty()) throw DesignError("the active sheet holds no measured section (sort it first)");
+  const std::vector<GroundSection> ground = SurveyToDesign(host->ActiveSheet());
   std::vector<DesignSection> sections = DesignSections(ground, inputs);
 
   host->AddSheet();

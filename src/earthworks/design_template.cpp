@@ -2,6 +2,8 @@
 #include "earthworks/design_template.h"
 
 #include <charconv>
+#include <cstdint>
+#include <filesystem>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -61,27 +63,48 @@ std::vector<std::pair<std::string, std::string>> SideEntries(const SideTemplate&
           {"cut_berm_slope", ExactText(s.CutBermSlope)}};
 }
 
-bool NonNegative(double v) { return std::isfinite(v) && v >= 0; }
+// The values a road can have; a template beyond them describes none (and would give levels and
+// areas past what a cell holds).
+struct Bounds {
+  double Low;
+  double High;
+  bool Holds(double v) const { return v >= Low && v <= High; }  // false for NaN
+  std::string Text() const { return "a number from " + GeneralText(Low) + " to " + GeneralText(High) + " is needed"; }
+};
+constexpr Bounds kWidth{0, 50};         // carriageway, shoulder and berm widths, metres
+constexpr Bounds kCrossSlope{-20, 20};  // the carriageway, per cent
+constexpr Bounds kSideSlope{-30, 30};   // shoulders and berms, per cent
+constexpr Bounds kRatio{0, 20};         // 1:ratio of a side slope or a ditch face
+constexpr Bounds kStageHeight{0, 100};  // metres; above 0
+constexpr Bounds kDitchSize{0, 20};     // bottom width and depth, metres
+constexpr Bounds kThickness{0, 5};      // pavement and topsoil, metres
+constexpr size_t kMostStages = 20;      // of one side slope
+// A template is a page of text; a larger file is refused before it is read.
+constexpr std::uintmax_t kMostTemplateBytes = 1 << 20;
 
 // "1.5x8, 1.75x8, 2": every stage but the last has a positive height; the last has none.
 std::optional<std::vector<SlopeStage>> ParseStages(std::string_view text, std::string& why) {
   std::vector<SlopeStage> stages;
   const std::vector<std::string> parts = SplitText(text, ",");
+  if (parts.size() > kMostStages) {
+    why = "at most " + std::to_string(kMostStages) + " stages, not " + std::to_string(parts.size());
+    return std::nullopt;
+  }
   for (size_t i = 0; i < parts.size(); ++i) {
     const std::string part = Trim(parts[i]);
     const size_t x = part.find_first_of("xX");
     const bool last = i + 1 == parts.size();
     SlopeStage stage;
     const auto ratio = StrictNumber(x == std::string::npos ? part : part.substr(0, x));
-    if (!ratio || !NonNegative(*ratio)) {
-      why = "stage " + std::to_string(i + 1) + ": a ratio of 0 or more is needed";
+    if (!ratio || !kRatio.Holds(*ratio)) {
+      why = "stage " + std::to_string(i + 1) + ": a ratio from 0 to 20 is needed";
       return std::nullopt;
     }
     stage.Ratio = *ratio;
     if (x != std::string::npos) {
       const auto height = StrictNumber(part.substr(x + 1));
-      if (!height || !(*height > 0) || !std::isfinite(*height)) {
-        why = "stage " + std::to_string(i + 1) + ": a height above 0 is needed after x";
+      if (!height || !(*height > 0) || !kStageHeight.Holds(*height)) {
+        why = "stage " + std::to_string(i + 1) + ": a height above 0 and up to 100 is needed after x";
         return std::nullopt;
       }
       if (last) {
@@ -102,23 +125,23 @@ std::optional<std::vector<SlopeStage>> ParseStages(std::string_view text, std::s
 
 // Sets one side's key; false with why when the value does not fit.
 bool SetSideKey(SideTemplate& s, const std::string& key, const std::string& value, std::string& why) {
-  auto number = [&](double& target, bool nonNegative) {
+  auto number = [&](double& target, Bounds bounds) {
     const auto v = StrictNumber(value);
-    if (!v || !std::isfinite(*v) || (nonNegative && *v < 0)) {
-      why = nonNegative ? "a number of 0 or more is needed" : "a number is needed";
+    if (!v || !bounds.Holds(*v)) {
+      why = bounds.Text();
       return false;
     }
     target = *v;
     return true;
   };
-  if (key == "half_width") return number(s.HalfWidth, true);
-  if (key == "cross_slope") return number(s.CrossSlope, false);
-  if (key == "shoulder_width") return number(s.ShoulderWidth, true);
-  if (key == "shoulder_slope") return number(s.ShoulderSlope, false);
-  if (key == "fill_berm_width") return number(s.FillBermWidth, true);
-  if (key == "fill_berm_slope") return number(s.FillBermSlope, false);
-  if (key == "cut_berm_width") return number(s.CutBermWidth, true);
-  if (key == "cut_berm_slope") return number(s.CutBermSlope, false);
+  if (key == "half_width") return number(s.HalfWidth, kWidth);
+  if (key == "cross_slope") return number(s.CrossSlope, kCrossSlope);
+  if (key == "shoulder_width") return number(s.ShoulderWidth, kWidth);
+  if (key == "shoulder_slope") return number(s.ShoulderSlope, kSideSlope);
+  if (key == "fill_berm_width") return number(s.FillBermWidth, kWidth);
+  if (key == "fill_berm_slope") return number(s.FillBermSlope, kSideSlope);
+  if (key == "cut_berm_width") return number(s.CutBermWidth, kWidth);
+  if (key == "cut_berm_slope") return number(s.CutBermSlope, kSideSlope);
   if (key == "fill_slopes" || key == "cut_slopes") {
     auto stages = ParseStages(value, why);
     if (!stages) return false;
@@ -134,8 +157,8 @@ bool SetSideKey(SideTemplate& s, const std::string& key, const std::string& valu
     }
     for (int i = 0; i < 4; ++i) {
       const auto n = StrictNumber(Trim(parts[i]));
-      if (!n || !NonNegative(*n)) {
-        why = "four numbers of 0 or more are needed: bottom width, depth, inner ratio, outer ratio";
+      if (!n || !(i < 2 ? kDitchSize : kRatio).Holds(*n)) {
+        why = "bottom width and depth from 0 to 20, inner and outer ratio from 0 to 20 are needed";
         return false;
       }
       v[i] = *n;
@@ -235,7 +258,7 @@ std::optional<DesignTemplate> ParseTemplateText(std::string_view text, std::stri
     std::string why;
     if (key == "pavement_thickness" || key == "strip_depth") {
       const auto v = StrictNumber(value);
-      if (!v || !NonNegative(*v)) return fail(key + ": a number of 0 or more is needed");
+      if (!v || !kThickness.Holds(*v)) return fail(key + ": " + kThickness.Text());
       (key == "strip_depth" ? tpl.StripDepth : tpl.PavementThickness) = *v;
     } else if (key == "areas_to") {
       const std::string v = AsciiLower(value);
@@ -261,7 +284,17 @@ std::optional<DesignTemplate> ParseTemplateText(std::string_view text, std::stri
 }
 
 std::optional<DesignTemplate> LoadTemplateFile(std::string_view path, std::string& error) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code failure;
+  if (!std::filesystem::is_regular_file(file, failure)) {
+    error = "cannot read " + std::string(path) + ": not a file";
+    return std::nullopt;
+  }
+  if (std::filesystem::file_size(file, failure) > kMostTemplateBytes) {
+    error = "cannot read " + std::string(path) + ": over 1 MB, too large for a template";
+    return std::nullopt;
+  }
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = "cannot read " + std::string(path);
     return std::nullopt;

@@ -2,6 +2,7 @@
 #include "sections/surveyed_section.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "addin/host/host_error.h"
@@ -74,6 +75,14 @@ double SheetNumber(const CellValue& value) {
   if (value.IsNumber()) return value.Number();
   if (value.IsText()) return StrictNumber(value.Text()).value_or(0.0);
   return 0.0;
+}
+
+std::optional<double> FiniteNumber(const CellValue& value) {
+  std::optional<double> number;
+  if (value.IsNumber()) number = value.Number();
+  if (value.IsText()) number = StrictNumber(value.Text());
+  if (number && !std::isfinite(*number)) number.reset();
+  return number;
 }
 
 namespace {
@@ -174,7 +183,10 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
                                                                        : sheet.Text({rows.Start, C::Station});
     s.Points.reserve(static_cast<size_t>(rows.End - rows.Start + 1));
     for (int row = rows.Start; row <= rows.End; ++row) {
-      s.Points.push_back({row, SheetNumber(block.At(row - 1, C::Offset - 1)), SheetNumber(block.At(row - 1, C::Level - 1))});
+      const CellValue& offset = block.At(row - 1, C::Offset - 1);
+      const CellValue& level = block.At(row - 1, C::Level - 1);
+      s.Points.push_back({row, SheetNumber(offset), SheetNumber(level), FiniteNumber(offset).has_value(),
+                          FiniteNumber(level).has_value()});
     }
     sections.push_back(std::move(s));
   }

@@ -8,6 +8,7 @@
 //   for (const SurveyedSection& s : sections) use(s.Station, s.StationText, s.Points);
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct SurveyedPoint {
   int Row = 0;
   double Offset = 0;  // metres from the centre line, column G
   double Level = 0;   // column D
+  // Whether G and D hold finite numbers (or texts that read as one). Where they do not, Offset
+  // and Level are what the sheet's arithmetic makes of the cell (0), as the drawing reads them;
+  // a design never takes such a point for ground.
+  bool OffsetIsNumber = true;
+  bool LevelIsNumber = true;
 };
 
 struct SurveyedSection {
@@ -68,6 +74,8 @@ std::vector<SectionRows> SplitSectionRows(const Grid& blockFromA, int last);
 // A cell as a number the way the sheet's arithmetic reads it: empty is 0, a text that reads as a
 // number is that number, anything else 0.
 double SheetNumber(const CellValue& value);
+// A cell that holds a finite number, or a text that reads as one; nothing for anything else.
+std::optional<double> FiniteNumber(const CellValue& value);
 
 // Puts every section whose points are not in offset order into order (ascending by G, the host's
 // key order), moving whole rows of A:G as the host's sort does. Sections of numeric offsets are

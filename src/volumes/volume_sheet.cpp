@@ -62,6 +62,12 @@ void WriteTitle(Worksheet& sheet, int lastColumn) {
   sheet.SetValue({kTitleRow, 1}, kTitle);
 }
 
+}  // namespace
+
+bool IsVolumeSheet(Worksheet& sheet) { return sheet.Value({kTitleRow, 1}) == CellValue(kTitle); }
+
+namespace {
+
 // Both header rows go in one call, before the merges (so no merge ever meets a second value)
 // and before the superscripts (which a later write of the cell would drop): the same cells as
 // writing group after group.

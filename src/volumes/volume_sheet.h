@@ -23,6 +23,9 @@ struct VolumeState;
 CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeState& volume, const DrawnSections& sections,
                                int lastRow, int variant);
 
+// Whether the sheet is a volume sheet: its title in A1.
+bool IsVolumeSheet(Worksheet& sheet);
+
 // A thin continuous line around and inside A2:(last column)(lastRow): left, top, bottom, right,
 // inside vertical, inside horizontal, in that order; an edge the host refuses is skipped.
 void DrawVolumeBorders(Worksheet& sheet, int lastRow, int variant);

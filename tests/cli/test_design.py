@@ -80,7 +80,9 @@ def parse_outline(text):
     return [tuple(float(v) for v in pair.split(",")) for pair in text.split(";")]
 
 
-class DesignTest(TempDirTest):
+class DesignCase(TempDirTest):
+    """The six sections with a level profile, a cross-slope file and the template."""
+
     def setUp(self):
         super().setUp()
         self.book = self.path("survey.xlsx")
@@ -94,6 +96,8 @@ class DesignTest(TempDirTest):
         return run("design", self.book, "--profile", self.path("road.ZM"), "--slopes", self.path("road.hp"),
                    "--template", self.path("road.tpl"), *extra)
 
+
+class DesignTest(DesignCase):
     def test_areas_agree_with_polygon_differences(self):
         status, _, err = self.design("--volume", "--variant", "4")
         self.assertEqual(status, 0, err)
@@ -172,6 +176,73 @@ class DesignTest(TempDirTest):
         self.assertEqual(err.strip().count("\n"), 0, err)
         self.assertIn("K0+500.000", err)
         self.assertEqual(os.path.getmtime(self.book), before)
+
+
+class DesignRefusesWhatIsNoSurveyOrNoRoad(DesignCase):
+    """Every refusal is one line, exit 2, and leaves the workbook as it was."""
+
+    def assertRefused(self, status, err, *names):
+        self.assertEqual(status, 2, err)
+        self.assertEqual(err.strip().count("\n"), 0, err)
+        for name in names:
+            self.assertIn(name, err)
+
+    def template(self, *lines):
+        with open(self.path("road.tpl"), "w", encoding="utf-8") as f:
+            f.write(TEMPLATE + "".join(line + "\n" for line in lines))
+
+    def test_a_point_without_a_number_is_never_ground(self):
+        wb = openpyxl.load_workbook(self.book)
+        ws = wb["实测"]
+        for empty_or_text, column in ((None, 4), ("nan", 4), ("abc", 7)):
+            ws.cell(3, column).value = empty_or_text
+            wb.save(self.book)
+            with open(self.book, "rb") as f:
+                before = f.read()
+            status, _, err = self.design()
+            self.assertRefused(status, err, "row 3 of sheet 实测", "column D" if column == 4 else "column G")
+            with open(self.book, "rb") as f:
+                self.assertEqual(f.read(), before)
+            ws.cell(3, column).value = 97 if column == 4 else 0
+        wb.save(self.book)
+        self.assertEqual(self.design()[0], 0)
+
+    def test_sheets_that_are_not_surveys(self):
+        self.assertEqual(self.design("--volume")[0], 0)
+        # The results sheet and then the volume sheet are left active; neither is designed on.
+        status, _, err = self.design()
+        self.assertRefused(status, err, "is a volume sheet")
+        wb = openpyxl.load_workbook(self.book)
+        results = next(ws.title for ws in wb.worksheets if ws["A1"].value == RESULTS_TITLE)
+        self.assertRefused(*self.design("--sheet", results)[::2], "holds design results")
+        wb.create_sheet("notes")["A1"] = "see the field book"
+        wb.save(self.book)
+        self.assertRefused(*self.design("--sheet", "notes")[::2], "sheet notes holds no measured section")
+
+    def test_roads_that_cannot_exist(self):
+        for line, key in (("half_width = 1e308", "half_width"), ("shoulder_slope = 1e308", "shoulder_slope"),
+                          ("fill_slopes = 1e300", "fill_slopes"), ("cross_slope = 1e300", "cross_slope"),
+                          ("cut_slopes = " + "1x1, " * 400 + "1", "cut_slopes")):
+            self.template(line)
+            self.assertRefused(*self.design()[::2], key)
+        self.template()
+        utf16_file(self.path("narrow.hp"), ["KestrelFile2.0-HP", "0,-10,-10", "1000,-10,-10"])
+        self.assertRefused(*self.design("--widening", self.path("narrow.hp"))[::2], "K0+100.000", "carriageway")
+        utf16_file(self.path("steep.hp"), ["KestrelFile2.0-HP", "0,-2,300", "1000,-2,300"])
+        utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,300", "1000,-2,300"])
+        self.assertRefused(*self.design()[::2], "K0+100.000", "cross slope of 300 %")
+
+    def test_files_that_cannot_serve(self):
+        os.mkdir(self.path("folder.tpl"))
+        status, _, err = run("design", self.book, "--profile", self.path("road.ZM"), "--template",
+                             self.path("folder.tpl"))
+        self.assertRefused(status, err, "folder.tpl: not a file")
+        utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "1000,-2,-2", "0,-2,-2"])
+        self.assertRefused(*self.design()[::2], "increasing order", "K1+000.000 is followed by K0+000.000")
+        # A station beyond the profile stops the command as one beyond a cross-slope file does.
+        utf16_file(self.path("road.hp"), ["KestrelFile2.0-HP", "0,-2,-2", "1000,-2,-2"])
+        utf16_file(self.path("road.ZM"), ["QuillbeckFile2.0-ZM", "150,100,300,100,550,100,0"])
+        self.assertRefused(*self.design()[::2], "K0+100.000 lies outside the profile file's stations")
 
 
 # The README's worked example: a level road at 12 m, half width 4, no shoulder, no crossfall,

@@ -64,7 +64,7 @@ TEST_F(DesignTemplateTest, RefusesWhatItCannotUseNamingTheLine) {
   const std::pair<const char*, const char*> cases[] = {
       {"KestrelFile2.0-ZM\r\n", "not a template"},
       {"KestrelFile2.0-TPL\r\nhalf_width 4\r\n", "line 2: \"key = value\" expected"},
-      {"KestrelFile2.0-TPL\r\n\r\nhalf_width = -1\r\n", "line 3: half_width: a number of 0 or more"},
+      {"KestrelFile2.0-TPL\r\n\r\nhalf_width = -1\r\n", "line 3: half_width: a number from 0 to 50 is needed"},
       {"KestrelFile2.0-TPL\r\nfill_slopes = 1.5, 2\r\n", "line 2: fill_slopes: stage 1 needs a height"},
       {"KestrelFile2.0-TPL\r\ncut_slopes = 1x5, 1x5\r\n", "the last stage runs to the ground"},
       {"KestrelFile2.0-TPL\r\nditch = 1, 1, 1\r\n", "four numbers"},
