@@ -40,18 +40,6 @@ TEST_F(ConnectTest, SameDescriptionForEveryRibbonId) {
   EXPECT_EQ(connect.GetCustomUI("anything else"), xml);
 }
 
-TEST_F(ConnectTest, PicturesByControlIdExactly) {
-  EXPECT_EQ(Connect::ImageFor("hdmStor"), "STOR");
-  EXPECT_EQ(Connect::ImageFor("hdmDraw"), "DRAW");
-  EXPECT_EQ(Connect::ImageFor("SaveDicFile1"), "SAVE");
-  EXPECT_EQ(Connect::ImageFor("CADtool"), "CAD");
-  EXPECT_EQ(Connect::ImageFor("hdmDrawSheet"), "DRWTABEL");
-  EXPECT_EQ(Connect::ImageFor("AboatHelp"), "HELP");
-  EXPECT_EQ(Connect::ImageFor("viewHelpFile"), "");
-  EXPECT_EQ(Connect::ImageFor("hdmstor"), "");  // compared exactly
-  EXPECT_EQ(Connect::ImageFor(""), "");
-}
-
 TEST_F(ConnectTest, WebCallbacksOpenTheirPages) {
   connect.OnConnection(&book);
   ASSERT_TRUE(connect.RunCallback("FunGoHelp"));

@@ -51,18 +51,6 @@ TEST(TypeLibrarySource, EveryRowOfTheClassTableHasItsCoclassAndDefaultInterface)
   EXPECT_EQ(hollinIdl.find("uuid(" + Unbraced(kHollinTypeLibId) + ")") != std::string::npos, true);
 }
 
-// Cls64's methods in their slot order, each returning the object it made.
-TEST(TypeLibrarySource, Cls64HasTheLoadersInSlotOrder) {
-  const std::string loader = Block(Idl("/hollin/hollin.idl"), "interface _Cls64 : IDispatch");
-  std::regex method(R"(\[id\((\d+)\)\] HRESULT (\w+)\(.*\[out, retval\] IDispatch\*\* object\);)");
-  std::vector<std::string> listed;
-  for (auto it = std::sregex_iterator(loader.begin(), loader.end(), method); it != std::sregex_iterator(); ++it) {
-    EXPECT_EQ(std::stoi((*it)[1]), static_cast<int>(listed.size()) + 1) << (*it)[2];
-    listed.push_back((*it)[2]);
-  }
-  EXPECT_EQ(listed, (std::vector<std::string>{"LoadDll", "LoadFcad", "LoadIni"}));
-}
-
 // The host calls the ribbon's callbacks by name; the type library lists them for early-bound
 // callers with the ids Connect's IDispatch gives them: the command table's order from 0x100.
 TEST(TypeLibrarySource, RibbonCallbacksAreTheCommandTableInOrder) {

@@ -4,8 +4,12 @@ import io
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from oracle_tools import need_tool, need_tools  # noqa: E402  (re-exported for the tests)
 
 KESTREL = os.environ.get("KESTREL", "kestrel")
 SOURCE = os.environ.get("KESTREL_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -38,13 +42,15 @@ class TempDirTest(unittest.TestCase):
         return sorted(os.listdir(self.dir))
 
 
-def soffice():
-    return shutil.which("soffice") or shutil.which("libreoffice")
+def need_libreoffice():
+    """Ends the current test unless LibreOffice's soffice is on PATH (see oracle_tools)."""
+    return need_tool("soffice", why="LibreOffice")
 
 
 def libreoffice_cells(xlsx, workdir, recalculate):
     """What LibreOffice shows in each cell, {(sheet, "A1"): text}, with or without recalculating on
     load (the io tests' oracle script does the work)."""
+    need_libreoffice()
     script = os.path.join(SOURCE, "tests", "io", "oracles", "writer_libreoffice.py")
     mode = "recalc" if recalculate else "cached"
     done = subprocess.run(["/usr/bin/python3", script, xlsx, workdir, mode], capture_output=True, text=True,

@@ -2,7 +2,6 @@
 of the regions under the ground line and under the design line), the daylight points on the
 ground, the flag of a side whose slope meets no measured ground, and the volume sheet it fills."""
 import os
-import shutil
 import subprocess
 import unittest
 
@@ -10,7 +9,7 @@ import ezdxf
 import openpyxl
 from shapely.geometry import LineString, Point, Polygon, box
 
-from kestrel_cli import TempDirTest, libreoffice_cells, run, soffice, survey_book
+from kestrel_cli import TempDirTest, libreoffice_cells, need_libreoffice, need_tool, run, survey_book
 
 RESULTS_TITLE = "设计断面挖填面积表"
 
@@ -263,7 +262,8 @@ EXAMPLE = {
 
 
 class WorkedExampleTest(TempDirTest):
-    def test_readme_example_by_hand(self):
+    def design_example(self):
+        """The README's example designed with its volume sheet; the workbook's path."""
         book = self.path("example.xlsx")
         wb = openpyxl.Workbook()
         ws = wb.active
@@ -281,6 +281,10 @@ class WorkedExampleTest(TempDirTest):
         status, _, err = run("design", book, "--profile", self.path("flat.ZM"), "--template",
                              self.path("example.tpl"), "--volume")
         self.assertEqual(status, 0, err)
+        return book
+
+    def test_readme_example_by_hand(self):
+        book = self.design_example()
         _, rows = results_rows(book)
         # K0+000: toes at 4 + 2 = 6 each side; fill 2 x (4 x 2 + 2 x 2 / 2) = 20.
         # K0+020: tops at 4 + 3 = 7; cut 2 x (4 x 3 + 3 x 3 / 2) = 33.
@@ -294,21 +298,27 @@ class WorkedExampleTest(TempDirTest):
             self.assertAlmostEqual(r[6], cut, delta=1e-9)
             self.assertAlmostEqual(r[7], fill, delta=1e-9)
             self.assertAlmostEqual(r[3], height, delta=1e-9)  # fill height (+) or cut depth (-)
-        # The printable sheets show each design line's areas as the results state them.
-        if shutil.which("pdftotext"):
-            status, _, err = run("plot", book, "--sheet", "Sheet", "-o", self.path("sheets.pdf"))
-            self.assertEqual(status, 0, err)
-            text = "".join(subprocess.run(["pdftotext", self.path("sheets.pdf"), "-"], capture_output=True,
-                                          text=True, check=True).stdout.split())
-            # (an area a hair under a whole number shows with its point: "2.")
-            for part in (r"挖方0m²", r"填方20m²", r"挖方33m²", r"填方0m²", r"挖方2\.?m²", r"填方2\.?m²"):
-                self.assertRegex(text, part)
-        # The volume sheet: 20 m apart, cut (0 + 33) / 2 x 20 + (33 + 2) / 2 x 20 = 680, fill
-        # (20 + 0) / 2 x 20 + (0 + 2) / 2 x 20 = 220.
-        if soffice():
-            cells = libreoffice_cells(book, self.dir, recalculate=True)
-            volume = next(sheet for (sheet, cell), text in cells.items() if text == "土石挖填方量计算表")
-            self.assertEqual([cells[(volume, c)] for c in ("F7", "G7", "H7")], ["40.000 ", "680.000 ", "220.000 "])
+
+    def test_printed_sheets_state_the_areas(self):
+        need_tool("pdftotext", why="poppler-utils")
+        book = self.design_example()
+        status, _, err = run("plot", book, "--sheet", "Sheet", "-o", self.path("sheets.pdf"))
+        self.assertEqual(status, 0, err)
+        text = "".join(subprocess.run(["pdftotext", self.path("sheets.pdf"), "-"], capture_output=True,
+                                      text=True, check=True).stdout.split())
+        # The printable sheets show each design line's areas as the results state them (an area a
+        # hair under a whole number shows with its point: "2.").
+        for part in (r"挖方0m²", r"填方20m²", r"挖方33m²", r"填方0m²", r"挖方2\.?m²", r"填方2\.?m²"):
+            self.assertRegex(text, part)
+
+    def test_libreoffice_computes_the_volume_sheet(self):
+        need_libreoffice()
+        book = self.design_example()
+        # 20 m apart, cut (0 + 33) / 2 x 20 + (33 + 2) / 2 x 20 = 680, fill (20 + 0) / 2 x 20 +
+        # (0 + 2) / 2 x 20 = 220.
+        cells = libreoffice_cells(book, self.dir, recalculate=True)
+        volume = next(sheet for (sheet, cell), text in cells.items() if text == "土石挖填方量计算表")
+        self.assertEqual([cells[(volume, c)] for c in ("F7", "G7", "H7")], ["40.000 ", "680.000 ", "220.000 "])
 
 
 if __name__ == "__main__":

@@ -14,7 +14,7 @@ import ezdxf
 import openpyxl
 from ezdxf import recover
 
-from kestrel_cli import SOURCE, TempDirTest, run
+from kestrel_cli import SOURCE, TempDirTest, need_tool, run
 
 WORKED = [  # A name, D level, E and F station, G offset: the worked example's two sections
     ("p1", 10, 100, -4), ("p2", 12, 100, 2), ("p3", 11, 100, 6), None, ("p5", 20, 120, -3), ("p6", 22, 120, 3)]
@@ -241,9 +241,7 @@ class DrawingFilesTest(TempDirTest):
             self.assertIn("_.-TEXT _J _MC 400,20 1 0 桩号120\r\n", f.read())
 
     def test_librecad_renders_the_dxf(self):
-        librecad = shutil.which("librecad")
-        if not librecad:
-            self.skipTest("LibreCAD is not installed (scripts/setup installs it)")
+        librecad = need_tool("librecad", why="LibreCAD")
         book = self.path("worked.xlsx")
         worked_book(book)
         self.draw(book, script=False)

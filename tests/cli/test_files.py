@@ -6,7 +6,7 @@ import zipfile
 import openpyxl
 from openpyxl.comments import Comment
 
-from kestrel_cli import TempDirTest, dump_rows, libreoffice_cells, run, soffice
+from kestrel_cli import TempDirTest, dump_rows, libreoffice_cells, need_libreoffice, run
 
 
 def make_book(path):
@@ -106,8 +106,8 @@ class DumpTest(TempDirTest):
         self.assertAlmostEqual(float(values[0]), 4.311, places=12)
         self.assertEqual(values[1:], ["200,310.5", "309.25"])
 
-    @unittest.skipUnless(soffice(), "LibreOffice is not installed")
     def test_libreoffice_shows_the_results_without_recalculating(self):
+        need_libreoffice()
         copy = self.path("copy.xlsx")
         self.assertEqual(run("convert", self.book, copy)[0], 0)
         cached = libreoffice_cells(copy, self.dir, recalculate=False)

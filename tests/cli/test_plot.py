@@ -4,15 +4,13 @@ import math
 import os
 import pty
 import re
-import shutil
 import subprocess
 import unittest
 
 import openpyxl
 
-from kestrel_cli import KESTREL, TempDirTest, run, survey_book
+from kestrel_cli import KESTREL, TempDirTest, need_tools, run, survey_book
 
-POPPLER = all(shutil.which(t) for t in ("pdfinfo", "pdftotext", "pdffonts", "pdftoppm"))
 
 
 def station_text(station):
@@ -40,8 +38,11 @@ def read_ppm(path):
     return int(width), int(height), body
 
 
-@unittest.skipUnless(POPPLER, "poppler-utils is not installed (scripts/setup installs it)")
 class PlotTest(TempDirTest):
+    def setUp(self):
+        need_tools("pdfinfo", "pdftotext", "pdffonts", "pdftoppm", why="poppler-utils")
+        super().setUp()
+
     def plot(self, book, *options, expect=0):
         status, _, err = run("plot", book, *options)
         self.assertEqual(status, expect, err)

@@ -30,8 +30,6 @@ inline const fs::path& OracleDir() {
   return dir;
 }
 
-inline bool HaveSoffice() { return fs::exists("/usr/bin/soffice"); }
-
 inline std::string ShellQuote(const std::string& s) {
   std::string out = "'";
   for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/oracle_tools.h"
 #include "xlsx_reader_fixtures.h"
 
 namespace kestrel {
@@ -14,7 +15,7 @@ using namespace iotest;
 class LibreOfficeWorkbook : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveSoffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    KESTREL_NEED_ORACLE("soffice", "LibreOffice");
   }
 
   // Loads LibreOffice's copy of `source` and checks it against both oracles.

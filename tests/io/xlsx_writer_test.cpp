@@ -19,6 +19,7 @@
 #include "addin/host/formula_eval.h"
 #include "io/workbook_file.h"
 #include "io/xlsx_writer_patch.h"
+#include "support/oracle_tools.h"
 #include "util/unicode.h"
 
 namespace kestrel {
@@ -696,7 +697,7 @@ std::map<std::string, std::string> LibreOfficeTexts(const std::string& path, con
 // load it computes its own. Both must show what the model shows, cell by cell. Two cells are
 // beyond the calculator: one keeps a stale stored result, which tells the two modes apart.
 TEST(XlsxWriterTest, LibreOfficeShowsTheStoredResultsAndTheSameAfterRecalculating) {
-  if (!fs::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+  KESTREL_NEED_ORACLE("soffice", "LibreOffice");
   TempFolder folder;
   MemoryWorkbook book;
   BuildWorkbook(book);

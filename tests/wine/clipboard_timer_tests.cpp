@@ -13,6 +13,7 @@
 #include "addin/session.h"
 #include "sections/form_set.h"
 #include "clipboard_user.h"
+#include "message_pump.h"
 #include "support/recording_shell.h"
 #include "win32_clipboard.h"
 #include "win32_timer.h"
@@ -21,8 +22,11 @@ namespace kestrel {
 namespace {
 
 using testing::OtherProgram;
-using testing::Pump;
+using testing::PumpTimerTicks;
+using testing::PumpUntil;
 
+// How often the drawing dialog's watcher looks at the clipboard.
+constexpr UINT kWatchPeriodMs = 1000;
 
 TEST(Win32Clipboard, ReadsWritesAndClearsUnicodeText) {
   OtherProgram other;
@@ -60,20 +64,17 @@ TEST(Win32Timer, TicksThroughTheMessageLoopUntilStopped) {
   timer.Start(100, [&] { ++ticks; });
   EXPECT_TRUE(timer.Running());
   EXPECT_EQ(ticks, 0);  // nothing before the loop runs
-  Pump(650);
-  EXPECT_GE(ticks, 3);
-  EXPECT_LE(ticks, 7);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
 
   timer.Start(100, [&] { ++replaced; });  // starting again replaces the callback
   const int before = ticks;
-  Pump(450);
+  EXPECT_TRUE(PumpUntil([&] { return replaced >= 2; }));
   EXPECT_EQ(ticks, before);
-  EXPECT_GE(replaced, 2);
 
   timer.Stop();
   EXPECT_FALSE(timer.Running());
   const int stopped = replaced;
-  Pump(400);
+  PumpTimerTicks(100, 4);  // a timer of 100 ms still running would have ticked 3 times more
   EXPECT_EQ(replaced, stopped);
 }
 
@@ -83,18 +84,18 @@ TEST(Win32Timer, ACallbackMayStopItsOwnTimerAndAThrowingOneKeepsTicking) {
   timer.Start(50, [&] {
     if (++ticks == 2) timer.Stop();
   });
-  Pump(500);
+  ASSERT_TRUE(PumpUntil([&] { return !timer.Running(); }));
+  PumpTimerTicks(50, 4);
   EXPECT_EQ(ticks, 2);
-  EXPECT_FALSE(timer.Running());
 
   int throws = 0;
   timer.Start(50, [&] {
     ++throws;
     throw std::runtime_error("a tick that fails");
   });
-  Pump(400);
+  EXPECT_TRUE(PumpUntil([&] { return throws >= 3; }));
+  EXPECT_TRUE(timer.Running());
   timer.Stop();
-  EXPECT_GE(throws, 3);
 }
 
 // FormSet on the real ports: "同时标注偏距" starts the watcher, which strips the quotes of copied
@@ -114,18 +115,18 @@ TEST(FormSetWatcher, StripsQuotedLabelCommandsWhileTheBoxIsTicked) {
     ASSERT_TRUE(timer.Running());
 
     ASSERT_TRUE(other.Put(L"\"pl 1,2\r\n-text j MC 1,2 0.7 0 \"\"3\"\"\""));
-    Pump(1500);
-    EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"pl 1,2\r\n-text j MC 1,2 0.7 0 3"));
+    EXPECT_TRUE(PumpUntil([&] { return other.Read() == L"pl 1,2\r\n-text j MC 1,2 0.7 0 3"; }))
+        << "the watcher strips the quotes";
 
     ASSERT_TRUE(other.Put(L"pl 5,6 \"quoted\""));  // no leading quote: left alone
-    Pump(1300);
+    PumpTimerTicks(kWatchPeriodMs, 3);               // the watcher has looked at it twice
     EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"pl 5,6 \"quoted\""));
 
     form.TextBoxDrawD.checked = false;
     form.OnTextBoxDrawDClick();
     EXPECT_FALSE(timer.Running());
     ASSERT_TRUE(other.Put(L"\"pl 7,8\""));
-    Pump(1500);
+    PumpTimerTicks(kWatchPeriodMs, 3);
     EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"\"pl 7,8\""));
 
     form.TextBoxDrawD.checked = true;

@@ -1,28 +1,13 @@
-// Test helpers for the clipboard: another program's reads and writes through the system calls,
-// and a message loop run for a while, as the host's would.
+// Test helper for the clipboard: another program's reads and writes through the system calls.
 #pragma once
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <string>
 
 namespace kestrel::testing {
-
-// Dispatches this thread's messages for `ms` milliseconds, as a host's message loop would.
-inline void Pump(int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
 
 // Another program's use of the clipboard, straight through the system calls with a window of its own.
 class OtherProgram {

@@ -21,6 +21,7 @@
 #include "form_draw_v_sheet_ids.h"
 #include "form_set_ids.h"
 #include "kestrel_h.h"
+#include "message_pump.h"
 #include "ribbon_call.h"
 #include "sections/draw_data.h"
 #include "sections/form_set.h"
@@ -168,13 +169,13 @@ void Report(UiDriver& driver) {
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
 }
 
+// How often the add-in's clipboard watcher looks at the clipboard.
+constexpr UINT kWatchPeriodMs = 1000;
+
 // Waits (pumping this thread's messages, where the add-in's timer lives) until the clipboard holds
-// `want`, at most `ms`; answers what it holds then.
-std::optional<std::wstring> ClipboardAfterTicks(OtherProgram& other, const std::wstring& want, int ms) {
-  for (int waited = 0; waited < ms; waited += 100) {
-    testing::Pump(100);
-    if (other.Read() == want) break;
-  }
+// `want`; answers what it holds then.
+std::optional<std::wstring> ClipboardAfterTicks(OtherProgram& other, const std::wstring& want) {
+  testing::PumpUntil([&] { return other.Read() == want; });
   return other.Read();
 }
 
@@ -315,9 +316,9 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ASSERT_TRUE(setWindow != nullptr && !IsWindowVisible(setWindow));
   OtherProgram other;
   ASSERT_TRUE(other.Put(L"\"pl 1,2\""));
-  EXPECT_EQ(ClipboardAfterTicks(other, L"pl 1,2", 3000), std::optional<std::wstring>(L"pl 1,2"));
+  EXPECT_EQ(ClipboardAfterTicks(other, L"pl 1,2"), std::optional<std::wstring>(L"pl 1,2"));
   ASSERT_TRUE(other.Put(L"-text \"pl\""));
-  testing::Pump(1500);
+  testing::PumpTimerTicks(kWatchPeriodMs, 3);  // the watcher has looked at it twice
   EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"-text \"pl\""));
 
   // 4. The volume sheet, counting the sections drawn: the same sheet as the command on the model.
@@ -378,7 +379,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   Report(clearer);
   testing::ExpectSameBook(twin, book);  // cancelled: nothing changed
   ASSERT_TRUE(other.Put(L"\"pl 3,4\""));
-  testing::Pump(2500);
+  testing::PumpTimerTicks(kWatchPeriodMs, 3);  // a running watcher would have stripped it
   EXPECT_EQ(other.Read(), std::optional<std::wstring>(L"\"pl 3,4\""));
 
   addIn.Disconnect();

@@ -20,6 +20,7 @@
 #include "dialog_checks.h"
 #include "form_cad_ids.h"
 #include "kestrel_h.h"
+#include "message_pump.h"
 #include "modal_dialogs.h"
 #include "ribbon_call.h"
 #include "support/recording_shell.h"
@@ -32,6 +33,8 @@ namespace {
 
 using testing::CheckCaptionBand;
 using testing::CreateConnect;
+using testing::PumpPostedMessages;
+using testing::PumpUntil;
 using testing::UiDriver;
 
 std::wstring dllPath, wendlekitPath;
@@ -154,7 +157,6 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
     HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); }, 60);
     driver.Check(installed != nullptr, "the started installer showed no message");
     if (installed != nullptr) {
-      Sleep(300);
       driver.Screenshot(L"form_cad_installed");
       PostMessageW(installed, WM_COMMAND, IDOK, 0);
     }
@@ -246,7 +248,8 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
       driver.Check(!Exists(update), "the refused installer is deleted: " + FromWide(refused));
       driver.Check(caption(L"更新") != nullptr, "back to idle");
     }
-    Sleep(500);
+    // An installer started from the refused file would hold it while running (it could not have
+    // been deleted) and would have written the loader once ended.
     driver.Check(!Exists(loader), "no refused installer ran");
 
     // Nothing at the address: the download failure's question, answered No.
@@ -281,17 +284,6 @@ class RecordingSystem : public NoSystem {
   bool IsTrustedInstaller(std::string_view) override { return true; }
   bool Start(std::string_view, std::string_view) override { return true; }
 };
-
-// Runs this thread's messages until `done` holds or the time is up; whether it holds.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    if (done() || GetTickCount() - start > milliseconds) return done();
-    Sleep(10);
-  }
-}
 
 // The downloader's own files in TEMP.
 int DownloadFiles() {
@@ -332,7 +324,7 @@ TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledRead
   const std::string bytes(300000, 'a');
   std::ofstream(fresh.c_str(), std::ios::binary) << bytes;
   download(L"fresh.bin");
-  ASSERT_TRUE(PumpUntil([&] { return form.CmdInstall[1].text != FormCad::kDownloading; }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return form.CmdInstall[1].text != FormCad::kDownloading; }));
   ASSERT_EQ(system.copied.size(), 1u);
   EXPECT_TRUE(system.copied[0] == bytes) << system.copied[0].size() << " bytes";
   EXPECT_EQ(system.copiedOn, GetCurrentThreadId());
@@ -341,13 +333,15 @@ TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledRead
   // Held halfway by the server and cancelled: no event follows, not even once the server lets go,
   // and the read's file goes. (Windows aborts the pending read when its handle closes; Wine's
   // WinINet lets it run until data comes, so the file goes when the server lets go.)
+  const std::wstring held = served + L"\\held";
+  DeleteFileW(held.c_str());
   download(L"hold/fresh.bin");
-  PumpUntil([] { return false; }, 500);
+  ASSERT_TRUE(PumpUntil([&] { return Exists(held); })) << "the server holds the download halfway";
   downloader.CancelDownload("");
-  PumpUntil([] { return false; }, 300);
+  PumpPostedMessages();
   CloseHandle(CreateFileW((served + L"\\release").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  EXPECT_TRUE(PumpUntil([&] { return DownloadFiles() == filesBefore; }, 5000)) << "the cancelled read's file is gone";
-  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(PumpUntil([&] { return DownloadFiles() == filesBefore; })) << "the cancelled read's file is gone";
+  PumpPostedMessages();  // an event the read posted before its file went comes out first
   EXPECT_EQ(form.CmdInstall[1].text, FormCad::kDownloading) << "no event after the cancel";
   EXPECT_EQ(system.copied.size(), 1u);
   EXPECT_TRUE(ui.Messages().empty());

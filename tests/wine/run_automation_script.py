@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Runs automation.vbs, a late-bound client of Kestrel's automation classes, with the cscript of
-one bitness, with a call of ClsFunction for every case of function_cases.json appended.
+one bitness, with a call of ClsFunction for every case of function_cases.json and for every worked
+case of worked_function_cases.py (a profile and a cross-slope file written here) appended.
 
 Usage: run_automation_script.py WINE_LAUNCHER SCRIPT CASES WORK_DIR
 
 The classes must be registered per machine (the register_machine fixture). Passes when the
-script's last line is ALL-OK and every function answered what `kestrel fn` answered (numbers to
-the last of 15 significant digits, texts exactly).
+script's last line is ALL-OK and every function gave the expected answer (numbers to the last of
+15 significant digits or within a case's tolerance, texts exactly).
 """
 import json
 import math
@@ -14,6 +15,7 @@ import sys
 from pathlib import Path
 
 import wine_env
+import worked_function_cases
 
 
 def vbs_literal(value):
@@ -32,12 +34,14 @@ def case_calls(cases):
     return "\r\n".join(lines) + "\r\n"
 
 
-def same(answer, expected):
+def same(answer, expected, tolerance=None):
     if answer.startswith("N:"):
         try:
             got, want = float(answer[2:]), float(expected)
         except ValueError:
             return False
+        if tolerance is not None:
+            return abs(got - want) <= tolerance
         return math.isclose(got, want, rel_tol=1e-14, abs_tol=1e-300)
     return answer == expected
 
@@ -49,6 +53,8 @@ def main():
     checks = wine_env.Checks()
     work.mkdir(parents=True, exist_ok=True)
     cases = json.loads(cases_path.read_text(encoding="utf-8"))
+    files = worked_function_cases.write_files(work)
+    cases += worked_function_cases.cases(lambda role: wine_env.windows_path(files[role]))
     client = work / "automation_client.vbs"
     client.write_text(script.read_text(encoding="utf-8").replace("\n", "\r\n") + case_calls(cases), encoding="ascii")
     results = work / "results.txt"
@@ -70,8 +76,8 @@ def main():
             answers[key] = text
     for i, case in enumerate(cases):
         answer = answers.get(str(i), "<no answer>")
-        checks.check(same(answer, case["expected"]),
-                     f"{case['function']}{tuple(case['arguments'])}: Kestrel.dll gave {answer!r}, kestrel fn {case['expected']!r}")
+        checks.check(same(answer, case["expected"], case.get("tolerance")),
+                     f"{case['function']}{tuple(case['arguments'])}: Kestrel.dll gave {answer!r}, expected {case['expected']!r}")
     return checks.finish()
 
 

@@ -61,8 +61,9 @@ def main():
             lines = [line.strip() for line in result.out.splitlines() if line.strip()]
             checks.check(result.code == 0, f"cscript exit code {result.code}")
             checks.check(lines and lines[-1] == "ALL-OK", "the script's last line is ALL-OK (a script error prints nothing)")
-            # The shell starts winebrowser without waiting for it.
-            deadline = time.time() + 20
+            # The shell starts winebrowser without waiting for it: its pages are waited for (two
+            # minutes at most, a guard far above the normal second).
+            deadline = time.time() + 120
             while time.time() < deadline:
                 if urls_log.exists() and len(urls_log.read_text().splitlines()) >= len(EXPECTED_PAGE_PATHS):
                     break

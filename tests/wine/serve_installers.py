@@ -7,8 +7,9 @@ Usage: serve_installers.py FOLDER -- COMMAND [ARGUMENTS...]
 The command gets KESTREL_TEST_SERVER (http://127.0.0.1:PORT) and KESTREL_TEST_SERVER_DIR (FOLDER)
 in its environment; proxy variables are removed, so that Wine's WinINet connects directly.
 GET /NAME answers FOLDER/NAME (404 when missing). GET /hold/NAME sends the headers and the first
-half of FOLDER/NAME, then waits until FOLDER/release exists (60 s at most) before the rest, so that
-a client can be seen in the middle of a download. The exit code is the command's.
+half of FOLDER/NAME, makes FOLDER/held, then waits until FOLDER/release exists (10 minutes at
+most, a guard against a client that never releases) before the rest, so that a client can be seen
+in the middle of a download. The exit code is the command's.
 """
 import functools
 import http.server
@@ -35,8 +36,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         half = len(data) // 2
         self.wfile.write(data[:half])
         self.wfile.flush()
+        (Path(self.directory) / "held").touch()
         release = Path(self.directory) / "release"
-        deadline = time.time() + 60
+        deadline = time.time() + 600
         while not release.exists() and time.time() < deadline:
             time.sleep(0.05)
         self.wfile.write(data[half:])
@@ -50,6 +52,7 @@ def main():
         sys.exit(__doc__)
     folder = Path(sys.argv[1]).resolve()
     (folder / "release").unlink(missing_ok=True)
+    (folder / "held").unlink(missing_ok=True)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=str(folder)))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     env = {k: v for k, v in os.environ.items() if "proxy" not in k.lower()}

@@ -16,6 +16,10 @@ namespace kestrel::testing {
 
 class UiDriver {
  public:
+  // How long a wait for a window or a file gives up after: far above the second or two of any
+  // normal wait, even on a loaded machine.
+  static constexpr double kGuardSeconds = 120;
+
   // Checks that fail are collected here and reported by the test's own thread.
   void Check(bool ok, const std::string& what) {
     if (ok) return;
@@ -27,8 +31,9 @@ class UiDriver {
     return failures_;
   }
 
-  // Polls until `find` answers a window, at most `seconds`.
-  static HWND WaitFor(const std::function<HWND()>& find, double seconds = 20) {
+  // Polls until `find` answers a window; after `seconds`, a guard far above any normal wait, gives
+  // up with nothing (so that what never comes fails the test instead of hanging it).
+  static HWND WaitFor(const std::function<HWND()>& find, double seconds = kGuardSeconds) {
     auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < until) {
       if (HWND found = find()) return found;
@@ -70,7 +75,7 @@ class UiDriver {
     return search.found;
   }
   // Waits until the window is gone or hidden.
-  static bool WaitHidden(HWND window, double seconds = 20) {
+  static bool WaitHidden(HWND window, double seconds = kGuardSeconds) {
     return WaitFor([&]() -> HWND { return IsWindow(window) && IsWindowVisible(window) ? nullptr : window; }, seconds) !=
            nullptr;
   }
@@ -97,11 +102,32 @@ class UiDriver {
     SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
     return state == BST_CHECKED;
   }
-  // Lets the user-interface thread finish what it was sent before.
+  // Lets the thread of `window` (one of this process) handle everything sent and posted to it
+  // before: a marker posted behind those messages comes out of its queue after them, and is waited
+  // for. The window is subclassed once to see the marker.
   static void Settle(HWND window) {
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    Sleep(100);
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    static const UINT marker = RegisterWindowMessageW(L"KestrelSettleMarker");
+    if (!IsWindow(window)) return;
+    if (GetPropW(window, kSettlePrevious) == nullptr) {
+      SetPropW(window, kSettlePrevious, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
+      SetWindowLongPtrW(window, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) WINAPI -> LRESULT {
+                          if (m == marker) {
+                            SetEvent(reinterpret_cast<HANDLE>(lp));
+                            return 0;
+                          }
+                          auto previous = reinterpret_cast<WNDPROC>(GetPropW(w, kSettlePrevious));
+                          return CallWindowProcW(previous, w, m, wp, lp);
+                        }));
+    }
+    HANDLE handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (PostMessageW(window, marker, 0, reinterpret_cast<LPARAM>(handled))) {
+      // A window that goes meanwhile takes the marker with it: its end is the event then.
+      WaitFor([&]() -> HWND {
+        return WaitForSingleObject(handled, 20) == WAIT_OBJECT_0 || !IsWindow(window) ? window : nullptr;
+      });
+    }
+    CloseHandle(handled);
   }
   // The text of a tool of a tool-tip control owned by `dialog`, for the control `tool`.
   static std::wstring ToolTip(HWND dialog, HWND tool) {
@@ -156,6 +182,8 @@ class UiDriver {
     }
     return TRUE;
   }
+
+  static constexpr const wchar_t* kSettlePrevious = L"KestrelSettlePrevious";
 
   std::mutex lock_;
   std::vector<std::string> failures_;

@@ -85,18 +85,19 @@ Shown RunWendlekit(const std::wstring& arguments, const std::wstring& windir, Ui
     return shown;
   }
   Box box{process.dwProcessId};
-  for (int i = 0; i < 400 && box.found == nullptr; ++i) {
+  // Until its box shows or it ends; a guard far above the normal second gives up.
+  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(UiDriver::kGuardSeconds * 1000);
+  while (box.found == nullptr && GetTickCount64() < until) {
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
   }
   if (box.found != nullptr) {
-    Sleep(200);
     shown.title = UiDriver::Text(box.found);
     EnumChildWindows(box.found, LongestStatic, reinterpret_cast<LPARAM>(&shown.text));
     if (!screenshot.empty()) driver.Screenshot(screenshot);
     PostMessageW(box.found, WM_COMMAND, IDOK, 0);
   }
-  shown.ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  shown.ended = WaitForSingleObject(process.hProcess, static_cast<DWORD>(UiDriver::kGuardSeconds * 1000)) == WAIT_OBJECT_0;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return shown;

@@ -30,12 +30,15 @@ import os
 import random
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from oracle_tools import need_tool  # noqa: E402
+
 DRIVER = os.environ.get("KESTREL_MEMORY_DRIVER", "memory_workbook_driver")
-SOFFICE = shutil.which("soffice") or "/usr/bin/soffice"
 
 SEEDS = [int(s) for s in os.environ.get("KESTREL_MEMORY_SEEDS", "1,2,3,4,5,6,7,8").split(",")]
 STEPS = 30
@@ -67,14 +70,14 @@ def split_a1(ref):
 class Calc:
     """One headless LibreOffice with one spreadsheet document, driven through UNO."""
 
-    def __init__(self):
+    def __init__(self, soffice):
         import uno  # python3-uno; imported here so that a missing bridge fails this test only
         self.uno = uno
         self.profile = tempfile.mkdtemp(prefix="kestrel-lo-uno-")
         pipe = f"kestrel_memory_{os.getpid()}"
         env = dict(os.environ, HOME=self.profile)
         self.process = subprocess.Popen(
-            [SOFFICE, "--headless", "--invisible", "--nologo", "--norestore", "--nodefault",
+            [soffice, "--headless", "--invisible", "--nologo", "--norestore", "--nodefault",
              "-env:UserInstallation=file://" + self.profile, f"--accept=pipe,name={pipe};urp;"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
         local = uno.getComponentContext()
@@ -378,9 +381,7 @@ class Generator:
 class MemoryWorkbookAgainstLibreOffice(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not os.path.exists(SOFFICE):
-            raise unittest.SkipTest("LibreOffice is missing")
-        cls.calc = Calc()
+        cls.calc = Calc(need_tool("soffice", why="LibreOffice"))
         cls.workdir = tempfile.mkdtemp(prefix="kestrel-memory-")
 
     @classmethod

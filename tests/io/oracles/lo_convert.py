@@ -9,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-SOFFICE = "/usr/bin/soffice"
+SOFFICE = shutil.which("soffice")
 
 RECALC_ALWAYS = """<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
@@ -21,7 +21,7 @@ RECALC_ALWAYS = """<?xml version="1.0" encoding="UTF-8"?>
 
 def main():
     source, outdir, filt = sys.argv[1], sys.argv[2], sys.argv[3]
-    if not os.path.exists(SOFFICE):
+    if SOFFICE is None:
         print("soffice is missing", file=sys.stderr)
         return 2
     os.makedirs(outdir, exist_ok=True)
