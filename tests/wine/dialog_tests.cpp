@@ -122,14 +122,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
     CheckCaptionBand(driver, band);
     // The pointer over a link label is the hand of resource 101; over the plain label it is not.
     const HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101));
-    auto pointerOver = [&](int id) {
-      SendMessageTimeoutW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)),
-                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), SMTO_ABORTIFHUNG, 5000, nullptr);
-      CURSORINFO info = {};
-      info.cbSize = sizeof info;
-      GetCursorInfo(&info);
-      return info.hCursor;
-    };
+    auto pointerOver = [&](int id) { return UiDriver::PointerOver(dialog, id); };
     driver.Check(hand != nullptr && pointerOver(IDC_FORM_SORT_LABEL_INFO6) == hand, "the hand over LabelInfo 6");
     driver.Check(pointerOver(IDC_FORM_SORT_LABEL_INFO0) != hand, "no hand over LabelInfo 0");
     driver.Check(pointerOver(IDC_FORM_SORT_LABEL_INFO7) == hand, "the hand over LabelInfo 7");

@@ -150,15 +150,6 @@ void CompareWithPresenter(UiDriver& driver, HWND dialog, const std::vector<Shown
   }
 }
 
-// The pointer the dialog sets over a control.
-HCURSOR PointerOver(HWND dialog, int id) {
-  Ask(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  CURSORINFO info = {};
-  info.cbSize = sizeof info;
-  GetCursorInfo(&info);
-  return info.hCursor;
-}
-
 // A user's choice in a drop-down list: the new selection, then the notification the list sends.
 void Choose(HWND dialog, int id, int index) {
   Ask(GetDlgItem(dialog, id), CB_SETCURSEL, index);
@@ -220,9 +211,9 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     RECT band = {};
     GetWindowRect(GetDlgItem(dialog, IDC_FORM_DRAW_V_SHEET_UC1), &band);
     notice.Check(band.right - band.left == client.right, "uc1 spans the dialog's width");
-    notice.Check(PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 6) == hand, "the hand over LabelInfo 6");
-    notice.Check(PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 7) == hand, "the hand over LabelInfo 7");
-    notice.Check(PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 1) != hand, "no hand over LabelInfo 1");
+    notice.Check(UiDriver::PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 6) == hand, "the hand over LabelInfo 6");
+    notice.Check(UiDriver::PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 7) == hand, "the hand over LabelInfo 7");
+    notice.Check(UiDriver::PointerOver(dialog, IDC_FORM_DRAW_V_SHEET_LABEL_INFO + 1) != hand, "no hand over LabelInfo 1");
     notice.Screenshot(L"kestrel_dll_form_draw_v_sheet");
     Choose(dialog, IDC_FORM_DRAW_V_SHEET_COMBO_HDM_NUMBER, FormDrawVSheet::kDetectSections);
     HWND box = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示"); });
@@ -286,9 +277,9 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
                  "TextBoxZHY carries the presenter's tool tip");
     drawer.Check((GetWindowLongW(GetDlgItem(dialog, IDC_FORM_SET_TEXT_BOX_COL), GWL_STYLE) & ES_CENTER) != 0,
                  "the text boxes centre their text");
-    drawer.Check(PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 6) == hand, "the hand over LabelInfo 6");
-    drawer.Check(PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 7) == hand, "the hand over LabelInfo 7");
-    drawer.Check(PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 0) != hand, "no hand over LabelInfo 0");
+    drawer.Check(UiDriver::PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 6) == hand, "the hand over LabelInfo 6");
+    drawer.Check(UiDriver::PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 7) == hand, "the hand over LabelInfo 7");
+    drawer.Check(UiDriver::PointerOver(dialog, IDC_FORM_SET_LABEL_INFO + 0) != hand, "no hand over LabelInfo 0");
     drawer.Screenshot(L"kestrel_dll_form_set");
 
     UiDriver::SetItemText(dialog, IDC_FORM_SET_TEXT_BOX_COL, L"150");

@@ -154,7 +154,7 @@ TEST(FormCadView, OfflineInstallFromKestrelDll) {
     // Offline: the carried installer in TEMP, started with the folder; its own message box.
     UiDriver::SetItemText(dialog, IDC_FORM_CAD_TEXT_FILE_NAME, folder);
     UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 0);
-    HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); }, 60);
+    HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); });
     driver.Check(installed != nullptr, "the started installer showed no message");
     if (installed != nullptr) {
       driver.Screenshot(L"form_cad_installed");
@@ -224,7 +224,7 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
                  "the close during the download is refused with the message");
     driver.Check(IsWindowVisible(dialog) != FALSE, "the dialog stays");
     CloseHandle(CreateFileW((served + L"\\release").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); }, 60);
+    HWND installed = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"提示", true); });
     driver.Check(installed != nullptr, "the downloaded installer ran and showed its message");
     if (installed != nullptr) PostMessageW(installed, WM_COMMAND, IDOK, 0);
     driver.Check(caption(L"更新") != nullptr, "the caption after the install");

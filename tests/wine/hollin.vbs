@@ -1,5 +1,6 @@
 ' A 64-bit late-bound client of Hollin.Cls64, as the CAD plug-in's macros in a 64-bit host: every
-' call crosses into the 32-bit server. Arguments: the INI file to write. Prints "FAIL: ..." for
+' call crosses into the 32-bit server. Arguments: the INI file to write, the 64-bit client program
+' (hollin_client_tests, for its --server-stays). Prints "FAIL: ..." for
 ' each failed check and "ALL-OK" as its last line when all passed (Wine's cscript exits 0 on a
 ' script error).
 Option Explicit
@@ -7,13 +8,12 @@ Option Explicit
 Dim failures
 failures = 0
 
-' A second for a server that wrongly ends now to be gone (Wine's WScript has no Sleep).
-Sub Pause
-  Dim started
-  started = Timer
-  Do While Timer >= started And Timer < started + 1
-  Loop
-End Sub
+' Whether the server outlives three lingers from now: a server that wrongly counted the client's
+' objects out would end one linger after the last release. The client program (the second
+' argument) waits on the server's end, which WScript cannot do.
+Function ServerStays()
+  ServerStays = CreateObject("WScript.Shell").Run("""" & WScript.Arguments(1) & """ --server-stays", 0, True) = 0
+End Function
 
 Sub Check(ok, what)
   If Not ok Then
@@ -53,7 +53,7 @@ Check IsEmpty(missing), "LoadDll(""No.Such"") gives no object"
 ' The client lets go of the loader and goes on with the objects it received.
 Set speed = cad.Speed
 Set loader = Nothing
-Pause
+Check ServerStays(), "Hollin stays while the objects the loader handed out are held"
 On Error Resume Next
 number = cad.JL(0, 0, 6, 8)
 Check Err.Number = 0 And number = 10, "FunCad still answers after Cls64 is released (error " & Hex(Err.Number) & ")"
@@ -65,7 +65,7 @@ Set cad = Nothing
 Set ini = Nothing
 Set named = Nothing
 ' Last, an object that a handed-out object returned.
-Pause
+Check ServerStays(), "Hollin stays while an object a handed-out object returned is held"
 text = ""
 On Error Resume Next
 speed.Append "K1+"

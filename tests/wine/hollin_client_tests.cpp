@@ -2,13 +2,17 @@
 // Kestrel's type library) through Hollin.Cls64: COM marshals _FunCad and _Ini from the 32-bit
 // server with their type library. Run by run_hollin.py with Hollin and both libraries registered.
 // Usage: hollin_client_tests INI_FILE
+//        hollin_client_tests --server-stays   (for hollin.vbs: exit 0 when the running Hollin.exe
+//                                              outlives three lingers, 1 when it ends before)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <oleauto.h>
+#include <tlhelp32.h>
 
 #include <string>
 
 #include "kestrel_h.h"
+#include "server_lifetime.h"
 
 namespace {
 
@@ -50,6 +54,29 @@ IUnknown* Identity(IUnknown* object) {
   object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown));
   if (unknown) unknown->Release();  // compared only, the object stays alive through its holder
   return unknown;
+}
+
+// The running Hollin.exe, opened to wait for its end; null when none runs.
+HANDLE HollinProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  HANDLE found = nullptr;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && found == nullptr; more = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, L"Hollin.exe") == 0) found = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Whether the running Hollin.exe outlives three lingers from now: a server that counted the
+// client's objects out would end one linger after the last release. Its end is waited for.
+bool ServerOutlivesThreeLingers() {
+  HANDLE server = HollinProcess();
+  if (server == nullptr) return false;
+  const bool stays = WaitForSingleObject(server, 3 * kestrel::kLingerMs) == WAIT_TIMEOUT;
+  CloseHandle(server);
+  return stays;
 }
 
 VARIANT Text(const wchar_t* text) {
@@ -108,7 +135,7 @@ TEST(HollinClient, FunCadAndIniBoundEarlyAcrossTheProcessBoundaryOutliveTheLoade
   loader.Reset();
   cadObject.Reset();
   iniObject.Reset();
-  Sleep(1000);
+  EXPECT_TRUE(ServerOutlivesThreeLingers()) << "Hollin ended while early-bound interfaces were held";
   distance = 0;
   EXPECT_EQ(cad.p->JL(0, 0, 6, 8, &distance), S_OK);
   EXPECT_EQ(distance, 10);
@@ -117,6 +144,7 @@ TEST(HollinClient, FunCadAndIniBoundEarlyAcrossTheProcessBoundaryOutliveTheLoade
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--server-stays") return ServerOutlivesThreeLingers() ? 0 : 1;
   ::testing::InitGoogleTest(&argc, argv);
   if (argc != 2) {
     fwprintf(stderr, L"usage: hollin_client_tests INI_FILE\n");

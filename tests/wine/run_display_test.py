@@ -41,7 +41,7 @@ def start_xvfb(work):
                             start_new_session=True)
     os.close(write_end)
     number = b""
-    deadline = time.time() + 20
+    deadline = time.time() + 120  # a guard far above Xvfb's normal second
     while time.time() < deadline and not number.endswith(b"\n"):
         chunk = os.read(read_end, 16)
         if not chunk:

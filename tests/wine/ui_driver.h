@@ -104,30 +104,35 @@ class UiDriver {
   }
   // Lets the thread of `window` (one of this process) handle everything sent and posted to it
   // before: a marker posted behind those messages comes out of its queue after them, and is waited
-  // for. The window is subclassed once to see the marker.
+  // for.
   static void Settle(HWND window) {
-    static const UINT marker = RegisterWindowMessageW(L"KestrelSettleMarker");
-    if (!IsWindow(window)) return;
-    if (GetPropW(window, kSettlePrevious) == nullptr) {
-      SetPropW(window, kSettlePrevious, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
-      SetWindowLongPtrW(window, GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) WINAPI -> LRESULT {
-                          if (m == marker) {
-                            SetEvent(reinterpret_cast<HANDLE>(lp));
-                            return 0;
-                          }
-                          auto previous = reinterpret_cast<WNDPROC>(GetPropW(w, kSettlePrevious));
-                          return CallWindowProcW(previous, w, m, wp, lp);
-                        }));
-    }
+    if (!Subclass(window)) return;
     HANDLE handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (PostMessageW(window, marker, 0, reinterpret_cast<LPARAM>(handled))) {
+    if (PostMessageW(window, Markers().settle, 0, reinterpret_cast<LPARAM>(handled))) {
       // A window that goes meanwhile takes the marker with it: its end is the event then.
       WaitFor([&]() -> HWND {
         return WaitForSingleObject(handled, 20) == WAIT_OBJECT_0 || !IsWindow(window) ? window : nullptr;
       });
     }
     CloseHandle(handled);
+  }
+  // Runs `work` on the thread of `window` (one of this process) within one message, so that
+  // nothing else that thread handles comes between its steps; what `work` answered.
+  static LRESULT OnWindowThread(HWND window, const std::function<LRESULT()>& work) {
+    DWORD_PTR result = 0;
+    if (Subclass(window))
+      SendMessageTimeoutW(window, Markers().run, 0, reinterpret_cast<LPARAM>(&work), SMTO_NORMAL,
+                          static_cast<UINT>(kGuardSeconds * 1000), &result);
+    return static_cast<LRESULT>(result);
+  }
+  // The pointer that `dialog` sets over its control `id`: its answer to WM_SETCURSOR, read on its
+  // own thread in the same message (the system's pointer also follows the display's mouse).
+  static HCURSOR PointerOver(HWND dialog, int id) {
+    return reinterpret_cast<HCURSOR>(OnWindowThread(dialog, [&]() -> LRESULT {
+      SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      return reinterpret_cast<LRESULT>(GetCursor());
+    }));
   }
   // The text of a tool of a tool-tip control owned by `dialog`, for the control `tool`.
   static std::wstring ToolTip(HWND dialog, HWND tool) {
@@ -183,7 +188,33 @@ class UiDriver {
     return TRUE;
   }
 
-  static constexpr const wchar_t* kSettlePrevious = L"KestrelSettlePrevious";
+  static constexpr const wchar_t* kPreviousProcedure = L"KestrelPreviousProcedure";
+
+  struct MarkerMessages {
+    UINT settle = RegisterWindowMessageW(L"KestrelSettleMarker");  // lParam: the event to set
+    UINT run = RegisterWindowMessageW(L"KestrelRunOnThread");      // lParam: the work to run
+  };
+  static const MarkerMessages& Markers() {
+    static const MarkerMessages markers;
+    return markers;
+  }
+  // Subclasses the window once so that it answers the marker messages; false when it is gone.
+  static bool Subclass(HWND window) {
+    if (!IsWindow(window)) return false;
+    if (GetPropW(window, kPreviousProcedure) != nullptr) return true;
+    SetPropW(window, kPreviousProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
+    SetWindowLongPtrW(window, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) WINAPI -> LRESULT {
+                        if (m == Markers().settle) {
+                          SetEvent(reinterpret_cast<HANDLE>(lp));
+                          return 0;
+                        }
+                        if (m == Markers().run) return (*reinterpret_cast<const std::function<LRESULT()>*>(lp))();
+                        auto previous = reinterpret_cast<WNDPROC>(GetPropW(w, kPreviousProcedure));
+                        return CallWindowProcW(previous, w, m, wp, lp);
+                      }));
+    return true;
+  }
 
   std::mutex lock_;
   std::vector<std::string> failures_;
