@@ -1,0 +1,300 @@
+// The least-cost distribution: a minimum-cost flow whose paths price hauls exactly.
+#include "haul/haul_distribution.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <queue>
+
+namespace kestrel {
+namespace {
+
+constexpr double kUnlimited = 1e300;
+constexpr double kNegligible = 1e-9;  // m³: less than this is no flow
+
+// A flow network with residual edges, solved by successive shortest paths (Dijkstra on reduced
+// costs, stopped at the sink, potentials moved only for the nodes it settled).
+class FlowNetwork {
+ public:
+  int AddNode() {
+    out_.emplace_back();
+    return static_cast<int>(out_.size()) - 1;
+  }
+  // Returns the edge's index, for reading its flow afterwards.
+  int AddEdge(int from, int to, double capacity, double cost) {
+    const int e = static_cast<int>(edges_.size());
+    edges_.push_back({to, capacity, cost, 0});
+    edges_.push_back({from, 0, -cost, 0});
+    out_[from].push_back(e);
+    out_[to].push_back(e + 1);
+    return e;
+  }
+  double Flow(int edge) const { return edges_[edge ^ 1].residual; }
+
+  // Sends `amount` from source to sink at least cost (every amount fits: the caller's network
+  // always has a path of unlimited capacity).
+  void Send(int source, int sink, double amount) {
+    const size_t n = out_.size();
+    potential_.assign(n, 0);
+    distance_.assign(n, kUnlimited);
+    via_.assign(n, -1);
+    settled_.assign(n, 0);
+    int round = 0;
+    while (amount > kNegligible) {
+      ++round;
+      if (!ShortestPath(source, sink, round)) return;
+      double bottleneck = amount;
+      for (int v = sink; v != source; v = edges_[via_[v] ^ 1].to) bottleneck = std::min(bottleneck, edges_[via_[v]].residual);
+      for (int v = sink; v != source; v = edges_[via_[v] ^ 1].to) {
+        Edge& e = edges_[via_[v]];
+        if (e.residual < kUnlimited) e.residual -= bottleneck;
+        edges_[via_[v] ^ 1].residual += bottleneck;
+      }
+      amount -= bottleneck;
+    }
+  }
+
+ private:
+  struct Edge {
+    int to;
+    double residual;
+    double cost;
+    int unused;
+  };
+
+  bool ShortestPath(int source, int sink, int round) {
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap;
+    touched_.clear();
+    auto reach = [&](int v, double d, int edge) {
+      if (settled_[v] == round) return;
+      if (seen_.size() < out_.size()) seen_.assign(out_.size(), 0);
+      if (seen_[v] != round) {
+        seen_[v] = round;
+        distance_[v] = kUnlimited;
+      }
+      if (d < distance_[v]) {
+        distance_[v] = d;
+        via_[v] = edge;
+        heap.push({d, v});
+      }
+    };
+    reach(source, 0, -1);
+    double sinkDistance = kUnlimited;
+    while (!heap.empty()) {
+      const auto [d, u] = heap.top();
+      heap.pop();
+      if (settled_[u] == round || d > distance_[u]) continue;
+      settled_[u] = round;
+      touched_.push_back(u);
+      if (u == sink) {
+        sinkDistance = d;
+        break;
+      }
+      for (int e : out_[u]) {
+        const Edge& edge = edges_[e];
+        if (edge.residual <= kNegligible) continue;
+        const double reduced = std::max(0.0, edge.cost + potential_[u] - potential_[edge.to]);
+        reach(edge.to, d + reduced, e);
+      }
+    }
+    if (sinkDistance == kUnlimited) return false;
+    // The new potentials, less the constant sinkDistance, change only for the settled nodes.
+    for (int v : touched_) potential_[v] += distance_[v] - sinkDistance;
+    return true;
+  }
+
+  std::vector<Edge> edges_;
+  std::vector<std::vector<int>> out_;
+  std::vector<double> potential_, distance_;
+  std::vector<int> via_, settled_, seen_, touched_;
+};
+
+// The stretch of road between barriers that a position lies in.
+int StretchOf(double position, const std::vector<double>& barriers) {
+  return static_cast<int>(std::lower_bound(barriers.begin(), barriers.end(), position) - barriers.begin());
+}
+
+// A line along the road on which material moves one way only, at a price per metre: hauls
+// enter it at their giving place moved by the free haul, and leave it at the taking places.
+struct PaidLine {
+  struct Point {
+    double position;
+    int kind;  // 0: a haul enters, 1: a taking place
+    int place;
+  };
+  std::vector<Point> points;
+};
+
+}  // namespace
+
+double HaulUnitCost(double distance, const HaulPrices& prices) {
+  return prices.Overhaul / 1000 * std::max(0.0, distance - prices.FreeHaul);
+}
+
+double EconomicHaulLimit(const HaulPrices& prices) {
+  if (prices.Overhaul <= 0) return std::numeric_limits<double>::infinity();
+  return prices.FreeHaul + (prices.Borrow + prices.Waste) / prices.Overhaul * 1000;
+}
+
+Distribution DistributeHaul(const std::vector<HaulPlace>& places, const std::vector<double>& barriersGiven,
+                            const HaulPrices& prices) {
+  const int count = static_cast<int>(places.size());
+  std::vector<double> barriers = barriersGiven;
+  std::sort(barriers.begin(), barriers.end());
+  std::vector<int> order(count);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return places[a].Position < places[b].Position; });
+  std::vector<int> givers, takers;  // in order along the road
+  for (int p : order) {
+    if (places[p].Surplus > kNegligible) givers.push_back(p);
+    else if (places[p].Deficit > kNegligible) takers.push_back(p);
+  }
+  const double perMetre = prices.Overhaul / 1000;
+  const double free = std::max(0.0, prices.FreeHaul);
+  auto stretch = [&](double x) { return StretchOf(x, barriers); };
+
+  FlowNetwork net;
+  const int source = net.AddNode(), sink = net.AddNode(), depot = net.AddNode();
+  std::vector<int> node(count, -1), wasteEdge(count, -1), borrowEdge(count, -1);
+  double supply = 0, demand = 0;
+  for (int p : givers) {
+    node[p] = net.AddNode();
+    net.AddEdge(source, node[p], places[p].Surplus, 0);
+    wasteEdge[p] = net.AddEdge(node[p], depot, kUnlimited, prices.Waste);
+    supply += places[p].Surplus;
+  }
+  for (int p : takers) {
+    node[p] = net.AddNode();
+    net.AddEdge(node[p], sink, places[p].Deficit, 0);
+    borrowEdge[p] = net.AddEdge(depot, node[p], kUnlimited, prices.Borrow);
+    demand += places[p].Deficit;
+  }
+  // The depot balances the two: it takes what is wasted and gives what is borrowed.
+  if (demand > supply) net.AddEdge(source, depot, demand - supply, 0);
+  if (supply > demand) net.AddEdge(depot, sink, supply - demand, 0);
+
+  // Paid lines, one each way: a haul enters at its giving place plus (or minus) the free haul and
+  // pays per metre to the taking place, never across a barrier.
+  for (const int direction : {+1, -1}) {
+    std::vector<PaidLine::Point> points;
+    for (int p : givers) {
+      const double entry = places[p].Position + direction * free;
+      if (stretch(entry) == stretch(places[p].Position)) points.push_back({entry, 0, p});
+    }
+    for (int p : takers) points.push_back({places[p].Position, 1, p});
+    std::sort(points.begin(), points.end(), [&](const auto& a, const auto& b) {
+      if (a.position != b.position) return direction > 0 ? a.position < b.position : a.position > b.position;
+      return a.kind < b.kind;
+    });
+    int previous = -1;
+    for (size_t k = 0; k < points.size(); ++k) {
+      const int here = net.AddNode();
+      if (previous >= 0 && stretch(points[k - 1].position) == stretch(points[k].position))
+        net.AddEdge(previous, here, kUnlimited, perMetre * std::abs(points[k].position - points[k - 1].position));
+      if (points[k].kind == 0) net.AddEdge(node[points[k].place], here, kUnlimited, 0);
+      else net.AddEdge(here, node[points[k].place], kUnlimited, 0);
+      previous = here;
+    }
+  }
+
+  // The free reach: blocks of FreeHaul metres; in each, one chain rightward and one leftward
+  // over its taking places. From a giving place at x in block B, B's rightward chain from the
+  // first taker at or after x and the next block's leftward chain from the last taker at or
+  // before x + free reach exactly the takers in [x, x + free]; the other way alike.
+  if (free > 0 && !takers.empty() && !givers.empty()) {
+    const double origin = places[order.front()].Position;
+    auto block = [&](double x) { return static_cast<long long>(std::floor((x - origin) / free)); };
+    std::vector<double> takerPositions;
+    for (int p : takers) takerPositions.push_back(places[p].Position);
+    std::vector<int> rightward(takers.size()), leftward(takers.size());
+    for (size_t k = 0; k < takers.size(); ++k) {
+      rightward[k] = net.AddNode();
+      leftward[k] = net.AddNode();
+      net.AddEdge(rightward[k], node[takers[k]], kUnlimited, 0);
+      net.AddEdge(leftward[k], node[takers[k]], kUnlimited, 0);
+      if (k > 0 && block(takerPositions[k - 1]) == block(takerPositions[k]) &&
+          stretch(takerPositions[k - 1]) == stretch(takerPositions[k])) {
+        net.AddEdge(rightward[k - 1], rightward[k], kUnlimited, 0);
+        net.AddEdge(leftward[k], leftward[k - 1], kUnlimited, 0);
+      }
+    }
+    auto firstAtOrAfter = [&](double x) {
+      return static_cast<size_t>(std::lower_bound(takerPositions.begin(), takerPositions.end(), x) - takerPositions.begin());
+    };
+    auto lastAtOrBefore = [&](double x) {
+      return static_cast<long long>(std::upper_bound(takerPositions.begin(), takerPositions.end(), x) -
+                                    takerPositions.begin()) - 1;
+    };
+    for (int p : givers) {
+      const double x = places[p].Position;
+      const long long b = block(x);
+      auto enter = [&](long long k, const std::vector<int>& chain, long long wantBlock) {
+        if (k < 0 || k >= static_cast<long long>(takers.size())) return;
+        const double y = takerPositions[k];
+        if (block(y) != wantBlock || stretch(y) != stretch(x) || std::abs(y - x) > free) return;
+        net.AddEdge(node[p], chain[k], kUnlimited, 0);
+      };
+      // The reach stops at the barriers on either side (a barrier's own position belongs to the
+      // stretch before it).
+      const int own = stretch(x);
+      const double upTo = own < static_cast<int>(barriers.size()) ? std::min(x + free, barriers[own]) : x + free;
+      size_t lowest = firstAtOrAfter(x - free);
+      if (own > 0) {
+        const size_t afterBarrier = static_cast<size_t>(
+            std::upper_bound(takerPositions.begin(), takerPositions.end(), barriers[own - 1]) - takerPositions.begin());
+        lowest = std::max(lowest, afterBarrier);
+      }
+      enter(static_cast<long long>(firstAtOrAfter(x)), rightward, b);
+      enter(lastAtOrBefore(upTo), leftward, b + 1);
+      enter(lastAtOrBefore(x), leftward, b);
+      enter(static_cast<long long>(lowest), rightward, b - 1);
+    }
+  }
+
+  net.Send(source, sink, std::max(supply, demand));
+
+  Distribution result;
+  result.Wasted.assign(count, 0);
+  result.Borrowed.assign(count, 0);
+  std::vector<double> hauledOut(count, 0), hauledIn(count, 0);
+  for (int p : givers) {
+    result.Wasted[p] = std::min(places[p].Surplus, net.Flow(wasteEdge[p]));
+    hauledOut[p] = places[p].Surplus - result.Wasted[p];
+  }
+  for (int p : takers) {
+    result.Borrowed[p] = std::min(places[p].Deficit, net.Flow(borrowEdge[p]));
+    hauledIn[p] = places[p].Deficit - result.Borrowed[p];
+  }
+  // The hauled amounts paired in order along the road, stretch by stretch.
+  size_t g = 0, t = 0;
+  while (g < givers.size() && t < takers.size()) {
+    const int from = givers[g], to = takers[t];
+    const int sg = stretch(places[from].Position), st = stretch(places[to].Position);
+    if (hauledOut[from] <= kNegligible || sg < st) {
+      ++g;
+      continue;
+    }
+    if (hauledIn[to] <= kNegligible || st < sg) {
+      ++t;
+      continue;
+    }
+    const double volume = std::min(hauledOut[from], hauledIn[to]);
+    const double distance = std::abs(places[to].Position - places[from].Position);
+    result.Hauls.push_back({from, to, volume, distance});
+    result.OverhaulCost += volume * HaulUnitCost(distance, prices);
+    hauledOut[from] -= volume;
+    hauledIn[to] -= volume;
+  }
+  for (int p = 0; p < count; ++p) {
+    result.BorrowCost += result.Borrowed[p] * prices.Borrow;
+    result.WasteCost += result.Wasted[p] * prices.Waste;
+  }
+  std::sort(result.Hauls.begin(), result.Hauls.end(),
+            [](const Haul& a, const Haul& b) { return a.From != b.From ? a.From < b.From : a.To < b.To; });
+  return result;
+}
+
+}  // namespace kestrel
