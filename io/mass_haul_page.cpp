@@ -190,7 +190,7 @@ class Painter {
       const double centre = (x0 + x1) / 2, left = centre - width / 2, right = centre + width / 2;
       bool clash = false;
       for (size_t k = 0; k < used.size() && !clash; ++k)
-        clash = std::abs(usedY[k] - y) < height * 1.3 && left < used[k].second && right > used[k].first;
+        clash = std::abs(usedY[k] - y) < height * 2 && left < used[k].second && right > used[k].first;
       if (clash || left < kLeft || right > kRight) {
         ++unlabelled;
         continue;

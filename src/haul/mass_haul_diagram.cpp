@@ -97,11 +97,16 @@ MassHaulPlot MassHaulDiagramOf(const HaulTable& table) {
     k = end;
   }
   // Each haul an arrow from the middle of the giving length to the middle of the taking one,
-  // halfway between the balance line and the curve where it starts.
+  // halfway between the balance line and the curve at the middle of the haul.
+  auto at = [&](const std::vector<double>& values, double s) {
+    const size_t j = std::min<size_t>(std::upper_bound(x.begin(), x.end(), s) - x.begin(), n - 1);
+    const size_t i = j == 0 ? 0 : j - 1;
+    const double t = x[j] == x[i] ? 0 : std::clamp((s - x[i]) / (x[j] - x[i]), 0.0, 1.0);
+    return values[i] + t * (values[j] - values[i]);
+  };
   for (const Haul& h : table.Hauls.Hauls) {
-    const double from = table.Rows[h.From].Position, to = table.Rows[h.To].Position;
-    const size_t k = h.From;  // the giving length runs from station k to k + 1
-    const double level = (mass[k] - flow[k] + mass[k + 1] - flow[k + 1]) / 2 + (flow[k] + flow[k + 1]) / 4;
+    const double from = table.Rows[h.From].Position, to = table.Rows[h.To].Position, middle = (from + to) / 2;
+    const double level = at(mass, middle) - at(flow, middle) / 2;
     plot.arrows.push_back({from, to, level, Rounded(h.Volume, 0) + "m³ " + Rounded(h.Distance, 0) + "m"});
   }
   plot.barriers = table.Request.Barriers;

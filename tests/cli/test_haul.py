@@ -120,5 +120,80 @@ class LeastCostTest(TempDirTest):
                 self.assertLessEqual(abs(reported_cost(err) - best), 1e-6 * max(1.0, abs(best)))
 
 
+def shown_number(text):
+    return float(text.replace(",", "").strip())
+
+
+class TableIdentityTest(TempDirTest):
+    """The sheet's own formulas, recalculated by LibreOffice, keep every balance on every row and
+    in every total, with classes, factors, shapes, a bridge and a barrier in play."""
+
+    def test_libreoffice_recalculation_keeps_every_balance(self):
+        if not soffice():
+            if REQUIRE:
+                self.fail("LibreOffice is required (KESTREL_REQUIRE_ORACLES=1)")
+            self.skipTest("LibreOffice is not installed")
+        rnd = random.Random(5)
+        stations, cuts, fills = random_road(rnd, 47)
+        stations = [s * 3 for s in stations]  # over a kilometre, for two summary rows
+        book, out = self.path("road.xlsx"), self.path("table.xlsx")
+        volume_book(book, stations, cuts, fills)
+        status, _, err = run("haul", book, "-o", out, "--road-class", "三、四级", "--free-haul", "60",
+                             "--overhaul-price", "20", "--borrow-price", "12", "--waste-price", "4",
+                             "--class", "%r,%r,10,50,20,20,0,0" % (stations[0], stations[20]),
+                             "--class", "%r,%r,0,0,30,30,30,10" % (stations[20], stations[-1]),
+                             "--frustum-ratio", "3", "--pyramid", "--exclude", "%r,%r" % (stations[5] + 1, stations[7]),
+                             "--barrier", repr(stations[30]), "--rows-per-page", "20")
+        self.assertEqual(status, 0, err)
+        name = openpyxl.load_workbook(out).sheetnames[0]
+        shown = libreoffice_cells(out, self.path("lo"), recalculate=True)
+        self.assertEqual(shown[(name, "A1")], "路基土石方数量计算表")
+        self.assertEqual(shown[(name, "J4")], "1.11")  # the factors used, on the sheet
+
+        def value(column, row):
+            return shown_number(shown.get((name, "%s%d" % (column, row)), "0"))
+
+        kinds = {}
+        row = 5
+        while (name, "A%d" % row) in shown:
+            kinds[row] = shown[(name, "A%d" % row)]
+            row += 1
+        station_rows = [r for r, t in kinds.items() if t.startswith("K")]
+        page_rows = [r for r, t in kinds.items() if t == "本页合计"]
+        total_row = next(r for r, t in kinds.items() if t == "合计")
+        self.assertEqual(len(station_rows), len(stations))
+        self.assertEqual(len(page_rows), 3)
+        tolerance = 0.0025
+        for r in station_rows[1:] + page_rows + [total_row]:
+            with self.subTest(row=r, kind=kinds[r]):
+                cut, fill, used = value("P", r), value("Q", r), value("R", r)
+                deficit, surplus = value("S", r), value("T", r)
+                hauled_in, hauled_out, borrow, waste = value("U", r), value("W", r), value("Y", r), value("AA", r)
+                self.assertAlmostEqual(fill, used + deficit, delta=tolerance)
+                self.assertAlmostEqual(cut, used + surplus, delta=tolerance)
+                self.assertAlmostEqual(deficit, hauled_in + borrow, delta=tolerance)
+                self.assertAlmostEqual(surplus, hauled_out + waste, delta=tolerance)
+                self.assertAlmostEqual(cut + borrow + hauled_in, fill + waste + hauled_out, delta=tolerance)
+                self.assertGreaterEqual(borrow, -0.0005)
+                self.assertGreaterEqual(waste, -0.0005)
+                classes = sum(value(c, r) for c in "JKLMNO")
+                self.assertAlmostEqual(classes, value("I", r), delta=tolerance)
+        # Whole road: what is hauled in was hauled out, so cut and borrow balance fill and waste.
+        self.assertAlmostEqual(value("U", total_row), value("W", total_row), delta=0.002)
+        self.assertAlmostEqual(value("P", total_row) + value("Y", total_row),
+                               value("Q", total_row) + value("AA", total_row), delta=0.005)
+        for column in "IPQRSTUWYA":
+            column = "AA" if column == "A" else column
+            pages = sum(value(column, r) for r in page_rows)
+            self.assertAlmostEqual(pages, value(column, total_row), delta=0.005, msg=column)
+        kilometres = [r for r in range(total_row + 1, total_row + 12) if shown.get((name, "A%d" % r), "").startswith("K")]
+        self.assertGreaterEqual(len(kilometres), 2)
+        for column in ("P", "Q", "Y", "AA"):
+            self.assertAlmostEqual(sum(value(column, r) for r in kilometres), value(column, total_row), delta=0.005)
+        # The costs from the price cells equal the tool's own total.
+        cost_row = next(r for r in range(total_row, total_row + 30) if shown.get((name, "A%d" % r)) == "调配总费用(元)")
+        self.assertAlmostEqual(value("B", cost_row), reported_cost(err), delta=0.006)
+
+
 if __name__ == "__main__":
     unittest.main()
