@@ -6,6 +6,8 @@
 #include <limits>
 #include <numeric>
 #include <queue>
+#include <set>
+#include <tuple>
 
 namespace kestrel {
 namespace {
@@ -14,21 +16,37 @@ constexpr double kUnlimited = 1e300;
 constexpr double kNegligible = 1e-9;  // m³: less than this is no flow
 
 // A flow network with residual edges, solved by successive shortest paths (Dijkstra on reduced
-// costs, stopped at the sink, potentials moved only for the nodes it settled).
+// costs, stopped at the sink, potentials moved only for the nodes it settled). A node with a
+// great many edges of one cost (the source to every giver, the depot to every taker) keeps them
+// as a fan: ordered by reduced cost, so that a search takes them one by one, as far as it needs,
+// instead of all each time.
 class FlowNetwork {
  public:
   int AddNode() {
     out_.emplace_back();
+    fans_.emplace_back();
+    fanEdgesInto_.emplace_back();
     return static_cast<int>(out_.size()) - 1;
   }
   // Returns the edge's index, for reading its flow afterwards.
   int AddEdge(int from, int to, double capacity, double cost) {
     const int e = static_cast<int>(edges_.size());
-    edges_.push_back({to, capacity, cost, 0});
-    edges_.push_back({from, 0, -cost, 0});
+    edges_.push_back({to, capacity, cost, -1});
+    edges_.push_back({from, 0, -cost, -1});
     out_[from].push_back(e);
     out_[to].push_back(e + 1);
     return e;
+  }
+  // A fan of edges from `from`, all of one cost; edges join it by AddFanEdge.
+  int AddFan(int from, double cost) {
+    fanSets_.push_back({from, cost, {}});
+    fans_[from].push_back(static_cast<int>(fanSets_.size()) - 1);
+    return static_cast<int>(fanSets_.size()) - 1;
+  }
+  // Puts the edge (from the fan's node, of the fan's cost) into the fan instead of the node's list.
+  void JoinFan(int edge, int fan) {
+    edges_[edge].fan = fan;
+    fanEdgesInto_[edges_[edge].to].push_back(edge);
   }
   double Flow(int edge) const { return edges_[edge ^ 1].residual; }
 
@@ -40,6 +58,10 @@ class FlowNetwork {
     distance_.assign(n, kUnlimited);
     via_.assign(n, -1);
     settled_.assign(n, 0);
+    seen_.assign(n, 0);
+    keyOf_.assign(edges_.size(), 0);
+    for (std::vector<int>& list : out_) std::erase_if(list, [&](int e) { return edges_[e].fan >= 0; });
+    for (size_t e = 0; e < edges_.size(); ++e) SyncFan(static_cast<int>(e));
     int round = 0;
     while (amount > kNegligible) {
       ++round;
@@ -50,6 +72,8 @@ class FlowNetwork {
         Edge& e = edges_[via_[v]];
         if (e.residual < kUnlimited) e.residual -= bottleneck;
         edges_[via_[v] ^ 1].residual += bottleneck;
+        SyncFan(via_[v]);
+        SyncFan(via_[v] ^ 1);
       }
       amount -= bottleneck;
     }
@@ -60,16 +84,45 @@ class FlowNetwork {
     int to;
     double residual;
     double cost;
-    int unused;
+    int fan;  // -1: in its node's list
+  };
+  using Key = std::pair<double, int>;  // minus the target's potential, the edge
+  struct Fan {
+    int from;
+    double cost;
+    std::set<Key> edges;  // those with room, cheapest first
+  };
+  struct Cursor {
+    double base;
+    const Fan* fan;
+    std::set<Key>::const_iterator at;
   };
 
+  // Keeps a fan edge in its fan exactly while it has room, keyed by its target's potential.
+  void SyncFan(int e) {
+    Edge& edge = edges_[e];
+    if (edge.fan < 0) return;
+    Fan& fan = fanSets_[edge.fan];
+    fan.edges.erase({keyOf_[e], e});
+    if (edge.residual > kNegligible) {
+      keyOf_[e] = -potential_[edge.to];
+      fan.edges.insert({keyOf_[e], e});
+    }
+  }
+
+  double Reduced(int from, int e) const {
+    return std::max(0.0, edges_[e].cost + potential_[from] - potential_[edges_[e].to]);
+  }
+
   bool ShortestPath(int source, int sink, int round) {
-    using Entry = std::pair<double, int>;
+    // Entries: (distance, not the sink, node) for nodes, (distance, 2, -1 - cursor) for a fan's
+    // next edge; at equal distances the sink comes first, which ends the search.
+    using Entry = std::tuple<double, int, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap;
+    std::vector<Cursor> cursors;
     touched_.clear();
     auto reach = [&](int v, double d, int edge) {
       if (settled_[v] == round) return;
-      if (seen_.size() < out_.size()) seen_.assign(out_.size(), 0);
       if (seen_[v] != round) {
         seen_[v] = round;
         distance_[v] = kUnlimited;
@@ -77,14 +130,29 @@ class FlowNetwork {
       if (d < distance_[v]) {
         distance_[v] = d;
         via_[v] = edge;
-        heap.push({d, v});
+        heap.push({d, v == sink ? 0 : 1, v});
       }
+    };
+    auto advance = [&](int c) {
+      Cursor& cursor = cursors[c];
+      if (cursor.at == cursor.fan->edges.end()) return;
+      heap.push({cursor.base + Reduced(cursor.fan->from, cursor.at->second), 2, -1 - c});
     };
     reach(source, 0, -1);
     double sinkDistance = kUnlimited;
     while (!heap.empty()) {
-      const auto [d, u] = heap.top();
+      const auto [d, sinkLast, id] = heap.top();
+      (void)sinkLast;
       heap.pop();
+      if (id < 0) {
+        const int c = -1 - id;
+        const int e = cursors[c].at->second;
+        reach(edges_[e].to, d, e);
+        ++cursors[c].at;
+        advance(c);
+        continue;
+      }
+      const int u = id;
       if (settled_[u] == round || d > distance_[u]) continue;
       settled_[u] = round;
       touched_.push_back(u);
@@ -93,20 +161,31 @@ class FlowNetwork {
         break;
       }
       for (int e : out_[u]) {
-        const Edge& edge = edges_[e];
-        if (edge.residual <= kNegligible) continue;
-        const double reduced = std::max(0.0, edge.cost + potential_[u] - potential_[edge.to]);
-        reach(edge.to, d + reduced, e);
+        if (edges_[e].residual <= kNegligible) continue;
+        reach(edges_[e].to, d + Reduced(u, e), e);
+      }
+      for (int f : fans_[u]) {
+        cursors.push_back({d, &fanSets_[f], fanSets_[f].edges.begin()});
+        advance(static_cast<int>(cursors.size()) - 1);
       }
     }
     if (sinkDistance == kUnlimited) return false;
-    // The new potentials, less the constant sinkDistance, change only for the settled nodes.
-    for (int v : touched_) potential_[v] += distance_[v] - sinkDistance;
+    // The new potentials, less the constant sinkDistance, change only for the settled nodes;
+    // the fan edges into them are keyed anew.
+    for (int v : touched_) {
+      const double moved = distance_[v] - sinkDistance;
+      if (moved == 0) continue;
+      for (int e : fanEdgesInto_[v]) fanSets_[edges_[e].fan].edges.erase({keyOf_[e], e});
+      potential_[v] += moved;
+      for (int e : fanEdgesInto_[v]) SyncFan(e);
+    }
     return true;
   }
 
   std::vector<Edge> edges_;
-  std::vector<std::vector<int>> out_;
+  std::vector<std::vector<int>> out_, fans_, fanEdgesInto_;
+  std::vector<Fan> fanSets_;
+  std::vector<double> keyOf_;
   std::vector<double> potential_, distance_;
   std::vector<int> via_, settled_, seen_, touched_;
 };
@@ -160,16 +239,22 @@ Distribution DistributeHaul(const std::vector<HaulPlace>& places, const std::vec
   const int source = net.AddNode(), sink = net.AddNode(), depot = net.AddNode();
   std::vector<int> node(count, -1), wasteEdge(count, -1), borrowEdge(count, -1);
   double supply = 0, demand = 0;
+  // The source's edges to the givers, the depot's to the takers (borrow) and back to the givers
+  // (less waste) are fans.
+  const int giving = net.AddFan(source, 0), borrowing = net.AddFan(depot, prices.Borrow);
+  const int unwasting = net.AddFan(depot, -prices.Waste);
   for (int p : givers) {
     node[p] = net.AddNode();
-    net.AddEdge(source, node[p], places[p].Surplus, 0);
+    net.JoinFan(net.AddEdge(source, node[p], places[p].Surplus, 0), giving);
     wasteEdge[p] = net.AddEdge(node[p], depot, kUnlimited, prices.Waste);
+    net.JoinFan(wasteEdge[p] ^ 1, unwasting);
     supply += places[p].Surplus;
   }
   for (int p : takers) {
     node[p] = net.AddNode();
     net.AddEdge(node[p], sink, places[p].Deficit, 0);
     borrowEdge[p] = net.AddEdge(depot, node[p], kUnlimited, prices.Borrow);
+    net.JoinFan(borrowEdge[p], borrowing);
     demand += places[p].Deficit;
   }
   // The depot balances the two: it takes what is wasted and gives what is borrowed.
