@@ -15,9 +15,10 @@ namespace {
 constexpr double kUnlimited = 1e300;
 constexpr double kNegligible = 1e-9;  // m³: less than this is no flow
 
-// A flow network with residual edges, solved by successive shortest paths (Dijkstra on reduced
-// costs, stopped at the sink, potentials moved only for the nodes it settled). A node with a
-// great many edges of one cost (the source to every giver, the depot to every taker) keeps them
+// A flow network with residual edges, solved by successive shortest paths from one node with
+// excess at a time (Dijkstra on reduced costs, stopped at the first node short of material,
+// potentials moved only for the nodes it settled). A node with a
+// great many edges of one cost (the depot to every taker and back to every giver) keeps them
 // as a fan: ordered by reduced cost, so that a search takes them one by one, as far as it needs,
 // instead of all each time.
 class FlowNetwork {
@@ -48,11 +49,14 @@ class FlowNetwork {
     edges_[edge].fan = fan;
     fanEdgesInto_[edges_[edge].to].push_back(edge);
   }
+  int NodeCount() const { return static_cast<int>(out_.size()); }
   double Flow(int edge) const { return edges_[edge ^ 1].residual; }
 
-  // Sends `amount` from source to sink at least cost (every amount fits: the caller's network
-  // always has a path of unlimited capacity).
-  void Send(int source, int sink, double amount) {
+  // Moves every node's excess (positive balance) to the nodes short of material (negative) at
+  // least cost: each excess node in turn sends along the shortest path to the nearest node still
+  // short. Every excess must have such a path (the caller's depot gives one of unlimited room).
+  // `last` sends its excess after every other node.
+  void Balance(std::vector<double> balance, int last) {
     const size_t n = out_.size();
     potential_.assign(n, 0);
     distance_.assign(n, kUnlimited);
@@ -63,19 +67,28 @@ class FlowNetwork {
     for (std::vector<int>& list : out_) std::erase_if(list, [&](int e) { return edges_[e].fan >= 0; });
     for (size_t e = 0; e < edges_.size(); ++e) SyncFan(static_cast<int>(e));
     int round = 0;
-    while (amount > kNegligible) {
-      ++round;
-      if (!ShortestPath(source, sink, round)) return;
-      double bottleneck = amount;
-      for (int v = sink; v != source; v = edges_[via_[v] ^ 1].to) bottleneck = std::min(bottleneck, edges_[via_[v]].residual);
-      for (int v = sink; v != source; v = edges_[via_[v] ^ 1].to) {
-        Edge& e = edges_[via_[v]];
-        if (e.residual < kUnlimited) e.residual -= bottleneck;
-        edges_[via_[v] ^ 1].residual += bottleneck;
-        SyncFan(via_[v]);
-        SyncFan(via_[v] ^ 1);
+    std::vector<int> order;
+    for (int v = 0; v < static_cast<int>(n); ++v)
+      if (v != last) order.push_back(v);
+    order.push_back(last);
+    for (const int from : order) {
+      while (balance[from] > kNegligible) {
+        ++round;
+        const int to = ShortestPath(from, balance, round);
+        if (to < 0) return;
+        double amount = std::min(balance[from], -balance[to]);
+        for (int v = to; v != from; v = edges_[via_[v] ^ 1].to)
+          amount = std::min(amount, edges_[via_[v]].residual);
+        for (int v = to; v != from; v = edges_[via_[v] ^ 1].to) {
+          Edge& e = edges_[via_[v]];
+          if (e.residual < kUnlimited) e.residual -= amount;
+          edges_[via_[v] ^ 1].residual += amount;
+          SyncFan(via_[v]);
+          SyncFan(via_[v] ^ 1);
+        }
+        balance[from] -= amount;
+        balance[to] += amount;
       }
-      amount -= bottleneck;
     }
   }
 
@@ -114,9 +127,10 @@ class FlowNetwork {
     return std::max(0.0, edges_[e].cost + potential_[from] - potential_[edges_[e].to]);
   }
 
-  bool ShortestPath(int source, int sink, int round) {
-    // Entries: (distance, not the sink, node) for nodes, (distance, 2, -1 - cursor) for a fan's
-    // next edge; at equal distances the sink comes first, which ends the search.
+  // The nearest node short of material from `source` (none: -1), with the path in via_.
+  int ShortestPath(int source, const std::vector<double>& balance, int round) {
+    // Entries: (distance, 1, node) for nodes, (distance, 2, -1 - cursor) for a fan's next edge:
+    // at equal distances nodes come first.
     using Entry = std::tuple<double, int, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap;
     std::vector<Cursor> cursors;
@@ -130,7 +144,7 @@ class FlowNetwork {
       if (d < distance_[v]) {
         distance_[v] = d;
         via_[v] = edge;
-        heap.push({d, v == sink ? 0 : 1, v});
+        heap.push({d, 1, v});
       }
     };
     auto advance = [&](int c) {
@@ -139,10 +153,11 @@ class FlowNetwork {
       heap.push({cursor.base + Reduced(cursor.fan->from, cursor.at->second), 2, -1 - c});
     };
     reach(source, 0, -1);
+    int sink = -1;
     double sinkDistance = kUnlimited;
     while (!heap.empty()) {
-      const auto [d, sinkLast, id] = heap.top();
-      (void)sinkLast;
+      const auto [d, kind, id] = heap.top();
+      (void)kind;
       heap.pop();
       if (id < 0) {
         const int c = -1 - id;
@@ -156,7 +171,8 @@ class FlowNetwork {
       if (settled_[u] == round || d > distance_[u]) continue;
       settled_[u] = round;
       touched_.push_back(u);
-      if (u == sink) {
+      if (balance[u] < -kNegligible) {
+        sink = u;
         sinkDistance = d;
         break;
       }
@@ -169,7 +185,7 @@ class FlowNetwork {
         advance(static_cast<int>(cursors.size()) - 1);
       }
     }
-    if (sinkDistance == kUnlimited) return false;
+    if (sink < 0) return -1;
     // The new potentials, less the constant sinkDistance, change only for the settled nodes;
     // the fan edges into them are keyed anew.
     for (int v : touched_) {
@@ -179,7 +195,7 @@ class FlowNetwork {
       potential_[v] += moved;
       for (int e : fanEdgesInto_[v]) SyncFan(e);
     }
-    return true;
+    return sink;
   }
 
   std::vector<Edge> edges_;
@@ -236,30 +252,27 @@ Distribution DistributeHaul(const std::vector<HaulPlace>& places, const std::vec
   auto stretch = [&](double x) { return StretchOf(x, barriers); };
 
   FlowNetwork net;
-  const int source = net.AddNode(), sink = net.AddNode(), depot = net.AddNode();
+  const int depot = net.AddNode();
   std::vector<int> node(count, -1), wasteEdge(count, -1), borrowEdge(count, -1);
-  double supply = 0, demand = 0;
-  // The source's edges to the givers, the depot's to the takers (borrow) and back to the givers
-  // (less waste) are fans.
-  const int giving = net.AddFan(source, 0), borrowing = net.AddFan(depot, prices.Borrow);
-  const int unwasting = net.AddFan(depot, -prices.Waste);
+  std::vector<double> balance(1, 0);
+  // The depot takes what is wasted and gives what is borrowed; its edges back to the givers
+  // (less waste) and out to the takers (borrow) are fans.
+  const int borrowing = net.AddFan(depot, prices.Borrow), unwasting = net.AddFan(depot, -prices.Waste);
   for (int p : givers) {
     node[p] = net.AddNode();
-    net.JoinFan(net.AddEdge(source, node[p], places[p].Surplus, 0), giving);
+    balance.push_back(places[p].Surplus);
     wasteEdge[p] = net.AddEdge(node[p], depot, kUnlimited, prices.Waste);
     net.JoinFan(wasteEdge[p] ^ 1, unwasting);
-    supply += places[p].Surplus;
   }
   for (int p : takers) {
     node[p] = net.AddNode();
-    net.AddEdge(node[p], sink, places[p].Deficit, 0);
+    balance.push_back(-places[p].Deficit);
     borrowEdge[p] = net.AddEdge(depot, node[p], kUnlimited, prices.Borrow);
     net.JoinFan(borrowEdge[p], borrowing);
-    demand += places[p].Deficit;
   }
-  // The depot balances the two: it takes what is wasted and gives what is borrowed.
-  if (demand > supply) net.AddEdge(source, depot, demand - supply, 0);
-  if (supply > demand) net.AddEdge(depot, sink, supply - demand, 0);
+  // The depot balances the two; the givers send first (in order along the road, each search
+  // staying near its giver), then the depot what must be borrowed beyond all that is cut.
+  for (size_t k = 1; k < balance.size(); ++k) balance[0] -= balance[k];
 
   // Paid lines, one each way: a haul enters at its giving place plus (or minus) the free haul and
   // pays per metre to the taking place, never across a barrier.
@@ -339,7 +352,8 @@ Distribution DistributeHaul(const std::vector<HaulPlace>& places, const std::vec
     }
   }
 
-  net.Send(source, sink, std::max(supply, demand));
+  balance.resize(net.NodeCount(), 0);
+  net.Balance(balance, depot);
 
   Distribution result;
   result.Wasted.assign(count, 0);
