@@ -167,38 +167,50 @@ class Painter {
     }
   }
 
-  // Returns how many labels were left off for want of room.
+  // Returns how many labels were left off for want of room. Arrows closer than a label's room
+  // are moved apart, down the page, so that each label reads above its own arrow.
   int Arrows() {
+    constexpr double kHeight = 2.5, kSpacing = kHeight * 1.7;
+    std::vector<size_t> order(plot_.arrows.size());
+    std::vector<double> y(plot_.arrows.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+      order[k] = k;
+      y[k] = Y(plot_.arrows[k].y);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return y[a] < y[b]; });
+    for (size_t k = 1; k < order.size(); ++k) {
+      const MassHaulArrow &a = plot_.arrows[order[k]], &b = plot_.arrows[order[k - 1]];
+      const bool overlap = std::min(X(a.x0), X(a.x1)) < std::max(X(b.x0), X(b.x1)) + 2 &&
+                           std::min(X(b.x0), X(b.x1)) < std::max(X(a.x0), X(a.x1)) + 2;
+      if (overlap && y[order[k]] < y[order[k - 1]] + kSpacing) y[order[k]] = y[order[k - 1]] + kSpacing;
+    }
     int unlabelled = 0;
-    std::vector<std::pair<double, double>> used;  // label boxes: x-left, x-right at a rounded row
-    std::vector<double> usedY;
-    for (const MassHaulArrow& a : plot_.arrows) {
-      const double x0 = X(a.x0), x1 = X(a.x1), y = Y(a.y);
-      const double dir = x1 >= x0 ? 1 : -1;
-      cairo_set_source_rgb(cr_, 0.85, 0.1, 0.1);
-      cairo_set_line_width(cr_, 0.25);
-      cairo_move_to(cr_, x0, y);
-      cairo_line_to(cr_, x1, y);
-      cairo_stroke(cr_);
-      const double head = std::min(2.0, std::abs(x1 - x0) / 2);
-      cairo_move_to(cr_, x1, y);
-      cairo_line_to(cr_, x1 - dir * head, y - head * 0.4);
-      cairo_line_to(cr_, x1 - dir * head, y + head * 0.4);
-      cairo_close_path(cr_);
-      cairo_fill(cr_);
-      const double height = 2.2, width = TextWidth(a.label, height);
-      const double centre = (x0 + x1) / 2, left = centre - width / 2, right = centre + width / 2;
-      bool clash = false;
-      for (size_t k = 0; k < used.size() && !clash; ++k)
-        clash = std::abs(usedY[k] - y) < height * 2 && left < used[k].second && right > used[k].first;
-      if (clash || left < kLeft || right > kRight) {
+    for (size_t k = 0; k < plot_.arrows.size(); ++k) {
+      const MassHaulArrow& a = plot_.arrows[k];
+      const double x0 = X(a.x0), x1 = X(a.x1);
+      if (y[k] > kBottom - 1) {
         ++unlabelled;
         continue;
       }
-      used.push_back({left, right});
-      usedY.push_back(y);
+      const double dir = x1 >= x0 ? 1 : -1;
+      cairo_set_source_rgb(cr_, 0.85, 0.1, 0.1);
+      cairo_set_line_width(cr_, 0.25);
+      cairo_move_to(cr_, x0, y[k]);
+      cairo_line_to(cr_, x1, y[k]);
+      cairo_stroke(cr_);
+      const double head = std::min(2.0, std::abs(x1 - x0) / 2);
+      cairo_move_to(cr_, x1, y[k]);
+      cairo_line_to(cr_, x1 - dir * head, y[k] - head * 0.4);
+      cairo_line_to(cr_, x1 - dir * head, y[k] + head * 0.4);
+      cairo_close_path(cr_);
+      cairo_fill(cr_);
+      const double centre = (x0 + x1) / 2, width = TextWidth(a.label, kHeight);
+      if (width > std::abs(x1 - x0) + 6 || centre - width / 2 < kLeft || centre + width / 2 > kRight) {
+        ++unlabelled;
+        continue;
+      }
       cairo_set_source_rgb(cr_, 0.6, 0, 0);
-      Text(a.label, centre, y - 0.8, height, Align::Centre);
+      Text(a.label, centre, y[k] - 0.8, kHeight, Align::Centre);
     }
     return unlabelled;
   }

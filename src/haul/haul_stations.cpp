@@ -26,14 +26,20 @@ std::vector<HaulStation> FromVolumeSheet(Worksheet& sheet) {
 
 }  // namespace
 
+std::vector<HaulStation> HaulStationsOf(const std::vector<DesignSection>& sections) {
+  std::vector<HaulStation> stations;
+  for (const DesignSection& s : sections) {
+    HaulStation h{s.Station, s.Areas.Cut(), s.Areas.Fill(), s.CentreDesignLevel - s.CentreGroundLevel, std::nullopt};
+    if (!s.Outline.empty()) h.Width = s.Right.Point.Offset - s.Left.Point.Offset;
+    stations.push_back(h);
+  }
+  return stations;
+}
+
 std::vector<HaulStation> ReadHaulStations(Worksheet& sheet) {
   std::vector<HaulStation> stations;
   if (IsDesignResultsSheet(sheet)) {
-    for (const DesignSection& s : ReadDesignResults(sheet)) {
-      HaulStation h{s.Station, s.Areas.Cut(), s.Areas.Fill(), s.CentreDesignLevel - s.CentreGroundLevel, std::nullopt};
-      if (!s.Outline.empty()) h.Width = s.Right.Point.Offset - s.Left.Point.Offset;
-      stations.push_back(h);
-    }
+    stations = HaulStationsOf(ReadDesignResults(sheet));
   } else if (sheet.Value({1, 1}).AsText() == kVolumeSheetTitle) {
     stations = FromVolumeSheet(sheet);
   } else {

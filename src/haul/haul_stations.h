@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin/host/worksheet.h"
+#include "earthworks/design_section.h"
 
 namespace kestrel {
 
@@ -25,6 +26,9 @@ struct HaulStation {
   std::optional<double> Height;
   std::optional<double> Width;
 };
+
+// The stations of a design run: areas, centre heights and the widths between daylight points.
+std::vector<HaulStation> HaulStationsOf(const std::vector<DesignSection>& sections);
 
 // The stations of a design results sheet (areas, heights and widths), or of a volume sheet
 // (column A stations, B cut and C fill from row 4, the design areas; no heights). Stations
