@@ -2,6 +2,7 @@
 program (scipy's linprog) on random roads, and the table's balance identities in the sheet as
 LibreOffice recalculates it."""
 import os
+import pathlib
 import random
 import re
 import unittest
@@ -118,6 +119,39 @@ class LeastCostTest(TempDirTest):
                 self.assertEqual(status, 0, err)
                 best = optimum(stations, cuts, fills, free, overhaul, borrow, waste, barriers)
                 self.assertLessEqual(abs(reported_cost(err) - best), 1e-6 * max(1.0, abs(best)))
+
+
+class RefusalTest(TempDirTest):
+    """Input that cannot make a distribution: one plain line, exit 2, the workbook untouched."""
+
+    def test_bad_input_is_refused_in_one_line_and_changes_nothing(self):
+        book = self.path("road.xlsx")
+        volume_book(book, [0, 20, 40], [10, 0, 5], [0, 8, 0])
+        plain = self.path("plain.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active["A1"] = "P1"
+        wb.save(plain)
+        backwards = self.path("backwards.xlsx")
+        volume_book(backwards, [0, 40, 20], [10, 0, 5], [0, 8, 0])
+        cases = [
+            ((plain,), "neither a design results sheet"),
+            ((backwards,), "stations do not increase at K0+020.000"),
+            ((book, "--class", "0,40,50,40,0,0,0,0"), "adds up to 90 per cent"),
+            ((book, "--class", "0,40,50,50"), "six per cents"),
+            ((book, "--road-class", "一级"), "--road-class"),
+            ((book, "--free-haul", "-5"), "free haul"),
+            ((book, "--factors", "1,1,1,0,1,1"), "greater than 0"),
+            ((book, "--exclude", "K0+040,K0+020"), "excluded range"),
+            ((book, "--diagram", self.path("d.txt")), "--diagram"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                before = {f: pathlib.Path(self.path(f)).read_bytes() for f in self.files()}
+                status, out, err = run("haul", *args)
+                self.assertEqual(status, 2, err)
+                self.assertEqual(len(err.strip().splitlines()), 1, err)
+                self.assertIn(message, err)
+                self.assertEqual({f: pathlib.Path(self.path(f)).read_bytes() for f in self.files()}, before)
 
 
 def shown_number(text):
