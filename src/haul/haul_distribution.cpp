@@ -61,38 +61,49 @@ class FlowNetwork {
     potential_.assign(n, 0);
     distance_.assign(n, kUnlimited);
     via_.assign(n, -1);
+    back_.assign(n, -1);
     settled_.assign(n, 0);
     seen_.assign(n, 0);
     keyOf_.assign(edges_.size(), 0);
     for (std::vector<int>& list : out_) std::erase_if(list, [&](int e) { return edges_[e].fan >= 0; });
     for (size_t e = 0; e < edges_.size(); ++e) SyncFan(static_cast<int>(e));
     int round = 0;
-    std::vector<int> order;
-    for (int v = 0; v < static_cast<int>(n); ++v)
-      if (v != last) order.push_back(v);
-    order.push_back(last);
-    for (const int from : order) {
-      while (balance[from] > kNegligible) {
+    for (int from = 0; from < static_cast<int>(n); ++from) {
+      while (from != last && balance[from] > kNegligible) {
         ++round;
         const int to = ShortestPath(from, balance, round);
-        if (to < 0) return;
-        double amount = std::min(balance[from], -balance[to]);
-        for (int v = to; v != from; v = edges_[via_[v] ^ 1].to)
-          amount = std::min(amount, edges_[via_[v]].residual);
-        for (int v = to; v != from; v = edges_[via_[v] ^ 1].to) {
-          Edge& e = edges_[via_[v]];
-          if (e.residual < kUnlimited) e.residual -= amount;
-          edges_[via_[v] ^ 1].residual += amount;
-          SyncFan(via_[v]);
-          SyncFan(via_[v] ^ 1);
-        }
-        balance[from] -= amount;
-        balance[to] += amount;
+        if (to < 0) break;  // only rounding is left
+        Augment(from, to, balance);
+      }
+    }
+    // What `last` still has goes to the nodes short of material one by one, each searching back
+    // toward `last`: those searches stay near their node, where one from `last` would range over
+    // every node its fans reach.
+    for (int to = 0; to < static_cast<int>(n); ++to) {
+      while (balance[to] < -kNegligible && balance[last] > kNegligible) {
+        ++round;
+        if (!ShortestPathBack(last, to, round)) break;
+        Augment(last, to, balance);
       }
     }
   }
 
  private:
+  // Sends as much as the path from `from` to `to` (via_) and the two balances allow.
+  void Augment(int from, int to, std::vector<double>& balance) {
+    double amount = std::min(balance[from], -balance[to]);
+    for (int v = to; v != from; v = edges_[via_[v] ^ 1].to) amount = std::min(amount, edges_[via_[v]].residual);
+    for (int v = to; v != from; v = edges_[via_[v] ^ 1].to) {
+      Edge& e = edges_[via_[v]];
+      if (e.residual < kUnlimited) e.residual -= amount;
+      edges_[via_[v] ^ 1].residual += amount;
+      SyncFan(via_[v]);
+      SyncFan(via_[v] ^ 1);
+    }
+    balance[from] -= amount;
+    balance[to] += amount;
+  }
+
   struct Edge {
     int to;
     double residual;
@@ -198,7 +209,57 @@ class FlowNetwork {
     return sink;
   }
 
+  // The shortest path from `source` to `target`, searched backward from the target over the
+  // edges into each node (so `source`'s fans are never walked); the path goes into via_ as a
+  // forward search would leave it. Potentials move for the settled nodes as for a forward search.
+  bool ShortestPathBack(int source, int target, int round) {
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap;
+    touched_.clear();
+    auto reach = [&](int v, double d, int edge) {
+      if (settled_[v] == round) return;
+      if (seen_[v] != round) {
+        seen_[v] = round;
+        distance_[v] = kUnlimited;
+      }
+      if (d < distance_[v]) {
+        distance_[v] = d;
+        back_[v] = edge;
+        heap.push({d, v});
+      }
+    };
+    reach(target, 0, -1);
+    double sourceDistance = kUnlimited;
+    while (!heap.empty()) {
+      const auto [d, v] = heap.top();
+      heap.pop();
+      if (settled_[v] == round || d > distance_[v]) continue;
+      settled_[v] = round;
+      touched_.push_back(v);
+      if (v == source) {
+        sourceDistance = d;
+        break;
+      }
+      for (int f : out_[v]) {
+        const int e = f ^ 1, u = edges_[f].to;  // e runs from u into v
+        if (edges_[e].residual <= kNegligible) continue;
+        reach(u, d + std::max(0.0, edges_[e].cost + potential_[u] - potential_[v]), e);
+      }
+    }
+    if (sourceDistance == kUnlimited) return false;
+    for (int v = source; v != target; v = edges_[back_[v]].to) via_[edges_[back_[v]].to] = back_[v];
+    for (int v : touched_) {
+      const double moved = sourceDistance - distance_[v];
+      if (moved == 0) continue;
+      for (int e : fanEdgesInto_[v]) fanSets_[edges_[e].fan].edges.erase({keyOf_[e], e});
+      potential_[v] += moved;
+      for (int e : fanEdgesInto_[v]) SyncFan(e);
+    }
+    return true;
+  }
+
   std::vector<Edge> edges_;
+  std::vector<int> back_;
   std::vector<std::vector<int>> out_, fans_, fanEdgesInto_;
   std::vector<Fan> fanSets_;
   std::vector<double> keyOf_;

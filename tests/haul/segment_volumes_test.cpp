@@ -15,6 +15,15 @@ HaulStation Level(double station, double h, double b, double n) {
   return s;
 }
 
+// A section known only by its areas (a volume sheet's).
+HaulStation Areas(double station, double cut, double fill) {
+  HaulStation s;
+  s.Station = station;
+  s.Cut = cut;
+  s.Fill = fill;
+  return s;
+}
+
 TEST(SegmentVolumesTest, PrismoidalCorrectionOfALevelSectionIsLnTimesHeightDifferenceSquaredOverSix) {
   VolumeRules rules;
   rules.Prismoidal = true;
@@ -52,21 +61,21 @@ TEST(SegmentVolumesTest, FrustumPyramidAndBridgesByHand) {
   rules.FrustumRatio = 3;
   rules.Pyramid = true;
   // Areas 4 and 36 over 30 m (ratio 9 > 3): 30/3 · (4 + 36 + 12) = 520 instead of 600.
-  HaulStation a{0, 4, 0}, b{30, 36, 0};
+  const HaulStation a = Areas(0, 4, 0), b = Areas(30, 36, 0);
   EXPECT_NEAR(SegmentVolumes({a, b}, rules)[0].Cut.Volume, 520, 1e-12);
   EXPECT_EQ(SegmentVolumes({a, b}, rules)[0].Cut.Form, VolumeForm::Frustum);
   // Cut 18 to nothing where fill 9 begins, 20 m: pyramids 18·20/3 = 120 and 9·20/3 = 60.
-  HaulStation c{0, 18, 0}, d{20, 0, 9};
+  const HaulStation c = Areas(0, 18, 0), d = Areas(20, 0, 9);
   const SegmentVolume change = SegmentVolumes({c, d}, rules)[0];
   EXPECT_NEAR(change.Cut.Volume, 120, 1e-12);
   EXPECT_NEAR(change.Fill.Volume, 60, 1e-12);
   // A cut that merely ends (no fill beyond) keeps its average end area.
-  HaulStation e{20, 0, 0};
+  const HaulStation e = Areas(20, 0, 0);
   EXPECT_NEAR(SegmentVolumes({c, e}, rules)[0].Cut.Volume, 180, 1e-12);
   // A 25 m bridge from 110 to 135 within 100..140 leaves 15 m: (10 + 20)/2 · 15 = 225.
   VolumeRules bridge;
   bridge.Excluded = {{110, 135}, {500, 600}};
-  const SegmentVolume spanned = SegmentVolumes({{100, 10, 0}, {140, 20, 0}}, bridge)[0];
+  const SegmentVolume spanned = SegmentVolumes({Areas(100, 10, 0), Areas(140, 20, 0)}, bridge)[0];
   EXPECT_NEAR(spanned.Length, 15, 1e-12);
   EXPECT_NEAR(spanned.Excluded, 25, 1e-12);
   EXPECT_NEAR(spanned.Cut.Volume, 225, 1e-12);
