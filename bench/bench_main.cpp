@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   } benchmarks[] = {{"workbook", kestrel::BenchWorkbook}, {"sort", kestrel::BenchInitialSort},
                     {"draw", kestrel::BenchDrawData},     {"files", kestrel::BenchWorkbookFiles},
                     {"geometry", kestrel::BenchGeometry}, {"plot", kestrel::BenchPlot},
-                    {"design", kestrel::BenchDesign}};
+                    {"design", kestrel::BenchDesign},
+                    {"haul", kestrel::BenchHaul}};
   for (const auto& b : benchmarks)
     if (argc < 2 || std::strstr(b.name, argv[1]) != nullptr) b.run();
   return 0;

@@ -21,4 +21,7 @@ void BenchGeometry();
 // Design sections: 10,000 sections of 30 points, design, areas and the results sheet.
 void BenchDesign();
 
+// Earthwork distribution: 10,000 stations solved exactly and the table written.
+void BenchHaul();
+
 }  // namespace kestrel

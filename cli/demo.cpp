@@ -10,8 +10,11 @@
 #include "demo_geometry.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_drawing.h"
+#include "haul/haul_sheet.h"
+#include "haul/mass_haul_diagram.h"
 #include "io/csv.h"
 #include "io/drawing_preview.h"
+#include "io/mass_haul_page.h"
 #include "io/section_plot.h"
 #include "io/workbook_file.h"
 #include "sections/dictionary_file.h"
@@ -196,6 +199,18 @@ int RunDemo(CliContext& context, const std::string& dir) {
   if (std::string error = WriteDrawingPreview(designShapes, PathToUtf8(out / "design.png"), preview); !error.empty())
     throw CliError(error);
   say << "   the drawing with the design lines and areas: design.dxf, design.png\n";
+
+  // 9. The earthwork quantity and distribution table of the designed road, and its mass-haul diagram.
+  HaulRequest haul;
+  haul.Volumes.Prismoidal = true;
+  const HaulTable table = ComputeHaulTable(HaulStationsOf(designed), haul);
+  book.AddSheet();
+  WriteHaulSheet(book.Active(), table);
+  if (std::string error = WriteMassHaulPage(MassHaulDiagramOf(table), PathToUtf8(out / "haul.pdf")); !error.empty())
+    throw CliError(error);
+  say << "9. the earthwork distribution on sheet " << book.Active().SheetName() << ": " << table.Hauls.Hauls.size()
+      << " hauls, cost " << FormatNumber(table.Hauls.TotalCost(), "0.00") << " 元 at the default prices; the mass-haul "
+      << "diagram: haul.pdf\n";
 
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
   StoreSessionState(book, context.GetSession());

@@ -203,7 +203,7 @@ class BadFileTest(TempDirTest):
 
 
 class HelpTest(unittest.TestCase):
-    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "template", "design",
+    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "template", "design", "haul",
                 "demo"]
 
     def test_help_lists_every_command(self):
