@@ -29,14 +29,14 @@ RoadExchange RoadFromSurvey(Worksheet& survey, PlanAlignment alignment, const Ve
   std::vector<SurveyedSection> sections = ReadSurveyedSections(survey);
   std::stable_sort(sections.begin(), sections.end(),
                    [](const SurveyedSection& a, const SurveyedSection& b) { return a.Station < b.Station; });
-  for (const SurveyedSection& s : sections) {
+  for (SurveyedSection& s : sections) {
     if (!road.Sections.empty() && road.Sections.back().Station == s.Station) continue;  // a station once
+    std::stable_sort(s.Points.begin(), s.Points.end(),
+                     [](const SurveyedPoint& a, const SurveyedPoint& b) { return a.Offset < b.Offset; });
     ExchangeSection section;
     section.Station = s.Station;
     std::vector<SectionPoint> ground;
     for (const SurveyedPoint& p : s.Points) ground.push_back({p.Offset, p.Level});
-    std::stable_sort(ground.begin(), ground.end(),
-                     [](const SectionPoint& a, const SectionPoint& b) { return a.Offset < b.Offset; });
     section.Ground.push_back(std::move(ground));
     for (const DesignSection& d : design) {
       if (std::abs(d.Station - s.Station) > 1e-6) continue;

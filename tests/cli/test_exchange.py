@@ -1,0 +1,363 @@
+"""LandXML out and in through the tool: files valid against the LandXML 1.2 schema (xmllint) whose
+content is the workbook's (stations, points, design lines, areas, the volume sheet's volumes,
+the table's coordinates, the vertical curves against GetH); clothoid alignments evaluated against
+scipy's Fresnel integrals; the round trip; another writer's style; hostile files refused."""
+import math
+import os
+import resource
+import shutil
+import subprocess
+import unittest
+import xml.etree.ElementTree as ET
+
+import openpyxl
+
+from kestrel_cli import KESTREL, SOURCE, TempDirTest, dump_rows, run, survey_book
+
+SCHEMA = os.path.normpath(os.path.join(SOURCE, "..", "shared", "schemas", "LandXML-1.2.xsd"))
+NS = {"lx": "http://www.landxml.org/schema/LandXML-1.2"}
+REQUIRE_ORACLES = os.environ.get("KESTREL_REQUIRE_ORACLES") == "1"
+
+TEMPLATE = """KestrelFile2.0-TPL
+half_width = 3.75
+shoulder_width = 0.75
+fill_slopes = 1.5
+ditch = 0.6, 0.6, 1, 1
+cut_slopes = 1
+"""
+
+# Six sections of a sorted survey on a curved road (some points out of offset order).
+SECTIONS = [
+    (1000, [(-18, 98.5), (-5, 98.9), (0, 99.2), (6, 99.1), (20, 99.8)]),
+    (1020, [(-25, 100.2), (15, 99.0), (0, 100.1)]),
+    (1040, [(-20, 101.8), (-6, 101.2), (0, 100.9), (8, 100.2), (22, 99.4)]),
+    (1060, [(-20, 104.0), (0, 103.2), (20, 102.4)]),
+    (1080, [(-15, 101.0), (-2, 101.1), (3, 101.2), (16, 101.5)]),
+    (1100, [(-20, 99.0), (0, 99.5), (20, 100.5)]),
+]
+# The station-coordinate table of a curve of R 150 to the right from heading north-east.
+TABLE_RADIUS = 150.0
+
+
+def table_rows():
+    rows = []
+    for k in range(0, 7):
+        s = 990 + 20 * k
+        a = math.radians(45) + (s - 990) / TABLE_RADIUS
+        centre = (5000 + TABLE_RADIUS * math.cos(math.radians(135)), 8000 + TABLE_RADIUS * math.sin(math.radians(135)))
+        rows.append((s, centre[0] + TABLE_RADIUS * math.cos(a - math.pi / 2), centre[1] + TABLE_RADIUS * math.sin(a - math.pi / 2),
+                     math.degrees(a)))
+    return rows
+
+
+def utf16_file(path, lines):
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le"))
+
+
+def xmllint(path):
+    if not shutil.which("xmllint"):
+        if REQUIRE_ORACLES:
+            raise AssertionError("xmllint is missing (Debian libxml2-utils)")
+        raise unittest.SkipTest("xmllint is missing (Debian libxml2-utils)")
+    done = subprocess.run(["xmllint", "--noout", "--schema", SCHEMA, path], capture_output=True, text=True)
+    return done.returncode, done.stderr
+
+
+def numbers(text):
+    return [float(v) for v in text.split()]
+
+
+def pairs(text):
+    v = numbers(text)
+    return list(zip(v[0::2], v[1::2]))
+
+
+def landxml(path):
+    """The alignment's content: {station: section}, profile PVIs, ground profile, lines."""
+    root = ET.parse(path).getroot()
+    alignment = root.find("lx:Alignments/lx:Alignment", NS)
+    sections = {}
+    for cs in alignment.findall("lx:CrossSects/lx:CrossSect", NS):
+        sta = float(cs.get("sta"))
+        assert sta not in sections, sta
+        ground = [pairs(p.text) for p in cs.findall("lx:CrossSectSurf/lx:PntList2D", NS)]
+        design = [tuple(numbers(p.text)) for p in cs.findall("lx:DesignCrossSectSurf/lx:CrossSectPnt", NS)]
+        areas = {k: float(cs.get(k)) for k in ("areaCut", "areaFill", "volumeCut", "volumeFill") if cs.get(k)}
+        sections[sta] = (ground, design, areas)
+    profile = []
+    for e in alignment.find("lx:Profile/lx:ProfAlign", NS):
+        sta, z = numbers(e.text)
+        profile.append((sta, z, float(e.get("length", 0))))
+    ground_profile = pairs(alignment.find("lx:Profile/lx:ProfSurf/lx:PntList2D", NS).text)
+    return root, alignment, sections, profile, ground_profile
+
+
+def volume_sheet(book):
+    wb = openpyxl.load_workbook(book, data_only=True)
+    sheets = [ws for ws in wb.worksheets if ws["A1"].value == "土石挖填方量计算表"]
+    assert len(sheets) == 1
+    ws = sheets[0]
+    rows = {}
+    for r in range(4, ws.max_row + 1):
+        if ws.cell(r, 1).value is None:
+            break
+        rows[ws.cell(r, 1).value] = [ws.cell(r, c).value for c in range(1, 11)]
+    return rows
+
+
+class ExchangeTest(TempDirTest):
+    def setUp(self):
+        super().setUp()
+        self.book = self.path("survey.xlsx")
+        survey_book(self.book, SECTIONS)
+        utf16_file(self.path("road.ZM"), ["QuillbeckFile2.0-ZM", "950,99,1030,101.4,1150,98.4,3000"])
+        with open(self.path("road.tpl"), "w", encoding="utf-8") as f:
+            f.write(TEMPLATE)
+        with open(self.path("table.csv"), "w", encoding="utf-8") as f:
+            f.write("桩号,X,Y,方位角\n")
+            for s, x, y, a in table_rows():
+                f.write(f"K{int(s) // 1000}+{s % 1000:07.3f},{x:.4f},{y:.4f},{a:.6f}\n")
+
+    def export(self, target, *extra, book=None, env=None):
+        args = [KESTREL, "export", book or self.book, "--landxml", target, *extra]
+        done = subprocess.run(args, capture_output=True, text=True, env=env, timeout=600)
+        return done.returncode, done.stderr
+
+    def test_export_is_valid_and_holds_the_workbook(self):
+        status, _, err = run("design", self.book, "--profile", self.path("road.ZM"), "--template",
+                             self.path("road.tpl"), "--volume", "-o", self.path("designed.xlsx"))
+        self.assertEqual(status, 0, err)
+        target = self.path("road.xml")
+        # A comma-decimal locale changes nothing.
+        env = dict(os.environ, LC_ALL="de_DE.UTF-8")
+        status, err = self.export(target, "--sheet", "实测", "--alignment", self.path("table.csv"), "--profile",
+                                  self.path("road.ZM"), book=self.path("designed.xlsx"), env=env)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(xmllint(target), (0, f"{target} validates\n"))
+        root, alignment, sections, profile, ground_profile = landxml(target)
+        self.assertEqual(root.get("version"), "1.2")
+        metric = root.find("lx:Units/lx:Metric", NS)
+        for unit in ("areaUnit", "linearUnit", "volumeUnit", "temperatureUnit", "pressureUnit"):
+            self.assertIsNotNone(metric.get(unit), unit)
+        self.assertEqual(alignment.find("lx:CrossSects", NS).get("calcMethod"), "AverageEndArea")
+        # Every station once, in order, its ground and design as the sheets hold them.
+        self.assertEqual(list(sections), sorted(s for s, _ in SECTIONS))
+        wb = openpyxl.load_workbook(self.path("designed.xlsx"))
+        results = [ws for ws in wb.worksheets if ws["A1"].value == "设计断面挖填面积表"][0]
+        design = {results.cell(r, 1).value: [results.cell(r, c).value for c in range(1, 16)]
+                  for r in range(3, 3 + len(SECTIONS))}
+        volumes = volume_sheet(self.path("designed.xlsx"))
+        for station, points in SECTIONS:
+            ground, outline, areas = sections[station]
+            self.assertEqual(ground, [sorted(points)])
+            row = design[station]
+            self.assertEqual(outline, [tuple(float(v) for v in p.split(",")) for p in row[14].split(";")])
+            self.assertAlmostEqual(areas["areaCut"], row[6], delta=1e-9)
+            self.assertAlmostEqual(areas["areaFill"], row[7], delta=1e-9)
+            # The volume from the previous station: the volume sheet's design volumes (G, H).
+            self.assertAlmostEqual(areas["volumeCut"], volumes[station][6] or 0, delta=1e-6)
+            self.assertAlmostEqual(areas["volumeFill"], volumes[station][7] or 0, delta=1e-6)
+        self.assertEqual([s for s, _ in ground_profile], sorted(s for s, _ in SECTIONS))
+        self.assertAlmostEqual(dict(ground_profile)[1000], 99.2, delta=1e-9)
+        # The chain of lines starts at each table station's point (the last one ends there), to 1 mm.
+        lines = {float(line.get("staStart")): line for line in alignment.findall("lx:CoordGeom/lx:Line", NS)}
+        table = table_rows()
+        self.assertEqual(sorted(lines), [s for s, *_ in table[:-1]])
+        for s, x, y, _ in table:
+            line = lines.get(s, lines[max(lines)])
+            at = numbers(line.find("lx:Start" if s in lines else "lx:End", NS).text)
+            self.assertLess(math.dist(at, (x, y)), 1e-3, s)
+        # The vertical curve: its middle (the PVI's station) at the elevation GetH gives.
+        self.assertEqual([p[:2] for p in profile], [(950, 99), (1030, 101.4), (1150, 98.4)])
+        sta, z, length = profile[1]
+        self.assertAlmostEqual(length, 3000 * (0.03 + 0.025), delta=1e-9)
+        g_in, g_out = 0.03, -0.025
+        middle = z + (g_out - g_in) * length / 8
+        status, out, err = run("fn", "GetH", str(sta), self.path("road.ZM"))
+        self.assertEqual(status, 0, err)
+        self.assertAlmostEqual(float(out), middle, delta=1e-6)
+
+    def test_no_plan_geometry_writes_nothing(self):
+        target = self.path("road.xml")
+        status, err = self.export(target, "--profile", self.path("road.ZM"))
+        self.assertEqual(status, 2)
+        self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertIn("no plan geometry", err)
+        self.assertFalse(os.path.exists(target))
+
+    def test_round_trip_keeps_sections_profile_and_areas(self):
+        design = ("--profile", self.path("road.ZM"), "--template", self.path("road.tpl"))
+        first = self.path("first.xml")
+        self.assertEqual(self.export(first, "--alignment", self.path("table.csv"), *design)[0], 0)
+        status, _, err = run("import", self.path("back.xlsx"), first, "--profile", self.path("back.ZM"))
+        self.assertEqual(status, 0, err)
+        self.assertEqual(openpyxl.load_workbook(self.path("back.xlsx")).sheetnames, ["横断面", "逐桩坐标表", "纵断面"])
+        # The imported sheets give the next export its survey, centre line and profile.
+        second = self.path("second.xml")
+        status, err = self.export(second, "--profile", self.path("back.ZM"), "--template", self.path("road.tpl"),
+                                  book=self.path("back.xlsx"))
+        self.assertEqual(status, 0, err)
+        _, _, sections1, profile1, ground1 = landxml(first)
+        _, _, sections2, profile2, ground2 = landxml(second)
+        self.assertEqual(sections2, sections1)
+        self.assertEqual(profile2, profile1)
+        self.assertEqual(ground2, ground1)
+        # The imported survey is drawn like any sorted survey.
+        status, _, err = run("draw", self.path("back.xlsx"), "--dxf", self.path("back.dxf"), "-o", self.path("drawn.xlsx"))
+        self.assertEqual(status, 0, err)
+
+    def test_clothoid_alignment_is_evaluated_along_its_geometry(self):
+        try:
+            from scipy.special import fresnel
+        except ImportError:
+            if REQUIRE_ORACLES:
+                raise
+            raise unittest.SkipTest("scipy is missing")
+
+        def spiral(l, a2):  # the clothoid's local (along, right) at length l, A² = R L
+            scale = math.sqrt(math.pi * a2)
+            s, c = fresnel(l / scale)
+            return scale * c, scale * s
+
+        def move(p, az, along, right):
+            return (p[0] + along * math.cos(az) + right * math.cos(az + math.pi / 2),
+                    p[1] + along * math.sin(az) + right * math.sin(az + math.pi / 2))
+
+        R, LS, LC = 200.0, 60.0, 80.0
+        p0, h0 = (4000.0, 6000.0), math.radians(30)
+        p1 = move(p0, h0, 100, 0)
+        p2 = move(p1, h0, *spiral(LS, R * LS))
+        h2 = h0 + LS / (2 * R)
+        centre = move(p2, h2, 0, R)
+        h3 = h2 + LC / R
+        p3 = move(centre, h3 - math.pi / 2, R, 0)
+        h4 = h3 + LS / (2 * R)
+        along, right = spiral(LS, R * LS)
+        # The exit spiral seen backwards from its end is an entry spiral turning the other way.
+        p4 = (p3[0] - along * math.cos(h4 + math.pi) - right * math.cos(h4 + math.pi / 2),
+              p3[1] - along * math.sin(h4 + math.pi) - right * math.sin(h4 + math.pi / 2))
+        p5 = move(p4, h4, 50, 0)
+
+        def oracle(s):
+            d = s - 1000
+            if d <= 100:
+                return move(p0, h0, d, 0)
+            if d <= 100 + LS:
+                return move(p1, h0, *spiral(d - 100, R * LS))
+            if d <= 100 + LS + LC:
+                return move(centre, h2 - math.pi / 2 + (d - 100 - LS) / R, R, 0)
+            if d <= 100 + 2 * LS + LC:
+                a, r = spiral(100 + 2 * LS + LC - d, R * LS)
+                return (p4[0] + a * math.cos(h4 + math.pi) + r * math.cos(h4 + math.pi / 2),
+                        p4[1] + a * math.sin(h4 + math.pi) + r * math.sin(h4 + math.pi / 2))
+            return move(p4, h4, d - 100 - 2 * LS - LC, 0)
+
+        def pt(p):
+            return f"{p[0]:.6f} {p[1]:.6f}"
+
+        stations = [1000 + 7.5 * k for k in range(48)]
+        sections = "".join(f'<CrossSect sta="{s}"><CrossSectSurf name="g"><PntList2D>-5 100 5 100</PntList2D>'
+                           f"</CrossSectSurf></CrossSect>" for s in stations)
+        pi1 = move(p1, h0, LS * 2 / 3, 0)  # any point on the start tangent gives its direction
+        pi2 = move(p3, h3, 1, 0)
+        text = f"""<?xml version="1.0"?>
+<LandXML xmlns="http://www.landxml.org/schema/LandXML-1.2" date="2026-12-08" time="10:00:00" version="1.2">
+ <Units><Metric areaUnit="squareMeter" linearUnit="meter" volumeUnit="cubicMeter" temperatureUnit="celsius" pressureUnit="HPA"/></Units>
+ <Alignments><Alignment name="S" length="{100 + 2 * LS + LC + 50}" staStart="1000"><CoordGeom>
+  <Line><Start>{pt(p0)}</Start><End>{pt(p1)}</End></Line>
+  <Spiral length="{LS}" radiusStart="INF" radiusEnd="{R}" rot="cw" spiType="clothoid"><Start>{pt(p1)}</Start><PI>{pt(pi1)}</PI><End>{pt(p2)}</End></Spiral>
+  <Curve rot="cw"><Start>{pt(p2)}</Start><Center>{pt(centre)}</Center><End>{pt(p3)}</End></Curve>
+  <Spiral length="{LS}" radiusStart="{R}" radiusEnd="INF" rot="cw" spiType="clothoid"><Start>{pt(p3)}</Start><PI>{pt(pi2)}</PI><End>{pt(p4)}</End></Spiral>
+  <Line><Start>{pt(p4)}</Start><End>{pt(p5)}</End></Line>
+ </CoordGeom><CrossSects>{sections}</CrossSects></Alignment></Alignments></LandXML>"""
+        source = self.path("curved.xml")
+        with open(source, "w", encoding="utf-8") as f:
+            f.write(text)
+        self.assertEqual(xmllint(source)[0], 0)
+        status, _, err = run("import", self.path("curved.xlsx"), source)
+        self.assertEqual(status, 0, err)
+        rows = dump_rows(self.path("curved.xlsx"), "--sheet", "逐桩坐标表")
+        self.assertEqual([float(r[0]) for r in rows[1:]], stations)
+        for r in rows[1:]:
+            want = oracle(float(r[0]))
+            self.assertLess(math.dist((float(r[1]), float(r[2])), want), 1e-3, r)
+        # Exported again with that alignment: lines, arcs and clothoids, valid.
+        target = self.path("again.xml")
+        self.assertEqual(self.export(target, "--alignment", source, book=self.path("curved.xlsx"))[0], 0)
+        self.assertEqual(xmllint(target)[0], 0)
+        kinds = [e.tag.split("}")[1] for e in ET.parse(target).getroot().find(
+            "lx:Alignments/lx:Alignment/lx:CoordGeom", NS)]
+        self.assertEqual(kinds, ["Line", "Spiral", "Curve", "Spiral", "Line"])
+
+    def test_another_writers_file_imports(self):
+        source = self.path("other.xml")
+        with open(source, "w", encoding="utf-8") as f:
+            f.write("""<?xml version="1.0" encoding="UTF-8"?>
+<!-- exported by another program -->
+<x:LandXML xmlns:x="http://www.landxml.org/schema/LandXML-1.2" version="1.2" time="12:00:00" date="2026-06-01">
+  <x:Alignments><x:Alignment staStart="0" length="300" name="主线">
+    <x:CrossSects calcMethod="AverageEndArea">
+      <x:CrossSect sta="60"><x:CrossSectSurf name="EG">
+        <x:PntList2D>-10 50.5 -2 50.1</x:PntList2D><!-- a gap -->
+        <x:PntList2D>3 50 9 49.5</x:PntList2D></x:CrossSectSurf></x:CrossSect>
+      <x:CrossSect sta="20"><x:CrossSectSurf name="EG"><x:PntList2D>-5 50 0 50.2 5 50</x:PntList2D></x:CrossSectSurf></x:CrossSect>
+    </x:CrossSects>
+    <x:Profile><x:ProfAlign name="FG"><x:PVI>0 50</x:PVI><x:ParaCurve length="40">150 53</x:ParaCurve><x:PVI>300 50</x:PVI></x:ProfAlign></x:Profile>
+    <x:StaEquation staInternal="40" staAhead="1040" staBack="40"/>
+    <x:CoordGeom><x:Line><x:Start>100 200</x:Start><x:End>100 500</x:End></x:Line></x:CoordGeom>
+  </x:Alignment></x:Alignments>
+  <x:Units><x:Metric areaUnit="squareMeter" linearUnit="meter" volumeUnit="cubicMeter" temperatureUnit="celsius" pressureUnit="HPA"/></x:Units>
+</x:LandXML>""")
+        self.assertEqual(xmllint(source)[0], 0)
+        status, _, err = run("import", self.path("other.xlsx"), source, "--profile", self.path("other.ZM"))
+        self.assertEqual(status, 0, err)
+        rows = dump_rows(self.path("other.xlsx"), "--sheet", "横断面")
+        values = [[r[0], *map(float, r[1:7])] if r and r[0] else [] for r in rows]
+        self.assertEqual(values, [
+            # Heading east from (100, 200): the left is north. Internal station 60 shows as 1060.
+            ["P1", 105, 220, 50, 20, 20, -5], ["P2", 100, 220, 50.2, 20, 20, 0], ["P3", 95, 220, 50, 20, 20, 5], [],
+            ["P1", 110, 260, 50.5, 1060, 1060, -10], ["P2", 102, 260, 50.1, 1060, 1060, -2],
+            ["P3", 97, 260, 50, 1060, 1060, 3], ["P4", 91, 260, 49.5, 1060, 1060, 9], []][:len(values)])
+        status, out, err = run("fn", "GetH", "150", self.path("other.ZM"))
+        self.assertAlmostEqual(float(out), 53 - 0.04 * 40 / 8, delta=1e-9)
+
+    def test_hostile_files_are_refused_with_one_line(self):
+        head = '<LandXML version="1.2" date="2026-01-02" time="03:04:05"><Alignments>'
+        cases = {
+            "binary.xml": b"PK\x03\x04\x00\x00garbage",
+            "root.xml": b"<Survey/>",
+            "missing.xml": (head + '<Alignment length="1" staStart="0"><CoordGeom/></Alignment></Alignments></LandXML>').encode(),
+            "laughs.xml": b'<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol"><!ENTITY lol2 "&lol;&lol;&lol;&lol;'
+                          b'&lol;&lol;&lol;&lol;"><!ENTITY lol3 "&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;">]><LandXML>&lol3;</LandXML>',
+            "text.xml": (head + '<Alignment name="a" length="1" staStart="0"><CoordGeom><Line><Start>north east</Start>'
+                         '<End>1 1</End></Line></CoordGeom></Alignment></Alignments></LandXML>').encode(),
+        }
+        for name, content in cases.items():
+            with self.subTest(name=name):
+                with open(self.path(name), "wb") as f:
+                    f.write(content)
+                status, _, err = run("import", self.path("hostile.xlsx"), self.path(name))
+                self.assertEqual(status, 2, err)
+                self.assertEqual(len(err.strip().splitlines()), 1, err)
+                self.assertFalse(os.path.exists(self.path("hostile.xlsx")))
+        # A gigabyte of blanks through a pipe, under a 1 GB address-space limit: refused, never held.
+        def limit():
+            resource.setrlimit(resource.RLIMIT_AS, (1 << 30, 1 << 30))
+        proc = subprocess.Popen([KESTREL, "import", self.path("hostile.xlsx"), "/dev/stdin"], stdin=subprocess.PIPE,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, preexec_fn=limit)
+        block = b" " * (1 << 20)
+        try:
+            for _ in range(1024):
+                proc.stdin.write(block)
+            proc.stdin.close()
+        except BrokenPipeError:
+            pass
+        err = proc.stderr.read().decode()
+        proc.stderr.close()
+        self.assertEqual(proc.wait(), 2, err)
+        self.assertIn("holds no XML element", err)
+
+
+if __name__ == "__main__":
+    unittest.main()
