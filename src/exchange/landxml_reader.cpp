@@ -125,7 +125,7 @@ PlanElement SpiralElement(const XmlElement& e) {
   if (*type != "clothoid") Refuse(e, "spiType=\"" + *type + "\": only clothoids are read");
   const double turn = Turn(e);
   spiral.Length = Required(e, "length");
-  if (!(spiral.Length > 0) || std::isinf(spiral.Length)) Refuse(e, "the length must be a positive number");
+  if (!(spiral.Length > 0) || spiral.Length > 100000) Refuse(e, "the length must be a positive number up to 100 km");
   const double r0 = Required(e, "radiusStart"), r1 = Required(e, "radiusEnd");
   if (r0 == 0 || r1 == 0) Refuse(e, "a radius of 0");
   spiral.StartCurvature = std::isinf(r0) ? 0 : turn / std::abs(r0);

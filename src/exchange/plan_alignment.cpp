@@ -29,7 +29,8 @@ PlanPose RunAlong(const PlanPose& start, double k0, double k1, double length, do
                                         0.9061798459386640};
     static constexpr double kWeights[] = {0.5688888888888889, 0.4786286704993665, 0.4786286704993665,
                                           0.2369268850561891, 0.2369268850561891};
-    const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(distance) / 10)));
+    // (At most 100,000 pieces: a kilometre of clothoid takes 100; nothing real takes more.)
+    const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(distance) / 10), 1.0, 100000.0));
     const double h = distance / pieces;
     double dn = 0, de = 0;
     for (int p = 0; p < pieces; ++p) {
