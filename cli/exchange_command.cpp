@@ -11,6 +11,7 @@
 #include "earthworks/design_command.h"
 #include "earthworks/design_results.h"
 #include "exchange/landxml_reader.h"
+#include "exchange/ifc_writer.h"
 #include "exchange/landxml_writer.h"
 #include "exchange/road_sheets.h"
 #include "file_checks.h"
@@ -105,10 +106,21 @@ int Export(CliContext& context, const ExportOptions& options) {
   }
   const std::vector<DesignSection> design = DesignOfBook(context, options.files);
   RoadExchange road = RoadFromSurvey(context.Book().Active(), std::move(alignment), profile ? &*profile : nullptr, design);
+  const ExchangeStamp stamp = CurrentStamp();
   if (!options.landxml.empty()) {
-    if (!WriteFileAtomically(PathFromUtf8(options.landxml), LandXmlText(road, CurrentStamp())))
+    if (!WriteFileAtomically(PathFromUtf8(options.landxml), LandXmlText(road, stamp)))
       throw CliError("cannot write " + options.landxml);
     context.Err() << "wrote " << options.landxml << " (" << road.Sections.size() << " cross sections)\n";
+  }
+  if (!options.ifc.empty()) {
+    std::string text;
+    try {
+      text = IfcText(road, PathToUtf8(PathFromUtf8(options.ifc).filename()), stamp);
+    } catch (const ExchangeError& e) {
+      throw CliError(options.ifc + ": " + e.what());
+    }
+    if (!WriteFileAtomically(PathFromUtf8(options.ifc), text)) throw CliError("cannot write " + options.ifc);
+    context.Err() << "wrote " << options.ifc << "\n";
   }
   return kExitDone;
 }
@@ -183,6 +195,7 @@ CliCommand AddExportCommand(CLI::App& app, CliContext& context) {
   command->add_option("--template", files.Template,
                       "design the sections with this template (.tpl); default: the workbook's design results");
   command->add_option("--landxml", options->landxml, "the LandXML 1.2 file to write");
+  command->add_option("--ifc", options->ifc, "the IFC 4.3 file (IFC4X3_ADD2) to write");
   return {command, [&context, options] { return Export(context, *options); }};
 }
 
