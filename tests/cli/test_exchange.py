@@ -428,6 +428,38 @@ class ExchangeTest(TempDirTest):
                 checked += 1
         self.assertGreater(checked, 20)
 
+    def test_demo_exports_the_sample_to_both_formats(self):
+        status, _, err = run("demo", self.dir)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(xmllint(self.path("road.xml"))[0], 0)
+        _, alignment, sections, _, _ = landxml(self.path("road.xml"))
+        self.assertEqual(len(sections), 36)
+        self.assertTrue(all(areas for _, _, areas in sections.values()))
+        # web-ifc's centre line and heights at every section station, against Kestrel's own
+        # (its station-coordinate sheet from the LandXML file) and GetH, within 1 mm.
+        status, _, err = run("import", self.path("back.xlsx"), self.path("road.xml"))
+        self.assertEqual(status, 0, err)
+        table = [[float(v) for v in row[:3]] for row in dump_rows(self.path("back.xlsx"), "--sheet", "逐桩坐标表")[1:]]
+        model = web_ifc(self.path("road.ifc"))
+        self.assertGreater(model["cuts"] + model["fills"], 30)
+        start = float(alignment.get("staStart"))
+        lines = [seg["points"] for seg in model["alignments"][0]["horizontal"]]
+        vertical = [p for seg in model["alignments"][0]["vertical"] for p in seg["points"]]
+        for station, x, y in table:
+            along, at = station - start, None
+            for points in lines:
+                length = math.dist(points[0][:2], points[-1][:2])
+                if along <= length + 1e-6 or points is lines[-1]:
+                    t = along / length if length else 0
+                    at = [points[0][i] + t * (points[-1][i] - points[0][i]) for i in (0, 1)]
+                    break
+                along -= length
+            self.assertLess(math.dist(at, (y, x)), 1e-3, station)  # web-ifc: x east, y north
+            # The height: web-ifc's samples around the station, against GetH at the samples.
+            below = max((p for p in vertical if p[0] <= station - start + 1e-9), key=lambda p: p[0])
+            status, out, _ = run("fn", "GetH", repr(start + below[0]), self.path("profile.ZM"))
+            self.assertAlmostEqual(float(out), below[1], delta=1e-3)
+
     def test_another_writers_file_imports(self):
         source = self.path("other.xml")
         with open(source, "w", encoding="utf-8") as f:

@@ -204,7 +204,7 @@ class BadFileTest(TempDirTest):
 
 class HelpTest(unittest.TestCase):
     COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "template", "design",
-                "demo"]
+                "export", "import", "demo"]
 
     def test_help_lists_every_command(self):
         status, out, _ = run("--help")
