@@ -49,40 +49,11 @@ class XmlParser {
 
   XmlElement Document() {
     SkipByteOrderMark();
-    for (;;) {
-      SkipSpace();
-      if (Peek() == kEnd) Fail("the file holds no XML element");
-      if (Peek() != '<') Fail("text before the first element");
-      Next();
-      if (Peek() == '?') {
-        SkipUntil("?>");
-      } else if (Peek() == '!') {
-        Next();
-        if (Peek() == '-') {
-          SkipComment();
-        } else {
-          Fail("a document type declaration is not accepted");
-        }
-      } else {
-        break;
-      }
-    }
+    if (!SkipMisc(true)) Fail("the file holds no XML element");
     XmlElement root;
     ReadElement(root, 1);
-    for (;;) {
-      SkipSpace();
-      if (Peek() == kEnd) return root;
-      if (Peek() != '<') Fail("text after the root element");
-      Next();
-      if (Peek() == '?') {
-        SkipUntil("?>");
-      } else if (Peek() == '!') {
-        Next();
-        SkipComment();
-      } else {
-        Fail("a second root element");
-      }
-    }
+    if (SkipMisc(false)) Fail("a second root element");
+    return root;
   }
 
  private:
@@ -131,6 +102,26 @@ class XmlParser {
     Expect('-');
     SkipUntil("-->");
   }
+  // Blanks, comments and processing instructions before or after the root: true when an element
+  // starts (its '<' read), false at the end of the file.
+  bool SkipMisc(bool beforeRoot) {
+    for (;;) {
+      SkipSpace();
+      if (Peek() == kEnd) return false;
+      if (Peek() != '<') Fail(beforeRoot ? "text before the first element" : "text after the root element");
+      Next();
+      if (Peek() == '?') {
+        SkipUntil("?>");
+      } else if (Peek() == '!') {
+        Next();
+        if (Peek() != '-') Fail("a document type declaration is not accepted");
+        SkipComment();
+      } else {
+        return true;
+      }
+    }
+  }
+
   void Keep(std::size_t bytes) {
     kept_ += bytes;
     if (kept_ > limits_.MaxTextBytes) Fail("more text than an exchange file may hold");

@@ -7,6 +7,7 @@
 
 #include "exchange/landxml_reader.h"
 #include "exchange/landxml_writer.h"
+#include "plan_chain.h"
 
 namespace kestrel {
 namespace {
@@ -14,19 +15,12 @@ namespace {
 RoadExchange SampleRoad() {
   RoadExchange road;
   road.Name = "K线";
-  std::vector<PlanElement> elements;
-  PlanPose at{{3000, 5000}, 1.1};
-  double station = 1000;
-  auto add = [&](PlanElementKind kind, double length, double k0, double k1) {
-    elements.push_back({kind, station, station + length, length, at, k0, k1});
-    at = RunAlong(at, k0, k1, length, length);
-    station += length;
-  };
-  add(PlanElementKind::Line, 80, 0, 0);
-  add(PlanElementKind::Clothoid, 60, 0, -1.0 / 250);
-  add(PlanElementKind::Arc, 90, -1.0 / 250, -1.0 / 250);
-  add(PlanElementKind::Clothoid, 60, -1.0 / 250, 0);
-  add(PlanElementKind::Line, 50, 0, 0);
+  const std::vector<PlanElement> elements = Chain({{3000, 5000}, 1.1}, 1000,
+                                                 {{PlanElementKind::Line, 80, 0, 0},
+                                                  {PlanElementKind::Clothoid, 60, 0, -1.0 / 250},
+                                                  {PlanElementKind::Arc, 90, -1.0 / 250, -1.0 / 250},
+                                                  {PlanElementKind::Clothoid, 60, -1.0 / 250, 0},
+                                                  {PlanElementKind::Line, 50, 0, 0}});
   road.Alignment = PlanAlignment(elements);
   road.DesignProfile = {{1000, 100, 0}, {1150, 103, 8000}, {1340, 99.5, 0}};
   road.GroundProfile = {{1000, 99, 0}, {1100, 101.5, 0}};

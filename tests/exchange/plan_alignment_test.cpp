@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "exchange/xml_reader.h"
+#include "plan_chain.h"
 
 namespace kestrel {
 namespace {
@@ -43,18 +44,11 @@ TEST(PlanAlignment, ClothoidAgreesWithItsSeriesAndArcWithTheCircle) {
 TEST(PlanAlignment, StationsRunThroughLineSpiralArcSpiral) {
   // Straight 100 m, clothoid 120 m to R 300, arc 100 m, clothoid 120 m back: deflection
   // 120/600 + 100/300 + 120/600 radians.
-  std::vector<PlanElement> elements;
-  PlanPose at{{0, 0}, 0.3};
-  double station = 500;
-  auto add = [&](PlanElementKind kind, double length, double k0, double k1) {
-    elements.push_back({kind, station, station + length, length, at, k0, k1});
-    at = RunAlong(at, k0, k1, length, length);
-    station += length;
-  };
-  add(PlanElementKind::Line, 100, 0, 0);
-  add(PlanElementKind::Clothoid, 120, 0, 1.0 / 300);
-  add(PlanElementKind::Arc, 100, 1.0 / 300, 1.0 / 300);
-  add(PlanElementKind::Clothoid, 120, 1.0 / 300, 0);
+  const std::vector<PlanElement> elements = Chain({{0, 0}, 0.3}, 500,
+                                                 {{PlanElementKind::Line, 100, 0, 0},
+                                                  {PlanElementKind::Clothoid, 120, 0, 1.0 / 300},
+                                                  {PlanElementKind::Arc, 100, 1.0 / 300, 1.0 / 300},
+                                                  {PlanElementKind::Clothoid, 120, 1.0 / 300, 0}});
   const PlanAlignment alignment(elements);
   EXPECT_NEAR(alignment.PoseAt(940).Azimuth, 0.3 + 0.2 + 1.0 / 3 + 0.2, 1e-12);
   EXPECT_NEAR(alignment.PoseAt(550).Point.Northing, 50 * std::cos(0.3), 1e-9);
