@@ -42,6 +42,12 @@ std::optional<double> Optional(const XmlElement& element, const char* name) {
   return v;
 }
 
+std::string Quoted(const std::string& text) {
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
+}
+
 // The numbers of an element's text, separated by white space.
 std::vector<double> Numbers(const XmlElement& element) {
   std::vector<double> values;
@@ -54,7 +60,7 @@ std::vector<double> Numbers(const XmlElement& element) {
     if (j > i) {
       const std::string token = text.substr(i, j - i);
       std::optional<double> v = StrictNumber(token);
-      if (!v || !std::isfinite(*v)) Refuse(element, "\"" + token.substr(0, 40) + "\" is not a number");
+      if (!v || !std::isfinite(*v)) Refuse(element, Quoted(token.substr(0, 40)) + " is not a number");
       values.push_back(*v);
     }
     i = j;

@@ -63,8 +63,9 @@ std::string StepReal(double value) {
   if (value == 0) return "0.";
   std::string text = GeneralText(value);
   const std::size_t exponent = text.find('E');
-  if (text.find('.') == std::string::npos) text.insert(exponent == std::string::npos ? text.size() : exponent, ".");
-  return text;
+  if (text.find('.') != std::string::npos) return text;
+  if (exponent == std::string::npos) return text + '.';
+  return text.substr(0, exponent) + '.' + text.substr(exponent);
 }
 
 std::string StepString(std::string_view utf8) {
@@ -92,7 +93,11 @@ std::string StepString(std::string_view utf8) {
   return out + "'";
 }
 
-std::string StepEnum(std::string_view name) { return "." + std::string(name) + "."; }
+std::string StepEnum(std::string_view name) {
+  std::string text(1, '.');
+  text.append(name).push_back('.');
+  return text;
+}
 
 std::string StepList(const std::vector<std::string>& items) {
   std::string text = "(";
