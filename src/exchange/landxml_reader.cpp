@@ -26,11 +26,12 @@ std::optional<double> Number(const std::string& text) {
   return v;
 }
 
-double Required(const XmlElement& element, const char* name) {
+// A required number; INF only where the schema uses it (a spiral's straight end).
+double Required(const XmlElement& element, const char* name, bool infinite = false) {
   const std::string* text = element.Attribute(name);
   if (!text) Refuse(element, std::string("the attribute ") + name + " is missing");
   std::optional<double> v = Number(*text);
-  if (!v) Refuse(element, std::string(name) + "=\"" + *text + "\" is not a number");
+  if (!v || (std::isinf(*v) && !infinite)) Refuse(element, std::string(name) + "=\"" + *text + "\" is not a number");
   return *v;
 }
 
@@ -131,8 +132,8 @@ PlanElement SpiralElement(const XmlElement& e) {
   if (*type != "clothoid") Refuse(e, "spiType=\"" + *type + "\": only clothoids are read");
   const double turn = Turn(e);
   spiral.Length = Required(e, "length");
-  if (!(spiral.Length > 0) || spiral.Length > 100000) Refuse(e, "the length must be a positive number up to 100 km");
-  const double r0 = Required(e, "radiusStart"), r1 = Required(e, "radiusEnd");
+  if (!(spiral.Length > 0 && spiral.Length <= 100000)) Refuse(e, "the length must be a positive number up to 100 km");
+  const double r0 = Required(e, "radiusStart", true), r1 = Required(e, "radiusEnd", true);
   if (r0 == 0 || r1 == 0) Refuse(e, "a radius of 0");
   spiral.StartCurvature = std::isinf(r0) ? 0 : turn / std::abs(r0);
   spiral.EndCurvature = std::isinf(r1) ? 0 : turn / std::abs(r1);
@@ -174,7 +175,7 @@ std::vector<ProfilePoint> DesignProfileOf(const XmlElement& profAlign) {
     ProfilePoint point{values[0], values[1], 0};
     if (child.Name != "PVI") {
       point.Radius = Required(child, "length");
-      if (!(point.Radius >= 0) || std::isinf(point.Radius)) Refuse(child, "the length must be a number of 0 or more");
+      if (!(point.Radius >= 0)) Refuse(child, "the length must be a number of 0 or more");
     }
     points.push_back(point);
   }
@@ -197,7 +198,6 @@ std::vector<SectionPoint> Pairs(const XmlElement& list) {
 ExchangeSection SectionOf(const XmlElement& crossSect) {
   ExchangeSection section;
   section.Station = Required(crossSect, "sta");
-  if (std::isinf(section.Station)) Refuse(crossSect, "sta is not a number");
   const XmlElement* ground = crossSect.Child("CrossSectSurf");
   if (ground)
     for (const XmlElement* list : ground->ChildrenNamed("PntList2D")) section.Ground.push_back(Pairs(*list));

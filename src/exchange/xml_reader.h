@@ -36,7 +36,7 @@ struct XmlElement {
 // Limits that keep a hostile file's cost to its content.
 struct XmlLimits {
   int MaxDepth = 64;
-  std::size_t MaxElements = 4'000'000;
+  std::size_t MaxElements = 1'000'000;  // about 100 MB of tree at the most
   std::size_t MaxTextBytes = 256u << 20;  // all kept text and attribute values together
 };
 

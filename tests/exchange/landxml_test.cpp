@@ -141,6 +141,8 @@ TEST(LandXml, RefusesWhatItCannotReadWithOneLine) {
        "staStart is missing"},
       {head + "<Alignment name=\"a\" length=\"10\" staStart=\"zero\">" + geometry + "</Alignment></Alignments></LandXML>",
        "staStart=\"zero\" is not a number"},
+      {head + "<Alignment name=\"a\" length=\"10\" staStart=\"INF\">" + geometry + "</Alignment></Alignments></LandXML>",
+       "staStart=\"INF\" is not a number"},
       {head + "<Alignment name=\"a\" length=\"10\" staStart=\"0\"><CoordGeom><Line><Start>north east</Start>"
               "<End>0 10</End></Line></CoordGeom></Alignment></Alignments></LandXML>",
        "\"north\" is not a number"},
