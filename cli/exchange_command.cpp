@@ -2,6 +2,7 @@
 // sections, profile and alignment into a workbook.
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <memory>

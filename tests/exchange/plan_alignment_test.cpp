@@ -88,9 +88,9 @@ TEST(PlanAlignment, TableRowsGiveAChainThroughTheirPoints) {
 
   EXPECT_THROW(TableFromRows({{"K1+000", "1000", "east"}}), ExchangeError);
   EXPECT_THROW(TableFromRows({{"1000", "1", "2", "north"}}), ExchangeError);
-  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}}}), ExchangeError);
-  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}}, {1000, {3, 4}}}), ExchangeError);
-  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}}, {1010, {1, 2}}}), ExchangeError);
+  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}, {}}}), ExchangeError);
+  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}, {}}, {1000, {3, 4}, {}}}), ExchangeError);
+  EXPECT_THROW(AlignmentFromTable({{1000, {1, 2}, {}}, {1010, {1, 2}, {}}}), ExchangeError);
 }
 
 }  // namespace
