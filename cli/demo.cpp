@@ -12,6 +12,10 @@
 #include "earthworks/design_drawing.h"
 #include "haul/haul_sheet.h"
 #include "haul/mass_haul_diagram.h"
+#include "exchange/ifc_writer.h"
+#include "exchange/landxml_writer.h"
+#include "exchange/road_sheets.h"
+#include "geometry/profile_file.h"
 #include "io/csv.h"
 #include "io/drawing_preview.h"
 #include "io/mass_haul_page.h"
@@ -51,6 +55,7 @@ constexpr SampleSheet kSampleSheets[] = {
     {"profile.csv", "纵断面", "vertical profile: station, elevation, curve radius"},
     {"crossfall.csv", "横坡", "cross slope: station, left, right"},
     {"stations.csv", "断面字典", "station-location dictionary"},
+    {"coordinates.csv", "逐桩坐标表", "the centre line's station-coordinate table"},
 };
 
 // The folder with the sample survey: beside the program when installed, else the source tree's.
@@ -211,6 +216,20 @@ int RunDemo(CliContext& context, const std::string& dir) {
   say << "9. the earthwork distribution on sheet " << book.Active().SheetName() << ": " << table.Hauls.Hauls.size()
       << " hauls, cost " << FormatNumber(table.Hauls.TotalCost(), "0.00") << " 元 at the default prices; the mass-haul "
       << "diagram: haul.pdf\n";
+
+  // 10. The road for other road design software: LandXML 1.2 and IFC 4.3, along the centre line of
+  // the station-coordinate table.
+  VerticalProfile profile;
+  LoadProfileFile(PathToUtf8(out / "profile.ZM"), profile);
+  const RoadExchange road = RoadFromSurvey(
+      survey, AlignmentFromTable(TableFromSheet(book.Sheet(SheetIndex(book, "逐桩坐标表")))), &profile, designed);
+  const ExchangeStamp stamp = CurrentStamp();
+  if (!WriteFileAtomically(out / "road.xml", LandXmlText(road, stamp)) ||
+      !WriteFileAtomically(out / "road.ifc", IfcText(road, "road.ifc", stamp)))
+    throw CliError("cannot write the exchange files in " + PathToUtf8(out));
+  say << "10. exported the road along 逐桩坐标表 (" << road.Alignment.Elements().size() << " lines, "
+      << road.Sections.size() << " cross sections with design lines, areas and volumes): road.xml (LandXML 1.2), "
+      << "road.ifc (IFC 4.3)\n";
 
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
   StoreSessionState(book, context.GetSession());

@@ -106,6 +106,26 @@ def main():
     seed("formula", "sum", b"\x00\x04\x02" + b"=(B5+B4)/2*SUM(A1:A3,D:D)-$A$1")
     seed("formula", "sheets", b"\x03\x01\x01" + b"='Data Sheet'!A2&\"K\"&Sheet1!B$2")
     seed("formula", "text", b"\x02\x07\x00" + b"=\"200,\" & 0+K1 & TRUE")
+    # LandXML: every element the reader takes (lines, an arc, clothoids, a profile, sections with a
+    # gap and a design), another writer's prefix and comments, and an entity bomb it refuses.
+    head_xml = '<LandXML xmlns="http://www.landxml.org/schema/LandXML-1.2" date="2026-12-08" time="09:00:00" version="1.2">'
+    seed("landxml", "road.xml", head_xml + """<Units><Metric areaUnit="squareMeter" linearUnit="meter"
+ volumeUnit="cubicMeter" temperatureUnit="celsius" pressureUnit="HPA"/></Units><Alignments>
+<Alignment name="A" length="400" staStart="1000"><CoordGeom>
+<Line staStart="1000" length="100"><Start>0 0</Start><End>100 0</End></Line>
+<Spiral length="60" radiusStart="INF" radiusEnd="200" rot="cw" spiType="clothoid"><Start>100 0</Start><PI>140 0</PI><End>159.7 3</End></Spiral>
+<Curve rot="cw" radius="200" length="80"><Start>159.7 3</Start><Center>145 202.5</Center><End>230 21.4</End></Curve>
+</CoordGeom><StaEquation staInternal="1100" staAhead="2100"/>
+<Profile><ProfSurf name="g"><PntList2D>1000 50 1100 51</PntList2D></ProfSurf><ProfAlign name="d">
+<PVI>1000 50</PVI><ParaCurve length="40">1100 52</ParaCurve><CircCurve length="30" radius="3000">1200 51</CircCurve><PVI>1300 53</PVI></ProfAlign></Profile>
+<CrossSects calcMethod="AverageEndArea"><CrossSect sta="1010" areaCut="1" areaFill="2" volumeCut="0" volumeFill="0">
+<CrossSectSurf name="g"><PntList2D>-5 50 -1 50.1</PntList2D><PntList2D>1 50 5 49</PntList2D></CrossSectSurf>
+<DesignCrossSectSurf><CrossSectPnt>-4 50.5</CrossSectPnt><CrossSectPnt>4 50.5</CrossSectPnt></DesignCrossSectSurf>
+</CrossSect></CrossSects></Alignment></Alignments></LandXML>""")
+    seed("landxml", "prefix.xml", '<?xml version="1.0"?><!-- c --><x:LandXML xmlns:x="urn:x" version="1.2">'
+         '<x:Alignments><x:Alignment name="&#x4E3B;&amp;" length="1" staStart="0"><x:CoordGeom><x:Line>'
+         '<x:Start>0 0</x:Start><x:End><![CDATA[1 1]]></x:End></x:Line></x:CoordGeom></x:Alignment></x:Alignments></x:LandXML>')
+    seed("landxml", "bomb.xml", '<!DOCTYPE l [<!ENTITY a "aaaa"><!ENTITY b "&a;&a;&a;">]><LandXML>&b;</LandXML>')
     shutil.rmtree(work)
 
 

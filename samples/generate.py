@@ -7,6 +7,8 @@ A 700 m stretch of a two-lane road on rolling ground, measured every 20 m or so:
   profile.csv     vertical profile: station, elevation, vertical-curve radius
   crossfall.csv   cross slope (per cent): station, left, right
   stations.csv    station-location dictionary: station, origin X, origin Y, origin level
+  coordinates.csv the centre line's station-coordinate table (逐桩坐标表) every 50 m: station,
+                  X northing, Y easting, azimuth (degrees, minutes, seconds)
 Run it again after changing it; the files are committed so that nobody needs Python to use them.
 """
 import csv
@@ -92,6 +94,16 @@ def main():
         dictionary.append([f"{design_station:g}", f"{1000 + 60 * (i % 6):g}",
                            f"{500 - 40 * (i // 6):g}", f"{math.floor(ground_centre(design_station)) - 5:g}"])
     write("stations.csv", dictionary)
+
+    # The design documents' station-coordinate table of the (straight) centre line.
+    degrees = math.degrees(AZIMUTH)
+    minutes = (degrees - int(degrees)) * 60
+    azimuth = f"{int(degrees)}°{int(minutes):02d}'{(minutes - int(minutes)) * 60:04.1f}\""
+    table = [["桩号", "X", "Y", "方位角"]]
+    for station in range(12150, 12951, 50):
+        x, y = point_xy(station, 0)
+        table.append([f"K{station // 1000}+{station % 1000:03d}.000", f"{x:.4f}", f"{y:.4f}", azimuth])
+    write("coordinates.csv", table)
 
 
 def write(name, rows):

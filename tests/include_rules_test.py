@@ -32,6 +32,8 @@ class IncludeRules(unittest.TestCase):
                 "io/p.h": ' #  include "geometry/g.h"\n',
                 "cli/main.cpp": '#include "io/p.h"\n#include "addin/commands.h"\n#include "local.h"\n',
                 "src/addin/commands.h": '#include "sections/s.h"\n',
+                # exchange/ is a feature: it reads the survey and the design, never the workbook files.
+                "src/exchange/landxml.cpp": '#include "sections/s.h"\n#include "io/p.h"\n',
             }
             for name, text in files.items():
                 (root / name).parent.mkdir(parents=True, exist_ok=True)
@@ -39,16 +41,18 @@ class IncludeRules(unittest.TestCase):
             code, out = run(root)
             lines = out.splitlines()
             self.assertEqual(code, 1)
-            self.assertEqual(len(lines), 4, out)
+            self.assertEqual(len(lines), 5, out)
             self.assertTrue(lines[0].startswith('io/p.h: #include "geometry/g.h"'), out)
-            self.assertTrue(lines[1].startswith('src/util/a.cpp: #include "addin/host/shell.h"'), out)
-            self.assertTrue(lines[2].startswith("include cycle between addin/host, util"), out)
-            self.assertTrue(lines[3].startswith("include cycle between sections, volumes"), out)
+            self.assertTrue(lines[1].startswith('src/exchange/landxml.cpp: #include "io/p.h": a feature'), out)
+            self.assertTrue(lines[2].startswith('src/util/a.cpp: #include "addin/host/shell.h"'), out)
+            self.assertTrue(lines[3].startswith("include cycle between addin/host, util"), out)
+            self.assertTrue(lines[4].startswith("include cycle between sections, volumes"), out)
 
             # Without the broken rules the same tree passes: cli and addin may include the features.
             (root / "src/util/a.cpp").write_text('#include "util/a.h"\n')
             (root / "src/volumes/v.cpp").write_text('#include "addin/host/shell.h"\n')
             (root / "io/p.h").write_text('#include "drawing/shapes.h"\n')
+            (root / "src/exchange/landxml.cpp").write_text('#include "sections/s.h"\n#include "volumes/v.h"\n')
             self.assertEqual(run(root), (0, ""))
 
 

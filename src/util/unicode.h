@@ -9,6 +9,8 @@ namespace kestrel {
 
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// One code point (at most U+10FFFF) appended as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Number of code points (what the behaviour calls characters).
 size_t CodePointCount(std::string_view utf8);

@@ -203,8 +203,8 @@ class BadFileTest(TempDirTest):
 
 
 class HelpTest(unittest.TestCase):
-    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "template", "design", "haul",
-                "demo"]
+    COMMANDS = ["dump", "convert", "fn", "sort", "save-dic", "show-dic", "draw", "plot", "volume", "template", "design",
+                "haul", "export", "import", "demo"]
 
     def test_help_lists_every_command(self):
         status, out, _ = run("--help")
