@@ -40,3 +40,16 @@ function(kestrel_version_resource target version_file version_description)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
 
+# kestrel_sign(TARGET): with the maker's key (KESTREL_SIGNING_KEY and its certificate
+# KESTREL_PUBLISHER_CERT), the binary is signed with osslsigncode (Authenticode, SHA-256) as it is built.
+function(kestrel_sign target)
+  if(NOT KESTREL_SIGNING_KEY)
+    return()
+  endif()
+  find_program(KESTREL_OSSLSIGNCODE osslsigncode REQUIRED)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${KESTREL_OSSLSIGNCODE} sign -certs ${KESTREL_PUBLISHER_CERT} -key ${KESTREL_SIGNING_KEY} -h sha256
+            -n Kestrel -in $<TARGET_FILE:${target}> -out $<TARGET_FILE:${target}>.signed
+    COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:${target}>.signed $<TARGET_FILE:${target}>
+    COMMENT "Signing $<TARGET_FILE_NAME:${target}>" VERBATIM)
+endfunction()
