@@ -100,15 +100,17 @@ class Session:
         drive = Path(self.env["WINEPREFIX"]) / "drive_c"
         served = {"c:\\" + str(p.relative_to(drive)).replace("/", "\\").lower() for p in installed.values()}
         views = [64, 32] if per_machine and self.inputs["arch"] == "x64" else [None]
+        exports = {view: self.export(rf"{root}\Software\Classes", view) or {} for view in views}
         for view in views:
-            classes = self.export(rf"{root}\Software\Classes", view) or {}
+            classes = exports[view]
             for progid in PROGIDS:
                 clsid = classes.get(rf"{root}\Software\Classes\{progid}\CLSID", {}).get("")
                 if not self.checks.check(clsid, f"{how}: {progid} is registered under {root} (view {view})"):
                     continue
                 server_key = rf"{root}\Software\Classes\CLSID\{clsid}"
+                # A 64-bit client finds the 32-bit local server (Hollin) in the 32-bit view.
                 server = (classes.get(server_key + r"\InprocServer32") or classes.get(server_key + r"\LocalServer32")
-                          or {}).get("", "")
+                          or exports.get(32, {}).get(server_key + r"\LocalServer32") or {}).get("", "")
                 self.checks.check(server.strip('"').lower() in served,
                                   f"{how}: {progid} (view {view}) is served by an installed file, not {server!r}")
             addin = (self.export(rf"{root}\{ADDIN_KEY}", view) or {}).get(rf"{root}\{ADDIN_KEY}")
