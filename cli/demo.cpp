@@ -58,10 +58,13 @@ constexpr SampleSheet kSampleSheets[] = {
     {"coordinates.csv", "逐桩坐标表", "the centre line's station-coordinate table"},
 };
 
-// The folder with the sample survey: beside the program when installed, else the source tree's.
+// The folder with the sample survey: beside the program, where the package installs it
+// (bin/../share/kestrel/samples), else the source tree's.
 std::filesystem::path SamplesFolder(CliContext& context) {
-  std::filesystem::path installed = PathFromUtf8(context.Shell().ModuleFolder()) / "samples";
-  if (std::filesystem::exists(installed / kSampleSheets[0].file)) return installed;
+  const std::filesystem::path program = PathFromUtf8(context.Shell().ModuleFolder());
+  for (const std::filesystem::path& installed : {program / "samples", program.parent_path() / "share/kestrel/samples"}) {
+    if (std::filesystem::exists(installed / kSampleSheets[0].file)) return installed;
+  }
   return PathFromUtf8(KESTREL_SAMPLES_DIR);
 }
 

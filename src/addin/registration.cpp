@@ -153,12 +153,15 @@ void AddClassKeys(const ComClass& c, RegistryRoot root, std::vector<RegistryKey>
 }  // namespace
 
 std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope) {
+  return RegistrationValues(modulePath, scope, sizeof(void*) == 8 ? LibraryBits::Bits64 : LibraryBits::Bits32);
+}
+
+std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope, LibraryBits bits) {
   const std::string path(modulePath);
   std::vector<RegistryValue> values;
   ClassValues classes(scope, values);
   for (const ComClass& c : LibraryClasses()) classes.Class(c, "InprocServer32", path, kTypeLibId);
-  // The type library is registered for the bitness of the running build.
-  classes.TypeLibrary(kTypeLibId, "Kestrel", {{sizeof(void*) == 8 ? "win64" : "win32", path}}, FolderOf(path));
+  classes.TypeLibrary(kTypeLibId, "Kestrel", {{bits == LibraryBits::Bits64 ? "win64" : "win32", path}}, FolderOf(path));
   for (const ComClass& c : LibraryClasses()) classes.Interface(c, kTypeLibId, RegistryView::Running);
 
   const std::string addinKey(kExcelAddinKey);

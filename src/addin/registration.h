@@ -104,6 +104,10 @@ std::vector<ComInterface> LibraryInterfaces();
 // Everything DllRegisterServer writes for the library at modulePath, in writing order. The type
 // library is registered for the bitness of the running build ("win32" or "win64").
 std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope);
+// The same for a library of the given bitness, whichever program computes it: the installers'
+// registry tables hold one set per library they carry.
+enum class LibraryBits { Bits32, Bits64 };
+std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope, LibraryBits bits);
 // Everything DllUnregisterServer removes.
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope);
 
