@@ -268,6 +268,9 @@ void WriteHaulSheet(Worksheet& sheet, const HaulTable& table) {
   sheet.SetAlignment(RangeRef::Block(top, kHaulRemarks, lastTableRow, kHaulRemarks), HAlign::Left, std::nullopt);
   sheet.SetNumberFormat(RangeRef::Block(top, 1, rows.Total - 1, 1), kStationNumberFormat);
   sheet.SetNumberFormat(RangeRef::Block(top, 2, rows.Total, kHaulWidth), "0.00");
+  sheet.SetNumberFormat(RangeRef::Block(rows.KilometreFirst, kHaulDistance, rows.KilometreFirst + rows.Kilometres - 1,
+                                        kHaulDistance),
+                        "0.00");
   sheet.SetNumberFormat(RangeRef::Block(top, kHaulBankCut, rows.KilometreFirst + rows.Kilometres - 1, kHaulOverhaul), "0.000");
   for (int c : {kHaulInDistance, kHaulOutDistance, kHaulBorrowDistance, kHaulWasteDistance})
     sheet.SetNumberFormat(RangeRef::Block(top, c, rows.Total, c), "0.0");
