@@ -31,7 +31,7 @@ std::vector<RegistryValue> InstallerValues(std::vector<RegistryValue> values, Re
   return kept;
 }
 
-InstallerComponent Library(InstallerArch arch, LibraryBits bits) {
+InstallerComponent Library(LibraryBits bits) {
   const bool x64 = bits == LibraryBits::Bits64;
   InstallerComponent c;
   c.id = x64 ? "KestrelX64" : "KestrelX86";
@@ -49,7 +49,7 @@ InstallerComponent Library(InstallerArch arch, LibraryBits bits) {
 
 std::vector<InstallerComponent> InstallerComponents(InstallerArch arch) {
   std::vector<InstallerComponent> components;
-  components.push_back(Library(arch, LibraryBits::Bits32));
+  components.push_back(Library(LibraryBits::Bits32));
 
   // Hollin.exe is 32-bit on both; on 64-bit Windows its interfaces are also written to the 64-bit
   // view, where 64-bit clients marshal them (on 32-bit Windows there is one view, the running one).
@@ -65,7 +65,7 @@ std::vector<InstallerComponent> InstallerComponents(InstallerArch arch) {
   components.push_back(std::move(server));
 
   if (arch == InstallerArch::X64) {
-    components.push_back(Library(arch, LibraryBits::Bits64));
+    components.push_back(Library(LibraryBits::Bits64));
     InstallerComponent interfaces;
     interfaces.id = "HollinInterfaces64";
     interfaces.guid = "{3B95D0F6-1E2A-4C87-A7D4-0C6F52E8B391}";
