@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "io/xlsx_kept.h"
 #include "util/text_file.h"
 #include "util/unicode.h"
 #include "file_checks.h"
@@ -101,6 +102,8 @@ void CliContext::SaveBook(const BookOptions& options) {
   const std::string& target = options.output.empty() ? options.book : options.output;
   if (IsCsvFile(target) && VisibleSheets(Book()) > sheetsAtOpen_)
     throw CliError(target + ": the command added a sheet, which a .csv file cannot hold; name an .xlsx with -o");
+  if (!IsCsvFile(target))
+    for (const std::string& line : UnkeptOnSave(Book())) err_ << "kestrel: " << target << ": " << line << "\n";
   Progress("writing " + target);
   SaveWorkbook(Book(), target);
   Progress("");

@@ -87,9 +87,9 @@ class SheetReader {
               MemoryWorksheet& sheet)
       : zip_(zip), part_(part), name_(name), shared_(shared), sheet_(sheet), baseline_(shared.styles.Format(0)) {}
 
-  void Read(std::vector<std::string>* warnings) { Read(RepairUtf8(zip_.Read(part_)), warnings); }
+  void Read(std::vector<std::string>* warnings, KeptSheet* kept) { Read(RepairUtf8(zip_.Read(part_)), warnings, kept); }
 
-  void Read(std::string text, std::vector<std::string>* warnings) {
+  void Read(std::string text, std::vector<std::string>* warnings, KeptSheet* kept) {
     {
       // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
       // time apart from the rest of the part, so that only one run's parsed form is held: the
@@ -135,6 +135,7 @@ class SheetReader {
       ReadMerges(Child(root, "mergeCells"));
       ReadPage(root);
       ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
+      if (kept) *kept = KeepSheetElements(root);
     }
     ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_, warnings);
   }
@@ -457,13 +458,14 @@ double ColumnWidthFromFile(double fileWidth) {
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
-                   MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
-  SheetReader(zip, part, sheetName, shared, sheet).Read(warnings);
+                   MemoryWorksheet& sheet, std::vector<std::string>* warnings, KeptSheet* kept) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(warnings, kept);
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, const std::string& sheetName,
-                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
-  SheetReader(zip, part, sheetName, shared, sheet).Read(std::move(text), warnings);
+                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings,
+                   KeptSheet* kept) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(std::move(text), warnings, kept);
 }
 
 }  // namespace kestrel
