@@ -63,6 +63,8 @@ void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool wr
 }
 
 MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
+  // An -o that can never be written is refused before the command runs.
+  if (!options.output.empty()) RequireWritableOutput("-o", options.output);
   const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
   Progress("reading " + options.book);

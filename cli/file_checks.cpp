@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli_context.h"
+#include "util/atomic_output.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -13,6 +14,11 @@ void RequireInputFile(const std::string& path) {
   const std::filesystem::path file = PathFromUtf8(path);
   if (!std::filesystem::exists(file, error)) throw CliError(path + ": no such file");
   if (std::filesystem::is_directory(file, error)) throw CliError(path + ": is a folder, not a file");
+}
+
+void RequireWritableOutput(const std::string& option, const std::string& path) {
+  if (std::string why = OutputRefusal(PathFromUtf8(path)); !why.empty())
+    throw CliError("cannot write " + path + " (" + option + "): " + why);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -26,6 +32,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void CheckOutputs(const std::string& book, const std::string& bookOutput, const std::vector<SideOutput>& outputs) {
+  if (!bookOutput.empty()) RequireWritableOutput("-o", bookOutput);
+  for (const SideOutput& output : outputs)
+    if (!output.path.empty()) RequireWritableOutput(output.option, output.path);
   for (size_t i = 0; i < outputs.size(); ++i) {
     const SideOutput& output = outputs[i];
     if (output.path.empty()) continue;

@@ -29,7 +29,7 @@ std::string RepairUtf8(std::string text);
 // Writes a temporary file beside the target and renames it over the target: an error, SIGINT or
 // SIGTERM leaves the old file whole and no temporary file behind. A symbolic link's target is
 // replaced (the link stays); the new file keeps the old one's permissions and, where allowed, its
-// owner; a read-only file is refused with the system's reason. Throws WorkbookFileError.
+// owner; a read-only file, a device or a pipe is refused (AtomicTarget). Throws WorkbookFileError.
 void SaveWorkbook(MemoryWorkbook& book, const std::string& path);
 
 }  // namespace kestrel
