@@ -18,6 +18,7 @@
 #include "io/xlsx_notes.h"
 #include "io/xlsx_refs.h"
 #include "io/xlsx_xml.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 
@@ -137,6 +138,7 @@ class SheetReader {
       ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
       if (kept) *kept = KeepSheetElements(root);
     }
+    Warn(warnings);
     ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_, warnings);
   }
 
@@ -340,11 +342,19 @@ class SheetReader {
     } else if (type.empty() || type == "n") {
       if (!text.empty()) {
         auto number = XmlNumber(text);
+        if (!number && (number = NearestFiniteNumber(text))) hugeNumbers_.Add(cell, text);
         if (!number) Defect("cell " + CellA1(cell) + " holds \"" + MessageText(text) + "\", which is not a number");
         value = *number;
       }
     } else {
       Defect("cell " + CellA1(cell) + " has the unknown type \"" + MessageText(type) + "\"");
+    }
+
+    // Longer than a cell holds: another writer's text, which no save could write back.
+    if (value.IsText() && value.Text().size() > kMaxCellTextLength && CodePointCount(value.Text()) > kMaxCellTextLength) {
+      value = CodePointSubstr(value.Text(), 0, kMaxCellTextLength);
+      superscripts = nullptr;
+      longTexts_.Add(cell, "");
     }
 
     std::string formula;
@@ -438,6 +448,32 @@ class SheetReader {
   const XlsxShared& shared_;
   MemoryWorksheet& sheet_;
   const CellStyle& baseline_;
+  // Cells read otherwise than the file wrote them: the first one and how many more, for one warning.
+  struct Changed {
+    void Add(CellRef cell, std::string_view text) {
+      if (count++ == 0) {
+        first = CellA1(cell);
+        written = MessageText(text, 30);
+      }
+    }
+    std::string Where() const {
+      return first + (count > 1 ? " (and " + std::to_string(count - 1) + (count > 2 ? " more cells)" : " more cell)")
+                                : std::string());
+    }
+    std::string first, written;
+    long long count = 0;
+  };
+  void Warn(std::vector<std::string>* warnings) const {
+    if (!warnings) return;
+    const std::string where = zip_.Path() + ": sheet " + MessageText(name_) + ": ";
+    if (longTexts_.count)
+      warnings->push_back(where + "the text at " + longTexts_.Where() + " is longer than " +
+                          std::to_string(kMaxCellTextLength) + " characters and was cut to that length");
+    if (hugeNumbers_.count)
+      warnings->push_back(where + "the number " + hugeNumbers_.written + " at " + hugeNumbers_.Where() +
+                          " is beyond the range of numbers and was read as the nearest one");
+  }
+  Changed longTexts_, hugeNumbers_;
   std::map<long long, SharedFormula> sharedFormulas_;
   std::vector<StyledCell> styled_;
   std::vector<std::pair<int, std::uint32_t>> rowFormats_;

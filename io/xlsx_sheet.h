@@ -13,6 +13,9 @@
 
 namespace kestrel {
 
+// The longest text a cell holds, in characters (code points); a longer one is cut on reading.
+inline constexpr size_t kMaxCellTextLength = 32767;
+
 // What the sheets of one workbook share.
 struct XlsxShared {
   // The shared strings' texts, by index: each stored once for all the cells that show it.

@@ -347,3 +347,21 @@ class BoundedMemoryTest(TempDirTest):
 if __name__ == "__main__":
     import unittest
     unittest.main()
+
+
+class OversizedValuesTest(TempDirTest):
+    def test_too_long_texts_and_too_large_numbers_are_read_with_a_warning(self):
+        book, out = self.path("odd.xlsx"), self.path("out.xlsx")
+        small_book(book)
+        with zipfile.ZipFile(book) as z:
+            sheet = z.read("xl/worksheets/sheet1.xml").decode()
+        cells = ('<row r="3"><c r="A3" t="inlineStr"><is><t>%s</t></is></c><c r="B3"><v>1.797693134862316e+308</v></c>'
+                 '<c r="C3"><v>-1e400</v></c><c r="D3"><v>1e-400</v></c></row>' % ("路" * 40000))
+        rewrite_part(book, "xl/worksheets/sheet1.xml", sheet.replace("</sheetData>", cells + "</sheetData>"))
+        status, _, err = run("convert", book, out)
+        self.assertEqual(status, 0, err)
+        self.assertIn("A3 is longer than 32767 characters", err)
+        self.assertIn("1.797693134862316e+308 at B3 (and 2 more cells) is beyond the range", err)
+        ws = openpyxl.load_workbook(out).active
+        self.assertEqual(ws["A3"].value, "路" * 32767)
+        self.assertEqual((ws["B3"].value, ws["C3"].value, ws["D3"].value), (sys.float_info.max, -sys.float_info.max, 0))
