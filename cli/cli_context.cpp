@@ -69,7 +69,10 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
   Progress("reading " + options.book);
   std::vector<std::string> warnings;
+  // Taken before the file is read: a save by another run from here on is noticed.
+  const std::optional<FileStamp> stamp = StampOf(PathFromUtf8(options.book));
   UseBook(LoadWorkbook(options.book, &warnings));
+  bookStamp_ = stamp;
   Progress("");
   bookPath_ = options.book;
   for (const std::string& warning : warnings) err_ << "kestrel: " << warning << "\n";
@@ -107,7 +110,9 @@ void CliContext::SaveBook(const BookOptions& options) {
   if (!IsCsvFile(target))
     for (const std::string& line : UnkeptOnSave(Book())) err_ << "kestrel: " << target << ": " << line << "\n";
   Progress("writing " + target);
-  SaveWorkbook(Book(), target);
+  // Over the file read: only while no other run has saved it since.
+  const bool overBook = !bookPath_.empty() && SameFile(target, bookPath_);
+  SaveWorkbook(Book(), target, overBook && bookStamp_ ? bookStamp_ : std::nullopt);
   Progress("");
 }
 

@@ -93,7 +93,7 @@ std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vecto
   }
 }
 
-void SaveWorkbook(MemoryWorkbook& book, const std::string& path) {
+void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::optional<FileStamp>& unchangedSince) {
   const FileType type = TypeOf(path);
   std::error_code error;
   const std::filesystem::path target = OutputTarget(PathFromUtf8(path));
@@ -104,6 +104,7 @@ void SaveWorkbook(MemoryWorkbook& book, const std::string& path) {
   // The same rules as every file the tool writes: a special file or a read-only one is refused.
   AtomicTarget out(target);
   if (!out.Refusal().empty()) throw WorkbookFileError(path + ": cannot be saved (" + out.Refusal() + ")");
+  if (unchangedSince) out.RequireUnchanged(*unchangedSince);
   const std::string tempName = PathToUtf8(out.Temp());
   try {
     if (type == FileType::Xlsx)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin/host/memory_workbook.h"
+#include "util/atomic_output.h"
 
 namespace kestrel {
 
@@ -30,6 +31,7 @@ std::string RepairUtf8(std::string text);
 // SIGTERM leaves the old file whole and no temporary file behind. A symbolic link's target is
 // replaced (the link stays); the new file keeps the old one's permissions and, where allowed, its
 // owner; a read-only file, a device or a pipe is refused (AtomicTarget). Throws WorkbookFileError.
-void SaveWorkbook(MemoryWorkbook& book, const std::string& path);
+// With `unchangedSince`, the file is replaced only while it is still as that stamp saw it.
+void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::optional<FileStamp>& unchangedSince = {});
 
 }  // namespace kestrel

@@ -119,6 +119,21 @@ std::string OutputRefusal(const std::filesystem::path& path) {
   return "";
 }
 
+std::optional<FileStamp> StampOf(const std::filesystem::path& path) {
+  std::error_code error;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(path, error);
+  if (error) return std::nullopt;
+  const auto modified = std::filesystem::last_write_time(path, error);
+  if (error) return std::nullopt;
+  stamp.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
+#ifndef _WIN32
+  struct stat status {};
+  if (stat(path.c_str(), &status) == 0) stamp.inode = static_cast<std::uint64_t>(status.st_ino);
+#endif
+  return stamp;
+}
+
 AtomicTarget::AtomicTarget(const std::filesystem::path& path) : target_(OutputTarget(path)) {
   refusal_ = OutputRefusal(target_);
   if (!refusal_.empty()) return;
@@ -146,6 +161,9 @@ std::string AtomicTarget::Commit() {
   if (slot_ < 0 || committed_) return refusal_.empty() ? "already written" : refusal_;
   Slot& slot = g_slots[slot_];
   std::error_code error;
+  if (unchanged_ && StampOf(target_) != unchanged_)
+    return "it changed on disk after it was read (another run saved it meanwhile); nothing was written, run the "
+           "command again";
   const bool replacing = std::filesystem::exists(target_, error);
 #ifndef _WIN32
   struct stat old {};

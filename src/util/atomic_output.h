@@ -1,7 +1,9 @@
 // The one way every file is written: a temporary file beside the target, renamed over it; a command's outputs put back together.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kestrel {
@@ -13,6 +15,17 @@ std::filesystem::path OutputTarget(const std::filesystem::path& path);
 // not a regular file (a device, a pipe or a socket)", "is read-only", "is a folder", "the folder
 // x does not exist"); "" when it may. A device or a pipe is never replaced by a regular file.
 std::string OutputRefusal(const std::filesystem::path& path);
+
+// What tells one state of a file from the next: another writer's save (a new file renamed over
+// it, or the file rewritten) changes it.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::int64_t modified = 0;  // the last write time, in the file system's units
+  std::uint64_t inode = 0;    // 0 where the system has none
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// Nothing for a file that does not exist (or cannot be examined).
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
 // One file being written: a temporary file beside its target, put in place by Commit with the
 // old file's permissions and, where allowed, its owner. Until then an error, SIGINT or SIGTERM
@@ -31,6 +44,9 @@ class AtomicTarget {
   const std::string& Refusal() const { return refusal_; }
   const std::filesystem::path& Temp() const { return temp_; }
   const std::filesystem::path& Target() const { return target_; }
+  // Commit refuses to replace the target unless it is still as `stamp` saw it (read by this
+  // process, and not saved by another one since).
+  void RequireUnchanged(const FileStamp& stamp) { unchanged_ = stamp; }
   // Puts the written temporary file in place; "" or the reason it could not. While an
   // OutputJournal is open, the file replaced is kept aside until the journal ends.
   std::string Commit();
@@ -39,6 +55,7 @@ class AtomicTarget {
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::string refusal_;
+  std::optional<FileStamp> unchanged_;
   int slot_ = -1;
   bool committed_ = false;
 };

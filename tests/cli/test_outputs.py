@@ -124,3 +124,25 @@ class SideOutputRulesTest(TempDirTest):
                 process.wait(timeout=300)
                 self.assertEqual(process.returncode, -sig)
                 self.assertEqual(os.listdir(self.dir), ["B.xlsx"])
+
+
+class ConcurrentRunsTest(TempDirTest):
+    def test_a_save_over_a_workbook_another_run_saved_meanwhile_is_refused(self):
+        book = self.path("B.xlsx")
+        big_survey(book)
+        first = subprocess.Popen([KESTREL, "volume", book, "--sections", "2"], stderr=subprocess.PIPE, text=True)
+        # The first run is writing when its temporary file is there: held there, the second runs whole.
+        while not any(n.startswith(".B.xlsx.kestrel-") for n in os.listdir(self.dir)) and first.poll() is None:
+            time.sleep(0.002)
+        first.send_signal(signal.SIGSTOP)
+        try:
+            status, _, err = run("volume", book, "--sections", "3")
+            self.assertEqual(status, 0, err)
+        finally:
+            first.send_signal(signal.SIGCONT)
+        _, err = first.communicate(timeout=300)
+        self.assertEqual(first.returncode, 2, err)
+        self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertIn("changed on disk after it was read", err)
+        self.assertEqual(len(openpyxl.load_workbook(book, read_only=True).sheetnames), 2)  # 实测 and one volume sheet
+        self.assertEqual(sorted(os.listdir(self.dir)), ["B.xlsx"])
