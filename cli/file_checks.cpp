@@ -17,8 +17,14 @@ void RequireInputFile(const std::string& path) {
 }
 
 void RequireWritableOutput(const std::string& option, const std::string& path) {
-  if (std::string why = OutputRefusal(PathFromUtf8(path)); !why.empty())
-    throw CliError("cannot write " + path + " (" + option + "): " + why);
+  // Only what no write could ever fit; a read-only file or a missing folder is the command's own
+  // failure to save, with its own message.
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(OutputTarget(PathFromUtf8(path)), error);
+  if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status) ||
+      std::filesystem::is_directory(status))
+    return;
+  throw CliError("cannot write " + path + " (" + option + "): " + OutputRefusal(PathFromUtf8(path)));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -24,8 +24,8 @@ struct SideOutput {
 //   CheckOutputs("B.xlsx", "", {{"--dxf", "B.xlsx"}});   // throws: --dxf B.xlsx is the workbook
 void CheckOutputs(const std::string& book, const std::string& bookOutput, const std::vector<SideOutput>& outputs);
 
-// Refuses (CliError, exit 2) an output that may not be written: a device, a pipe or another
-// special file (or a link to one), a folder, a read-only file, a file in a missing folder.
+// Refuses (CliError, exit 2) an output that no write could fit: a device, a pipe or another
+// special file, or a link to one. (A read-only file or a missing folder fails the write itself.)
 //   RequireWritableOutput("FILE", "/tmp/fifo");   // throws: cannot write /tmp/fifo (FILE): is not a regular file ...
 void RequireWritableOutput(const std::string& option, const std::string& path);
 

@@ -83,7 +83,11 @@ class SideOutputRulesTest(TempDirTest):
         self.assertTrue(os.path.islink(link))
         self.assertNotEqual(content(real), b"old")
         os.chmod(locked, 0o444)
-        status, _, err = run("save-zm", book, locked)
+        status, _, err = run("save-zm", book, locked)     # the command's own failure to save
+        self.assertNotEqual(status, 0, err)
+        self.assertEqual(content(locked), b"old")
+        self.assertEqual(stat.S_IMODE(os.stat(locked).st_mode), 0o444)
+        status, _, err = run("draw", book, "--dxf", dxf, "--script", locked)
         self.assertEqual(status, 2, err)
         self.assertIn("read-only", err)
         self.assertEqual(content(locked), b"old")
