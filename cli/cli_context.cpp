@@ -71,12 +71,14 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   std::vector<std::string> warnings;
   // Taken before the file is read: a save by another run from here on is noticed.
   const std::optional<FileStamp> stamp = StampOf(PathFromUtf8(options.book));
-  UseBook(LoadWorkbook(options.book, &warnings));
+  UseBook(LoadWorkbook(options.book, &warnings, options.oneSheet ? options.sheet : std::string()));
   bookStamp_ = stamp;
   Progress("");
   bookPath_ = options.book;
   for (const std::string& warning : warnings) err_ << "kestrel: " << warning << "\n";
-  if (std::string ignored = RestoreSessionState(*book_, session_); !ignored.empty())
+  // A state sheet that was not read is no state.
+  if (std::string ignored = options.oneSheet && !options.sheet.empty() ? "" : RestoreSessionState(*book_, session_);
+      !ignored.empty())
     err_ << "kestrel: " << options.book << ": " << ignored << "\n";
   if (!options.sheet.empty()) {
     bool found = false;

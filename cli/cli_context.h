@@ -39,6 +39,7 @@ struct BookOptions {
   std::string output;  // -o: where to write (default: over the input)
   bool yes = false;    // --yes / --no: the answer to every Yes/No question
   bool no = false;
+  bool oneSheet = false;  // the command reads only the sheet it works on and saves nothing
 };
 
 class CliContext {

@@ -72,7 +72,8 @@ std::string RepairUtf8(std::string text) {
   return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
-std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings) {
+std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings,
+                                             const std::string& onlySheet) {
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code error;
   if (!std::filesystem::exists(file, error)) throw WorkbookFileError(path + ": no such file");
@@ -83,7 +84,7 @@ std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vecto
   const FileType type = TypeOf(path);
   // Whatever goes wrong inside a reader ends as one plain message about the file.
   try {
-    return type == FileType::Xlsx ? ReadXlsx(path, warnings) : ReadCsv(path);
+    return type == FileType::Xlsx ? ReadXlsx(path, warnings, onlySheet) : ReadCsv(path);
   } catch (const WorkbookFileError&) {
     throw;
   } catch (const std::bad_alloc&) {

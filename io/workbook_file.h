@@ -21,7 +21,10 @@ class WorkbookFileError : public std::runtime_error {
 // By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError. What the reader
 // had to change to load the file (a note cut to the length a cell holds) is added to
 // `warnings`, one line each, when given.
-std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr);
+// With `onlySheet`, a .xlsx file's other sheets are not read (they are there, empty), for a
+// command that reads one sheet and saves nothing.
+std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr,
+                                             const std::string& onlySheet = "");
 
 // The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
 // malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.

@@ -110,7 +110,8 @@ WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
 
 }  // namespace
 
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings) {
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings,
+                                         const std::string& onlySheet) {
   auto source = std::make_unique<ZipArchive>(path);
   ZipArchive& zip = *source;
   auto defect = [&](const std::string& what) { return WorkbookFileError(path + ": " + what); };
@@ -130,7 +131,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   std::future<std::string> firstSheet;
   const SheetEntry* first = nullptr;
   for (const auto& entry : entries)
-    if (!entry.part.empty()) {
+    if (!entry.part.empty() && (onlySheet.empty() || entry.name == onlySheet)) {
       first = &entry;
       break;
     }
@@ -223,7 +224,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   book->Activate(active < 0 ? 0 : active);
 
   for (const auto& entry : entries) {
-    if (entry.modelIndex < 0) continue;
+    if (entry.modelIndex < 0 || (!onlySheet.empty() && entry.name != onlySheet)) continue;
     MemoryWorksheet& sheet = book->Sheet(entry.modelIndex);
     KeptSheet kept;
     if (&entry == first && firstSheet.valid())

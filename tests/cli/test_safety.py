@@ -365,3 +365,18 @@ class OversizedValuesTest(TempDirTest):
         ws = openpyxl.load_workbook(out).active
         self.assertEqual(ws["A3"].value, "路" * 32767)
         self.assertEqual((ws["B3"].value, ws["C3"].value, ws["D3"].value), (sys.float_info.max, -sys.float_info.max, 0))
+
+
+class OneSheetTest(TempDirTest):
+    def test_dump_of_one_sheet_reads_only_that_sheet(self):
+        book = self.path("two.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active.title = "坏"
+        wb.active["A1"] = 1
+        wb.create_sheet("好")["B2"] = "ok"
+        wb.save(book)
+        rewrite_part(book, "xl/worksheets/sheet1.xml", "<worksheet><sheetData><row>")  # damaged
+        self.assertEqual(dump_rows(book, "--sheet", "好"), [[], ["", "ok"]])
+        status, _, err = run("dump", book)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
