@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "io/xlsx_kept.h"
 #include "util/text_file.h"
 #include "util/unicode.h"
 #include "file_checks.h"
@@ -62,15 +63,22 @@ void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool wr
 }
 
 MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
+  // An -o that can never be written is refused before the command runs.
+  if (!options.output.empty()) RequireWritableOutput("-o", options.output);
   const AnswerPolicy policy = options.yes ? AnswerPolicy::Yes : options.no ? AnswerPolicy::No : AnswerPolicy::Ask;
   ui_ = std::make_unique<CliUi>(policy, in_, err_, interactive_);
   Progress("reading " + options.book);
   std::vector<std::string> warnings;
-  UseBook(LoadWorkbook(options.book, &warnings));
+  // Taken before the file is read: a save by another run from here on is noticed.
+  const std::optional<FileStamp> stamp = StampOf(PathFromUtf8(options.book));
+  UseBook(LoadWorkbook(options.book, &warnings, options.oneSheet ? options.sheet : std::string()));
+  bookStamp_ = stamp;
   Progress("");
   bookPath_ = options.book;
   for (const std::string& warning : warnings) err_ << "kestrel: " << warning << "\n";
-  if (std::string ignored = RestoreSessionState(*book_, session_); !ignored.empty())
+  // A state sheet that was not read is no state.
+  if (std::string ignored = options.oneSheet && !options.sheet.empty() ? "" : RestoreSessionState(*book_, session_);
+      !ignored.empty())
     err_ << "kestrel: " << options.book << ": " << ignored << "\n";
   if (!options.sheet.empty()) {
     bool found = false;
@@ -101,8 +109,12 @@ void CliContext::SaveBook(const BookOptions& options) {
   const std::string& target = options.output.empty() ? options.book : options.output;
   if (IsCsvFile(target) && VisibleSheets(Book()) > sheetsAtOpen_)
     throw CliError(target + ": the command added a sheet, which a .csv file cannot hold; name an .xlsx with -o");
+  if (!IsCsvFile(target))
+    for (const std::string& line : UnkeptOnSave(Book())) err_ << "kestrel: " << target << ": " << line << "\n";
   Progress("writing " + target);
-  SaveWorkbook(Book(), target);
+  // Over the file read: only while no other run has saved it since.
+  const bool overBook = !bookPath_.empty() && SameFile(target, bookPath_);
+  SaveWorkbook(Book(), target, overBook && bookStamp_ ? bookStamp_ : std::nullopt);
   Progress("");
 }
 

@@ -12,6 +12,7 @@
 #include "addin/host/memory_workbook.h"
 #include "addin/host/scripted_dialogs.h"
 #include "addin/session.h"
+#include "util/atomic_output.h"
 #include "cli_shell.h"
 #include "cli_ui.h"
 
@@ -38,6 +39,7 @@ struct BookOptions {
   std::string output;  // -o: where to write (default: over the input)
   bool yes = false;    // --yes / --no: the answer to every Yes/No question
   bool no = false;
+  bool oneSheet = false;  // the command reads only the sheet it works on and saves nothing
 };
 
 class CliContext {
@@ -92,6 +94,7 @@ class CliContext {
   bool progressShown_ = false;
   std::string bookPath_;
   int sheetsAtOpen_ = 0;  // visible sheets of the workbook as opened
+  std::optional<FileStamp> bookStamp_;  // the workbook file as it was when read
 };
 
 }  // namespace kestrel

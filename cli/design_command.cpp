@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_template.h"
+#include "file_checks.h"
 
 namespace kestrel {
 namespace {
@@ -33,6 +34,7 @@ int Design(CliContext& context, const DesignOptions& options) {
 }
 
 int Template(CliContext& context, const std::string& file) {
+  RequireWritableOutput("FILE", file);
   if (!SaveTemplateText(file, TemplateExampleText())) throw CliError("cannot write " + file);
   context.Err() << "wrote " << file << "\n";
   return kExitDone;

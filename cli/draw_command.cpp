@@ -116,18 +116,17 @@ std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, c
 
 // The files asked for, each rendered from the plan that the columns were written from (with the
 // design lines and areas of a design run when the workbook holds its results). They are
-// written before the workbook; when one cannot be written, those written before it are removed
-// and the command stops there, so that either every file asked for is written or none is.
+// written before the workbook; when one (or the workbook) cannot be written, the command's output
+// journal puts those written before it back as they were, so that either every file asked for
+// is written or none is.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
   DrawingShapes shapes = ShapesOfPlan(plan);
   AddDesignShapes(shapes, plan, ReadWorkbookDesignResults(context.Book()));
   std::vector<std::string> written;
-  auto fail = [&](const std::string& message) {
-    for (const std::string& path : written) std::remove(path.c_str());
-    throw CliError(message);
-  };
+  auto fail = [&](const std::string& message) { throw CliError(message); };
   auto write = [&](const std::string& path, const std::string& bytes) {
-    if (!WriteFileAtomically(PathFromUtf8(path), bytes)) fail("cannot write " + path);
+    if (std::string why; !WriteFileAtomically(PathFromUtf8(path), bytes, &why))
+      fail("cannot write " + path + ": " + why);
     written.push_back(path);
   };
   if (!options.dxf.empty()) write(options.dxf, DrawingDxf(shapes));

@@ -18,7 +18,8 @@ struct DumpOptions {
   bool text = false;
 };
 
-int Dump(CliContext& context, const DumpOptions& options) {
+int Dump(CliContext& context, DumpOptions options) {
+  options.book.oneSheet = true;
   MemoryWorkbook& book = context.OpenBook(options.book);
   MemoryWorksheet& sheet = book.Active();
   const DumpMode mode = options.formulas ? DumpMode::Formulas : options.text ? DumpMode::Text : DumpMode::Values;

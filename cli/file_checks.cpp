@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli_context.h"
+#include "util/atomic_output.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -13,6 +14,17 @@ void RequireInputFile(const std::string& path) {
   const std::filesystem::path file = PathFromUtf8(path);
   if (!std::filesystem::exists(file, error)) throw CliError(path + ": no such file");
   if (std::filesystem::is_directory(file, error)) throw CliError(path + ": is a folder, not a file");
+}
+
+void RequireWritableOutput(const std::string& option, const std::string& path) {
+  // Only what no write could ever fit; a read-only file or a missing folder is the command's own
+  // failure to save, with its own message.
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(OutputTarget(PathFromUtf8(path)), error);
+  if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status) ||
+      std::filesystem::is_directory(status))
+    return;
+  throw CliError("cannot write " + path + " (" + option + "): " + OutputRefusal(PathFromUtf8(path)));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -26,6 +38,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void CheckOutputs(const std::string& book, const std::string& bookOutput, const std::vector<SideOutput>& outputs) {
+  if (!bookOutput.empty()) RequireWritableOutput("-o", bookOutput);
+  for (const SideOutput& output : outputs)
+    if (!output.path.empty()) RequireWritableOutput(output.option, output.path);
   for (size_t i = 0; i < outputs.size(); ++i) {
     const SideOutput& output = outputs[i];
     if (output.path.empty()) continue;

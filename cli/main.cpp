@@ -13,6 +13,7 @@
 
 #include "commands.h"
 #include "io/workbook_file.h"
+#include "util/atomic_output.h"
 
 namespace {
 
@@ -46,9 +47,15 @@ int main(int argc, char** argv) {
     return status == 0 ? kExitDone : kExitError;
   }
 
+  // Every file the command writes stays only when it ends without an error; else each is put
+  // back as it was, as on SIGINT and SIGTERM.
+  OutputJournal journal;
   try {
     for (const CliCommand& c : commands) {
-      if (c.command->parsed()) return c.run();
+      if (!c.command->parsed()) continue;
+      const int status = c.run();
+      journal.Keep();
+      return status;
     }
   } catch (const CliError& e) {
     std::cerr << "kestrel: " << e.what() << "\n";

@@ -34,6 +34,9 @@ SheetOptions SheetOptionsOf(const SheetArguments& arguments) {
   if (!n || *n < 1 || *n > 100000 || *n != std::floor(*n))
     throw CliError("--scale: 1:n with a whole n from 1 to 100000, e.g. 1:200, not " + arguments.scale);
   options.scale = static_cast<int>(*n);
+  // The range check lets NaN through: no comparison with it holds.
+  if (!(arguments.exaggeration >= 0.1 && arguments.exaggeration <= 100))
+    throw CliError("--vertical-exaggeration: a number from 0.1 to 100, not " + GeneralText(arguments.exaggeration));
   options.exaggeration = arguments.exaggeration;
   options.columns = arguments.columns;
   return options;

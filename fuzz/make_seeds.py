@@ -100,6 +100,23 @@ def main():
                 if drawings:
                     seed("xlsx_notes", stem + "-vml.xml", z.read(comments[0]) + b"\0" + z.read(drawings[0]))
 
+    # What a save carries beside the model, and values beyond what a cell holds.
+    main = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"'
+    rels = 'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"'
+    seed("xlsx_sheet", "kept-elements.xml",
+         f'<worksheet {main} {rels}><sheetViews><sheetView workbookViewId="0"><pane ySplit="1" topLeftCell="A2" '
+         'state="frozen"/></sheetView></sheetViews><sheetData><row r="1"><c r="A1"><v>1e400</v></c>'
+         '<c r="B1"><v>-1.797693134862316e+308</v></c><c r="C1"><v>1e-400</v></c></row></sheetData>'
+         '<sheetProtection sheet="1"/><autoFilter ref="A1:C9"/><conditionalFormatting sqref="A1:A9"><cfRule '
+         'type="cellIs" dxfId="7" priority="1" operator="greaterThan"><formula>0</formula></cfRule>'
+         '</conditionalFormatting><dataValidations count="1"><dataValidation type="whole" sqref="B1:B9">'
+         '<formula1>0</formula1></dataValidation></dataValidations><hyperlinks><hyperlink ref="C1" r:id="rId9"/>'
+         '</hyperlinks><pageSetup r:id="rId8"/><drawing r:id="rId7"/><tableParts count="1"><tablePart r:id="rId6"/>'
+         '</tableParts><extLst><ext uri="{0}"/></extLst></worksheet>')
+    seed("xlsx_workbook", "kept-workbook.xml",
+         f'<workbook {main} {rels}><sheets><sheet name="a" sheetId="1" r:id="rId1"/><sheet name="b" sheetId="2" '
+         'state="veryHidden" r:id="rId1"/></sheets><pivotCaches><pivotCache cacheId="1" r:id="rId5"/></pivotCaches>'
+         '</workbook>')
     seed("number_text", "general", b"\x03" + b"12235.689")
     seed("number_text", "leading", b"\x2a" + b"  -3.5E+2abc")
     seed("number_text", "station", b"\x00" + b"12+300")

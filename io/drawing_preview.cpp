@@ -320,7 +320,7 @@ std::string WriteDrawingPreview(const DrawingShapes& shapes, const std::string& 
   }
   if (status != CAIRO_STATUS_SUCCESS)
     return std::string("the picture could not be drawn: ") + cairo_status_to_string(status);
-  if (!WriteFileAtomically(PathFromUtf8(path), bytes)) return "cannot write " + path;
+  if (std::string why; !WriteFileAtomically(PathFromUtf8(path), bytes, &why)) return "cannot write " + path + ": " + why;
   return "";
 }
 

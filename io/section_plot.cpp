@@ -228,7 +228,7 @@ std::string WriteSectionSheets(const std::vector<SheetSection>& sections, const 
       if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     }
     if (status != CAIRO_STATUS_SUCCESS) return Failed(status);
-    if (!file.Commit()) return "cannot write " + path;
+    if (!file.Commit()) return "cannot write " + path + ": " + file.Error();
     return "";
   }
   const std::vector<std::string> names = SheetFileNames(path, layout.pages);
@@ -249,7 +249,8 @@ std::string WriteSectionSheets(const std::vector<SheetSection>& sections, const 
       if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     }
     if (status != CAIRO_STATUS_SUCCESS) return Failed(status);
-    if (!WriteFileAtomically(PathFromUtf8(names[page]), bytes)) return "cannot write " + names[page];
+    if (std::string why; !WriteFileAtomically(PathFromUtf8(names[page]), bytes, &why))
+      return "cannot write " + names[page] + ": " + why;
   }
   return "";
 }
@@ -294,7 +295,7 @@ std::string WriteSheetPagePicture(const std::vector<SheetSection>& sections, con
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
   }
   if (status != CAIRO_STATUS_SUCCESS) return Failed(status);
-  if (!WriteFileAtomically(PathFromUtf8(path), bytes)) return "cannot write " + path;
+  if (std::string why; !WriteFileAtomically(PathFromUtf8(path), bytes, &why)) return "cannot write " + path + ": " + why;
   return "";
 }
 

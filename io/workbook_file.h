@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin/host/memory_workbook.h"
+#include "util/atomic_output.h"
 
 namespace kestrel {
 
@@ -20,7 +21,10 @@ class WorkbookFileError : public std::runtime_error {
 // By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError. What the reader
 // had to change to load the file (a note cut to the length a cell holds) is added to
 // `warnings`, one line each, when given.
-std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr);
+// With `onlySheet`, a .xlsx file's other sheets are not read (they are there, empty), for a
+// command that reads one sheet and saves nothing.
+std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr,
+                                             const std::string& onlySheet = "");
 
 // The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
 // malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.
@@ -29,7 +33,8 @@ std::string RepairUtf8(std::string text);
 // Writes a temporary file beside the target and renames it over the target: an error, SIGINT or
 // SIGTERM leaves the old file whole and no temporary file behind. A symbolic link's target is
 // replaced (the link stays); the new file keeps the old one's permissions and, where allowed, its
-// owner; a read-only file is refused with the system's reason. Throws WorkbookFileError.
-void SaveWorkbook(MemoryWorkbook& book, const std::string& path);
+// owner; a read-only file, a device or a pipe is refused (AtomicTarget). Throws WorkbookFileError.
+// With `unchangedSince`, the file is replaced only while it is still as that stamp saw it.
+void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::optional<FileStamp>& unchangedSince = {});
 
 }  // namespace kestrel

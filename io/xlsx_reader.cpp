@@ -4,11 +4,13 @@
 
 #include <future>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
 
 #include "io/workbook_file.h"
+#include "io/xlsx_kept.h"
 #include "io/xlsx_sheet.h"
 #include "io/xlsx_xml.h"
 #include "io/zip_archive.h"
@@ -21,6 +23,7 @@ struct SheetEntry {
   std::string name;
   std::string part;  // empty for sheets that are not worksheets (charts, dialogs, macros)
   bool hidden = false;
+  bool veryHidden = false;
   int modelIndex = -1;
 };
 
@@ -65,6 +68,7 @@ struct WorkbookPart {
   std::vector<SheetEntry> entries;
   std::vector<std::pair<double, std::string>> printTitles;  // localSheetId, the definition
   std::optional<double> activeTab;
+  std::string pivotCaches;  // the element's XML, kept for the save
 };
 
 WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
@@ -78,6 +82,7 @@ WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
     if (entry.name.empty()) throw defect("a sheet has no name");
     std::string_view state = sheet.attribute("state").value();
     entry.hidden = state == "hidden" || state == "veryHidden";
+    entry.veryHidden = state == "veryHidden";
     std::string_view id = PrefixedAttribute(sheet, "id").value();
     const Relationship* target = nullptr;
     for (const auto& r : relationships)
@@ -95,17 +100,25 @@ WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
     if (auto local = XmlNumber(name.attribute("localSheetId"))) result.printTitles.emplace_back(*local, name.child_value());
   }
   result.activeTab = XmlNumber(Child(Child(workbook.Root(), "bookViews"), "workbookView").attribute("activeTab"));
+  if (pugi::xml_node caches = Child(workbook.Root(), "pivotCaches")) {
+    std::ostringstream xml;
+    caches.print(xml, "", pugi::format_raw, pugi::encoding_utf8);
+    result.pivotCaches = xml.str();
+  }
   return result;
 }
 
 }  // namespace
 
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings) {
-  ZipArchive zip(path);
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings,
+                                         const std::string& onlySheet) {
+  auto source = std::make_unique<ZipArchive>(path);
+  ZipArchive& zip = *source;
   auto defect = [&](const std::string& what) { return WorkbookFileError(path + ": " + what); };
 
   std::string workbookPart = "xl/workbook.xml";
-  for (const auto& r : ReadRelationships(zip, ""))
+  const std::vector<Relationship> packageRelationships = ReadRelationships(zip, "");
+  for (const auto& r : packageRelationships)
     if (!r.external && TypeIs(r, "officeDocument")) workbookPart = r.target;
   if (!zip.Has(workbookPart)) throw defect(workbookPart + " is missing (not a spreadsheet workbook)");
   const std::vector<Relationship> relationships = ReadRelationships(zip, workbookPart);
@@ -118,7 +131,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   std::future<std::string> firstSheet;
   const SheetEntry* first = nullptr;
   for (const auto& entry : entries)
-    if (!entry.part.empty()) {
+    if (!entry.part.empty() && (onlySheet.empty() || entry.name == onlySheet)) {
       first = &entry;
       break;
     }
@@ -149,13 +162,26 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
     XmlPart theme(zip, part);
     palette.ReadTheme(theme.Root());
   }
+  std::string differentialFormats;  // kept for the conditional formats the model does not hold
   if (std::string part = PartOf(zip, relationships, "styles", workbookPart, "styles.xml"); !part.empty()) {
     XmlPart styles(zip, part);
+    if (pugi::xml_node dxfs = Child(styles.Root(), "dxfs"); dxfs.first_child()) {
+      std::ostringstream xml;
+      dxfs.print(xml, "", pugi::format_raw, pugi::encoding_utf8);
+      differentialFormats = xml.str();
+    }
     palette.ReadIndexed(Child(styles.Root(), "colors"));
     shared.styles = XlsxStyles(styles.Root(), palette);
   }
 
-  auto book = std::make_unique<MemoryWorkbook>();
+  auto book = std::make_unique<XlsxWorkbook>(std::move(source));
+  // Kept for the save: what the model does not hold.
+  for (const auto& r : relationships)
+    if (TypeIs(r, "pivotCacheDefinition") || TypeIs(r, "customXml")) book->workbookRelationships.push_back(r);
+  book->pivotCaches = std::move(workbook.pivotCaches);
+  book->differentialFormats = std::move(differentialFormats);
+  for (const auto& r : packageRelationships)
+    if (TypeIs(r, "custom-properties")) book->packageRelationships.push_back(r);
   int count = 0;
   for (auto& entry : entries) {
     if (entry.part.empty()) continue;
@@ -198,11 +224,18 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   book->Activate(active < 0 ? 0 : active);
 
   for (const auto& entry : entries) {
-    if (entry.modelIndex < 0) continue;
+    if (entry.modelIndex < 0 || (!onlySheet.empty() && entry.name != onlySheet)) continue;
+    MemoryWorksheet& sheet = book->Sheet(entry.modelIndex);
+    KeptSheet kept;
     if (&entry == first && firstSheet.valid())
-      ReadWorksheet(zip, entry.part, firstSheet.get(), entry.name, shared, book->Sheet(entry.modelIndex), warnings);
+      ReadWorksheet(zip, entry.part, firstSheet.get(), entry.name, shared, sheet, warnings, &kept);
     else
-      ReadWorksheet(zip, entry.part, entry.name, shared, book->Sheet(entry.modelIndex), warnings);
+      ReadWorksheet(zip, entry.part, entry.name, shared, sheet, warnings, &kept);
+    kept.part = entry.part;
+    kept.relationships = ReadRelationships(zip, entry.part);
+    kept.veryHidden = entry.veryHidden;
+    kept.cellMovesAtLoad = sheet.CellMoves();
+    book->sheets.emplace(&sheet, std::move(kept));
   }
   return book;
 }

@@ -11,7 +11,9 @@ namespace kestrel {
 #include <vector>
 
 // Throws WorkbookFileError with one plain line on any defect of the file; what had to change to
-// load it goes to `warnings` when given (see LoadWorkbook).
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings = nullptr);
+// load it goes to `warnings` when given (see LoadWorkbook). With `onlySheet`, the other sheets
+// are there by name but empty: their parts are never read.
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings = nullptr,
+                                         const std::string& onlySheet = "");
 
 }  // namespace kestrel

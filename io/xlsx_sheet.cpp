@@ -18,6 +18,7 @@
 #include "io/xlsx_notes.h"
 #include "io/xlsx_refs.h"
 #include "io/xlsx_xml.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 
@@ -87,9 +88,9 @@ class SheetReader {
               MemoryWorksheet& sheet)
       : zip_(zip), part_(part), name_(name), shared_(shared), sheet_(sheet), baseline_(shared.styles.Format(0)) {}
 
-  void Read(std::vector<std::string>* warnings) { Read(RepairUtf8(zip_.Read(part_)), warnings); }
+  void Read(std::vector<std::string>* warnings, KeptSheet* kept) { Read(RepairUtf8(zip_.Read(part_)), warnings, kept); }
 
-  void Read(std::string text, std::vector<std::string>* warnings) {
+  void Read(std::string text, std::vector<std::string>* warnings, KeptSheet* kept) {
     {
       // The parsed sheet is released before the notes are read. Its rows are parsed a run at a
       // time apart from the rest of the part, so that only one run's parsed form is held: the
@@ -135,7 +136,9 @@ class SheetReader {
       ReadMerges(Child(root, "mergeCells"));
       ReadPage(root);
       ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
+      if (kept) *kept = KeepSheetElements(root);
     }
+    Warn(warnings);
     ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_, warnings);
   }
 
@@ -339,11 +342,19 @@ class SheetReader {
     } else if (type.empty() || type == "n") {
       if (!text.empty()) {
         auto number = XmlNumber(text);
+        if (!number && (number = NearestFiniteNumber(text))) hugeNumbers_.Add(cell, text);
         if (!number) Defect("cell " + CellA1(cell) + " holds \"" + MessageText(text) + "\", which is not a number");
         value = *number;
       }
     } else {
       Defect("cell " + CellA1(cell) + " has the unknown type \"" + MessageText(type) + "\"");
+    }
+
+    // Longer than a cell holds: another writer's text, which no save could write back.
+    if (value.IsText() && value.Text().size() > kMaxCellTextLength && CodePointCount(value.Text()) > kMaxCellTextLength) {
+      value = CodePointSubstr(value.Text(), 0, kMaxCellTextLength);
+      superscripts = nullptr;
+      longTexts_.Add(cell, "");
     }
 
     std::string formula;
@@ -437,6 +448,32 @@ class SheetReader {
   const XlsxShared& shared_;
   MemoryWorksheet& sheet_;
   const CellStyle& baseline_;
+  // Cells read otherwise than the file wrote them: the first one and how many more, for one warning.
+  struct Changed {
+    void Add(CellRef cell, std::string_view text) {
+      if (count++ == 0) {
+        first = CellA1(cell);
+        written = MessageText(text, 30);
+      }
+    }
+    std::string Where() const {
+      return first + (count > 1 ? " (and " + std::to_string(count - 1) + (count > 2 ? " more cells)" : " more cell)")
+                                : std::string());
+    }
+    std::string first, written;
+    long long count = 0;
+  };
+  void Warn(std::vector<std::string>* warnings) const {
+    if (!warnings) return;
+    const std::string where = zip_.Path() + ": sheet " + MessageText(name_) + ": ";
+    if (longTexts_.count)
+      warnings->push_back(where + "the text at " + longTexts_.Where() + " is longer than " +
+                          std::to_string(kMaxCellTextLength) + " characters and was cut to that length");
+    if (hugeNumbers_.count)
+      warnings->push_back(where + "the number " + hugeNumbers_.written + " at " + hugeNumbers_.Where() +
+                          " is beyond the range of numbers and was read as the nearest one");
+  }
+  Changed longTexts_, hugeNumbers_;
   std::map<long long, SharedFormula> sharedFormulas_;
   std::vector<StyledCell> styled_;
   std::vector<std::pair<int, std::uint32_t>> rowFormats_;
@@ -457,13 +494,14 @@ double ColumnWidthFromFile(double fileWidth) {
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
-                   MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
-  SheetReader(zip, part, sheetName, shared, sheet).Read(warnings);
+                   MemoryWorksheet& sheet, std::vector<std::string>* warnings, KeptSheet* kept) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(warnings, kept);
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, const std::string& sheetName,
-                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings) {
-  SheetReader(zip, part, sheetName, shared, sheet).Read(std::move(text), warnings);
+                   const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings,
+                   KeptSheet* kept) {
+  SheetReader(zip, part, sheetName, shared, sheet).Read(std::move(text), warnings, kept);
 }
 
 }  // namespace kestrel

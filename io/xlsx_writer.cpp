@@ -15,6 +15,7 @@
 
 #include "addin/host/formula_eval.h"
 #include "io/workbook_file.h"
+#include "io/xlsx_kept.h"
 #include "io/xlsx_writer_formats.h"
 #include "io/xlsx_writer_patch.h"
 #include "io/xlsx_writer_sheet.h"
@@ -112,7 +113,7 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
     throw failure(lxw_strerror(error));
   }
   try {
-    PatchSavedWorkbook(path, patches, strings);
+    PatchSavedWorkbook(path, patches, strings, dynamic_cast<XlsxWorkbook*>(&book));
   } catch (const std::runtime_error& e) {
     std::remove(path.c_str());
     throw failure(e.what());

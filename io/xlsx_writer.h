@@ -18,7 +18,9 @@ namespace kestrel {
 // number formats, fonts (name, size, bold, colour), alignment, wrap, borders, merged areas and
 // the formats of every cell inside them, superscript characters, column widths and formats, row
 // heights and formats, orientation, the six margins, print title rows; notes with their text,
-// visibility, size and bold title.
+// visibility, size and bold title. A workbook read from a .xlsx file (XlsxWorkbook) also gets
+// back what that file held beside the model (PutBack: charts, images, tables, hyperlinks,
+// validation, conditional formats, panes, very hidden sheets).
 //
 // Not kept: a hidden active sheet (the file shows the first visible sheet instead, or the
 // active one when every sheet is hidden); header and footer margins of 0 or less (the file

@@ -12,10 +12,12 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
+#include "io/xlsx_put_back.h"
 #include "util/unicode.h"
 
 namespace kestrel {
@@ -116,7 +118,7 @@ struct ZipCloser {
 };
 
 // The saved archive, opened for replacing parts; nothing changes on disk before Commit.
-class SavedArchive {
+class SavedArchive : public PackageParts {
  public:
   explicit SavedArchive(const std::string& path) {
     int code = 0;
@@ -130,7 +132,22 @@ class SavedArchive {
     }
   }
 
-  std::string Read(const std::string& part) {
+  bool Has(const std::string& part) override { return zip_name_locate(zip_.get(), part.c_str(), ZIP_FL_NOCASE) >= 0; }
+
+  void Put(const std::string& part, std::string data) override {
+    if (Has(part)) return Replace(part, std::move(data));
+    const std::string& kept = buffers_.emplace_back(std::move(data));
+    zip_source_t* source = zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0);
+    if (!source) throw std::runtime_error("out of memory adding " + part);
+    const zip_int64_t index = zip_file_add(zip_.get(), part.c_str(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(source);
+      throw std::runtime_error("cannot add " + part + ": " + zip_strerror(zip_.get()));
+    }
+    zip_set_file_compression(zip_.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFAULT, kPartCompressionLevel);
+  }
+
+  std::string Read(const std::string& part) override {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(zip_.get(), part.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
@@ -291,13 +308,18 @@ std::string BoldNoteTitles(std::string_view xml, const std::vector<BoldNoteTitle
   return out.str();
 }
 
-void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings) {
+void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings,
+                        XlsxWorkbook* read) {
   SavedArchive archive(path);
+  std::optional<PutBack> putBack;
+  if (read) putBack.emplace(*read, archive);
   for (size_t i = 0; i < sheets.size(); ++i) {
     SheetPatches& patches = sheets[i];
     const int number = static_cast<int>(i) + 1;  // libxlsxwriter names parts sheet1.xml, ... in order
     const std::string part = "xl/worksheets/sheet" + std::to_string(number) + ".xml";
-    auto [head, tail] = SheetPartAround(archive.Read(part), patches.dimension);
+    std::string saved = archive.Read(part);
+    if (putBack) saved = putBack->Sheet(static_cast<int>(i), read->Sheet(static_cast<int>(i)), saved);
+    auto [head, tail] = SheetPartAround(saved, patches.dimension);
     archive.Replace(part, std::move(head), *patches.rows, tail);
     if (!patches.notes.empty()) {
       const std::string comments = CommentsPartOf(archive, number);
@@ -308,6 +330,7 @@ void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& shee
     strings.Entries().Finish();
     archive.Replace("xl/sharedStrings.xml", strings.Head(), strings.Entries(), SharedStringTable::kTail);
   }
+  if (putBack) putBack->Finish();
   archive.Commit();
 }
 

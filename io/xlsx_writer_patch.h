@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "io/xlsx_kept.h"
 #include "io/xlsx_writer_sheet.h"
 
 namespace kestrel {
@@ -22,7 +23,9 @@ std::string BoldNoteTitles(std::string_view commentsXml, const std::vector<BoldN
 
 // Puts the rows of each sheet (index = the sheet's place in the workbook) and, when there are any,
 // the shared strings into the saved file, and gives its notes their bold titles, replacing only
-// the parts concerned. Throws std::runtime_error with the reason.
-void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings);
+// the parts concerned; for a workbook `read` from a .xlsx file, puts back what that file held
+// beside the model (PutBack). Throws std::runtime_error with the reason.
+void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings,
+                        XlsxWorkbook* read = nullptr);
 
 }  // namespace kestrel

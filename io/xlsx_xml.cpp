@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "io/workbook_file.h"
 
@@ -119,6 +120,23 @@ std::optional<double> XmlNumber(std::string_view text) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::optional<double> NearestFiniteNumber(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
+    text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc::result_out_of_range || end != text.data() + text.size()) return std::nullopt;
+  // Too large, unless the exponent is negative: too small.
+  const size_t e = text.find_first_of("eE");
+  const bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+  const bool negative = text.front() == '-';
+  if (tiny) return negative ? -0.0 : 0.0;
+  return negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
 }
 
 bool XmlBool(pugi::xml_attribute attribute, bool absent) {

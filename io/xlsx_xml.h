@@ -103,6 +103,11 @@ inline ChildRange Children(pugi::xml_node parent, std::string_view local) { retu
 std::optional<double> XmlNumber(std::string_view text);
 inline std::optional<double> XmlNumber(pugi::xml_attribute attribute) { return XmlNumber(attribute.value()); }
 
+// A number written beyond what a double holds ("1.797693134862316e+308" read back, "1e999"): the
+// nearest finite value (the largest, or 0 for one too small); nothing for anything else, a
+// number in range included.
+std::optional<double> NearestFiniteNumber(std::string_view text);
+
 // True for "1", "true" (and "on"), as the schema's booleans are written; `absent` otherwise
 // when the attribute is missing.
 bool XmlBool(pugi::xml_attribute attribute, bool absent = false);

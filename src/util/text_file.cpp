@@ -1,8 +1,6 @@
 // Whole-file UTF-16LE text files with FF FE, written atomically.
 #include "util/text_file.h"
 
-#include <atomic>
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -62,29 +60,27 @@ std::string ReadTextFile(std::string_view path) {
   return Utf16ToUtf8(FoldFullWidth(units));
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string* reason) {
   AtomicFile file(path);
-  return file.Write(bytes) && file.Commit();
+  const bool written = file.Write(bytes) && file.Commit();
+  if (!written && reason) *reason = file.Error();
+  return written;
 }
 
-AtomicFile::AtomicFile(std::filesystem::path path) : path_(std::move(path)) {
-  static std::atomic<unsigned> counter{0};
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  temp_ = path_;
-  temp_ += ".kestrel-" + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp";
-  out_.open(temp_, std::ios::binary | std::ios::trunc);
+AtomicFile::AtomicFile(std::filesystem::path path) : target_(path) {
+  error_ = target_.Refusal();
+  if (error_.empty()) out_.open(target_.Temp(), std::ios::binary | std::ios::trunc);
+  if (error_.empty() && !out_.is_open()) error_ = "cannot make a file beside it";
 }
 
 AtomicFile::~AtomicFile() {
-  if (done_) return;
   if (out_.is_open()) out_.close();
-  std::error_code ignored;
-  std::filesystem::remove(temp_, ignored);
 }
 
 bool AtomicFile::Write(std::string_view bytes) {
   if (!out_.is_open() || done_) return false;
   out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out_ && error_.empty()) error_ = "write error (is the disk full?)";
   return static_cast<bool>(out_);
 }
 
@@ -93,12 +89,13 @@ bool AtomicFile::Commit() {
   out_.flush();
   const bool written = static_cast<bool>(out_);
   out_.close();
-  if (!written) return false;
-  std::error_code error;
-  std::filesystem::rename(temp_, path_, error);
-  if (error) return false;
-  done_ = true;
-  return true;
+  if (!written) {
+    if (error_.empty()) error_ = "write error (is the disk full?)";
+    return false;
+  }
+  error_ = target_.Commit();
+  done_ = error_.empty();
+  return done_;
 }
 
 int WriteTextFile(std::string_view path, std::string_view text, bool withMark) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/atomic_output.h"
+
 namespace kestrel {
 
 // A path from UTF-8 text, on every platform (Chinese names included).
@@ -22,8 +24,10 @@ std::string ReadTextFile(std::string_view path);
 // success, 0 on any error.
 int WriteTextFile(std::string_view path, std::string_view text, bool withMark = true);
 
-// Writes bytes to a file atomically, as above; false on any error.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Writes bytes to a file atomically, as above (AtomicTarget: a device or a pipe is refused, a
+// link's target replaced, the old file's permissions kept); false on any error, with the reason
+// in `reason` when given.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string* reason = nullptr);
 
 // A file written piece by piece and put in place atomically by Commit; a writer destroyed
 // without a successful Commit leaves the old file (or none) and no temporary behind.
@@ -37,11 +41,13 @@ class AtomicFile {
   // False once any write failed (or the temporary could not be made).
   bool Write(std::string_view bytes);
   bool Commit();
+  // Why the file could not be written, once Write or Commit failed.
+  const std::string& Error() const { return error_; }
 
  private:
-  std::filesystem::path path_;
-  std::filesystem::path temp_;
+  AtomicTarget target_;
   std::ofstream out_;
+  std::string error_;
   bool done_ = false;
 };
 

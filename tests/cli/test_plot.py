@@ -180,6 +180,11 @@ class PlotTest(TempDirTest):
         status, _, err = run("plot", book, "-o", self.path("x.pdf"), "--paper", "B5")
         self.assertEqual(status, 2)
         self.assertIn("--paper", err)
+        for exaggeration in ("nan", "-nan"):
+            status, _, err = run("plot", book, "-o", self.path("x.pdf"), "--vertical-exaggeration", exaggeration)
+            self.assertEqual((status, err.count("\n")), (2, 1), err)
+            self.assertIn("--vertical-exaggeration", err)
+        self.assertNotIn("x.pdf", self.files())
 
     def test_the_draw_preview_shows_the_first_sheet(self):
         book = self.path("survey.xlsx")

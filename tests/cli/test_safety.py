@@ -347,3 +347,36 @@ class BoundedMemoryTest(TempDirTest):
 if __name__ == "__main__":
     import unittest
     unittest.main()
+
+
+class OversizedValuesTest(TempDirTest):
+    def test_too_long_texts_and_too_large_numbers_are_read_with_a_warning(self):
+        book, out = self.path("odd.xlsx"), self.path("out.xlsx")
+        small_book(book)
+        with zipfile.ZipFile(book) as z:
+            sheet = z.read("xl/worksheets/sheet1.xml").decode()
+        cells = ('<row r="3"><c r="A3" t="inlineStr"><is><t>%s</t></is></c><c r="B3"><v>1.797693134862316e+308</v></c>'
+                 '<c r="C3"><v>-1e400</v></c><c r="D3"><v>1e-400</v></c></row>' % ("路" * 40000))
+        rewrite_part(book, "xl/worksheets/sheet1.xml", sheet.replace("</sheetData>", cells + "</sheetData>"))
+        status, _, err = run("convert", book, out)
+        self.assertEqual(status, 0, err)
+        self.assertIn("A3 is longer than 32767 characters", err)
+        self.assertIn("1.797693134862316e+308 at B3 (and 2 more cells) is beyond the range", err)
+        ws = openpyxl.load_workbook(out).active
+        self.assertEqual(ws["A3"].value, "路" * 32767)
+        self.assertEqual((ws["B3"].value, ws["C3"].value, ws["D3"].value), (sys.float_info.max, -sys.float_info.max, 0))
+
+
+class OneSheetTest(TempDirTest):
+    def test_dump_of_one_sheet_reads_only_that_sheet(self):
+        book = self.path("two.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active.title = "坏"
+        wb.active["A1"] = 1
+        wb.create_sheet("好")["B2"] = "ok"
+        wb.save(book)
+        rewrite_part(book, "xl/worksheets/sheet1.xml", "<worksheet><sheetData><row>")  # damaged
+        self.assertEqual(dump_rows(book, "--sheet", "好"), [[], ["", "ok"]])
+        status, _, err = run("dump", book)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)

@@ -1,6 +1,7 @@
 // MemoryWorksheet: a worksheet held in memory that behaves as the host's does, for tests and the CLI.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -153,6 +154,10 @@ class MemoryWorksheet : public Worksheet {
   std::optional<RangeRef> UsedRange() const;
   // Formula cells of the sheet.
   int FormulaCount() const { return rows_.FormulaCount(); }
+  // Counts the changes that moved cells: rows or columns inserted or deleted, a range sorted.
+  // What a file holds beside the cells (hyperlinks, validation) is placed by cell, so a writer
+  // compares two readings to learn whether that still fits.
+  std::uint64_t CellMoves() const { return cellMoves_; }
 
   // Inspection for writers and the calculator: style numbers are this sheet's own.
   //   sheet.VisitCells(*sheet.UsedRange(), [&](const CellView& c) { ... sheet.StyleById(c.style) ... });
@@ -227,6 +232,7 @@ class MemoryWorksheet : public Worksheet {
   MemoryRowStore rows_;
   std::map<int, ColumnData> columns_;
   std::vector<RangeRef> merges_;
+  std::uint64_t cellMoves_ = 0;
   RangeRef selection_ = RangeRef::Cell(1, 1);
   PageSetup page_;
   bool hidden_ = false;

@@ -75,6 +75,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     if (headerText && !headerNumber && keyNumber) ++first;
   }
   if (first >= last) return;
+  ++cellMoves_;
   for (const auto& m : merges_)
     if (m.first.row <= last && m.last.row >= first && m.first.column <= c2 && m.last.column >= c1)
       throw HostError("cannot sort a range holding merged cells");

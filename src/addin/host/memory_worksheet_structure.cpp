@@ -145,6 +145,7 @@ void MemoryWorksheet::DeleteColumns(int at, int count) {
 }
 
 void MemoryWorksheet::AfterStructureChange(const RefShift& shift) {
+  ++cellMoves_;
   rows_.ForEachFormulaRow([&](int, MemoryRow& row) {
     for (auto& c : row.cells)
       if (c.HasFormula()) c.extras->formula = ShiftReferences(c.extras->formula, shift, name_, true);
