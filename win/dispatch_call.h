@@ -80,7 +80,7 @@ class DispatchArgs {
   std::vector<VARIANT> named_;
 };
 
-// The one way into the host: object.name(args) with the given DISPATCH_ flags. A name the object
+// The one way into the host: object.name(args) with the given DISPATCH_ flags, in locale 1033. A name the object
 // lacks or a call it refuses throws HostError with the host's own description.
 void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result);
 

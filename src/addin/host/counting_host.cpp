@@ -9,6 +9,8 @@ std::string_view HostCallName(HostCall call) {
   switch (call) {
     case HostCall::Name:
       return "Name";
+    case HostCall::RowCount:
+      return "RowCount";
     case HostCall::Value:
       return "Value";
     case HostCall::Values:
@@ -139,6 +141,9 @@ decltype(auto) Forward(CallCounter& counter, HostCall operation, Call&& call) {
 std::string CountingWorksheet::Name() {
   return Forward(counter_, HostCall::Name, [&] { return inner_.Name(); });
 }
+int CountingWorksheet::RowCount() {
+  return Forward(counter_, HostCall::RowCount, [&] { return inner_.RowCount(); });
+}
 CellValue CountingWorksheet::Value(CellRef cell) {
   return Forward(counter_, HostCall::Value, [&] { return inner_.Value(cell); });
 }
@@ -169,8 +174,8 @@ void CountingWorksheet::SetValue(CellRef cell, const CellValue& value) {
 void CountingWorksheet::SetValues(CellRef topLeft, const Grid& values) {
   return Forward(counter_, HostCall::SetValues, [&] { return inner_.SetValues(topLeft, values); });
 }
-void CountingWorksheet::SetNumberFormat(const RangeRef& range, std::string_view formatLocal) {
-  return Forward(counter_, HostCall::SetNumberFormat, [&] { return inner_.SetNumberFormat(range, formatLocal); });
+void CountingWorksheet::SetNumberFormat(const RangeRef& range, std::string_view code) {
+  return Forward(counter_, HostCall::SetNumberFormat, [&] { return inner_.SetNumberFormat(range, code); });
 }
 void CountingWorksheet::InsertRows(int row, int count) {
   return Forward(counter_, HostCall::InsertRows, [&] { return inner_.InsertRows(row, count); });

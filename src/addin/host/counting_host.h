@@ -17,7 +17,7 @@ namespace kestrel {
 
 // The port operations, one per method of Application and Worksheet, as the decorators count them.
 enum class HostCall {
-  Name, Value, Values, Text, Texts, Formula, NumberFormat, NumberFormats, EndUp, SetValue, SetValues, SetNumberFormat,
+  Name, RowCount, Value, Values, Text, Texts, Formula, NumberFormat, NumberFormats, EndUp, SetValue, SetValues, SetNumberFormat,
   InsertRows, InsertRowsAbove, DeleteRowsAt, DeleteRows, InsertColumns, DeleteColumns, Select, Selection,
   Merge, Sort, Replace, SetFont, SetSuperscript, SetAlignment, SetWrapText, SetColumnWidth, SetRowHeight,
   AutoFitColumns, SetBorder, ClearNotes, SetNote, GetNote, SetPageSetup, ActiveSheet, AddSheet,
@@ -67,6 +67,7 @@ class CountingWorksheet : public Worksheet {
   Worksheet& Inner() { return inner_; }
 
   std::string Name() override;
+  int RowCount() override;
   CellValue Value(CellRef cell) override;
   Grid Values(const RangeRef& range) override;
   std::string Text(CellRef cell) override;
@@ -77,7 +78,7 @@ class CountingWorksheet : public Worksheet {
   int EndUp(CellRef from) override;
   void SetValue(CellRef cell, const CellValue& value) override;
   void SetValues(CellRef topLeft, const Grid& values) override;
-  void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) override;
+  void SetNumberFormat(const RangeRef& range, std::string_view code) override;
   void InsertRows(int row, int count) override;
   void DeleteRows(int row, int count) override;
   void InsertColumns(int column, int count) override;
