@@ -231,6 +231,14 @@ DispatchRef ObjectOf(const VARIANT& value, std::string_view what) {
   throw HostError(std::string(what) + " is not an object (variant type " + std::to_string(value.vt) + ")");
 }
 
+bool HasMember(IDispatch* object, std::wstring_view name) {
+  if (object == nullptr) return false;
+  std::wstring member(name);
+  LPOLESTR names[] = {member.data()};
+  DISPID id = DISPID_UNKNOWN;
+  return SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, kHostLocale, &id));
+}
+
 bool VariantToBool(const VARIANT& value, std::string_view what) {
   Variant converted;
   HRESULT hr = VariantChangeTypeEx(&converted.Get(), const_cast<VARIANT*>(&value), kHostLocale, 0, VT_BOOL);

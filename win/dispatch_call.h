@@ -99,6 +99,10 @@ DispatchRef GetObject(IDispatch* object, std::wstring_view name, DispatchArgs& a
 // The object a VARIANT holds, or an empty reference for Nothing; HostError for a non-object.
 DispatchRef ObjectOf(const VARIANT& value, std::string_view what);
 
+// Whether the object knows the member by name (a worksheet has Range, a chart sheet has not; a
+// range has Address, a shape has not). Asks the name only, calls nothing.
+bool HasMember(IDispatch* object, std::wstring_view name);
+
 // A property's value converted the way a macro converts it; HostError (naming `what`) when it cannot.
 bool VariantToBool(const VARIANT& value, std::string_view what);
 std::string VariantToText(const VARIANT& value, std::string_view what);

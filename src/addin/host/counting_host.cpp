@@ -93,6 +93,8 @@ std::string_view HostCallName(HostCall call) {
       return "SetDisplayAlerts";
     case HostCall::InchesToPoints:
       return "InchesToPoints";
+    case HostCall::View:
+      return "View";
     case HostCall::Caller:
       return "Caller";
   }
@@ -117,6 +119,14 @@ void CallCounter::ResetCounts() {
   counts_.fill(0);
   log_.clear();
   total_ = 0;
+  refusal_.reset();
+}
+
+void CallCounter::NoteRefusal(HostCall operation, const std::string& text) {
+  using enum HostCall;
+  const bool switches = operation == ScreenUpdating || operation == SetScreenUpdating || operation == DisplayAlerts ||
+                        operation == SetDisplayAlerts;
+  if (!refusal_ && !switches) refusal_ = Refusal{text, total_};
 }
 
 void CallCounter::FailOnCall(long n) { failAt_ = total_ + n; }
@@ -132,8 +142,13 @@ namespace {
 
 template <class Call>
 decltype(auto) Forward(CallCounter& counter, HostCall operation, Call&& call) {
-  counter.Record(operation);
-  return call();
+  try {
+    counter.Record(operation);
+    return call();
+  } catch (const HostError& e) {
+    counter.NoteRefusal(operation, e.what());
+    throw;
+  }
 }
 
 }  // namespace
@@ -276,6 +291,10 @@ double CountingApplication::InchesToPoints(double inches) {
 }
 std::optional<CallerCell> CountingApplication::Caller() {
   return Forward(counter_, HostCall::Caller, [&] { return inner_.Caller(); });
+}
+
+HostView CountingApplication::View() {
+  return Forward(counter_, HostCall::View, [&] { return inner_.View(); });
 }
 
 }  // namespace kestrel
