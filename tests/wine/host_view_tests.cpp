@@ -239,20 +239,20 @@ TEST(HostViews, OnAProtectedSheetAChartSheetOrNoWorkbookEachCommandStopsWithItsM
   }
 }
 
-// A sheet protected while the command runs: the host refuses the first change, and the user is
-// told what the command had done by then.
+// The host refuses a quiet step of the volume sheet (its borders): the command goes on to its end,
+// and the user is told what it had done and what the host said.
 TEST(HostViews, ARefusalInTheMiddleOfACommandIsShownWithWhatHadChanged) {
   Twins twins;
-  twins.Ribbon("FunHdmOrder");
-  twins.excel.Fail("Range.Merge", static_cast<HRESULT>(0x800A03EC), L"Merge method of Range class failed");
   twins.excel.Fail("Border.LineStyle", static_cast<HRESULT>(0x800A03EC), L"Unable to set the LineStyle property");
   twins.throughHost.Ribbon("FunhdmDrawSheet");
   ASSERT_EQ(twins.throughHost.ui.Messages().size(), 1u);
   const auto& message = twins.throughHost.ui.Messages()[0];
-  // The volume sheet reports its own failure; a quiet step's refusal is reported by the ribbon.
-  EXPECT_TRUE(message.text == "有错误，提示有错误！" ||
-              message.text.starts_with("“绘方量表”未能完成：表格程序拒绝了其中的一步操作。\r\n已做的改动（新建工作表"))
+  EXPECT_EQ(message.title, "失败");
+  EXPECT_TRUE(message.text.starts_with("“绘方量表”未能完成：表格程序拒绝了其中的一步操作。\r\n"
+                                       "已做的改动（新建工作表、写入单元格、"))
       << message.text;
+  EXPECT_TRUE(message.text.ends_with("Unable to set the LineStyle property")) << message.text;
+  EXPECT_EQ(twins.hostBook.SheetCount(), 2);  // what was built stays
 }
 
 }  // namespace
