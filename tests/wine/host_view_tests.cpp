@@ -170,6 +170,15 @@ TEST(FakeExcelStrictness, UnknownNamedArgumentsAndPutsOnMethodsAreRefused) {
   DispatchArgs edge;
   edge.Add(LongArg(9));
   EXPECT_THROW(GetObject(range.Get(), L"Borders", edge), HostError);  // Borders takes no index
+
+  // A formatted number wider than its column displays as "#".
+  DispatchApplication host(app);
+  Worksheet& sheet2 = host.ActiveSheet();
+  sheet2.SetValue({1, 5}, 12235.689);
+  sheet2.SetNumberFormat(RangeRef::Cell(1, 5), "\"K\"0+000.000");
+  EXPECT_EQ(sheet2.Text({1, 5}), "########");
+  sheet2.SetColumnWidth(5, 5, 14);
+  EXPECT_EQ(sheet2.Text({1, 5}), "K12+235.689");
 }
 
 // Every command that changes the workbook gives the same book whatever the user's language, and

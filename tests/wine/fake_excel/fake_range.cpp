@@ -2,6 +2,7 @@
 #include "fake_objects.h"
 
 #include "fake_locale.h"
+#include "util/unicode.h"
 
 #include <oleauto.h>
 
@@ -238,6 +239,17 @@ void FakeRange::Call(FakeCall& call) {
   } else if (m == L"Text") {
     const RangeRef& area = Single(call);
     std::vector<std::string> texts = sheet_.Texts(area);
+    // A formatted number wider than its column shows as "#" across the column, as the host draws it.
+    size_t i = 0;
+    for (int r = area.first.row; r <= area.last.row; ++r) {
+      for (int c = area.first.column; c <= area.last.column; ++c, ++i) {
+        const double width = sheet_.ColumnWidth(c);
+        if (sheet_.Value({r, c}).IsNumber() && sheet_.NumberFormat({r, c}) != "General" &&
+            static_cast<double>(CodePointCount(texts[i])) > width) {
+          texts[i] = std::string(static_cast<size_t>(std::max(1.0, width)), '#');
+        }
+      }
+    }
     bool same = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) { return t == texts[0]; });
     same ? SetText(call.result, WideOf(texts[0])) : SetNull(call.result);
   } else if (m == L"Formula") {
