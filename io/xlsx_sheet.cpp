@@ -34,16 +34,6 @@ std::optional<long long> Integer(std::string_view text) {
   return value;
 }
 
-std::optional<CellError> ErrorValue(std::string_view text) {
-  static constexpr std::pair<std::string_view, CellError> kErrors[] = {
-      {"#NULL!", CellError::Null}, {"#DIV/0!", CellError::Div0}, {"#VALUE!", CellError::Value},
-      {"#REF!", CellError::Ref},   {"#NAME?", CellError::Name},  {"#NUM!", CellError::Num},
-      {"#N/A", CellError::NA}};
-  for (const auto& [name, error] : kErrors)
-    if (text == name) return error;
-  return std::nullopt;
-}
-
 // An ISO 8601 date-time ("2024-03-01", "2024-03-01T12:30:00") as the host's serial number
 // (days since 1899-12-30).
 std::optional<double> DateSerial(std::string_view text) {
@@ -332,7 +322,7 @@ class SheetReader {
     } else if (type == "b") {
       if (!text.empty()) value = CellValue::Boolean(text == "1" || text == "true");
     } else if (type == "e") {
-      if (!text.empty()) value = CellValue::Error(ErrorValue(text).value_or(CellError::Value));
+      if (!text.empty()) value = CellValue::Error(CellErrorOfText(text).value_or(CellError::Value));
     } else if (type == "d") {
       if (!text.empty()) {
         auto serial = DateSerial(text);

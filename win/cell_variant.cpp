@@ -13,14 +13,6 @@
 namespace kestrel {
 namespace {
 
-struct ErrorCode {
-  CellError error;
-  int code;
-};
-constexpr ErrorCode kErrorCodes[] = {{CellError::Null, 2000}, {CellError::Div0, 2007}, {CellError::Value, 2015},
-                                     {CellError::Ref, 2023},  {CellError::Name, 2029}, {CellError::Num, 2036},
-                                     {CellError::NA, 2042}};
-
 // Reads one element of a locked SAFEARRAY of VARIANTs at (row, column), 0-based from its bounds.
 class ArrayReader {
  public:
@@ -40,12 +32,7 @@ class ArrayReader {
 
 }  // namespace
 
-int HostErrorCode(CellError error) {
-  for (const ErrorCode& e : kErrorCodes) {
-    if (e.error == error) return e.code;
-  }
-  return 2015;
-}
+int HostErrorCode(CellError error) { return static_cast<int>(error); }
 
 CellValue CellFromVariant(const VARIANT& value, std::string_view what) {
   const VARIANT* v = &value;
@@ -59,14 +46,8 @@ CellValue CellFromVariant(const VARIANT& value, std::string_view what) {
       return CellValue::Boolean(v->boolVal != VARIANT_FALSE);
     case VT_R8:
       return CellValue(v->dblVal);
-    case VT_ERROR: {
-      const int code = static_cast<int>(static_cast<unsigned long>(v->scode) & 0xFFFF);
-      for (const ErrorCode& e : kErrorCodes) {
-        if (e.code == code) return CellValue::Error(e.error);
-      }
-      throw HostError(std::string(what) + " holds the error value " + std::to_string(code) +
-                      ", which the add-in does not know");
-    }
+    case VT_ERROR:  // every code is an error value of its own, named or not
+      return CellValue::Error(static_cast<CellError>(static_cast<unsigned long>(v->scode) & 0xFFFF));
     case VT_R4: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_UI1: case VT_UI2: case VT_UI4:
     case VT_UI8: case VT_INT: case VT_UINT: case VT_CY: case VT_DATE: case VT_DECIMAL:
       return CellValue(VariantToNumber(*v, what));

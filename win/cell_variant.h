@@ -9,13 +9,13 @@
 
 namespace kestrel {
 
-// The host's error values travel as VT_ERROR with the code 2000 to 2042 in the low word
-// (#N/A is 0x800A07FA); each maps to one CellError.
+// The host's error values travel as VT_ERROR with their code (2000 #NULL! ... 2051 #BUSY!) in the
+// low word (#N/A is 0x800A07FA); CellError numbers them the same way.
 int HostErrorCode(CellError error);
 
 // One cell's value: VT_EMPTY is empty, numbers of any numeric type are numbers, VT_BSTR texts,
-// VT_BOOL Booleans, VT_ERROR error values. Anything else (an error code the port has no name
-// for, an object) throws HostError naming `what`.
+// VT_BOOL Booleans, VT_ERROR error values (a code without a name too). Anything else (an object)
+// throws HostError naming `what`.
 CellValue CellFromVariant(const VARIANT& value, std::string_view what);
 // A new VARIANT the caller owns.
 VARIANT VariantFromCell(const CellValue& value);

@@ -70,6 +70,30 @@ std::optional<CallerCell> DispatchApplication::Caller() {
                      static_cast<int>(VariantToNumber(column.Get(), "Application.Caller.Column"))}};
 }
 
+HostView DispatchApplication::View() {
+  HostView view;
+  Variant book;
+  GetProperty(host_, L"ActiveWorkbook", book);
+  if (!ObjectOf(book.Get(), "Application.ActiveWorkbook")) {
+    view.workbookOpen = view.worksheetActive = view.cellsSelected = false;
+    return view;
+  }
+  Variant sheetValue;
+  GetProperty(host_, L"ActiveSheet", sheetValue);
+  DispatchRef sheet = ObjectOf(sheetValue.Get(), "Application.ActiveSheet");
+  view.worksheetActive = HasMember(sheet.Get(), L"Range");
+  if (view.worksheetActive) {
+    Variant locked;
+    GetProperty(sheet.Get(), L"ProtectContents", locked);
+    view.sheetProtected = VariantToBool(locked.Get(), "Worksheet.ProtectContents");
+  }
+  Variant selectionValue;
+  GetProperty(host_, L"Selection", selectionValue);
+  DispatchRef selection = ObjectOf(selectionValue.Get(), "Application.Selection");
+  view.cellsSelected = HasMember(selection.Get(), L"Address");
+  return view;
+}
+
 std::optional<std::string> DispatchApplication::GetOpenFilename(std::string_view filter, std::string_view title) {
   DispatchArgs args;
   args.Add(TextArg(filter)).Add(LongArg(1)).Add(TextArg(title)).Add(MissingArg()).Add(BoolArg(false));

@@ -41,6 +41,9 @@ class DispatchApplication final : public Application {
   double InchesToPoints(double inches) override;
   // Application.Caller when it is a Range: its sheet's name, row and column.
   std::optional<CallerCell> Caller() override;
+  // ActiveWorkbook is not Nothing; ActiveSheet has Range (a chart sheet has not) and its
+  // ProtectContents; Selection has Address (a shape or a chart has not).
+  HostView View() override;
 
   // The host's file prompts, for the Ui port: the chosen path, or nothing when the host answers
   // the Boolean False (the user cancelled).

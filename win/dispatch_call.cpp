@@ -13,6 +13,10 @@
 namespace kestrel {
 namespace {
 
+// Every call is made in US English, as a macro's calls are: formulas, numbers in texts, number
+// formats and addresses then mean the same whatever the user's language (1033).
+const LCID kHostLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+
 // The member's id, and the ids of the named arguments, as the object numbers them. A member
 // without named arguments whose name is short (every member the add-in calls) is looked up
 // without allocating.
@@ -32,12 +36,12 @@ void MemberIds(IDispatch* object, std::wstring_view name, std::vector<std::wstri
   memberId = DISPID_UNKNOWN;
   HRESULT hr;
   if (argNames.empty()) {
-    hr = object->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &memberId);
+    hr = object->GetIDsOfNames(IID_NULL, &member, 1, kHostLocale, &memberId);
   } else {
     std::vector<LPOLESTR> names{member};
     for (std::wstring& n : argNames) names.push_back(n.data());
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-    hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT,
+    hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), kHostLocale,
                                ids.data());
     memberId = ids[0];
     namedIds.assign(ids.begin() + 1, ids.end());
@@ -158,7 +162,7 @@ void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, Dispatc
                        static_cast<UINT>(ordered.size()), static_cast<UINT>(namedIds.size())};
   EXCEPINFO exception = {};
   UINT argumentError = 0;
-  HRESULT hr = object->Invoke(memberId, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argumentError);
+  HRESULT hr = object->Invoke(memberId, IID_NULL, kHostLocale, flags, &params, result, &exception, &argumentError);
   if (SUCCEEDED(hr)) return;
   std::string detail;
   if (hr == DISP_E_EXCEPTION) {
@@ -227,9 +231,17 @@ DispatchRef ObjectOf(const VARIANT& value, std::string_view what) {
   throw HostError(std::string(what) + " is not an object (variant type " + std::to_string(value.vt) + ")");
 }
 
+bool HasMember(IDispatch* object, std::wstring_view name) {
+  if (object == nullptr) return false;
+  std::wstring member(name);
+  LPOLESTR names[] = {member.data()};
+  DISPID id = DISPID_UNKNOWN;
+  return SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, kHostLocale, &id));
+}
+
 bool VariantToBool(const VARIANT& value, std::string_view what) {
   Variant converted;
-  HRESULT hr = VariantChangeType(&converted.Get(), const_cast<VARIANT*>(&value), 0, VT_BOOL);
+  HRESULT hr = VariantChangeTypeEx(&converted.Get(), const_cast<VARIANT*>(&value), kHostLocale, 0, VT_BOOL);
   if (FAILED(hr)) throw HostError(std::string(what) + " is not a Boolean (" + HresultText(hr) + ")");
   return converted.Get().boolVal != VARIANT_FALSE;
 }
@@ -237,7 +249,8 @@ bool VariantToBool(const VARIANT& value, std::string_view what) {
 std::string VariantToText(const VARIANT& value, std::string_view what) {
   if (value.vt == VT_BSTR) return FromBstr(value.bstrVal);
   Variant converted;
-  HRESULT hr = VariantChangeType(&converted.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
+  // A number becomes text with ".", whatever the user's language.
+  HRESULT hr = VariantChangeTypeEx(&converted.Get(), const_cast<VARIANT*>(&value), kHostLocale, 0, VT_BSTR);
   if (FAILED(hr)) throw HostError(std::string(what) + " is not a text (" + HresultText(hr) + ")");
   return FromBstr(converted.Get().bstrVal);
 }

@@ -80,7 +80,7 @@ class DispatchArgs {
   std::vector<VARIANT> named_;
 };
 
-// The one way into the host: object.name(args) with the given DISPATCH_ flags. A name the object
+// The one way into the host: object.name(args) with the given DISPATCH_ flags, in locale 1033. A name the object
 // lacks or a call it refuses throws HostError with the host's own description.
 void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result);
 
@@ -98,6 +98,10 @@ DispatchRef GetObject(IDispatch* object, std::wstring_view name);
 DispatchRef GetObject(IDispatch* object, std::wstring_view name, DispatchArgs& args);
 // The object a VARIANT holds, or an empty reference for Nothing; HostError for a non-object.
 DispatchRef ObjectOf(const VARIANT& value, std::string_view what);
+
+// Whether the object knows the member by name (a worksheet has Range, a chart sheet has not; a
+// range has Address, a shape has not). Asks the name only, calls nothing.
+bool HasMember(IDispatch* object, std::wstring_view name);
 
 // A property's value converted the way a macro converts it; HostError (naming `what`) when it cannot.
 bool VariantToBool(const VARIANT& value, std::string_view what);

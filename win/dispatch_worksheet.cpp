@@ -13,7 +13,7 @@ namespace {
 // The host's constants.
 constexpr long kXlUp = -4162, kXlDown = -4121, kXlToLeft = -4159, kXlToRight = -4161;
 constexpr long kXlAscending = 1, kXlGuess = 0, kXlNo = 2, kXlTopToBottom = 1, kXlPinYin = 1, kXlSortNormal = 0;
-constexpr long kXlPart = 2;
+constexpr long kXlPart = 2, kXlByRows = 1;
 
 std::string TextProperty(IDispatch* object, const wchar_t* property, std::string_view what) {
   Variant value;
@@ -33,6 +33,16 @@ DispatchRef DispatchWorksheet::Range(const std::string& address) {
 }
 
 std::string DispatchWorksheet::Name() { return TextProperty(sheet_.Get(), L"Name", "Worksheet.Name"); }
+
+int DispatchWorksheet::RowCount() {
+  if (rowCount_ == 0) {
+    DispatchRef rows = GetObject(sheet_.Get(), L"Rows");
+    Variant count;
+    GetProperty(rows.Get(), L"Count", count);
+    rowCount_ = static_cast<int>(VariantToNumber(count.Get(), "Worksheet.Rows.Count"));
+  }
+  return rowCount_;
+}
 
 CellValue DispatchWorksheet::Value(CellRef cell) {
   Variant value;
@@ -98,9 +108,9 @@ void DispatchWorksheet::SetValues(CellRef topLeft, const Grid& values) {
   PutProperty(Range(block).Get(), L"Value", v.Get());
 }
 
-void DispatchWorksheet::SetNumberFormat(const RangeRef& range, std::string_view formatLocal) {
-  Variant v(TextArg(formatLocal));
-  PutProperty(Range(range).Get(), L"NumberFormatLocal", v.Get());
+void DispatchWorksheet::SetNumberFormat(const RangeRef& range, std::string_view code) {
+  Variant v(TextArg(code));
+  PutProperty(Range(range).Get(), L"NumberFormat", v.Get());
 }
 
 void DispatchWorksheet::Structure(const std::string& address, const wchar_t* entire, const wchar_t* method,
@@ -175,12 +185,17 @@ void DispatchWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader he
 }
 
 void DispatchWorksheet::Replace(const RangeRef& range, std::string_view what, std::string_view replacement) {
-  // LookAt and MatchCase are given every time: the host otherwise reuses the user's last choice.
+  // Every argument that decides the result is given: the host otherwise reuses the choices of the
+  // user's last Find or Replace (whole cells only, case, full- and half-width, formats).
   DispatchArgs args;
   args.Named(L"What", TextArg(what))
       .Named(L"Replacement", TextArg(replacement))
       .Named(L"LookAt", LongArg(kXlPart))
-      .Named(L"MatchCase", BoolArg(false));
+      .Named(L"SearchOrder", LongArg(kXlByRows))
+      .Named(L"MatchCase", BoolArg(false))
+      .Named(L"MatchByte", BoolArg(false))
+      .Named(L"SearchFormat", BoolArg(false))
+      .Named(L"ReplaceFormat", BoolArg(false));
   CallMethod(Range(range).Get(), L"Replace", args);
 }
 

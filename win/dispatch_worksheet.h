@@ -11,7 +11,7 @@
 namespace kestrel {
 
 // Every operation is one short chain of host calls on a Range found by its A1 address
-// (Range("A1:H20").Sort ..., Range("F:F").NumberFormatLocal = ...). Blocks of values travel as
+// (Range("A1:H20").Sort ..., Range("F:F").NumberFormat = "General"). Blocks of values travel as
 // one 2-D array per call. Holds the sheet from creation until destroyed; `application` (the
 // host's Application, for Selection) must outlive it.
 //
@@ -24,6 +24,8 @@ class DispatchWorksheet final : public Worksheet {
   IDispatch* Object() const { return sheet_.Get(); }
 
   std::string Name() override;
+  // Rows.Count of the sheet, asked once.
+  int RowCount() override;
 
   CellValue Value(CellRef cell) override;
   Grid Values(const RangeRef& range) override;
@@ -39,7 +41,7 @@ class DispatchWorksheet final : public Worksheet {
 
   void SetValue(CellRef cell, const CellValue& value) override;
   void SetValues(CellRef topLeft, const Grid& values) override;
-  void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) override;
+  void SetNumberFormat(const RangeRef& range, std::string_view code) override;
 
   void InsertRows(int row, int count) override;
   void DeleteRows(int row, int count) override;
@@ -81,6 +83,7 @@ class DispatchWorksheet final : public Worksheet {
 
   DispatchRef sheet_;
   IDispatch* application_;
+  int rowCount_ = 0;  // 0 until asked
 };
 
 }  // namespace kestrel

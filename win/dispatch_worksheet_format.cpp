@@ -70,9 +70,10 @@ void DispatchWorksheet::AutoFitColumns(int firstColumn, int lastColumn) {
 }
 
 void DispatchWorksheet::SetBorder(const RangeRef& range, BorderEdge edge, LineStyle style) {
+  DispatchRef borders = GetObject(Range(range).Get(), L"Borders");
   DispatchArgs item;
   item.Add(LongArg(static_cast<long>(edge)));
-  DispatchRef border = GetObject(Range(range).Get(), L"Borders", item);
+  DispatchRef border = GetObject(borders.Get(), L"Item", item);
   Put(border.Get(), L"LineStyle", LongArg(static_cast<long>(style)));
 }
 

@@ -24,7 +24,11 @@ HRESULT Register(RegistrationScope scope) {
 }
 
 HRESULT Unregister(RegistrationScope scope) {
-  return ComBarrier(IID_NULL, [&] { return DeleteRegistryKeys(RegistrationKeys(scope)); });
+  return ComBarrier(IID_NULL, [&] {
+    const HRESULT keys = DeleteRegistryKeys(RegistrationKeys(scope));
+    const HRESULT shared = DeleteRegistryValues(RegistrationSharedValues(scope));
+    return FAILED(keys) ? keys : shared;
+  });
 }
 
 }  // namespace

@@ -45,6 +45,30 @@ LONG DeleteKey(const RegistryKey& key, const RegistryRoots& roots) {
   return RegDeleteKeyExW(roots.Of(key.root), name.c_str(), ViewAccess(key.view), 0);
 }
 
+LONG DeleteValue(const RegistryValue& value, const RegistryRoots& roots) {
+  HKEY key = nullptr;
+  LONG status = RegOpenKeyExW(roots.Of(value.root), ToWide(value.key).c_str(), 0, KEY_SET_VALUE | ViewAccess(value.view),
+                              &key);
+  if (status != ERROR_SUCCESS) return status;
+  status = RegDeleteValueW(key, ToWide(value.name).c_str());
+  RegCloseKey(key);
+  return status;
+}
+
+// Tries every item; one that is not there counts as deleted; the first failure is the result.
+template <class Item>
+HRESULT DeleteEach(const std::vector<Item>& items, const RegistryRoots& roots,
+                   LONG (*remove)(const Item&, const RegistryRoots&)) {
+  HRESULT first = S_OK;
+  for (const Item& item : items) {
+    LONG status = remove(item, roots);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(first)) {
+      first = HRESULT_FROM_WIN32(status);
+    }
+  }
+  return first;
+}
+
 }  // namespace
 
 HRESULT WriteRegistryValues(const std::vector<RegistryValue>& values, const RegistryRoots& roots) {
@@ -56,14 +80,11 @@ HRESULT WriteRegistryValues(const std::vector<RegistryValue>& values, const Regi
 }
 
 HRESULT DeleteRegistryKeys(const std::vector<RegistryKey>& keys, const RegistryRoots& roots) {
-  HRESULT first = S_OK;
-  for (const RegistryKey& key : keys) {
-    LONG status = DeleteKey(key, roots);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(first)) {
-      first = HRESULT_FROM_WIN32(status);
-    }
-  }
-  return first;
+  return DeleteEach(keys, roots, DeleteKey);
+}
+
+HRESULT DeleteRegistryValues(const std::vector<RegistryValue>& values, const RegistryRoots& roots) {
+  return DeleteEach(values, roots, DeleteValue);
 }
 
 }  // namespace kestrel

@@ -24,4 +24,8 @@ HRESULT WriteRegistryValues(const std::vector<RegistryValue>& values, const Regi
 // Tries every key and returns the first failure.
 HRESULT DeleteRegistryKeys(const std::vector<RegistryKey>& keys, const RegistryRoots& roots = {});
 
+// Deletes each named value and nothing else of its key; a value that is not there counts as
+// deleted. Tries every value and returns the first failure.
+HRESULT DeleteRegistryValues(const std::vector<RegistryValue>& values, const RegistryRoots& roots = {});
+
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "addin/host/application.h"
+#include "addin/host/counting_host.h"
 #include "addin/host/host_error.h"
 #include "addin/host/shell.h"
 #include "addin/host/ui.h"
@@ -60,23 +61,65 @@ void GoCadWeb(CommandContext& c, Session&) { GoWebPage("CadWeb", c.shell); }
 void GoQqGroup(CommandContext& c, Session&) { GoWebPage("qqgroup", c.shell); }
 void GoCorvane(CommandContext& c, Session&) { GoWebPage("Corvane", c.shell); }
 
+// Screen updating off around a wrapped command, and always back on.
+void RunWrapped(const RibbonCommand& command, CommandContext& context, Session& session) {
+  Application* host = context.host;
+  if (command.wrapped && host != nullptr) {
+    // A host that refuses to stop updating the screen only shows more of the work.
+    std::optional<ScreenUpdatingOff> screen;
+    try {
+      screen.emplace(*host);
+    } catch (const HostError&) {
+    }
+    command.run(context, session);
+  } else {
+    command.run(context, session);
+  }
+}
+
+// The user's answers, passed on; remembers the host call count at the last message shown, so
+// that a refusal the command reported itself is not reported again.
+class MessageWatch final : public Ui {
+ public:
+  MessageWatch(Ui& inner, const CallCounter& calls) : inner_(inner), calls_(calls) {}
+  bool ShownSince(long call) const { return lastShownAt_ && *lastShownAt_ >= call; }
+
+  MessageAnswer MessageBox(std::string_view text, std::string_view title, MessageButtons buttons,
+                           MessageIcon icon) override {
+    lastShownAt_ = calls_.TotalCalls();
+    return inner_.MessageBox(text, title, buttons, icon);
+  }
+  std::optional<std::string> GetOpenFilename(std::string_view filter, std::string_view title) override {
+    return inner_.GetOpenFilename(filter, title);
+  }
+  std::optional<std::string> GetSaveAsFilename(std::string_view initialName, std::string_view filter,
+                                               std::string_view title) override {
+    return inner_.GetSaveAsFilename(initialName, filter, title);
+  }
+
+ private:
+  Ui& inner_;
+  const CallCounter& calls_;
+  std::optional<long> lastShownAt_;
+};
+
 }  // namespace
 
 const std::vector<RibbonCommand>& RibbonCommands() {
   static const std::vector<RibbonCommand> commands = {
-      {"FunHdmOrder", kSortLabel, true, SortCommand},
-      {"FunHdmDrawData", kDrawLabel, true, DrawCommand},
-      {"FunhdmDrawSheet", kVolumeLabel, true, VolumeCommand},
-      {"FunSaveDicFile", kSaveDicLabel, false, SaveDicCommand},
-      {"FunSaveSQXFile", kSaveZmLabel, false, SaveZmCommand},
-      {"FunSaveHPJKFile", kSaveHpLabel, false, SaveHpCommand},
-      {"FunHdmCadTool", kCadToolLabel, false, CadToolCommand},
-      {"FunGoCADWeb", "CAD 插件视频教程", false, GoCadWeb},
-      {"FunGoHelp", "查看使用说明书", false, GoHelp},
-      {"FunGoWeb", "查看视频教程", false, GoIndex},
-      {"FunGoQQGroup", "访问QQ群", false, GoQqGroup},
-      {"FunGoCorvane", "访问官网", false, GoCorvane},
-      {"FunHdmDesign", kDesignLabel, true, DesignCommand},
+      {"FunHdmOrder", kSortLabel, true, SheetUse::Changes, SortCommand},
+      {"FunHdmDrawData", kDrawLabel, true, SheetUse::Changes, DrawCommand},
+      {"FunhdmDrawSheet", kVolumeLabel, true, SheetUse::AddsSheet, VolumeCommand},
+      {"FunSaveDicFile", kSaveDicLabel, false, SheetUse::Reads, SaveDicCommand},
+      {"FunSaveSQXFile", kSaveZmLabel, false, SheetUse::Reads, SaveZmCommand},
+      {"FunSaveHPJKFile", kSaveHpLabel, false, SheetUse::Reads, SaveHpCommand},
+      {"FunHdmCadTool", kCadToolLabel, false, SheetUse::None, CadToolCommand},
+      {"FunGoCADWeb", "CAD 插件视频教程", false, SheetUse::None, GoCadWeb},
+      {"FunGoHelp", "查看使用说明书", false, SheetUse::None, GoHelp},
+      {"FunGoWeb", "查看视频教程", false, SheetUse::None, GoIndex},
+      {"FunGoQQGroup", "访问QQ群", false, SheetUse::None, GoQqGroup},
+      {"FunGoCorvane", "访问官网", false, SheetUse::None, GoCorvane},
+      {"FunHdmDesign", kDesignLabel, true, SheetUse::Changes, DesignCommand},
   };
   return commands;
 }
@@ -91,16 +134,32 @@ const RibbonCommand* FindRibbonCommand(std::string_view name) {
 
 void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Session& session) {
   Application* host = context.host;
-  if (command.wrapped && host != nullptr) {
-    // A host that refuses to stop updating the screen only shows more of the work.
-    std::optional<ScreenUpdatingOff> screen;
-    try {
-      screen.emplace(*host);
-    } catch (const HostError&) {
-    }
-    command.run(context, session);
-  } else {
-    command.run(context, session);
+  if (host == nullptr || command.use == SheetUse::None) return RunWrapped(command, context, session);
+  std::optional<std::string> problem;
+  try {
+    problem = ViewProblem(host->View(), command.use, command.label);
+  } catch (const HostError&) {
+    // A host that cannot tell what it shows: the command finds out for itself.
+  }
+  if (problem) {
+    context.ui.MessageBox(*problem, kViewProblemTitle, MessageButtons::Ok, MessageIcon::None);
+    return;
+  }
+  // The command works through a counting decorator, which notes what it changed and what the
+  // host refused; the user's answers through one that notes when a message was shown.
+  CountingApplication watched(*host);
+  MessageWatch ui(context.ui, watched.Counter());
+  CommandContext watchedContext{&watched, ui, context.shell, context.dialogs, context.clipboard, context.timer,
+                                context.cadInstall};
+  try {
+    RunWrapped(command, watchedContext, session);
+  } catch (const HostError&) {
+    // Noted by the decorator, reported below.
+  }
+  const auto& refusal = watched.Counter().FirstRefusal();
+  if (refusal && !ui.ShownSince(refusal->atCall)) {
+    context.ui.MessageBox(RefusalMessage(command.label, watched.Counter(), refusal->text), kRefusalTitle,
+                          MessageButtons::Ok, MessageIcon::None);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "addin/command_guard.h"
 #include "addin/host/command_context.h"
 
 namespace kestrel {
@@ -14,6 +15,7 @@ struct RibbonCommand {
   std::string_view callback;  // the callback name as the ribbon description writes it
   std::string_view label;     // the button's label, for messages
   bool wrapped;               // runs with the host's screen updating off
+  SheetUse use;               // what it needs of the host's view before it starts
   // Runs the command with the parts of the session it keeps its state in.
   void (*run)(CommandContext&, Session&);
 };
@@ -23,7 +25,12 @@ const std::vector<RibbonCommand>& RibbonCommands();
 // The command whose callback name equals name without regard to case; null when none does.
 const RibbonCommand* FindRibbonCommand(std::string_view name);
 
-// Runs one command: wrapped commands switch the host's screen updating off and always back on.
+// Runs one command. First the host's view is checked against what the command needs: a
+// workbook, a worksheet, an unprotected sheet, cells selected; what is missing is said in one
+// message box titled "错误" and nothing runs. Wrapped commands switch the host's screen updating
+// off and always back on. A call the host refuses during the command, which the command did not
+// report itself, is reported when it ends, in a message box titled "失败" that says what had
+// been changed.
 void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Session& session);
 
 }  // namespace kestrel

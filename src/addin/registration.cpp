@@ -171,7 +171,12 @@ std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, Regis
   user("FriendlyName", std::string(kAddinFriendlyName));
   user("Description", std::string(kAddinDescription));
   values.push_back({RegistryRoot::CurrentUser, addinKey, "LoadBehavior", RegistryType::Dword, "", kAddinLoadBehavior});
+  for (const RegistryValue& shared : RegistrationSharedValues(scope)) values.push_back(shared);
   return values;
+}
+
+std::vector<RegistryValue> RegistrationSharedValues(RegistrationScope scope) {
+  return {{ClassesRoot(scope), std::string(kWpsWhitelistKey), std::string(kConnectProgId), RegistryType::String, "1", 0}};
 }
 
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope) {

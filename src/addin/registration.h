@@ -79,6 +79,11 @@ inline constexpr std::string_view kAddinFriendlyName = "Kestrel";
 inline constexpr std::string_view kAddinDescription = "Kestrel,批量绘制横断面辅助工具";
 inline constexpr uint32_t kAddinLoadBehavior = 3;  // load at start-up, loaded
 
+// The WPS spreadsheet's whitelist of COM add-ins: it loads an add-in registered under Excel's
+// add-in key only when a string value named after the add-in's ProgID stands in this key (per
+// user, or per machine for a per-machine registration). Other add-ins' values share the key.
+inline constexpr std::string_view kWpsWhitelistKey = "Software\\Kingsoft\\Office\\ET\\AddinsWL";
+
 // Hollin.exe, the local server through which 64-bit clients create the library's objects: its
 // type library (embedded twice: TYPELIB 1 for 32-bit readers, TYPELIB 2 for 64-bit ones).
 inline constexpr std::string_view kHollinTypeLibId = "{3A5FB078-9F8E-46C4-BCAC-13E4E7A1EBE2}";
@@ -108,8 +113,10 @@ std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, Regis
 // registry tables hold one set per library they carry.
 enum class LibraryBits { Bits32, Bits64 };
 std::vector<RegistryValue> RegistrationValues(std::string_view modulePath, RegistrationScope scope, LibraryBits bits);
-// Everything DllUnregisterServer removes.
+// Everything DllUnregisterServer removes: whole keys, and the single values that registration
+// wrote into keys that others share (the WPS whitelist), which keep their other values.
 std::vector<RegistryKey> RegistrationKeys(RegistrationScope scope);
+std::vector<RegistryValue> RegistrationSharedValues(RegistrationScope scope);
 
 // Everything `Hollin.exe /RegServer` writes for the local server at exePath: its classes
 // (LocalServer32, quoted), their ProgIDs, its type library for win32 (TYPELIB 1) and win64

@@ -120,7 +120,7 @@ bool IsDesignResultsSheet(Worksheet& sheet) { return sheet.Value({1, 1}) == Cell
 
 std::vector<DesignSection> ReadDesignResults(Worksheet& sheet) {
   std::vector<DesignSection> sections;
-  const int last = sheet.EndUp({kMaxRows, kResultStation});
+  const int last = sheet.EndUp({sheet.RowCount(), kResultStation});
   if (last < kResultFirstRow) return sections;
   const Grid rows = sheet.Values(RangeRef::Block(kResultFirstRow, 1, last, kResultLastColumn));
   for (int i = 0; i < rows.Rows(); ++i) {

@@ -94,7 +94,7 @@ CommandOutcome SaveProfileFile(CommandContext& context) {
   };
   try {
     Worksheet& sheet = host->ActiveSheet();
-    const RangeArg table(sheet, RangeRef::Block(1, 1, kMaxRows, 3));
+    const RangeArg table(sheet, RangeRef::Block(1, 1, sheet.RowCount(), 3));
     const std::string text = ProfileFileText(ProfileRecords(ReadProfilePoints(table)));
     std::optional<std::string> path = context.ui.GetSaveAsFilename(
         context.shell.ModuleFolder(), "Quillbeck项目纵断面文件(*.ZM),*.ZM", "保存竖曲线参数");

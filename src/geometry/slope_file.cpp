@@ -117,8 +117,9 @@ CommandOutcome SaveSlopeFile(CommandContext& context) {
     Worksheet& sheet = host->ActiveSheet();
     std::vector<SlopeControl> controls;
     bool ended = false;
-    for (int top = 1; top <= kMaxRows && !ended; top += kReadBlockRows) {
-      const Grid block = sheet.Values(RangeRef::Block(top, 1, std::min(kMaxRows, top + kReadBlockRows - 1), 3));
+    const int rows = sheet.RowCount();
+    for (int top = 1; top <= rows && !ended; top += kReadBlockRows) {
+      const Grid block = sheet.Values(RangeRef::Block(top, 1, std::min(rows, top + kReadBlockRows - 1), 3));
       for (int r = 0; r < block.Rows(); ++r) {
         if (block.At(r, 0).AsText().empty()) {
           ended = true;

@@ -63,8 +63,9 @@ int WriteDicFile(std::string_view path, Application& host, DictionaryState& dict
   try {
     Worksheet& sheet = host.ActiveSheet();
     std::vector<DicRecord> records;
-    for (int top = 1; top <= kMaxRows; top += kReadBlockRows) {
-      const int bottom = std::min(kMaxRows, top + kReadBlockRows - 1);
+    const int rows = sheet.RowCount();
+    for (int top = 1; top <= rows; top += kReadBlockRows) {
+      const int bottom = std::min(rows, top + kReadBlockRows - 1);
       const Grid block = sheet.Values(RangeRef::Block(top, 1, bottom, 4));
       bool ended = false;
       for (int r = 0; r < block.Rows() && !ended; ++r) {

@@ -114,12 +114,13 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sectio
     int used = 0;
     // End from a filled bottom cell would stop at the top of its block: the bottom row is read
     // first, and the top row for columns where End finds nothing.
-    const Grid bottom = sheet.Values(RangeRef::Block(kMaxRows, kBlockFirst, kMaxRows, kBlockLast));
+    const int rows = sheet.RowCount();
+    const Grid bottom = sheet.Values(RangeRef::Block(rows, kBlockFirst, rows, kBlockLast));
     std::optional<Grid> top;
-    for (int c = 0; c < width && used < kMaxRows; ++c) {
+    for (int c = 0; c < width && used < rows; ++c) {
       if (!bottom.At(0, c).IsEmpty()) {
-        used = kMaxRows;
-      } else if (int row = sheet.EndUp({kMaxRows, kBlockFirst + c}); row > 1) {
+        used = rows;
+      } else if (int row = sheet.EndUp({rows, kBlockFirst + c}); row > 1) {
         used = std::max(used, row);
       } else {
         if (!top) top = sheet.Values(RangeRef::Block(1, kBlockFirst, 1, kBlockLast));

@@ -143,14 +143,14 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
 
   // Offsets stored as text become numbers: the column is made General and written back.
   const RangeRef offsets = RangeRef::Block(1, kColumnF, last, kColumnF);
-  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "G/通用格式");
+  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "General");
   sheet.SetValues(offsets.first, sheet.Values(offsets));
 
   // The inserted column takes column E's format, as a host's insert does; stations are General,
   // so that draw data writes them as K12+220.000 whatever E shows.
   sheet.Select(RangeRef::WholeColumns(kColumnF, kColumnF));
   sheet.InsertColumns(kColumnF, 1);
-  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "G/通用格式");
+  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "General");
 
   Grid sectionStations(last, 1);
   for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], sections.Sort, sections);

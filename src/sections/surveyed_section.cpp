@@ -52,7 +52,7 @@ double SurveyedSection::CentreLevel() const {
 }
 
 int LastFilledRow(Worksheet& sheet, int column) {
-  const int row = sheet.EndUp({kMaxRows, column});
+  const int row = sheet.EndUp({sheet.RowCount(), column});
   return (row == 1 && sheet.Value({1, column}).IsEmpty()) ? 0 : row;
 }
 

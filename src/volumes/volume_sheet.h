@@ -31,7 +31,7 @@ bool IsVolumeSheet(Worksheet& sheet);
 void DrawVolumeBorders(Worksheet& sheet, int lastRow, int variant);
 
 // The local form of the area and volume format (three decimals, negatives red with a minus).
-inline constexpr const char* kVolumeNumberFormat = "0.000_ ;[红色]-0.000 ";
+inline constexpr const char* kVolumeNumberFormat = "0.000_ ;[Red]-0.000 ";
 inline constexpr const char* kStationNumberFormat = "\"K\"0+000.000";
 
 }  // namespace kestrel

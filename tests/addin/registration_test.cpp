@@ -99,20 +99,39 @@ TEST(Registration, EveryClassOfTheTableIsRegisteredUnderBothProgIds) {
   EXPECT_EQ(FindLibraryClass("{00000000-0000-0000-0000-000000000000}"), nullptr);
 }
 
-// The library's and the local server's: each key removed in the registry view it was written to.
+// The library's and the local server's: each key removed in the registry view it was written to,
+// and the values written into shared keys removed one by one.
 TEST(Registration, UnregistrationRemovesEveryKeyItWrote) {
   for (auto scope : {RegistrationScope::PerUser, RegistrationScope::PerMachine}) {
     for (bool local : {false, true}) {
       auto keys = local ? LocalServerRegistrationKeys(scope) : RegistrationKeys(scope);
+      auto shared = local ? std::vector<RegistryValue>{} : RegistrationSharedValues(scope);
       auto values = local ? LocalServerRegistrationValues("C:\\K\\Hollin.exe", scope)
                           : RegistrationValues("C:\\K\\Kestrel.dll", scope);
       for (const RegistryValue& v : values) {
         bool covered = std::any_of(keys.begin(), keys.end(), [&](const RegistryKey& k) {
           return k.root == v.root && k.view == v.view && (v.key == k.key || v.key.starts_with(k.key + "\\"));
         });
+        covered = covered || std::find(shared.begin(), shared.end(), v) != shared.end();
         EXPECT_TRUE(covered) << RootName(v.root) << "\\" << v.key;
       }
+      for (const RegistryValue& v : shared) {
+        for (const RegistryKey& k : keys) EXPECT_FALSE(v.key.starts_with(k.key)) << k.key << " holds others' values";
+      }
     }
+  }
+}
+
+// WPS loads the add-in only when its ProgID stands in the whitelist: per user, or per machine for
+// a per-machine registration; the key is not Kestrel's own.
+TEST(Registration, TheWpsWhitelistNamesTheConnectProgIdWhereTheScopeSays) {
+  for (auto [scope, root] : {std::pair{RegistrationScope::PerUser, RegistryRoot::CurrentUser},
+                             std::pair{RegistrationScope::PerMachine, RegistryRoot::LocalMachine}}) {
+    const RegistryValue whitelist{root, "Software\\Kingsoft\\Office\\ET\\AddinsWL", "Kestrel.Connect",
+                                  RegistryType::String, "1", 0};
+    auto values = RegistrationValues("C:\\K\\Kestrel.dll", scope);
+    EXPECT_EQ(std::count(values.begin(), values.end(), whitelist), 1);
+    EXPECT_EQ(RegistrationSharedValues(scope), std::vector<RegistryValue>{whitelist});
   }
 }
 

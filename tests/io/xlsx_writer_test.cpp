@@ -249,7 +249,7 @@ void BuildVolumeSheet(Application& app, Worksheet& s) {
     s.SetValue(Cell(col + L), "=SUM(" + col + "5:" + col + std::to_string(last - 1) + ")");
   }
   s.SetNumberFormat(Range("A4:A" + std::to_string(last - 1)), "\"K\"0+000.000");
-  s.SetNumberFormat(Range("B4:N" + L), "0.000_ ;[红色]-0.000 ");
+  s.SetNumberFormat(Range("B4:N" + L), "0.000_ ;[Red]-0.000 ");
   s.SetFont(Range("A4:N" + L), FontSize(10));
   for (BorderEdge edge : {BorderEdge::Left, BorderEdge::Top, BorderEdge::Bottom, BorderEdge::Right,
                           BorderEdge::InsideVertical, BorderEdge::InsideHorizontal})
@@ -767,7 +767,7 @@ TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumns) {
   s.SetFont(Range("A:H"), FontName("仿宋"));
   s.SetAlignment(Range("A:H"), HAlign::Center, VAlign::Center);
   s.SetNumberFormat(Range("A:A"), "\"K\"0+000.000");
-  s.SetNumberFormat(Range("B:F"), "0.000_ ;[红色]-0.000 ");
+  s.SetNumberFormat(Range("B:F"), "0.000_ ;[Red]-0.000 ");
   Grid grid(rows, 8);
   for (int r = 1; r < rows; ++r) {
     const std::string n = std::to_string(r), p = std::to_string(r - 1);

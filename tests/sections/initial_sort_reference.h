@@ -21,10 +21,10 @@ inline void ReferenceInitialSort(Worksheet& sheet, const Session& session) {
     for (int r = last; r >= 1; --r)
       if (sheet.Value({r, 5}).AsText().empty()) sheet.DeleteRows(r, 1);
   }
-  sheet.SetNumberFormat(RangeRef::WholeColumns(6, 6), "G/通用格式");
+  sheet.SetNumberFormat(RangeRef::WholeColumns(6, 6), "General");
   for (int r = 1; r <= last; ++r) sheet.SetValue({r, 6}, sheet.Value({r, 6}));
   sheet.InsertColumns(6, 1);
-  sheet.SetNumberFormat(RangeRef::WholeColumns(6, 6), "G/通用格式");
+  sheet.SetNumberFormat(RangeRef::WholeColumns(6, 6), "General");
   for (int r = 1; r <= last; ++r) {
     CellValue e = sheet.Value({r, 5});
     if (e.AsText().empty()) continue;

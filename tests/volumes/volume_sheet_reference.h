@@ -153,7 +153,7 @@ inline void ReferenceVolumeSheet(Application& host, const Session& session, int 
     sheet.SetValue(at(c.letter + lastRow), "=SUM(" + std::string(c.letter) + "5:" + c.letter + n(last - 1) + ")");
 
   sheet.SetNumberFormat(ReferenceRange("A4:A" + n(last - 1)), "\"K\"0+000.000");
-  sheet.SetNumberFormat(ReferenceRange("B4:" + std::string(v.lastVolumeColumn) + lastRow), "0.000_ ;[红色]-0.000 ");
+  sheet.SetNumberFormat(ReferenceRange("B4:" + std::string(v.lastVolumeColumn) + lastRow), "0.000_ ;[Red]-0.000 ");
   if (variant == 6) {
     FontChange small;
     small.size = 10;

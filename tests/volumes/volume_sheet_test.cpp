@@ -220,7 +220,7 @@ TEST_F(VolumeSheetTest, FontsAlignmentAndWrap) {
 }
 
 TEST_F(VolumeSheetTest, NumberFormatsStopAtTheLastVolumeColumn) {
-  const char* volume = "0.000_ ;[Red]-0.000 ";  // the local "[红色]" in the neutral language
+  const char* volume = "0.000_ ;[Red]-0.000 ";  // red negatives, in the one language every host reads
   const char* station = "\"K\"0+000.000";
   Build(12, 2);
   EXPECT_EQ(Style("A4").numberFormat, station);

@@ -74,9 +74,13 @@ TEST_F(AdaptorTest, ABlockTravelsAsOneArrayEachWay) {
   EXPECT_EQ(Sheet().Formula({2, 2}), book.Active().Formula({2, 2}));
 }
 
+// Every documented error value, and a code the add-in has no name for, reads as itself: one such
+// cell in a block never ends the read.
 TEST_F(AdaptorTest, EveryErrorValueKeepsItsIdentityThroughTheHost) {
-  const CellError errors[] = {CellError::Null, CellError::Div0, CellError::Value, CellError::Ref,
-                              CellError::Name, CellError::Num,  CellError::NA};
+  const CellError errors[] = {CellError::Null,    CellError::Div0,    CellError::Value,   CellError::Ref,
+                              CellError::Name,    CellError::Num,     CellError::NA,      CellError::GettingData,
+                              CellError::Spill,   CellError::Connect, CellError::Blocked, CellError::Unknown,
+                              CellError::Field,   CellError::Calc,    CellError::Busy,    static_cast<CellError>(2099)};
   int column = 1;
   for (CellError e : errors) {
     Sheet().SetValue({1, column}, CellValue::Error(e));
@@ -84,6 +88,10 @@ TEST_F(AdaptorTest, EveryErrorValueKeepsItsIdentityThroughTheHost) {
     EXPECT_EQ(Sheet().Value({1, column}), CellValue::Error(e));
     ++column;
   }
+  const Grid block = Sheet().Values(RangeRef::Block(1, 1, 2, column - 1));
+  for (int c = 0; c < column - 1; ++c) EXPECT_EQ(block.At(0, c), CellValue::Error(errors[c]));
+  EXPECT_EQ(block.At(0, 8).AsText(), "#SPILL!");
+  EXPECT_EQ(block.At(0, 13).AsText(), "#CALC!");
 }
 
 TEST_F(AdaptorTest, SingleCellReadsTextFormulaFormatAndEndUp) {

@@ -20,6 +20,10 @@ CLASSES = r"HKEY_LOCAL_MACHINE\Software\Classes"
 # Every creatable class of Kestrel.dll, by ProgID; automation add-ins are marked Programmable.
 CLASS_NAMES = ["Connect", "ClsFunction", "FunCad", "Ini", "OpenSaveDlg", "cSpeedString"]
 AUTOMATION_ADDINS = {"ClsFunction"}
+# WPS's whitelist of COM add-ins (per machine here), shared with other add-ins: one of theirs is
+# placed before registration and must outlive unregistration.
+WPS_WHITELIST = r"HKEY_LOCAL_MACHINE\Software\Kingsoft\Office\ET\AddinsWL"
+OTHER_ADDIN = "Corvid.Ledger"
 
 
 def snapshot(env, work, bits):
@@ -28,6 +32,7 @@ def snapshot(env, work, bits):
         "classes": (rf"{CLASSES}", bits),
         "user_classes": (r"HKEY_CURRENT_USER\Software\Classes", None),
         "office": (r"HKEY_CURRENT_USER\Software\Microsoft\Office", None),
+        "wps": (WPS_WHITELIST, bits),
     }
     return {name: export_key(env, work, key, f"snapshot-{name}", view=view) or {} for name, (key, view) in keys.items()}
 
@@ -42,12 +47,18 @@ def main():
     with wine_env.prefix_lock(env, "registry"):
         # A registration left by an interrupted run would hide what this one adds.
         wine_env.run([wine_env.WINE, "regsvr32", "/s", "/u", "/i:machine", dll_path], work, "regsvr32-clean", env)
+        placed = wine_env.run([wine_env.WINE, "reg", "add", WPS_WHITELIST, "/v", OTHER_ADDIN, "/t", "REG_SZ", "/d", "1",
+                               "/f", f"/reg:{bits}"], work, "reg-add-other-addin", env)
+        checks.check(placed.code == 0, f"another add-in's whitelist value placed (exit code {placed.code})")
         before = snapshot(env, work, bits)
         result = wine_env.run([wine_env.WINE, "regsvr32", "/s", "/i:machine", dll_path], work, "regsvr32", env)
         checks.check(result.code == 0, f"regsvr32 /i:machine exit code {result.code}")
         registered = snapshot(env, work, bits)
         (work / "registry_snapshot.json").write_text(json.dumps({"before": before, "registered": registered}))
         exported = registered["classes"]
+        whitelist = {key.lower(): values for key, values in registered["wps"].items()}.get(WPS_WHITELIST.lower(), {})
+    checks.check(whitelist.get("Kestrel.Connect") is not None, f"WPS's whitelist names Kestrel.Connect: {whitelist}")
+    checks.check(whitelist.get(OTHER_ADDIN) == "1", f"another add-in's whitelist value stays: {whitelist}")
     # Key names compare without regard to case, as the registry compares them.
     keys = {key.lower(): values for key, values in exported.items()}
 

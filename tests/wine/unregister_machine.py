@@ -12,7 +12,7 @@ import sys
 from pathlib import Path
 
 import wine_env
-from register_machine import snapshot
+from register_machine import OTHER_ADDIN, WPS_WHITELIST, snapshot
 
 
 # Containers that every Windows installation has and other software shares. A fresh Wine prefix
@@ -59,6 +59,10 @@ def main():
         checks.check(not left, f"{part}: {len(left)} of the {len(added)} key(s) registration added are left")
         checks.check(not lost, f"{part}: {len(lost)} key(s) that were there before registration are gone")
     checks.check(added_total > 0, "registration added keys")
+    # The whitelist key is shared: only Kestrel's value goes.
+    whitelist = {key.lower(): values for key, values in after["wps"].items()}.get(WPS_WHITELIST.lower(), {})
+    checks.check("Kestrel.Connect" not in whitelist, f"WPS's whitelist no longer names Kestrel.Connect: {whitelist}")
+    checks.check(whitelist.get(OTHER_ADDIN) == "1", f"another add-in's whitelist value is still there: {whitelist}")
     return checks.finish()
 
 

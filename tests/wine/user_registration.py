@@ -14,6 +14,7 @@ CLSID = "{BC47A2CA-0F11-49FB-A7D1-62ACF6D6797C}"
 ADDIN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Office\Excel\Addins\Kestrel.Connect"
 PROGID_KEY = r"HKEY_CURRENT_USER\Software\Classes\Kestrel.Connect"
 CLASS_KEY = rf"HKEY_CURRENT_USER\Software\Classes\CLSID\{CLSID}"
+WPS_WHITELIST = r"HKEY_CURRENT_USER\Software\Kingsoft\Office\ET\AddinsWL"
 
 # What the spreadsheet host reads to load the add-in at its start-up.
 EXPECTED_ADDIN = {"FriendlyName": "Kestrel", "Description": "Kestrel,批量绘制横断面辅助工具", "LoadBehavior": 3}
@@ -42,10 +43,15 @@ class Session:
         server = (self.key(CLASS_KEY) or {}).get(CLASS_KEY + r"\InprocServer32", {})
         self.checks.check(server.get("", "").lower() == self.dll.lower(),
                           f"{how}: the per-user class is served by {server.get('')!r}, expected {self.dll!r}")
+        self.checks.check("Kestrel.Connect" in self.whitelist(), f"{how}: WPS's per-user whitelist names the add-in")
+
+    def whitelist(self):
+        return (self.key(WPS_WHITELIST) or {}).get(WPS_WHITELIST, {})
 
     def expect_unregistered(self, how):
         for key in (ADDIN_KEY, PROGID_KEY, CLASS_KEY):
             self.checks.check(self.key(key) is None, f"{how}: {key} is gone")
+        self.checks.check("Kestrel.Connect" not in self.whitelist(), f"{how}: WPS's whitelist no longer names it")
 
 
 def main():

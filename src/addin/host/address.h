@@ -1,4 +1,5 @@
-// A1-style cell and range addresses, as the host understands them (rows 1..1048576).
+// A1-style cell and range addresses, as the host understands them (rows 1..1048576; a sheet of a
+// workbook in the old format has fewer: Worksheet::RowCount).
 #pragma once
 
 #include <optional>

@@ -15,9 +15,23 @@ struct CallerCell {
   CellRef cell;
 };
 
+// What the host shows at this moment, as the checks before a command see it: an open workbook, a
+// worksheet active (not a chart sheet), whether that sheet's cells are protected, and whether the
+// selection is cells (not a picture, a shape or a chart).
+struct HostView {
+  bool workbookOpen = true;
+  bool worksheetActive = true;
+  bool sheetProtected = false;
+  bool cellsSelected = true;
+  friend bool operator==(const HostView&, const HostView&) = default;
+};
+
 class Application {
  public:
   virtual ~Application() = default;
+
+  // What the host shows; a host that cannot tell answers that all is well.
+  virtual HostView View() { return {}; }
 
   virtual Worksheet& ActiveSheet() = 0;
   // Adds a sheet in front of the active one, with the host's default name; it becomes active.

@@ -1,21 +1,35 @@
 // CellValue's text forms: the host's error texts and a value as a macro converts it to a string.
 #include "addin/host/cell_value.h"
 
+#include <utility>
+
 #include "util/number_text.h"
 
 namespace kestrel {
 
-const char* CellErrorText(CellError e) {
-  switch (e) {
-    case CellError::Null: return "#NULL!";
-    case CellError::Div0: return "#DIV/0!";
-    case CellError::Value: return "#VALUE!";
-    case CellError::Ref: return "#REF!";
-    case CellError::Name: return "#NAME?";
-    case CellError::Num: return "#NUM!";
-    case CellError::NA: return "#N/A";
+namespace {
+
+constexpr std::pair<CellError, std::string_view> kErrorTexts[] = {
+    {CellError::Null, "#NULL!"},         {CellError::Div0, "#DIV/0!"},        {CellError::Value, "#VALUE!"},
+    {CellError::Ref, "#REF!"},           {CellError::Name, "#NAME?"},         {CellError::Num, "#NUM!"},
+    {CellError::NA, "#N/A"},             {CellError::GettingData, "#GETTING_DATA"}, {CellError::Spill, "#SPILL!"},
+    {CellError::Connect, "#CONNECT!"},   {CellError::Blocked, "#BLOCKED!"},   {CellError::Unknown, "#UNKNOWN!"},
+    {CellError::Field, "#FIELD!"},       {CellError::Calc, "#CALC!"},         {CellError::Busy, "#BUSY!"}};
+
+}  // namespace
+
+std::string CellErrorText(CellError e) {
+  for (const auto& [error, text] : kErrorTexts) {
+    if (error == e) return std::string(text);
   }
-  return "#VALUE!";
+  return "#ERR" + std::to_string(static_cast<int>(e));
+}
+
+std::optional<CellError> CellErrorOfText(std::string_view text) {
+  for (const auto& [error, name] : kErrorTexts) {
+    if (name == text) return error;
+  }
+  return std::nullopt;
 }
 
 std::string CellValue::AsText() const {

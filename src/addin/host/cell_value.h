@@ -3,16 +3,27 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 namespace kestrel {
 
-// The host's error values, as a cell shows them.
-enum class CellError { Null, Div0, Value, Ref, Name, Num, NA };
-// "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A".
-const char* CellErrorText(CellError e);
+// The host's error values, numbered as the host numbers them (xlErrNull 2000 ... xlErrBusy 2051).
+// A code the add-in has no name for is kept as its own value: static_cast<CellError>(2099).
+enum class CellError : int {
+  Null = 2000, Div0 = 2007, Value = 2015, Ref = 2023, Name = 2029, Num = 2036, NA = 2042,
+  GettingData = 2043, Spill = 2045, Connect = 2046, Blocked = 2047, Unknown = 2048, Field = 2049,
+  Calc = 2050, Busy = 2051
+};
+// "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A", "#GETTING_DATA", "#SPILL!",
+// "#CONNECT!", "#BLOCKED!", "#UNKNOWN!", "#FIELD!", "#CALC!", "#BUSY!"; "#ERR2099" for a code
+// without a name.
+std::string CellErrorText(CellError e);
+// The error value a cell showing this text holds; nothing for any other text.
+std::optional<CellError> CellErrorOfText(std::string_view text);
 
 // A text as values hold it: one stored copy shared by every value made from another, so that
 // copying a value (a cell read, sorted, moved or written to a file) copies a pointer, and the

@@ -9,6 +9,8 @@ std::string_view HostCallName(HostCall call) {
   switch (call) {
     case HostCall::Name:
       return "Name";
+    case HostCall::RowCount:
+      return "RowCount";
     case HostCall::Value:
       return "Value";
     case HostCall::Values:
@@ -91,6 +93,8 @@ std::string_view HostCallName(HostCall call) {
       return "SetDisplayAlerts";
     case HostCall::InchesToPoints:
       return "InchesToPoints";
+    case HostCall::View:
+      return "View";
     case HostCall::Caller:
       return "Caller";
   }
@@ -115,6 +119,14 @@ void CallCounter::ResetCounts() {
   counts_.fill(0);
   log_.clear();
   total_ = 0;
+  refusal_.reset();
+}
+
+void CallCounter::NoteRefusal(HostCall operation, const std::string& text) {
+  using enum HostCall;
+  const bool switches = operation == ScreenUpdating || operation == SetScreenUpdating || operation == DisplayAlerts ||
+                        operation == SetDisplayAlerts;
+  if (!refusal_ && !switches) refusal_ = Refusal{text, total_};
 }
 
 void CallCounter::FailOnCall(long n) { failAt_ = total_ + n; }
@@ -130,14 +142,22 @@ namespace {
 
 template <class Call>
 decltype(auto) Forward(CallCounter& counter, HostCall operation, Call&& call) {
-  counter.Record(operation);
-  return call();
+  try {
+    counter.Record(operation);
+    return call();
+  } catch (const HostError& e) {
+    counter.NoteRefusal(operation, e.what());
+    throw;
+  }
 }
 
 }  // namespace
 
 std::string CountingWorksheet::Name() {
   return Forward(counter_, HostCall::Name, [&] { return inner_.Name(); });
+}
+int CountingWorksheet::RowCount() {
+  return Forward(counter_, HostCall::RowCount, [&] { return inner_.RowCount(); });
 }
 CellValue CountingWorksheet::Value(CellRef cell) {
   return Forward(counter_, HostCall::Value, [&] { return inner_.Value(cell); });
@@ -169,8 +189,8 @@ void CountingWorksheet::SetValue(CellRef cell, const CellValue& value) {
 void CountingWorksheet::SetValues(CellRef topLeft, const Grid& values) {
   return Forward(counter_, HostCall::SetValues, [&] { return inner_.SetValues(topLeft, values); });
 }
-void CountingWorksheet::SetNumberFormat(const RangeRef& range, std::string_view formatLocal) {
-  return Forward(counter_, HostCall::SetNumberFormat, [&] { return inner_.SetNumberFormat(range, formatLocal); });
+void CountingWorksheet::SetNumberFormat(const RangeRef& range, std::string_view code) {
+  return Forward(counter_, HostCall::SetNumberFormat, [&] { return inner_.SetNumberFormat(range, code); });
 }
 void CountingWorksheet::InsertRows(int row, int count) {
   return Forward(counter_, HostCall::InsertRows, [&] { return inner_.InsertRows(row, count); });
@@ -271,6 +291,10 @@ double CountingApplication::InchesToPoints(double inches) {
 }
 std::optional<CallerCell> CountingApplication::Caller() {
   return Forward(counter_, HostCall::Caller, [&] { return inner_.Caller(); });
+}
+
+HostView CountingApplication::View() {
+  return Forward(counter_, HostCall::View, [&] { return inner_.View(); });
 }
 
 }  // namespace kestrel

@@ -17,11 +17,11 @@ namespace kestrel {
 
 // The port operations, one per method of Application and Worksheet, as the decorators count them.
 enum class HostCall {
-  Name, Value, Values, Text, Texts, Formula, NumberFormat, NumberFormats, EndUp, SetValue, SetValues, SetNumberFormat,
+  Name, RowCount, Value, Values, Text, Texts, Formula, NumberFormat, NumberFormats, EndUp, SetValue, SetValues, SetNumberFormat,
   InsertRows, InsertRowsAbove, DeleteRowsAt, DeleteRows, InsertColumns, DeleteColumns, Select, Selection,
   Merge, Sort, Replace, SetFont, SetSuperscript, SetAlignment, SetWrapText, SetColumnWidth, SetRowHeight,
   AutoFitColumns, SetBorder, ClearNotes, SetNote, GetNote, SetPageSetup, ActiveSheet, AddSheet,
-  ScreenUpdating, SetScreenUpdating, DisplayAlerts, SetDisplayAlerts, InchesToPoints, Caller
+  ScreenUpdating, SetScreenUpdating, DisplayAlerts, SetDisplayAlerts, InchesToPoints, View, Caller
 };
 inline constexpr int kHostCallCount = static_cast<int>(HostCall::Caller) + 1;
 // The method's name: "SetValues" for HostCall::SetValues.
@@ -44,8 +44,18 @@ class CallCounter {
   long TotalCalls() const { return total_; }
   // Every call in order.
   const std::vector<HostCall>& Log() const { return log_; }
-  // Forgets the counts and the log; armed faults stay.
+  // Forgets the counts, the log and the refusal; armed faults stay.
   void ResetCounts();
+
+  // The first call that was refused (by an armed fault or by the decorated host): its text, and
+  // the total of calls when it came. The application's switches (screen updating, alerts) do not
+  // count: their refusal leaves the work as it was. Nothing while every call has gone through.
+  struct Refusal {
+    std::string text;
+    long atCall = 0;
+  };
+  const std::optional<Refusal>& FirstRefusal() const { return refusal_; }
+  void NoteRefusal(HostCall operation, const std::string& text);
 
   // The n-th call from now (1: the very next one) throws, once.
   void FailOnCall(long n);
@@ -58,6 +68,7 @@ class CallCounter {
   std::vector<HostCall> log_;
   long total_ = 0;
   std::optional<long> failAt_;  // a value of total_
+  std::optional<Refusal> refusal_;
   std::bitset<kHostCallCount> failing_;
 };
 
@@ -67,6 +78,7 @@ class CountingWorksheet : public Worksheet {
   Worksheet& Inner() { return inner_; }
 
   std::string Name() override;
+  int RowCount() override;
   CellValue Value(CellRef cell) override;
   Grid Values(const RangeRef& range) override;
   std::string Text(CellRef cell) override;
@@ -77,7 +89,7 @@ class CountingWorksheet : public Worksheet {
   int EndUp(CellRef from) override;
   void SetValue(CellRef cell, const CellValue& value) override;
   void SetValues(CellRef topLeft, const Grid& values) override;
-  void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) override;
+  void SetNumberFormat(const RangeRef& range, std::string_view code) override;
   void InsertRows(int row, int count) override;
   void DeleteRows(int row, int count) override;
   void InsertColumns(int column, int count) override;
@@ -122,6 +134,7 @@ class CountingApplication : public Application {
   void SetDisplayAlerts(bool on) override;
   double InchesToPoints(double inches) override;
   std::optional<CallerCell> Caller() override;
+  HostView View() override;
 
  private:
   Worksheet& Wrap(Worksheet& sheet);

@@ -36,6 +36,7 @@ class MemoryWorkbook : public Application {
   void SetDisplayAlerts(bool on) override { displayAlerts_ = on; }
   double InchesToPoints(double inches) override { return inches * 72; }
   std::optional<CallerCell> Caller() override { return caller_; }
+  HostView View() override { return view_; }
 
   // ---- Model only ----
   MemoryWorksheet& Active() { return *sheets_[active_]; }
@@ -48,6 +49,10 @@ class MemoryWorkbook : public Application {
   // Appends a sheet after the last one, with the given name (a workbook file's sheets in their
   // order); the active sheet stays. Throws std::invalid_argument for a name already used.
   MemoryWorksheet& AppendSheet(std::string name);
+
+  // What View answers, for the checks before a command: a test sets a protected sheet, a chart
+  // sheet, no workbook or an object selected (the model itself goes on working).
+  void SetView(HostView view) { view_ = view; }
 
   // The cell whose formula a worksheet function is called from; nothing outside a calculation.
   void SetCaller(std::optional<CallerCell> caller) { caller_ = std::move(caller); }
@@ -69,6 +74,7 @@ class MemoryWorkbook : public Application {
   bool screenUpdating_ = true;
   bool displayAlerts_ = true;
   std::optional<CallerCell> caller_;
+  HostView view_;
   std::uint64_t revision_ = 0;
 };
 

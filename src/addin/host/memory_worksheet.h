@@ -80,6 +80,7 @@ class MemoryWorksheet : public Worksheet {
   explicit MemoryWorksheet(std::string name = "Sheet1");
 
   std::string Name() override { return name_; }
+  int RowCount() override { return kMaxRows; }
 
   CellValue Value(CellRef cell) override;
   Grid Values(const RangeRef& range) override;
@@ -92,7 +93,7 @@ class MemoryWorksheet : public Worksheet {
 
   void SetValue(CellRef cell, const CellValue& value) override;
   void SetValues(CellRef topLeft, const Grid& values) override;
-  void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) override;
+  void SetNumberFormat(const RangeRef& range, std::string_view code) override;
 
   void InsertRows(int row, int count) override;
   void DeleteRows(int row, int count) override;

@@ -140,10 +140,9 @@ StyleId MemoryWorksheet::WithoutBorders(StyleId id) {
   return styles_.Intern(style);
 }
 
-void MemoryWorksheet::SetNumberFormat(const RangeRef& range, std::string_view formatLocal) {
+void MemoryWorksheet::SetNumberFormat(const RangeRef& range, std::string_view code) {
   Touch();
-  std::string code = NeutralFormatCode(formatLocal);
-  ChangeStyle(range, [&](CellStyle& s) { s.numberFormat = code; });
+  ChangeStyle(range, [&](CellStyle& s) { s.numberFormat = std::string(code); });
 }
 
 void MemoryWorksheet::SetFont(const RangeRef& range, const FontChange& font) {

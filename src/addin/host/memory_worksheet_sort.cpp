@@ -142,7 +142,17 @@ void MemoryWorksheet::Replace(const RangeRef& range, std::string_view what, std:
   Touch();
   Check(range);
   if (what.empty()) return;
-  const std::string needle = AsciiLower(what);
+  // Letters without regard to case, and full-width forms matching their half-width ones ("Ｋ" is
+  // "k"), as the host matches with MatchCase and MatchByte False. Folding keeps every UTF-16 unit
+  // in its place, so a match in the folded text is the same span of the typed one.
+  auto folded = [](std::u16string_view text) {
+    std::u16string f = FoldFullWidth(text);
+    for (char16_t& c : f)
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    return f;
+  };
+  const std::u16string needle = folded(Utf8ToUtf16(what));
+  const std::u16string replacement16 = Utf8ToUtf16(replacement);
   struct Change {
     CellRef cell;
     std::string typed;
@@ -154,20 +164,20 @@ void MemoryWorksheet::Replace(const RangeRef& range, std::string_view what, std:
     for (size_t i = lo; i < hi; ++i) {
       const MemoryCell& cell = r.cells[i];
       if (!cell.IsFilled()) continue;
-      std::string typed = cell.HasFormula() ? cell.extras->formula
-                          : cell.value.IsBoolean() ? (cell.value.Bool() ? "TRUE" : "FALSE")
-                                                   : cell.value.AsText();
-      const std::string folded = AsciiLower(typed);
-      std::string result;
+      const std::u16string typed = Utf8ToUtf16(cell.HasFormula() ? cell.extras->formula
+                                               : cell.value.IsBoolean() ? (cell.value.Bool() ? "TRUE" : "FALSE")
+                                                                        : cell.value.AsText());
+      const std::u16string search = folded(typed);
+      std::u16string result;
       size_t from = 0;
-      for (size_t at = folded.find(needle); at != std::string::npos; at = folded.find(needle, from)) {
+      for (size_t at = search.find(needle); at != std::u16string::npos; at = search.find(needle, from)) {
         result.append(typed, from, at - from);
-        result.append(replacement);
+        result.append(replacement16);
         from = at + needle.size();
       }
       if (from == 0) continue;  // no occurrence: the cell is left as it is
-      result.append(typed, from, std::string::npos);
-      changes.push_back({{row, cell.column}, std::move(result)});
+      result.append(typed, from, std::u16string::npos);
+      changes.push_back({{row, cell.column}, Utf16ToUtf8(result)});
     }
   });
   // The new content is stored as if typed: "0050" becomes the number 50.

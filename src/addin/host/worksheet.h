@@ -69,6 +69,8 @@ class Worksheet {
   virtual ~Worksheet() = default;
 
   virtual std::string Name() = 0;
+  // The sheet's number of rows: kMaxRows, or 65,536 in a workbook kept in the old format (.xls).
+  virtual int RowCount() = 0;
 
   // Reading.
   virtual CellValue Value(CellRef cell) = 0;
@@ -87,8 +89,9 @@ class Worksheet {
   // Writing. A text beginning with "=" is stored as a formula.
   virtual void SetValue(CellRef cell, const CellValue& value) = 0;
   virtual void SetValues(CellRef topLeft, const Grid& values) = 0;
-  // Format text in the host's local language ("G/通用格式", "[红色]") or neutral form.
-  virtual void SetNumberFormat(const RangeRef& range, std::string_view formatLocal) = 0;
+  // A neutral format code, the same in every language of the host: "General", "@", "0.000",
+  // "0.000_ ;[Red]-0.000 ".
+  virtual void SetNumberFormat(const RangeRef& range, std::string_view code) = 0;
 
   // Structure: whole rows and columns shift everything below or right of them.
   virtual void InsertRows(int row, int count) = 0;
@@ -106,8 +109,9 @@ class Worksheet {
   // Stable ascending sort of the rows of `range` on one key column (an absolute column number):
   // numbers before texts, texts without regard to case, empty keys last.
   virtual void Sort(const RangeRef& range, int keyColumn, SortHeader header) = 0;
-  // Substring replacement in every cell of the range, letters matched without regard to case;
-  // a cell whose new content reads as a number becomes that number.
+  // Substring replacement in every cell of the range, letters matched without regard to case and
+  // full-width forms matching half-width ones ("ＫＺ＋" as "kz+"); a cell whose new content reads
+  // as a number becomes that number.
   virtual void Replace(const RangeRef& range, std::string_view what, std::string_view replacement) = 0;
 
   // Formats.

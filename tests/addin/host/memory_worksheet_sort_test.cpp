@@ -186,6 +186,16 @@ TEST_F(MemoryWorksheetReplaceTest, LettersMatchWithoutRegardToCase) {
   EXPECT_EQ(sheet.Value(Cell("A1")), CellValue("xilo <m> xx"));
 }
 
+// Full-width forms, as a Chinese input method types them, match their half-width letters and
+// signs (the host's MatchByte False): "ＺＫ３＋１００" cleans to 3100.
+TEST_F(MemoryWorksheetReplaceTest, FullWidthLettersAndSignsMatchTooAndTheRestStays) {
+  sheet.SetValue(Cell("E1"), "ＺＫ3＋100");
+  sheet.SetValue(Cell("E2"), "桩号ｋ1+000");
+  CleanStations(Range("E:E"));
+  EXPECT_EQ(sheet.Value(Cell("E1")), CellValue(3100));
+  EXPECT_EQ(sheet.Value(Cell("E2")), CellValue("桩号1000"));
+}
+
 TEST_F(MemoryWorksheetReplaceTest, TextCellsStayTextAndUnmatchedCellsAreUntouched) {
   sheet.SetNumberFormat(Range("B:B"), "@");
   sheet.SetValue(Cell("B1"), "K0050");

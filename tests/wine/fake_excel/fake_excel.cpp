@@ -70,12 +70,23 @@ std::optional<std::wstring> FakeExcel::NextFileAnswer(FakePrompt prompt) {
 FakeApplicationObject::FakeApplicationObject(FakeExcel& excel)
     : FakeObject(excel, "Application",
                  {L"ActiveSheet", L"Sheets", L"ScreenUpdating", L"DisplayAlerts", L"InchesToPoints", L"Caller",
-                  L"Selection", L"GetOpenFilename", L"GetSaveAsFilename"}) {}
+                  L"Selection", L"GetOpenFilename", L"GetSaveAsFilename", L"ActiveWorkbook"}) {}
 
 void FakeApplicationObject::Call(FakeCall& call) {
   MemoryWorkbook& book = Excel().Book();
   const std::wstring& m = call.member;
-  if (m == L"ActiveSheet") {
+  const FakeShows shows = Excel().Shows();
+  const bool property = m == L"ActiveSheet" || m == L"ActiveWorkbook" || m == L"Selection";
+  if (property && call.IsPut()) throw FakeRefusal{m + L" is read-only"};
+  if (property && shows == FakeShows::NoWorkbook) {
+    SetObject(call.result, nullptr);  // Nothing
+  } else if (m == L"ActiveWorkbook") {
+    SetObject(call.result, new FakeWorkbook(Excel()));
+  } else if (m == L"ActiveSheet" && shows == FakeShows::ChartSheet) {
+    SetObject(call.result, new FakeOther(Excel(), "Chart", {L"Name", L"ProtectContents", L"ChartType"}));
+  } else if (m == L"Selection" && (shows == FakeShows::ChartSheet || Excel().ShapeSelected())) {
+    SetObject(call.result, new FakeOther(Excel(), "Shape", {L"Name", L"Width", L"Height"}));
+  } else if (m == L"ActiveSheet") {
     SetObject(call.result, Excel().SheetObject(book.Active()));
   } else if (m == L"Sheets") {
     SetObject(call.result, new FakeSheets(Excel()));
@@ -140,13 +151,15 @@ FakeSheets::FakeSheets(FakeExcel& excel) : FakeObject(excel, "Sheets", {L"Add"})
 
 void FakeSheets::Call(FakeCall& call) {
   call.Allow(0, {});  // Before, After, Count and Type are not modelled
+  if (Excel().Shows() == FakeShows::NoWorkbook) throw FakeRefusal{L"Method 'Add' of object 'Sheets' failed"};
   SetObject(call.result, Excel().SheetObject(dynamic_cast<MemoryWorksheet&>(Excel().Book().AddSheet())));
 }
 
 // Worksheet ------------------------------------------------------------------------------------
 
 FakeWorksheet::FakeWorksheet(FakeExcel& excel, MemoryWorksheet& sheet)
-    : FakeObject(excel, "Worksheet", {L"Name", L"Range", L"PageSetup", L"Parent"}), sheet_(sheet) {}
+    : FakeObject(excel, "Worksheet", {L"Name", L"Range", L"PageSetup", L"Parent", L"Rows", L"ProtectContents"}),
+      sheet_(sheet) {}
 
 void FakeWorksheet::Call(FakeCall& call) {
   if (call.member == L"Name") {
@@ -155,12 +168,48 @@ void FakeWorksheet::Call(FakeCall& call) {
     call.Allow(1, {L"Cell1"});  // Range(Cell1, Cell2) with two corners is not modelled
     const VARIANT* address = call.Arg(0, L"Cell1");
     if (address == nullptr) throw FakeRefusal{L"Range needs an address"};
-    SetObject(call.result, new FakeRange(Excel(), sheet_, FakeRange::ParseAddress(TextOf(*address, L"Cell1"))));
+    std::vector<RangeRef> areas = FakeRange::ParseAddress(TextOf(*address, L"Cell1"));
+    for (const RangeRef& area : areas) {
+      if (!area.IsWholeColumns() && area.last.row > Excel().RowCount()) {
+        throw FakeRefusal{L"Method 'Range' of object '_Worksheet' failed"};
+      }
+    }
+    SetObject(call.result, new FakeRange(Excel(), sheet_, std::move(areas)));
   } else if (call.member == L"PageSetup") {
     SetObject(call.result, new FakePageSetup(Excel(), sheet_));
+  } else if (call.member == L"ProtectContents") {
+    if (call.IsPut()) throw FakeRefusal{L"ProtectContents is read-only (the host protects through Protect)"};
+    SetBool(call.result, Excel().Protected());
+  } else if (call.member == L"Rows") {
+    call.Allow(0, {});  // Rows(index) is not modelled
+    SetObject(call.result, new FakeRows(Excel()));
   } else if (call.member == L"Parent") {
     if (Excel().FullName().empty()) throw FakeRefusal{L"The sheet has no book"};
     SetObject(call.result, new FakeWorkbook(Excel()));
+  }
+}
+
+// Rows ------------------------------------------------------------------------------------------
+
+FakeRows::FakeRows(FakeExcel& excel) : FakeObject(excel, "Rows", {L"Count"}) {}
+
+void FakeRows::Call(FakeCall& call) {
+  if (call.IsPut()) throw FakeRefusal{L"Count is read-only"};
+  SetNumber(call.result, Excel().RowCount());
+}
+
+// Chart, Shape -----------------------------------------------------------------------------------
+
+FakeOther::FakeOther(FakeExcel& excel, const char* className, std::vector<std::wstring> members)
+    : FakeObject(excel, className, std::move(members)) {}
+
+void FakeOther::Call(FakeCall& call) {
+  if (call.member == L"Name") {
+    SetText(call.result, WideOf(ClassName()) + L" 1");
+  } else if (call.member == L"ProtectContents") {
+    SetBool(call.result, false);
+  } else {
+    throw FakeRefusal{L"the fake does not model " + call.member};
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class FakeWorksheet;
 
 // A prompt the host was asked to show, with its arguments as the call passed them ("<missing>"
 // for an omitted optional argument).
+// What the fake host's window shows instead of the book's active worksheet.
+enum class FakeShows { Worksheet, ChartSheet, NoWorkbook };
+
 struct FakePrompt {
   std::wstring member;  // "GetOpenFilename" or "GetSaveAsFilename"
   std::vector<std::wstring> arguments;
@@ -65,6 +69,32 @@ class FakeExcel {
   void SetFullName(std::wstring fullName) { fullName_ = std::move(fullName); }
   const std::wstring& FullName() const { return fullName_; }
 
+  // What the window shows; a worksheet (the book's active sheet) by default. A chart sheet has no
+  // Range; with no workbook ActiveWorkbook, ActiveSheet and Selection are Nothing and Sheets.Add
+  // is refused.
+  void Show(FakeShows shows) { shows_ = shows; }
+  FakeShows Shows() const { return shows_; }
+  // A protected sheet refuses every change of its cells (values, formats, structure, sort,
+  // replace, merge, notes), as the host does with 0x800A03EC.
+  void SetProtected(bool on) { protected_ = on; }
+  bool Protected() const { return protected_; }
+  // A shape selected: Selection is the shape, which has no Address.
+  void SelectShape(bool on) { shapeSelected_ = on; }
+  bool ShapeSelected() const { return shapeSelected_; }
+
+  // The language of the machine's user (LOCALE_USER_DEFAULT of a call): US English (1033) by
+  // default, Chinese (2052) or German (1031); see fake_locale.h for what it changes.
+  void SetUserLocale(LCID locale) { userLocale_ = locale; }
+  LCID UserLocale() const { return userLocale_; }
+  // Every LCID the calls were made in.
+  const std::set<LCID>& LocalesSeen() const { return locales_; }
+  void NoteLocale(LCID locale) { locales_.insert(locale); }
+
+  // A workbook in the old format (.xls, compatibility mode): 65,536 rows, and the host refuses an
+  // address below them. Off by default (1,048,576 rows).
+  void SetCompatibilityMode(bool on) { rowCount_ = on ? 65536 : kMaxRows; }
+  int RowCount() const { return rowCount_; }
+
   // What the next file prompt answers: a path, or nothing for the Boolean False of a cancel.
   void QueueFileAnswer(std::optional<std::wstring> path) { answers_.push_back(std::move(path)); }
   const std::vector<FakePrompt>& Prompts() const { return prompts_; }
@@ -92,6 +122,12 @@ class FakeExcel {
   std::vector<std::optional<std::wstring>> answers_;
   std::vector<FakePrompt> prompts_;
   std::wstring fullName_;
+  int rowCount_ = kMaxRows;
+  FakeShows shows_ = FakeShows::Worksheet;
+  LCID userLocale_ = 1033;
+  std::set<LCID> locales_;
+  bool protected_ = false;
+  bool shapeSelected_ = false;
 };
 
 }  // namespace kestrel::testing

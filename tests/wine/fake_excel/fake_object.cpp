@@ -3,7 +3,9 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 #include <stdexcept>
 
 #include "addin/host/host_error.h"
@@ -25,6 +27,37 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
+// The named arguments of the members that take any, as the host's reference lists them.
+const std::vector<std::wstring>& ParametersOf(const std::wstring& member) {
+  static const std::map<std::wstring, std::vector<std::wstring>> parameters = {
+      {L"sort", {L"key1", L"order1", L"key2", L"type", L"order2", L"key3", L"order3", L"header", L"ordercustom",
+                 L"matchcase", L"orientation", L"sortmethod", L"dataoption1", L"dataoption2", L"dataoption3"}},
+      {L"replace", {L"what", L"replacement", L"lookat", L"searchorder", L"matchcase", L"matchbyte", L"searchformat",
+                    L"replaceformat", L"formulaversion"}},
+      {L"insert", {L"shift", L"copyorigin"}},
+      {L"delete", {L"shift"}},
+      {L"end", {L"direction"}},
+      {L"range", {L"cell1", L"cell2"}},
+      {L"item", {L"index"}},
+      {L"characters", {L"start", L"length"}},
+      {L"addcomment", {L"text"}},
+      {L"inchestopoints", {L"inches"}},
+      {L"getopenfilename", {L"filefilter", L"filterindex", L"title", L"buttontext", L"multiselect"}},
+      {L"getsaveasfilename", {L"initialfilename", L"filefilter", L"filterindex", L"title", L"buttontext"}},
+  };
+  static const std::vector<std::wstring> none;
+  auto found = parameters.find(member);
+  return found == parameters.end() ? none : found->second;
+}
+
+// Members that are methods: a property put on one is no call the host knows.
+bool IsMethod(const std::wstring& member) {
+  static const std::wstring methods[] = {L"insert", L"delete", L"select", L"merge", L"sort", L"replace",
+                                         L"autofit", L"clearcomments", L"addcomment", L"add", L"inchestopoints",
+                                         L"getopenfilename", L"getsaveasfilename"};
+  return std::find(std::begin(methods), std::end(methods), member) != std::end(methods);
+}
+
 DISPID ArgumentId(const wchar_t* name) {
   std::wstring lower = Lower(name);
   auto& names = ArgumentNames();
@@ -34,15 +67,6 @@ DISPID ArgumentId(const wchar_t* name) {
   names.push_back(lower);
   return kFirstArgumentId + static_cast<DISPID>(names.size() - 1);
 }
-
-// The error codes of the host's error values.
-struct ErrorCode {
-  CellError error;
-  long code;
-};
-constexpr ErrorCode kErrorCodes[] = {{CellError::Null, 2000}, {CellError::Div0, 2007}, {CellError::Value, 2015},
-                                     {CellError::Ref, 2023},  {CellError::Name, 2029}, {CellError::Num, 2036},
-                                     {CellError::NA, 2042}};
 
 }  // namespace
 
@@ -114,17 +138,29 @@ HRESULT FakeObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DIS
     if (_wcsicmp(members_[m].c_str(), names[0]) == 0) ids[0] = static_cast<DISPID>(m + 1);
   }
   if (ids[0] == DISPID_UNKNOWN) return DISP_E_UNKNOWNNAME;
-  for (UINT i = 1; i < count; ++i) ids[i] = ArgumentId(names[i]);
-  return S_OK;
+  // A named argument the member does not have is unknown, as the host's type information says.
+  const std::vector<std::wstring>& parameters = ParametersOf(Lower(names[0]));
+  HRESULT hr = S_OK;
+  for (UINT i = 1; i < count; ++i) {
+    if (std::find(parameters.begin(), parameters.end(), Lower(names[i])) == parameters.end()) {
+      hr = DISP_E_UNKNOWNNAME;
+    } else {
+      ids[i] = ArgumentId(names[i]);
+    }
+  }
+  return hr;
 }
 
-HRESULT FakeObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+HRESULT FakeObject::Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                            EXCEPINFO* exception, UINT*) {
   if (id < 1 || static_cast<size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
   FakeCall call;
   call.member = members_[static_cast<size_t>(id) - 1];
   call.flags = flags;
   call.result = result;
+  call.lcid = lcid;
+  excel_.NoteLocale(lcid);
+  if (call.IsPut() && IsMethod(Lower(call.member))) return DISP_E_MEMBERNOTFOUND;
   if (result != nullptr) VariantInit(result);
   // Named arguments come first in rgvarg, then the positional ones from the last to the first.
   const UINT named = params != nullptr ? params->cNamedArgs : 0;
@@ -173,6 +209,12 @@ HRESULT FakeObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
     exception->bstrDescription = SysAllocString(refusal.description.c_str());
   }
   return DISP_E_EXCEPTION;
+}
+
+void FakeObject::RefuseOnProtectedSheet(const FakeCall& call, bool changingMethod) {
+  if (excel_.Protected() && (call.IsPut() || changingMethod)) {
+    throw FakeRefusal{L"The cell or chart you're trying to change is on a protected sheet (" + call.member + L")"};
+  }
 }
 
 std::wstring TextOf(const VARIANT& value, const wchar_t* what) {
@@ -241,12 +283,8 @@ void SetCell(VARIANT* result, const CellValue& value) {
   } else if (value.IsBoolean()) {
     SetBool(result, value.Bool());
   } else if (value.IsError()) {
-    for (const ErrorCode& e : kErrorCodes) {
-      if (e.error == value.Error()) {
-        result->vt = VT_ERROR;
-        result->scode = static_cast<SCODE>(0x800A0000UL | static_cast<unsigned long>(e.code));
-      }
-    }
+    result->vt = VT_ERROR;
+    result->scode = static_cast<SCODE>(0x800A0000UL | static_cast<unsigned long>(value.Error()));
   }
 }
 
@@ -259,12 +297,7 @@ CellValue CellOf(const VARIANT& value) {
     case VT_BOOL:
       return CellValue::Boolean(value.boolVal != VARIANT_FALSE);
     case VT_ERROR:
-      for (const ErrorCode& e : kErrorCodes) {
-        if ((static_cast<unsigned long>(value.scode) & 0xFFFF) == static_cast<unsigned long>(e.code)) {
-          return CellValue::Error(e.error);
-        }
-      }
-      throw FakeRefusal{L"an error value the host does not have"};
+      return CellValue::Error(static_cast<CellError>(static_cast<unsigned long>(value.scode) & 0xFFFF));
     default:
       return CellValue(NumberOf(value, L"a cell value"));
   }

@@ -29,6 +29,7 @@ struct FakeCall {
   std::vector<const VARIANT*> positional;
   std::map<std::wstring, const VARIANT*> named;
   VARIANT* result = nullptr;
+  LCID lcid = 1033;  // the locale the caller made the call in
 
   bool IsPut() const { return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0; }
   // The argument at a position or by name; null when omitted.
@@ -58,6 +59,9 @@ class FakeObject : public IDispatch {
   // Answers one call; throws FakeRefusal (or the model's HostError) to refuse it.
   virtual void Call(FakeCall& call) = 0;
   FakeExcel& Excel() { return excel_; }
+  std::string ClassName() const { return className_; }
+  // Refuses a change (any property put, or a changing method) while the sheet is protected.
+  void RefuseOnProtectedSheet(const FakeCall& call, bool changingMethod = false);
 
  private:
   FakeExcel& excel_;

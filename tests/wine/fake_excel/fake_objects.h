@@ -39,6 +39,25 @@ class FakeWorksheet final : public FakeObject {
   MemoryWorksheet& sheet_;
 };
 
+// A sheet's Rows, for their Count only.
+class FakeRows final : public FakeObject {
+ public:
+  explicit FakeRows(FakeExcel& excel);
+
+ protected:
+  void Call(FakeCall& call) override;
+};
+
+// What stands where a worksheet or a range is expected: a chart sheet, a selected shape. They
+// answer their own members only (no Range, no Address).
+class FakeOther final : public FakeObject {
+ public:
+  FakeOther(FakeExcel& excel, const char* className, std::vector<std::wstring> members);
+
+ protected:
+  void Call(FakeCall& call) override;
+};
+
 // A sheet's Parent: the book, with its FullName only.
 class FakeWorkbook final : public FakeObject {
  public:
@@ -68,7 +87,8 @@ class FakeRange final : public FakeObject {
   void Structure(FakeCall& call, bool insert);
   void Sort(FakeCall& call);
   void Replace(FakeCall& call);
-  std::wstring Address() const;
+  std::wstring Address(wchar_t separator) const;
+  CellValue Typed(const FakeCall& call, const VARIANT& value);
 
   MemoryWorksheet& sheet_;
   std::vector<RangeRef> areas_;
@@ -105,6 +125,19 @@ class FakeCharacters final : public FakeObject {
  private:
   MemoryWorksheet& sheet_;
   FakeTarget target_;
+};
+
+// A range's Borders collection: its Item(Index) is one edge's Border.
+class FakeBorders final : public FakeObject {
+ public:
+  FakeBorders(FakeExcel& excel, MemoryWorksheet& sheet, std::vector<RangeRef> areas);
+
+ protected:
+  void Call(FakeCall& call) override;
+
+ private:
+  MemoryWorksheet& sheet_;
+  std::vector<RangeRef> areas_;
 };
 
 class FakeBorder final : public FakeObject {

@@ -15,6 +15,7 @@ FakeFont::FakeFont(FakeExcel& excel, MemoryWorksheet& sheet, FakeTarget target)
 
 void FakeFont::Call(FakeCall& call) {
   const std::wstring& m = call.member;
+  RefuseOnProtectedSheet(call);
   if (target_.kind == FakeTarget::NoteCharacters) {
     if (m != L"Bold") throw FakeRefusal{L"the fake models only Bold of a note's characters"};
     NoteBold(call);
@@ -76,10 +77,24 @@ void FakeCharacters::Call(FakeCall& call) { SetObject(call.result, new FakeFont(
 
 // Border -----------------------------------------------------------------------------------------
 
+FakeBorders::FakeBorders(FakeExcel& excel, MemoryWorksheet& sheet, std::vector<RangeRef> areas)
+    : FakeObject(excel, "Borders", {L"Item"}), sheet_(sheet), areas_(std::move(areas)) {}
+
+void FakeBorders::Call(FakeCall& call) {
+  call.Allow(1, {L"Index"});
+  const VARIANT* index = call.Arg(0, L"Index");
+  if (index == nullptr || call.IsPut()) throw FakeRefusal{L"Item needs Index"};
+  const long edge = LongOf(*index, L"Index");
+  if (edge < 5 || edge > 12) throw FakeRefusal{L"Unable to get the Item property of the Borders class"};
+  if (edge < 7) throw FakeRefusal{L"the fake models the edges 7 to 12 only"};
+  SetObject(call.result, new FakeBorder(Excel(), sheet_, areas_, static_cast<BorderEdge>(edge)));
+}
+
 FakeBorder::FakeBorder(FakeExcel& excel, MemoryWorksheet& sheet, std::vector<RangeRef> areas, BorderEdge edge)
     : FakeObject(excel, "Border", {L"LineStyle"}), sheet_(sheet), areas_(std::move(areas)), edge_(edge) {}
 
 void FakeBorder::Call(FakeCall& call) {
+  RefuseOnProtectedSheet(call);
   const long style = LongOf(call.PutValue(), L"LineStyle");
   if (style != 1 && style != -4142) throw FakeRefusal{L"the fake models xlContinuous and xlLineStyleNone only"};
   for (const RangeRef& area : areas_) sheet_.SetBorder(area, edge_, static_cast<LineStyle>(style));
@@ -104,6 +119,7 @@ Note FakeNotePart::Current() const {
 
 void FakeNotePart::Call(FakeCall& call) {
   const std::wstring& m = call.member;
+  RefuseOnProtectedSheet(call);
   Note note = Current();
   if (m == L"Visible" || m == L"Width" || m == L"Height") {
     if (call.IsPut()) {

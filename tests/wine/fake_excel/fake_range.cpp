@@ -1,6 +1,9 @@
 // FakeRange: values, structure, sort, replace, formats and notes of one or more areas of a sheet.
 #include "fake_objects.h"
 
+#include "fake_locale.h"
+#include "util/unicode.h"
+
 #include <oleauto.h>
 
 #include <algorithm>
@@ -65,9 +68,9 @@ CellRef FakeRange::Cell(const FakeCall& call) const {
   return area.first;
 }
 
-std::wstring FakeRange::Address() const {
+std::wstring FakeRange::Address(wchar_t separator) const {
   std::wstring text;
-  for (const RangeRef& area : areas_) text += (text.empty() ? L"" : L",") + AbsoluteAddress(area);
+  for (const RangeRef& area : areas_) text += (text.empty() ? std::wstring() : std::wstring(1, separator)) + AbsoluteAddress(area);
   return text;
 }
 
@@ -94,11 +97,20 @@ void FakeRange::GetValues(FakeCall& call) {
   call.result->parray = array;
 }
 
+// A value written to a cell: a text is read in the call's language, as the host reads what is typed.
+CellValue FakeRange::Typed(const FakeCall& call, const VARIANT& value) {
+  CellValue cell = CellOf(value);
+  if (!cell.IsText()) return cell;
+  const std::wstring neutral = NeutralTyped(WideOf(cell.Text()), LanguageOf(call.lcid, Excel().UserLocale()));
+  if (neutral == L"#NAME?") return CellValue::Error(CellError::Name);
+  return CellValue(Utf8Of(neutral));
+}
+
 void FakeRange::PutValues(FakeCall& call) {
   const VARIANT& value = call.PutValue();
   const RangeRef& area = Single(call);
   if (!(value.vt & VT_ARRAY)) {
-    CellValue one = CellOf(value);
+    CellValue one = Typed(call, value);
     for (int r = area.first.row; r <= area.last.row; ++r) {
       for (int c = area.first.column; c <= area.last.column; ++c) sheet_.SetValue({r, c}, one);
     }
@@ -123,7 +135,7 @@ void FakeRange::PutValues(FakeCall& call) {
       VARIANT v;
       VariantInit(&v);
       SafeArrayGetElement(array, index, &v);
-      grid.At(r, c) = CellOf(v);
+      grid.At(r, c) = Typed(call, v);
       VariantClear(&v);
     }
   }
@@ -192,16 +204,23 @@ void FakeRange::Sort(FakeCall& call) {
 }
 
 void FakeRange::Replace(FakeCall& call) {
-  call.Allow(2, {L"What", L"Replacement", L"LookAt", L"MatchCase"});
+  call.Allow(8, {L"What", L"Replacement", L"LookAt", L"SearchOrder", L"MatchCase", L"MatchByte", L"SearchFormat",
+                 L"ReplaceFormat"});
   const VARIANT* what = call.Arg(0, L"What");
   const VARIANT* replacement = call.Arg(1, L"Replacement");
-  const VARIANT* lookAt = call.Arg(99, L"LookAt");
-  const VARIANT* matchCase = call.Arg(99, L"MatchCase");
   if (what == nullptr || replacement == nullptr) throw FakeRefusal{L"Replace needs What and Replacement"};
+  // Each of these the host otherwise takes from the user's last Find or Replace.
+  const VARIANT* lookAt = call.Arg(2, L"LookAt");
   if (lookAt == nullptr || LongOf(*lookAt, L"LookAt") != 2) {
     throw FakeRefusal{L"LookAt must be xlPart (the host reuses the user's last choice)"};
   }
-  if (matchCase == nullptr || BoolOf(*matchCase, L"MatchCase")) throw FakeRefusal{L"MatchCase must be False"};
+  const VARIANT* order = call.Arg(3, L"SearchOrder");
+  if (order == nullptr || LongOf(*order, L"SearchOrder") != 1) throw FakeRefusal{L"SearchOrder must be xlByRows"};
+  for (auto [position, name] : {std::pair{4, L"MatchCase"}, std::pair{5, L"MatchByte"}, std::pair{6, L"SearchFormat"},
+                                std::pair{7, L"ReplaceFormat"}}) {
+    const VARIANT* flag = call.Arg(static_cast<size_t>(position), name);
+    if (flag == nullptr || BoolOf(*flag, name)) throw FakeRefusal{std::wstring(name) + L" must be False"};
+  }
   for (const RangeRef& area : areas_) {
     sheet_.Replace(area, Utf8Of(TextOf(*what, L"What")), Utf8Of(TextOf(*replacement, L"Replacement")));
   }
@@ -210,6 +229,8 @@ void FakeRange::Replace(FakeCall& call) {
 
 void FakeRange::Call(FakeCall& call) {
   const std::wstring& m = call.member;
+  RefuseOnProtectedSheet(call, m == L"Insert" || m == L"Delete" || m == L"Merge" || m == L"Sort" || m == L"Replace" ||
+                                   m == L"AutoFit" || m == L"ClearComments" || m == L"AddComment");
   auto eachArea = [&](auto apply) {
     for (const RangeRef& area : areas_) apply(area);
   };
@@ -218,21 +239,36 @@ void FakeRange::Call(FakeCall& call) {
   } else if (m == L"Text") {
     const RangeRef& area = Single(call);
     std::vector<std::string> texts = sheet_.Texts(area);
+    // A formatted number wider than its column shows as "#" across the column, as the host draws it.
+    size_t i = 0;
+    for (int r = area.first.row; r <= area.last.row; ++r) {
+      for (int c = area.first.column; c <= area.last.column; ++c, ++i) {
+        const double width = sheet_.ColumnWidth(c);
+        if (sheet_.Value({r, c}).IsNumber() && sheet_.NumberFormat({r, c}) != "General" &&
+            static_cast<double>(CodePointCount(texts[i])) > width) {
+          texts[i] = std::string(static_cast<size_t>(std::max(1.0, width)), '#');
+        }
+      }
+    }
     bool same = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) { return t == texts[0]; });
     same ? SetText(call.result, WideOf(texts[0])) : SetNull(call.result);
   } else if (m == L"Formula") {
-    SetText(call.result, WideOf(sheet_.Formula(Cell(call))));
-  } else if (m == L"NumberFormat") {
+    if (call.IsPut()) throw FakeRefusal{L"the fake writes formulas through Value"};
+    SetText(call.result, LocalFormula(WideOf(sheet_.Formula(Cell(call))), LanguageOf(call.lcid, Excel().UserLocale())));
+  } else if ((m == L"NumberFormat" || m == L"NumberFormatLocal") && call.IsPut()) {
+    // NumberFormat is in the call's language, NumberFormatLocal in the user's.
+    const FakeLanguage language = LanguageOf(m == L"NumberFormat" ? call.lcid : LOCALE_USER_DEFAULT, Excel().UserLocale());
+    const std::string code = Utf8Of(NeutralFormatCode(TextOf(call.PutValue(), m.c_str()), language));
+    eachArea([&](const RangeRef& a) { sheet_.SetNumberFormat(a, code); });
+  } else if (m == L"NumberFormat" || m == L"NumberFormatLocal") {
     // A block's format is the one its cells share, else Null.
     const RangeRef& area = Single(call);
     std::vector<std::string> formats;
     for (int c = area.first.column; c <= area.last.column; ++c)
       for (const FormatRun& run : sheet_.NumberFormats(c, area.first.row, area.last.row)) formats.push_back(run.format);
     bool same = std::all_of(formats.begin(), formats.end(), [&](const std::string& f) { return f == formats[0]; });
-    same ? SetText(call.result, WideOf(formats[0])) : SetNull(call.result);
-  } else if (m == L"NumberFormatLocal") {
-    const std::string format = Utf8Of(TextOf(call.PutValue(), L"NumberFormatLocal"));
-    eachArea([&](const RangeRef& a) { sheet_.SetNumberFormat(a, format); });
+    const FakeLanguage language = LanguageOf(m == L"NumberFormat" ? call.lcid : LOCALE_USER_DEFAULT, Excel().UserLocale());
+    same ? SetText(call.result, LocalFormatCode(WideOf(formats[0]), language)) : SetNull(call.result);
   } else if (m == L"End") {
     call.Allow(1, {L"Direction"});
     const VARIANT* direction = call.Arg(0, L"Direction");
@@ -246,7 +282,7 @@ void FakeRange::Call(FakeCall& call) {
     SetNumber(call.result, areas_[0].first.column);
   } else if (m == L"Address") {
     call.Allow(0, {});
-    SetText(call.result, Address());
+    SetText(call.result, Address(ListSeparator(LanguageOf(call.lcid, Excel().UserLocale()))));
   } else if (m == L"EntireRow" || m == L"EntireColumn") {
     std::vector<RangeRef> whole;
     for (const RangeRef& a : areas_) {
@@ -299,12 +335,8 @@ void FakeRange::Call(FakeCall& call) {
       sheet_.AutoFitColumns(a.first.column, a.last.column);
     });
   } else if (m == L"Borders") {
-    call.Allow(1, {L"Index"});
-    const VARIANT* index = call.Arg(0, L"Index");
-    if (index == nullptr) throw FakeRefusal{L"the fake models Borders(Index) only"};
-    const long edge = LongOf(*index, L"Index");
-    if (edge < 7 || edge > 12) throw FakeRefusal{L"Unable to get the Item property of the Borders class"};
-    SetObject(call.result, new FakeBorder(Excel(), sheet_, areas_, static_cast<BorderEdge>(edge)));
+    call.Allow(0, {});  // the documented form is Borders.Item(Index)
+    SetObject(call.result, new FakeBorders(Excel(), sheet_, areas_));
   } else if (m == L"ClearComments") {
     eachArea([&](const RangeRef& a) { sheet_.ClearNotes(a); });
   } else if (m == L"AddComment") {
