@@ -15,7 +15,7 @@ file(MAKE_DIRECTORY ${doc})
 install(TARGETS kestrel RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/samples/survey.csv ${PROJECT_SOURCE_DIR}/samples/profile.csv
               ${PROJECT_SOURCE_DIR}/samples/crossfall.csv ${PROJECT_SOURCE_DIR}/samples/stations.csv
-              ${PROJECT_SOURCE_DIR}/samples/road.tpl
+              ${PROJECT_SOURCE_DIR}/samples/road.tpl ${PROJECT_SOURCE_DIR}/samples/coordinates.csv
         DESTINATION share/kestrel/samples)
 
 if(KESTREL_HELP2MAN)

@@ -9,9 +9,8 @@ import unittest
 
 import openpyxl
 
-from kestrel_cli import TempDirTest, libreoffice_cells, run, soffice
-
-REQUIRE = os.environ.get("KESTREL_REQUIRE_ORACLES") == "1"
+from kestrel_cli import TempDirTest, libreoffice_cells, need_libreoffice, run
+from oracle_tools import oracles_required
 try:
     import numpy
     from scipy.optimize import linprog
@@ -93,8 +92,8 @@ class LeastCostTest(TempDirTest):
     def setUp(self):
         super().setUp()
         if linprog is None:
-            if REQUIRE:
-                self.fail("scipy is required (KESTREL_REQUIRE_ORACLES=1)")
+            if oracles_required():
+                self.fail("scipy (python3-scipy) is required: KESTREL_REQUIRE_ORACLES=1")
             self.skipTest("scipy is not installed")
 
     def test_the_distribution_costs_what_the_linear_program_finds_least(self):
@@ -163,10 +162,7 @@ class TableIdentityTest(TempDirTest):
     in every total, with classes, factors, shapes, a bridge and a barrier in play."""
 
     def test_libreoffice_recalculation_keeps_every_balance(self):
-        if not soffice():
-            if REQUIRE:
-                self.fail("LibreOffice is required (KESTREL_REQUIRE_ORACLES=1)")
-            self.skipTest("LibreOffice is not installed")
+        need_libreoffice()
         rnd = random.Random(5)
         stations, cuts, fills = random_road(rnd, 47)
         stations = [s * 3 for s in stations]  # over a kilometre, for two summary rows
