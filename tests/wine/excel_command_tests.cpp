@@ -159,8 +159,8 @@ TEST_F(CommandOnFakeExcelTest, RerunWithDictionaryAndTheCleaningPathMatchToo) {
     r.Accept("5");
     r.ui.QueueAnswer(MessageAnswer::Yes);
   });
-  EXPECT_EQ(Sort(direct), CommandOutcome::Stopped);
-  EXPECT_EQ(Sort(throughHost), CommandOutcome::Stopped);
+  EXPECT_EQ(Sort(direct), CommandOutcome::EndedAfterApprovedStep);
+  EXPECT_EQ(Sort(throughHost), CommandOutcome::EndedAfterApprovedStep);
   ExpectSameBook(directBook, hostBook);
   EXPECT_EQ(hostBook.Active().Value({4, 5}), CellValue(12235.5));
   EXPECT_TRUE(hostBook.DisplayAlerts());
