@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "addin/commands.h"
 #include "addin/host/host_error.h"
@@ -144,6 +145,17 @@ TEST(FakeExcelLocale, AFormulaADecimalCommaADateAndAFormatCodeFollowTheCallsLoca
   EXPECT_FALSE(book.Active().Value({1, 2}).IsError());
   EXPECT_EQ(book.Active().Value({3, 2}), CellValue(1.5));
   EXPECT_EQ(book.Active().Value({4, 2}), CellValue("1,5"));
+  // A percentage, a fraction and a date typed in each language become numbers, as the host makes them.
+  const std::tuple<LCID, const wchar_t*, double> typed[] = {
+      {kEnglish, L"12%", 0.12},          {kEnglish, L"-1 1/2", -1.5},     {kEnglish, L"3/4/2026", 46085},
+      {kEnglish, L"2026-03-04", 46085},  {kGerman, L"12,5%", 0.125},      {kGerman, L"2026-03-04", 46085},
+      {kChinese, L"2026/3/4", 46085},    {kChinese, L"0 3/4", 0.75}};
+  for (const auto& [lcid, text, number] : typed) {
+    Write(cell("D1").Get(), L"Value", text, lcid);
+    EXPECT_EQ(book.Active().Value({1, 4}), CellValue(number)) << lcid;
+  }
+  Write(cell("D1").Get(), L"Value", L"12.5%", kGerman);  // a point is no German decimal sign
+  EXPECT_EQ(book.Active().Value({1, 4}), CellValue("12.5%"));
   EXPECT_EQ(Read(cell("C1").Get(), L"NumberFormat", kEnglish), L"General");
   EXPECT_EQ(Read(cell("C1").Get(), L"NumberFormatLocal", kEnglish), L"Standard");  // the user's language
   excel.SetUserLocale(kChinese);

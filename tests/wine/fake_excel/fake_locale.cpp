@@ -92,7 +92,60 @@ FakeLanguage LanguageOf(LCID callLocale, LCID userLocale) {
   }
 }
 
+namespace {
+
+std::wstring NumberText(double value) {
+  wchar_t buffer[40];
+  swprintf(buffer, 40, L"%.15g", value);
+  return buffer;
+}
+
+int ThisYear() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now.wYear;
+}
+
+// A date as its serial number text, or nothing for a day the calendar has not.
+std::wstring DateText(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1 || day > 31) return L"";
+  return std::to_wstring(Serial(year, month, day));
+}
+
+// What the host makes of a typed percentage, fraction or date in any language: "12%" -> 0.12,
+// "1 1/2" -> 1.5 (a fraction needs its whole part), "2026-03-04" -> a date; in US English "3/4"
+// and "3/4/2026" are month/day[/year], in Chinese "2026/3/4" is year/month/day and "3/4"
+// month/day. The decimal sign is the language's. Nothing when the text is none of them.
+std::wstring TypedNumber(const std::wstring& text, FakeLanguage language) {
+  const wchar_t decimal = language == FakeLanguage::German ? L',' : L'.';
+  std::wsmatch m;
+  std::wstring number = text.substr(0, text.empty() ? 0 : text.size() - 1);
+  if (!text.empty() && text.back() == L'%' && std::regex_match(number, std::wregex(L"-?\\d+([.,]\\d+)?")) &&
+      (number.find_first_of(L".,") == std::wstring::npos || number[number.find_first_of(L".,")] == decimal)) {
+    for (wchar_t& c : number)
+      if (c == decimal) c = L'.';
+    return NumberText(std::stod(number) / 100);
+  }
+  if (std::regex_match(text, m, std::wregex(L"(-?)(\\d+) (\\d+)/(\\d+)")) && std::stod(m[4].str()) != 0) {
+    const double value = std::stod(m[2].str()) + std::stod(m[3].str()) / std::stod(m[4].str());
+    return NumberText(m[1].length() ? -value : value);
+  }
+  if (std::regex_match(text, m, std::wregex(L"(\\d{4})-(\\d{1,2})-(\\d{1,2})")))
+    return DateText(std::stoi(m[1].str()), std::stoi(m[2].str()), std::stoi(m[3].str()));
+  if (language == FakeLanguage::German) return L"";
+  if (language == FakeLanguage::Chinese && std::regex_match(text, m, std::wregex(L"(\\d{4})/(\\d{1,2})/(\\d{1,2})")))
+    return DateText(std::stoi(m[1].str()), std::stoi(m[2].str()), std::stoi(m[3].str()));
+  if (std::regex_match(text, m, std::wregex(L"(\\d{1,2})/(\\d{1,2})(?:/(\\d{4}))?")))
+    return DateText(m[3].matched ? std::stoi(m[3].str()) : ThisYear(), std::stoi(m[1].str()), std::stoi(m[2].str()));
+  return L"";
+}
+
+}  // namespace
+
 std::wstring NeutralTyped(const std::wstring& text, FakeLanguage language) {
+  if (text.empty() || text[0] != L'=') {
+    if (std::wstring number = TypedNumber(text, language); !number.empty()) return number;
+  }
   if (language != FakeLanguage::German) return text;
   if (!text.empty() && text[0] == L'=') {
     bool unknown = false;

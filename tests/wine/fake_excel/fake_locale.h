@@ -22,7 +22,9 @@ FakeLanguage LanguageOf(LCID callLocale, LCID userLocale);
 
 // A text written to a cell's Value, as the neutral text the model reads: a formula with English
 // names and "," separators ("=SUMME(A1;A2)" -> "=SUM(A1,A2)"; a name the language does not have
-// gives "#NAME?"), a number with "." ("12,5" -> "12.5"), a date as its serial number text.
+// gives "#NAME?"), a number with "." ("12,5" -> "12.5"), a date as its serial number text, and in
+// every language a percentage or a fraction as its number ("12%" -> "0.12", "1 1/2" -> "1.5") and a
+// date the language reads ("3/4/2026" in US English, "2026/3/4" in Chinese, "2026-03-04") as a date.
 std::wstring NeutralTyped(const std::wstring& text, FakeLanguage language);
 // A formula as the model holds it, in the language ("=SUM(A1,A2)" -> "=SUMME(A1;A2)").
 std::wstring LocalFormula(const std::wstring& formula, FakeLanguage language);
