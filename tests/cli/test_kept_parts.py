@@ -34,7 +34,7 @@ def decorate(wb, ws, folder):
     ws.add_image(Image(picture), "W20")
     ws.add_table(Table(displayName="Stages", ref="T1:U4"))
     ws["Y40"] = "规范"
-    ws["Y40"].hyperlink = "https://example.com/spec"
+    ws["Y40"].hyperlink = "https://example.com/road-plan"
     check = DataValidation(type="whole", operator="between", formula1="0", formula2="9")
     check.add("D1:D9")
     ws.add_data_validation(check)

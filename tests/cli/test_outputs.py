@@ -4,11 +4,11 @@ import os
 import signal
 import stat
 import subprocess
-import time
 
 import openpyxl
 
 from kestrel_cli import KESTREL, TempDirTest, run
+from event_waits import wait_for_entry
 from test_draw import worked_book
 
 
@@ -102,11 +102,8 @@ class SideOutputRulesTest(TempDirTest):
             with self.subTest(signal=sig):
                 process = subprocess.Popen([KESTREL, "draw", book, "--dxf", dxf, "--script", scr, "-o",
                                             self.path("out.xlsx")], stderr=subprocess.DEVNULL)
-                deadline = time.time() + 300
                 # The workbook's temporary file: the drawing files are in place by then.
-                while (not any(n.startswith(".out.xlsx.kestrel-") for n in os.listdir(self.dir))
-                       and process.poll() is None and time.time() < deadline):
-                    time.sleep(0.002)
+                self.assertTrue(wait_for_entry(self.dir, lambda n: n.startswith(".out.xlsx.kestrel-"), process))
                 process.send_signal(sig)
                 process.wait(timeout=300)
                 self.assertEqual(process.returncode, -sig)
@@ -120,10 +117,7 @@ class SideOutputRulesTest(TempDirTest):
             with self.subTest(signal=sig):
                 process = subprocess.Popen([KESTREL, "plot", book, "-o", self.path("out.pdf")],
                                            stderr=subprocess.DEVNULL)
-                deadline = time.time() + 300
-                while (not any(".kestrel-" in n for n in os.listdir(self.dir))
-                       and process.poll() is None and time.time() < deadline):
-                    time.sleep(0.002)
+                self.assertTrue(wait_for_entry(self.dir, lambda n: ".kestrel-" in n, process))
                 process.send_signal(sig)
                 process.wait(timeout=300)
                 self.assertEqual(process.returncode, -sig)
@@ -136,8 +130,7 @@ class ConcurrentRunsTest(TempDirTest):
         big_survey(book)
         first = subprocess.Popen([KESTREL, "volume", book, "--sections", "2"], stderr=subprocess.PIPE, text=True)
         # The first run is writing when its temporary file is there: held there, the second runs whole.
-        while not any(n.startswith(".B.xlsx.kestrel-") for n in os.listdir(self.dir)) and first.poll() is None:
-            time.sleep(0.002)
+        self.assertTrue(wait_for_entry(self.dir, lambda n: n.startswith(".B.xlsx.kestrel-"), first))
         first.send_signal(signal.SIGSTOP)
         try:
             status, _, err = run("volume", book, "--sections", "3")

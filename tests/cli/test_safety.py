@@ -6,7 +6,6 @@ import signal
 import stat
 import subprocess
 import sys
-import time
 import zipfile
 import xml.dom.minidom
 
@@ -14,6 +13,7 @@ import openpyxl
 from openpyxl.comments import Comment
 
 from kestrel_cli import KESTREL, TempDirTest, dump_rows, run
+from event_waits import wait_for_entry
 from test_draw import worked_book
 
 
@@ -202,9 +202,7 @@ class SaveTest(TempDirTest):
         target = self.path("t.xlsx")
         for sig in (signal.SIGINT, signal.SIGTERM):
             process = subprocess.Popen([KESTREL, "convert", big, target], stderr=subprocess.DEVNULL)
-            deadline = time.time() + 120
-            while not any(".kestrel-" in name for name in os.listdir(self.dir)) and time.time() < deadline:
-                time.sleep(0.002)
+            self.assertTrue(wait_for_entry(self.dir, lambda name: ".kestrel-" in name, process))
             process.send_signal(sig)
             process.wait(timeout=120)
             self.assertEqual(process.returncode, -sig)

@@ -20,7 +20,6 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 import wine_env
@@ -151,9 +150,8 @@ class Session:
 
     def hollin_ended(self, how):
         """Hollin, started by COM for the client, ends 2 s after the client let go (its file is in use until then)."""
-        deadline = time.monotonic() + 30
-        while self.hollin_processes() and time.monotonic() < deadline:
-            time.sleep(0.2)
+        while (running := self.hollin_processes()) and wine_env.wait_for_exit(running):
+            pass
         self.checks.check(not self.hollin_processes(), f"{how}: Hollin ended after its client")
 
     def expect_removed(self, per_machine, before, how):

@@ -21,7 +21,6 @@ registry view the interfaces of FunCad and Ini.
 """
 import os
 import sys
-import time
 from pathlib import Path
 
 import wine_env
@@ -67,9 +66,8 @@ def server_ends(checks, hollin, client, client_err):
     writes to the error output of the client that started it, client_err. (Wine's rpcss then
     keeps the ended server's class object: later clients in the prefix fail with 0x800706BA until
     `wineserver -k`.)"""
-    deadline = time.monotonic() + 120
-    while hollin_processes(Path(hollin).name) and time.monotonic() < deadline:
-        time.sleep(0.2)
+    while (running := hollin_processes(Path(hollin).name)) and wine_env.wait_for_exit(running):
+        pass
     left = hollin_processes(Path(hollin).name)
     checks.check(not left, f"Hollin still runs two minutes after {client} let go of the last reference (pids {left})")
     if left:

@@ -18,6 +18,8 @@ import tempfile
 from contextlib import contextmanager
 from dataclasses import dataclass
 from pathlib import Path
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "support"))
+from event_waits import wait_for_entry, wait_for_exit  # noqa: E402,F401  (the Wine tests wait on events too)
 
 WINE = "/usr/bin/wine"  # 32-bit system programs (cscript, regsvr32, reg); runs PE32+ files as well
 WINE64 = "/usr/lib/wine/wine64"  # the 64-bit system programs (cscript of the x64 tests)
