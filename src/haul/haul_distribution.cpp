@@ -138,6 +138,20 @@ class FlowNetwork {
     return std::max(0.0, edges_[e].cost + potential_[from] - potential_[edges_[e].to]);
   }
 
+  // A search of this round reaches v at distance d over edge: true when that is v's best so far
+  // (the edge is then kept in through[v]); a settled node is never improved.
+  bool Improves(int v, double d, int edge, std::vector<int>& through, int round) {
+    if (settled_[v] == round) return false;
+    if (seen_[v] != round) {
+      seen_[v] = round;
+      distance_[v] = kUnlimited;
+    }
+    if (!(d < distance_[v])) return false;
+    distance_[v] = d;
+    through[v] = edge;
+    return true;
+  }
+
   // The nearest node short of material from `source` (none: -1), with the path in via_.
   int ShortestPath(int source, const std::vector<double>& balance, int round) {
     // Entries: (distance, 1, node) for nodes, (distance, 2, -1 - cursor) for a fan's next edge:
@@ -147,16 +161,7 @@ class FlowNetwork {
     std::vector<Cursor> cursors;
     touched_.clear();
     auto reach = [&](int v, double d, int edge) {
-      if (settled_[v] == round) return;
-      if (seen_[v] != round) {
-        seen_[v] = round;
-        distance_[v] = kUnlimited;
-      }
-      if (d < distance_[v]) {
-        distance_[v] = d;
-        via_[v] = edge;
-        heap.push({d, 1, v});
-      }
+      if (Improves(v, d, edge, via_, round)) heap.push({d, 1, v});
     };
     auto advance = [&](int c) {
       Cursor& cursor = cursors[c];
@@ -217,16 +222,7 @@ class FlowNetwork {
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap;
     touched_.clear();
     auto reach = [&](int v, double d, int edge) {
-      if (settled_[v] == round) return;
-      if (seen_[v] != round) {
-        seen_[v] = round;
-        distance_[v] = kUnlimited;
-      }
-      if (d < distance_[v]) {
-        distance_[v] = d;
-        back_[v] = edge;
-        heap.push({d, v});
-      }
+      if (Improves(v, d, edge, back_, round)) heap.push({d, v});
     };
     reach(target, 0, -1);
     double sourceDistance = kUnlimited;

@@ -183,10 +183,12 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
                                                                        : sheet.Text({rows.Start, C::Station});
     s.Points.reserve(static_cast<size_t>(rows.End - rows.Start + 1));
     for (int row = rows.Start; row <= rows.End; ++row) {
-      const CellValue& offset = block.At(row - 1, C::Offset - 1);
-      const CellValue& level = block.At(row - 1, C::Level - 1);
-      s.Points.push_back({row, SheetNumber(offset), SheetNumber(level), FiniteNumber(offset).has_value(),
-                          FiniteNumber(level).has_value()});
+      const std::optional<double> offset = FiniteNumber(block.At(row - 1, C::Offset - 1));
+      const std::optional<double> level = FiniteNumber(block.At(row - 1, C::Level - 1));
+      // Only a cell that is no finite number is read again, as the sheet's arithmetic reads it.
+      s.Points.push_back({row, offset ? *offset : SheetNumber(block.At(row - 1, C::Offset - 1)),
+                          level ? *level : SheetNumber(block.At(row - 1, C::Level - 1)), offset.has_value(),
+                          level.has_value()});
     }
     sections.push_back(std::move(s));
   }
