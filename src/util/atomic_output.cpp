@@ -6,7 +6,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <limits>
+#include <string_view>
 #include <system_error>
 
 #ifndef _WIN32
@@ -157,8 +161,29 @@ AtomicTarget::~AtomicTarget() {
   g_slots[slot_].state = kFree;
 }
 
+namespace {
+
+// For tests, which must act while a file is written but not yet in place: with
+// KESTREL_HOLD_COMMIT=NAME:FIFO, the commit of a target named NAME creates FIFO.held and waits
+// until a test has opened FIFO for writing and closed it (a signal meanwhile ends the run as
+// anywhere else).
+void HoldForTests(const std::filesystem::path& target) {
+  const char* hold = std::getenv("KESTREL_HOLD_COMMIT");
+  if (hold == nullptr) return;
+  const std::string_view text(hold);
+  const size_t colon = text.find(':');
+  if (colon == std::string_view::npos || PathToUtf8(target.filename()) != text.substr(0, colon)) return;
+  const std::filesystem::path fifo = PathFromUtf8(text.substr(colon + 1));
+  std::ofstream(std::filesystem::path(fifo).concat(".held")).close();
+  std::ifstream wait(fifo);
+  wait.ignore(std::numeric_limits<std::streamsize>::max());
+}
+
+}  // namespace
+
 std::string AtomicTarget::Commit() {
   if (slot_ < 0 || committed_) return refusal_.empty() ? "already written" : refusal_;
+  HoldForTests(target_);
   Slot& slot = g_slots[slot_];
   std::error_code error;
   if (unchanged_ && StampOf(target_) != unchanged_)

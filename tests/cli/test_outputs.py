@@ -8,7 +8,7 @@ import subprocess
 import openpyxl
 
 from kestrel_cli import KESTREL, TempDirTest, run
-from event_waits import wait_for_entry
+from event_waits import CommitHold
 from test_draw import worked_book
 
 
@@ -100,12 +100,14 @@ class SideOutputRulesTest(TempDirTest):
             f.write("old drawing")
         for sig in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=sig):
+                # Held at the workbook's commit: the drawing files are in place by then.
+                hold = CommitHold(self.dir, "out.xlsx")
                 process = subprocess.Popen([KESTREL, "draw", book, "--dxf", dxf, "--script", scr, "-o",
-                                            self.path("out.xlsx")], stderr=subprocess.DEVNULL)
-                # The workbook's temporary file: the drawing files are in place by then.
-                self.assertTrue(wait_for_entry(self.dir, lambda n: n.startswith(".out.xlsx.kestrel-"), process))
+                                            self.path("out.xlsx")], stderr=subprocess.DEVNULL, env=hold.env())
+                self.assertTrue(hold.reached(process))
                 process.send_signal(sig)
                 process.wait(timeout=300)
+                hold.remove()
                 self.assertEqual(process.returncode, -sig)
                 self.assertEqual(content(dxf), b"old drawing")
                 self.assertEqual(sorted(os.listdir(self.dir)), ["B.xlsx", "d.dxf"])
@@ -115,11 +117,14 @@ class SideOutputRulesTest(TempDirTest):
         big_survey(book, 1500)
         for sig in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=sig):
+                hold = CommitHold(self.dir, "out.pdf")
                 process = subprocess.Popen([KESTREL, "plot", book, "-o", self.path("out.pdf")],
-                                           stderr=subprocess.DEVNULL)
-                self.assertTrue(wait_for_entry(self.dir, lambda n: ".kestrel-" in n, process))
+                                           stderr=subprocess.DEVNULL, env=hold.env())
+                self.assertTrue(hold.reached(process))
+                self.assertTrue(any(".kestrel-" in n for n in os.listdir(self.dir)))  # the pages written
                 process.send_signal(sig)
                 process.wait(timeout=300)
+                hold.remove()
                 self.assertEqual(process.returncode, -sig)
                 self.assertEqual(os.listdir(self.dir), ["B.xlsx"])
 
@@ -128,16 +133,18 @@ class ConcurrentRunsTest(TempDirTest):
     def test_a_save_over_a_workbook_another_run_saved_meanwhile_is_refused(self):
         book = self.path("B.xlsx")
         big_survey(book)
-        first = subprocess.Popen([KESTREL, "volume", book, "--sections", "2"], stderr=subprocess.PIPE, text=True)
-        # The first run is writing when its temporary file is there: held there, the second runs whole.
-        self.assertTrue(wait_for_entry(self.dir, lambda n: n.startswith(".B.xlsx.kestrel-"), first))
-        first.send_signal(signal.SIGSTOP)
+        # The first run is held with its workbook written but not in place; the second runs whole.
+        hold = CommitHold(self.dir, "B.xlsx")
+        first = subprocess.Popen([KESTREL, "volume", book, "--sections", "2"], stderr=subprocess.PIPE, text=True,
+                                 env=hold.env())
+        self.assertTrue(hold.reached(first))
         try:
             status, _, err = run("volume", book, "--sections", "3")
             self.assertEqual(status, 0, err)
         finally:
-            first.send_signal(signal.SIGCONT)
+            hold.release()
         _, err = first.communicate(timeout=300)
+        hold.remove()
         self.assertEqual(first.returncode, 2, err)
         self.assertEqual(len(err.strip().splitlines()), 1, err)
         self.assertIn("changed on disk after it was read", err)

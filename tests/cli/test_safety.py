@@ -13,7 +13,7 @@ import openpyxl
 from openpyxl.comments import Comment
 
 from kestrel_cli import KESTREL, TempDirTest, dump_rows, run
-from event_waits import wait_for_entry
+from event_waits import CommitHold
 from test_draw import worked_book
 
 
@@ -201,10 +201,12 @@ class SaveTest(TempDirTest):
                 f.write("%d,%d.25,text %d,%d\n" % (i, i, i, i * 7))
         target = self.path("t.xlsx")
         for sig in (signal.SIGINT, signal.SIGTERM):
-            process = subprocess.Popen([KESTREL, "convert", big, target], stderr=subprocess.DEVNULL)
-            self.assertTrue(wait_for_entry(self.dir, lambda name: ".kestrel-" in name, process))
+            hold = CommitHold(self.dir, "t.xlsx")
+            process = subprocess.Popen([KESTREL, "convert", big, target], stderr=subprocess.DEVNULL, env=hold.env())
+            self.assertTrue(hold.reached(process))
             process.send_signal(sig)
             process.wait(timeout=120)
+            hold.remove()
             self.assertEqual(process.returncode, -sig)
             self.assertEqual(self.files(), ["big.csv"], sig)
 

@@ -66,3 +66,31 @@ def wait_for_exit(pids, guard=GUARD_SECONDS):
         if not ready:
             return False
     return True
+
+
+class CommitHold:
+    """Holds the tool's commit of the file named `name` (KESTREL_HOLD_COMMIT), so that a test acts
+    while that file is written but not yet in place:
+        hold = CommitHold(folder, "out.xlsx"); process = Popen(..., env=hold.env())
+        assert hold.reached(process); ...act...; hold.release()"""
+
+    def __init__(self, folder, name):
+        self.fifo = os.path.join(folder, ".hold-" + name)
+        os.mkfifo(self.fifo)
+        self.name = name
+
+    def env(self, base=None):
+        return dict(base if base is not None else os.environ, KESTREL_HOLD_COMMIT=f"{self.name}:{self.fifo}")
+
+    def reached(self, process):
+        """True once the process waits at the commit; False when it ends before."""
+        marker = os.path.basename(self.fifo) + ".held"
+        return wait_for_entry(os.path.dirname(self.fifo), lambda n: n == marker, process)
+
+    def release(self):
+        os.close(os.open(self.fifo, os.O_WRONLY))
+
+    def remove(self):
+        for path in (self.fifo, self.fifo + ".held"):
+            if os.path.exists(path):
+                os.remove(path)
