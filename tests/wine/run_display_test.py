@@ -12,7 +12,8 @@ lock serialises the runs of both architectures.
 
 The program asks for a screenshot by creating NAME.request in the folder named by the
 environment variable KESTREL_SCREENSHOT_DIR (a Windows path) and waits for NAME.done; the
-harness then saves WORK_DIR/screenshots/NAME.png with ImageMagick's `import -window root`. Every
+harness then saves WORK_DIR/screenshots/NAME.png with ImageMagick's `import -window root`, once two
+captures in a row show the same pixels (a paint still on its way to the server is waited for). Every
 NAME listed as SHOTS must have been taken. Passes when the program exits 0.
 """
 import os
@@ -52,6 +53,25 @@ def start_xvfb(work):
         xvfb.kill()
         sys.exit("Xvfb did not start; see " + str(Path(work) / "xvfb.log"))
     return xvfb, ":" + number.decode().strip()
+
+
+def take_settled_screenshot(env, work, display, png):
+    """Saves the screen as PNG once it has settled: two captures in a row that are the same pixels,
+    so that a paint still on its way to the server is waited for, not slept past."""
+    raw = Path(work) / "screen.ppm"
+    previous = None
+    for _ in range(200):  # a guard far above the two or three captures a settled screen takes
+        taken = wine_env.run(["import", "-display", display, "-window", "root", str(raw)], work, "import", env,
+                             timeout=60)
+        if taken.code != 0 or not raw.exists():
+            return False
+        pixels = raw.read_bytes()
+        if pixels == previous:
+            converted = wine_env.run(["convert", str(raw), str(png)], work, "convert", env, timeout=60)
+            raw.unlink()
+            return converted.code == 0 and png.exists()
+        previous = pixels
+    return False
 
 
 def main():
@@ -96,10 +116,7 @@ def main():
                 while program.poll() is None and time.time() < deadline:
                     for request in sorted(shot_dir.glob("*.request")):
                         png = shot_dir / (request.stem + ".png")
-                        time.sleep(0.5)  # let the last paint reach the server
-                        taken = wine_env.run(["import", "-display", display, "-window", "root", str(png)], work,
-                                             "import", env, timeout=60)
-                        checks.check(taken.code == 0 and png.exists(), f"screenshot {png.name}")
+                        checks.check(take_settled_screenshot(env, work, display, png), f"screenshot {png.name}")
                         request.unlink()
                         (shot_dir / (request.stem + ".done")).touch()
                         print(f"screenshot: {png}")
