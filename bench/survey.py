@@ -1,16 +1,22 @@
 #!/usr/bin/python3
 """The command-line tool on a survey of 100,000 points (10,000 sections of 10 points in field order):
-kestrel sort, draw and volume --variant 6 --fill-stations in turn, each with its wall time and peak
-memory, next to the time openpyxl takes to load and save the same workbook, measured in the same run.
+kestrel sort, draw, volume --variant 6 --fill-stations and design in turn, each with its wall time,
+its peak memory and the floor of the workbook it wrote, and the peers reading and writing the drawn
+workbook in the same run.
 
   bench/survey.py [--kestrel build/linux/cli/kestrel] [--growth | --million] [--no-reference] [--keep DIR]
 
+The floor is the time zlib takes, on one core, to inflate every part of a workbook and deflate it
+again at the level the tool writes (1): the least a command that reads and rewrites the whole file
+could cost. The peers are openpyxl (Python), SheetJS (npm `xlsx`) and exceljs (npm), each loading
+the drawn workbook and saving it again (`scripts/setup bench` installs them); "peer/kestrel" is the
+fastest peer's time over the command's.
 --growth runs 10,000 points first and prints how each command's time grows with 10 times the
 points; --million does the same from 100,000 to 1,000,000 points, both in sections of 25 points (a
 million points in sections of 10 would not fit a sheet once sorted: each section gains a separator
-row, and a sheet has 1,048,576 rows). openpyxl takes minutes over a million points: --no-reference
-leaves its figures out.
-Figures only: compare runs on the same idle machine."""
+row, and a sheet has 1,048,576 rows). The peers take minutes over a million points: --no-reference
+leaves them out.
+Figures only: compare runs on the same idle machine, and say the machine's load with them."""
 import argparse
 import os
 import random
@@ -19,11 +25,16 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
+import zlib
 
 import openpyxl
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-STEPS = [("sort", []), ("draw", []), ("volume", ["--variant", "6", "--fill-stations"])]
+PEERS_FOLDER = os.path.join(HERE, "..", "build", "peers", "node_modules")
+STEPS = [("sort", []), ("draw", []), ("volume", ["--variant", "6", "--fill-stations"]),
+         ("design", ["--sheet", "实测", "--profile", "{profile}", "--template", "{template}"])]
+PART_LEVEL = 1  # the deflate level of the tool's parts
 
 
 def survey(path, sections, per_section=10):
@@ -65,10 +76,70 @@ def run_measured(args):
 
 
 def openpyxl_round_trip(path, scratch):
-    """Seconds for openpyxl to load the workbook and save it again, in a child process."""
+    """(seconds, peak MB) for openpyxl to load the workbook and save it again, in a child process."""
     code = ("import sys, openpyxl\n"
             "openpyxl.load_workbook(sys.argv[1]).save(sys.argv[2])\n")
     return run_measured([sys.executable, "-c", code, path, scratch])
+
+
+def node_round_trip(peer, path, scratch):
+    """(seconds, peak MB) for a peer from npm to read the workbook and write it again."""
+    if not os.path.isdir(os.path.join(PEERS_FOLDER, peer)):
+        sys.exit(f"the peer {peer} is not installed: run scripts/setup bench (or pass --no-reference)")
+    os.environ["NODE_PATH"] = os.path.abspath(PEERS_FOLDER)
+    return run_measured(["node", os.path.join(HERE, "peers.js"), peer, path, scratch])
+
+
+def compressed_parts(path):
+    """Every part of a zip file as (method, its stored bytes), read straight from the archive."""
+    parts = []
+    with zipfile.ZipFile(path) as archive, open(path, "rb") as raw:
+        for info in archive.infolist():
+            raw.seek(info.header_offset)
+            header = raw.read(30)
+            name_length = int.from_bytes(header[26:28], "little")
+            extra_length = int.from_bytes(header[28:30], "little")
+            raw.seek(info.header_offset + 30 + name_length + extra_length)
+            parts.append((info.compress_type, raw.read(info.compress_size)))
+    return parts
+
+
+def floor_seconds(path):
+    """Seconds zlib takes on one core to inflate every part of the workbook and deflate it again
+    at the tool's level (the best of three)."""
+    parts = compressed_parts(path)
+    best = None
+    for _ in range(3):
+        start = time.perf_counter()
+        for method, stored in parts:
+            body = zlib.decompress(stored, -15) if method == zipfile.ZIP_DEFLATED else stored
+            packer = zlib.compressobj(PART_LEVEL, zlib.DEFLATED, -15)
+            packer.compress(body)
+            packer.flush()
+        seconds = time.perf_counter() - start
+        best = seconds if best is None else min(best, seconds)
+    return best
+
+
+def design_inputs(kestrel, work, sections):
+    """A profile over the survey's stations (grade changes every 2 km) as a .ZM file, and the
+    tool's example template."""
+    first, last = 10000.0, 10000.0 + 20 * (sections - 1)
+    rows = [(first, 300.0, 0)]
+    station, level, grade = first, 300.0, 0.01
+    while station + 2000 < last:
+        station += 2000
+        level += 2000 * grade
+        grade = -grade
+        rows.append((station, round(level, 3), 20000))
+    rows.append((last, round(level + (last - station) * grade, 3), 0))
+    table = os.path.join(work, "profile.csv")
+    with open(table, "w") as f:
+        f.writelines(f"{s},{h},{r}\n" for s, h, r in rows)
+    profile, template = os.path.join(work, "road.ZM"), os.path.join(work, "road.tpl")
+    run_measured([kestrel, "save-zm", table, profile])
+    run_measured([kestrel, "template", template])
+    return {"profile": profile, "template": template}
 
 
 def bench(kestrel, points, work, per_section=10, reference=True):
@@ -76,17 +147,30 @@ def bench(kestrel, points, work, per_section=10, reference=True):
     book = os.path.join(work, f"survey-{points}-{per_section}.xlsx")
     start = time.perf_counter()
     survey(book, sections, per_section)
+    inputs = design_inputs(kestrel, work, sections)
     print(f"{points:,} points in {sections:,} sections: made in {time.perf_counter() - start:.1f} s, "
-          f"{os.path.getsize(book) / 1e6:.1f} MB")
-    print(f"  {'command':<44} {'wall s':>7} {'peak MB':>8}   {'openpyxl s':>10} {'ratio':>6}")
-    times = {}
+          f"{os.path.getsize(book) / 1e6:.1f} MB; load {os.getloadavg()[0]:.2f}")
+    rows, times, peers = [], {}, {}
     for name, options in STEPS:
-        openpyxl_time = openpyxl_round_trip(book, os.path.join(work, "openpyxl.xlsx"))[0] if reference else None
-        wall, peak = run_measured([kestrel, name, book, *options])
+        wall, peak = run_measured([kestrel, name, book, *[o.format(**inputs) for o in options]])
+        floor = floor_seconds(book)
         times[name] = wall
-        label = " ".join(["kestrel", name, *options])
-        compared = f"{openpyxl_time:10.3f} {openpyxl_time / wall:5.1f}x" if reference else f"{'-':>10} {'-':>6}"
-        print(f"  {label:<44} {wall:7.3f} {peak:8.1f}   {compared}", flush=True)
+        shown = options if name != "design" else ["--profile", "F.ZM", "--template", "F.tpl"]
+        rows.append((" ".join(["kestrel", name, *shown]), wall, peak, floor))
+        if name == "draw" and reference:
+            scratch = os.path.join(work, "peer.xlsx")
+            peers["openpyxl"] = openpyxl_round_trip(book, scratch)
+            for peer in ("xlsx", "exceljs"):
+                peers[peer] = node_round_trip(peer, book, scratch)
+    print(f"  {'command':<48} {'wall s':>7} {'peak MB':>8} {'floor s':>8} {'x floor':>8} {'peer/kestrel':>13}")
+    fastest = min(peers.items(), key=lambda item: item[1][0]) if peers else None
+    for label, wall, peak, floor in rows:
+        compared = f"{fastest[1][0] / wall:12.1f}x" if fastest else f"{'-':>13}"
+        print(f"  {label:<48} {wall:7.3f} {peak:8.1f} {floor:8.3f} {wall / floor:7.2f}x {compared}", flush=True)
+    for peer, (wall, peak) in peers.items():
+        print(f"  peer {peer:<43} {wall:7.3f} {peak:8.1f}   (load and save of the drawn workbook)")
+    if fastest:
+        print(f"  fastest peer: {fastest[0]}")
     print(f"  result: {os.path.getsize(book) / 1e6:.1f} MB")
     return times
 
@@ -97,12 +181,13 @@ def main():
     parser.add_argument("--kestrel", default=os.environ.get("KESTREL", default))
     parser.add_argument("--growth", action="store_true", help="10,000 points first, and the growth to 100,000")
     parser.add_argument("--million", action="store_true", help="also 1,000,000 points, and the growth")
-    parser.add_argument("--no-reference", action="store_true", help="leave out openpyxl's times")
+    parser.add_argument("--no-reference", action="store_true", help="leave out the peers' times")
     parser.add_argument("--keep", metavar="DIR", help="leave the workbooks in DIR")
     options = parser.parse_args()
     work = options.keep or tempfile.mkdtemp(prefix="kestrel-survey-")
     os.makedirs(work, exist_ok=True)
-    print("Survey benchmark (openpyxl: load and save of the same workbook; ratio = openpyxl / kestrel)")
+    print("Survey benchmark (floor: zlib inflating and deflating every part at level 1 on one core; "
+          "peers: load and save of the drawn workbook)")
     try:
         reference = not options.no_reference
         if options.growth:
