@@ -105,6 +105,17 @@ void StationRow(Grid& grid, int g, const HaulTable& table, size_t i, int r, int 
   set(kHaulCut, converted);
   set(kHaulFill, VolumeFormula(s.Fill, kHaulFillArea, kHaulMeanFill, p, r));
   const std::string cut = At(kHaulCut, r), fill = At(kHaulFill, r), inPlace = At(kHaulInPlace, r);
+  // The rock used in place follows the cut's classes; the rock hauled in is the haul's value.
+  std::string rockCut;
+  for (int c = 0; c < kSoilClasses; ++c) {
+    if (!IsRockClass(c)) continue;
+    const int column = kHaulFirstClass + c;
+    rockCut += (rockCut.empty() ? "" : "+") + At(column, r) + "/" + ColumnLetters(column) + "$" +
+               std::to_string(kHaulFactorRow);
+  }
+  set(kHaulFillRock, "=IF(" + cut + ">0," + inPlace + "*(" + rockCut + ")/" + cut + ",0)" +
+                         (row.RockHauledIn > 0 ? "+" + Number(row.RockHauledIn) : std::string()));
+  set(kHaulFillSoil, "=" + fill + "-" + At(kHaulFillRock, r));
   set(kHaulInPlace, "=MIN(" + cut + "," + fill + ")");
   set(kHaulDeficit, "=" + fill + "-" + inPlace);
   set(kHaulSurplus, "=" + cut + "-" + inPlace);
@@ -129,13 +140,14 @@ void WriteHeaders(Worksheet& sheet, const HaulTable& table) {
   };
   const Header tall[] = {{kHaulStation, 0, "桩号"},           {kHaulDistance, 0, "距离(m)"},
                          {kHaulHeight, 0, "中桩填(+)挖(-)高(m)"}, {kHaulWidth, 0, "坡口宽度(m)"},
-                         {kHaulCut, 0, "挖方折合压实方(m³)"},  {kHaulFill, 0, "填方(m³)"},
+                         {kHaulCut, 0, "挖方折合压实方(m³)"},
                          {kHaulInPlace, 0, "本桩利用(m³)"},    {kHaulDeficit, 0, "填缺(m³)"},
                          {kHaulSurplus, 0, "挖余(m³)"},        {kHaulOverhaul, 0, "超运量(m³·km)"},
                          {kHaulRemarks, 0, "备注"}};
   const Header wide[] = {{kHaulCutArea, kHaulFillArea, "横断面面积(m²)"},
                          {kHaulMeanCut, kHaulMeanFill, "平均面积(m²)"},
                          {kHaulBankCut, kHaulFirstClass + 5, "挖方(天然密实方, m³)"},
+                         {kHaulFill, kHaulFillRock, "填方(m³)"},
                          {kHaulIn, kHaulOutDistance, "纵向调配"},
                          {kHaulBorrow, kHaulBorrowDistance, "借方"},
                          {kHaulWaste, kHaulWasteDistance, "废方"}};
@@ -143,7 +155,8 @@ void WriteHeaders(Worksheet& sheet, const HaulTable& table) {
   for (const Header& h : wide) texts.At(1, h.column - 1) = h.text;
   const std::pair<int, const char*> below[] = {
       {kHaulCutArea, "挖方"},        {kHaulFillArea, "填方"},    {kHaulMeanCut, "挖方"},  {kHaulMeanFill, "填方"},
-      {kHaulBankCut, "总数量"},      {kHaulIn, "调入(m³)"},      {kHaulInDistance, "调入运距(m)"},
+      {kHaulBankCut, "总数量"},      {kHaulFill, "总数量"},      {kHaulFillSoil, "土方"},
+      {kHaulFillRock, "石方"},        {kHaulIn, "调入(m³)"},      {kHaulInDistance, "调入运距(m)"},
       {kHaulOut, "调出(m³)"},        {kHaulOutDistance, "调出运距(m)"}, {kHaulBorrow, "数量(m³)"},
       {kHaulBorrowDistance, "运距(m)"}, {kHaulWaste, "数量(m³)"}, {kHaulWasteDistance, "运距(m)"}};
   for (const auto& [column, text] : below) texts.At(2, column - 1) = text;

@@ -26,20 +26,22 @@ enum HaulColumn {
   kHaulBankCut,      // I 挖方总数量 (bank)
   kHaulFirstClass,   // J..O the six classes (bank)
   kHaulCut = kHaulFirstClass + 6,  // P 挖方(压实方)
-  kHaulFill,         // Q 填方
-  kHaulInPlace,      // R 本桩利用
-  kHaulDeficit,      // S 填缺
-  kHaulSurplus,      // T 挖余
-  kHaulIn,           // U 纵向调入
-  kHaulInDistance,   // V 调入运距
-  kHaulOut,          // W 纵向调出
-  kHaulOutDistance,  // X 调出运距
-  kHaulBorrow,       // Y 借方
-  kHaulBorrowDistance,  // Z 借方运距
-  kHaulWaste,        // AA 废方
-  kHaulWasteDistance,   // AB 废方运距
-  kHaulOverhaul,     // AC 超运量 (m³·km)
-  kHaulRemarks,      // AD 备注
+  kHaulFill,         // Q 填方总数量
+  kHaulFillSoil,     // R 填方土方: what is not rock
+  kHaulFillRock,     // S 填方石方: the rock share of what is used in place and hauled in
+  kHaulInPlace,      // T 本桩利用
+  kHaulDeficit,      // U 填缺
+  kHaulSurplus,      // V 挖余
+  kHaulIn,           // W 纵向调入
+  kHaulInDistance,   // X 调入运距
+  kHaulOut,          // Y 纵向调出
+  kHaulOutDistance,  // Z 调出运距
+  kHaulBorrow,       // AA 借方
+  kHaulBorrowDistance,  // AB 借方运距
+  kHaulWaste,        // AC 废方
+  kHaulWasteDistance,   // AD 废方运距
+  kHaulOverhaul,     // AE 超运量 (m³·km)
+  kHaulRemarks,      // AF 备注
   kHaulLastColumn = kHaulRemarks
 };
 inline constexpr int kHaulFactorRow = 4;    // the conversion factors, above their class columns

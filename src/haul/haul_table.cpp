@@ -33,7 +33,13 @@ HaulTable ComputeHaulTable(const std::vector<HaulStation>& stations, const HaulR
     row.Position = (from + to) / 2;
     row.Shares = ClassSharesAt(request.Classes, row.Position);
     row.BankCut = s.Cut.Volume;
-    for (int c = 0; c < kSoilClasses; ++c) row.Cut += row.BankCut * row.Shares[c] / 100 / request.Factors[c];
+    double rock = 0;
+    for (int c = 0; c < kSoilClasses; ++c) {
+      const double compacted = row.BankCut * row.Shares[c] / 100 / request.Factors[c];
+      row.Cut += compacted;
+      if (IsRockClass(c)) rock += compacted;
+    }
+    row.RockShare = row.Cut > 0 ? rock / row.Cut : 0;
     row.Fill = s.Fill.Volume;
     row.InPlace = std::min(row.Cut, row.Fill);
     row.Deficit = row.Fill - row.InPlace;
@@ -53,8 +59,10 @@ HaulTable ComputeHaulTable(const std::vector<HaulStation>& stations, const HaulR
     from.Overhaul += h.Volume * std::max(0.0, h.Distance - request.Prices.FreeHaul) / 1000;
     to.HaulInDistance += h.Volume * h.Distance;
     to.HaulIn += h.Volume;
+    to.RockHauledIn += h.Volume * from.RockShare;
   }
   for (HaulRow& row : table.Rows) {
+    row.FillRock = row.InPlace * row.RockShare + row.RockHauledIn;
     if (row.HaulOut > 0) row.HaulOutDistance /= row.HaulOut;
     if (row.HaulIn > 0) row.HaulInDistance /= row.HaulIn;
   }

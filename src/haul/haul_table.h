@@ -35,6 +35,9 @@ struct HaulRow {
   double BankCut = 0;     // 挖方 in the bank (natural)
   double Cut = 0;         // the cut compacted: Σ class volume / factor
   double Fill = 0;        // 填方
+  double RockShare = 0;   // the part of Cut that is rock (IV to VI), 0 to 1
+  double RockHauledIn = 0;  // the rock in HaulIn: each haul's volume by its source's RockShare
+  double FillRock = 0;    // the rock in Fill: RockShare of InPlace, and RockHauledIn (borrow is soil)
   double InPlace = 0;     // 本桩利用 = min(Cut, Fill)
   double Deficit = 0;     // 填缺
   double Surplus = 0;     // 挖余

@@ -11,6 +11,9 @@ inline constexpr int kSoilClasses = 6;
 // "I 松土", "II 普通土", "III 硬土" (土方), "IV 软石", "V 次坚石", "VI 坚石" (石方).
 extern const std::array<const char*, kSoilClasses> kSoilClassNames;
 
+// Classes IV to VI (石方); I to III are soil (土方).
+inline constexpr bool IsRockClass(int c) { return c >= 3; }
+
 using ClassShares = std::array<double, kSoilClasses>;  // per cent, adding to 100
 
 // The cut from one station to another split into the classes.

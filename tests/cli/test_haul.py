@@ -196,9 +196,11 @@ class TableIdentityTest(TempDirTest):
         tolerance = 0.0025
         for r in station_rows[1:] + page_rows + [total_row]:
             with self.subTest(row=r, kind=kinds[r]):
-                cut, fill, used = value("P", r), value("Q", r), value("R", r)
-                deficit, surplus = value("S", r), value("T", r)
-                hauled_in, hauled_out, borrow, waste = value("U", r), value("W", r), value("Y", r), value("AA", r)
+                cut, fill, used = value("P", r), value("Q", r), value("T", r)
+                deficit, surplus = value("U", r), value("V", r)
+                hauled_in, hauled_out, borrow, waste = value("W", r), value("Y", r), value("AA", r), value("AC", r)
+                self.assertAlmostEqual(fill, value("R", r) + value("S", r), delta=tolerance)  # soil + rock
+                self.assertGreaterEqual(value("S", r), -0.0005)
                 self.assertAlmostEqual(fill, used + deficit, delta=tolerance)
                 self.assertAlmostEqual(cut, used + surplus, delta=tolerance)
                 self.assertAlmostEqual(deficit, hauled_in + borrow, delta=tolerance)
@@ -209,16 +211,23 @@ class TableIdentityTest(TempDirTest):
                 classes = sum(value(c, r) for c in "JKLMNO")
                 self.assertAlmostEqual(classes, value("I", r), delta=tolerance)
         # Whole road: what is hauled in was hauled out, so cut and borrow balance fill and waste.
-        self.assertAlmostEqual(value("U", total_row), value("W", total_row), delta=0.002)
-        self.assertAlmostEqual(value("P", total_row) + value("Y", total_row),
-                               value("Q", total_row) + value("AA", total_row), delta=0.005)
-        for column in "IPQRSTUWYA":
-            column = "AA" if column == "A" else column
+        self.assertAlmostEqual(value("W", total_row), value("Y", total_row), delta=0.002)
+        self.assertAlmostEqual(value("P", total_row) + value("AA", total_row),
+                               value("Q", total_row) + value("AC", total_row), delta=0.005)
+        # The rock in the fill is the rock share (classes IV to VI, compacted) of the cut that is
+        # used, in place or hauled away: no rock is made or lost on the way.
+        def rock_share(r):
+            rock = sum(value(c, r) / value(c, 4) for c in "MNO")
+            return rock / value("P", r) if value("P", r) > 0 else 0
+        used_rock = sum(rock_share(r) * (value("T", r) + value("Y", r)) for r in station_rows[1:])
+        self.assertGreater(used_rock, 1)
+        self.assertAlmostEqual(value("S", total_row), used_rock, delta=0.01)
+        for column in ["I", "P", "Q", "R", "S", "T", "U", "V", "W", "Y", "AA", "AC"]:
             pages = sum(value(column, r) for r in page_rows)
             self.assertAlmostEqual(pages, value(column, total_row), delta=0.005, msg=column)
         kilometres = [r for r in range(total_row + 1, total_row + 12) if shown.get((name, "A%d" % r), "").startswith("K")]
         self.assertGreaterEqual(len(kilometres), 2)
-        for column in ("P", "Q", "Y", "AA"):
+        for column in ("P", "Q", "S", "AA", "AC"):
             self.assertAlmostEqual(sum(value(column, r) for r in kilometres), value(column, total_row), delta=0.005)
         # The costs from the price cells equal the tool's own total.
         cost_row = next(r for r in range(total_row, total_row + 30) if shown.get((name, "A%d" % r)) == "调配总费用(元)")
