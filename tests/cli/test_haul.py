@@ -229,6 +229,19 @@ class TableIdentityTest(TempDirTest):
         self.assertGreaterEqual(len(kilometres), 2)
         for column in ("P", "Q", "S", "AA", "AC"):
             self.assertAlmostEqual(sum(value(column, r) for r in kilometres), value(column, total_row), delta=0.005)
+        # The values the tool stored with its formulas are the ones LibreOffice computes, so a
+        # reader that does not recalculate shows the same table.
+        cached = openpyxl.load_workbook(out, data_only=True)[name]
+        compared = 0
+        for (sheet, ref), text in shown.items():
+            if sheet != name or not re.fullmatch(r"-?[\d,]+(\.\d+)?", text) or ref[0] == "A":
+                continue
+            digits = len(text.split(".")[1]) if "." in text else 0
+            stored = cached[ref].value
+            self.assertIsInstance(stored, (int, float), ref)
+            self.assertAlmostEqual(stored, shown_number(text), delta=0.5 * 10 ** -digits + 1e-9, msg=ref)
+            compared += 1
+        self.assertGreater(compared, 1000)
         # The costs from the price cells equal the tool's own total.
         cost_row = next(r for r in range(total_row, total_row + 30) if shown.get((name, "A%d" % r)) == "调配总费用(元)")
         self.assertAlmostEqual(value("B", cost_row), reported_cost(err), delta=0.006)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addin/host/address.h"
+#include "addin/host/formula_compare.h"
 #include "addin/host/formula_program.h"
 #include "addin/host/formula_refs.h"
 #include "util/number_text.h"
@@ -17,7 +18,9 @@ namespace kestrel {
 
 namespace {
 
+using formula::Comparison;
 using formula::CompileFormula;
+using formula::Criterion;
 using formula::Fits;
 using formula::Op;
 using formula::OpCode;
@@ -30,6 +33,7 @@ using formula::SheetNames;
 struct CellRead {
   int node = -1;
   const CellValue* constant = nullptr;
+  CellRef at;
 };
 
 // ---- Values ----
@@ -298,9 +302,9 @@ class Calculator {
         if (c.formula) {
           const int node = NodeFor(sheet, c.at, c.formula);
           deps_.push_back(node);
-          cells_.push_back({node, nullptr});
+          cells_.push_back({node, nullptr, c.at});
         } else {
-          cells_.push_back({-1, c.value});
+          cells_.push_back({-1, c.value, c.at});
         }
       });
       op.cellsEnd = cells_.size();
@@ -378,7 +382,8 @@ class Calculator {
 
   // SUM over the cells of a reference: numbers add up, errors stop it, the rest is skipped.
   bool SumReference(const Op& ref, double& total, std::optional<CellError>& error) {
-    if (ref.range.Rows() == 1 && ref.range.Columns() == 1) return SumCell({ref.node, ref.constant}, total, error);
+    if (ref.range.Rows() == 1 && ref.range.Columns() == 1)
+      return SumCell({ref.node, ref.constant, ref.range.first}, total, error);
     for (size_t i = ref.cellsBegin; i < ref.cellsEnd && !error; ++i)
       if (!SumCell(cells_[i], total, error)) return false;
     return true;
@@ -464,6 +469,24 @@ class Calculator {
           stack.emplace_back(error ? CellValue::Error(*error) : NumberResult(total));
           break;
         }
+        case OpCode::Compare: {
+          const CellValue* b = ValueOf(stack.back());
+          const CellValue* a = ValueOf(stack[stack.size() - 2]);
+          if (!a || !b) return std::nullopt;
+          std::optional<CellValue> result = formula::CompareValues(*a, *b, static_cast<Comparison>(op.count));
+          if (!result) return std::nullopt;
+          stack.pop_back();
+          stack.back() = Operand(std::move(*result));
+          break;
+        }
+        case OpCode::Call: {
+          const size_t first = stack.size() - static_cast<size_t>(op.count);
+          std::optional<CellValue> result = Call(static_cast<formula::Function>(op.number), first);
+          if (!result) return std::nullopt;
+          stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
+          stack.emplace_back(std::move(*result));
+          break;
+        }
       }
     }
     if (stack.size() != 1) return std::nullopt;
@@ -471,6 +494,180 @@ class Calculator {
     if (!result) return std::nullopt;
     if (result->IsEmpty()) return CellValue(0.0);  // "=A1" on an empty cell shows 0
     return *result;
+  }
+
+  // ---- Functions: each reads its arguments from operands_[first] on; nothing when it cannot
+  // be computed.
+
+  std::optional<CellValue> Call(formula::Function function, size_t first) {
+    using formula::Function;
+    switch (function) {
+      case Function::Min:
+      case Function::Max:
+        return Extreme(function == Function::Max, first);
+      case Function::Abs:
+      case Function::Sqrt: {
+        const CellValue* v = ValueOf(operands_[first]);
+        if (!v) return std::nullopt;
+        const Number n = ToNumber(*v);
+        if (n.error) return CellValue::Error(*n.error);
+        if (function == Function::Abs) return NumberResult(std::fabs(n.value));
+        return n.value < 0 ? CellValue::Error(CellError::Num) : NumberResult(std::sqrt(n.value));
+      }
+      case Function::If:
+        return Choose(first);
+      case Function::SumIf: {
+        // SUMIF(range, criterion[, sum range]): SUMIFS with the sum range first.
+        const size_t sum = operands_.size() - first == 3 ? first + 2 : first;
+        return SumWhere(sum, {first});
+      }
+      case Function::SumIfs: {
+        std::vector<size_t> ranges;
+        for (size_t i = first + 1; i < operands_.size(); i += 2) ranges.push_back(i);
+        return SumWhere(first, ranges);
+      }
+    }
+    return std::nullopt;
+  }
+
+  // MIN or MAX: the numbers of the cells referred to (texts, booleans and empty cells skipped)
+  // and of the values given; 0 when there is none.
+  std::optional<CellValue> Extreme(bool largest, size_t first) {
+    std::optional<double> best;
+    auto take = [&](double v) { best = !best ? v : largest ? std::max(*best, v) : std::min(*best, v); };
+    for (size_t i = first; i < operands_.size(); ++i) {
+      const Operand& arg = operands_[i];
+      if (arg.ref < 0) {
+        const Number n = ToNumber(arg.value);
+        if (n.error) return CellValue::Error(*n.error);
+        take(n.value);
+        continue;
+      }
+      const Op& ref = ops_[static_cast<size_t>(arg.ref)];
+      std::optional<CellError> error;
+      auto visit = [&](const CellRead& cell) {
+        bool known = true;
+        const CellValue* v = ReadCell(cell, known);
+        if (!known) return false;
+        if (v && v->IsNumber()) take(v->Number());
+        if (v && v->IsError() && !error) error = v->Error();
+        return true;
+      };
+      if (!VisitReference(ref, visit)) return std::nullopt;
+      if (error) return CellValue::Error(*error);
+    }
+    return CellValue(best.value_or(0.0));
+  }
+
+  // IF(condition, then[, else]): a number other than 0 or TRUE takes `then`; without `else`,
+  // FALSE.
+  std::optional<CellValue> Choose(size_t first) {
+    const CellValue* condition = ValueOf(operands_[first]);
+    if (!condition) return std::nullopt;
+    bool holds = false;
+    if (condition->IsError()) return *condition;
+    if (condition->IsBoolean()) holds = condition->Bool();
+    else if (condition->IsNumber()) holds = condition->Number() != 0;
+    else if (condition->IsText()) return CellValue::Error(CellError::Value);
+    const size_t chosen = first + (holds ? 1 : 2);
+    if (chosen >= operands_.size()) return CellValue::Boolean(false);
+    const CellValue* v = ValueOf(operands_[chosen]);
+    if (!v) return std::nullopt;
+    return v->IsEmpty() ? CellValue(0.0) : *v;
+  }
+
+  // SUMIFS: the numbers of the sum range whose cells at the same place in every criteria range
+  // meet that range's criterion (the operand after it). The ranges must be references of one
+  // shape; an error in a cell that counts is the result.
+  std::optional<CellValue> SumWhere(size_t sumArg, const std::vector<size_t>& rangeArgs) {
+    // A range given as a value (#REF! where its cells were deleted) is its error.
+    for (size_t arg : rangeArgs)
+      if (const CellValue* v = RefOperand(arg) ? nullptr : ValueOf(operands_[arg]); v && v->IsError()) return *v;
+    const Op* sum = RefOperand(sumArg);
+    if (!sum) {
+      const CellValue* v = ValueOf(operands_[sumArg]);
+      return v && v->IsError() ? std::optional<CellValue>(*v) : std::nullopt;
+    }
+    struct Test {
+      const Op* range;
+      Criterion criterion;
+      size_t next;  // the range's next stored cell, in its cells_ (row by row)
+    };
+    std::vector<Test> tests;
+    for (size_t arg : rangeArgs) {
+      const Op* range = RefOperand(arg);
+      const CellValue* given = ValueOf(operands_[arg + 1]);
+      if (!range || !given) return std::nullopt;
+      if (range->range.Rows() != sum->range.Rows() || range->range.Columns() != sum->range.Columns())
+        return std::nullopt;
+      std::optional<Criterion> criterion = formula::CriterionOf(*given);
+      if (!criterion) return std::nullopt;
+      tests.push_back({range, std::move(*criterion), range->cellsBegin});
+    }
+    double total = 0;
+    std::optional<CellError> error;
+    auto add = [&](const CellRead& cell) {
+      bool known = true;
+      const CellValue* v = ReadCell(cell, known);
+      if (!known) return false;
+      if (!v || !(v->IsNumber() || v->IsError())) return true;
+      const int dr = cell.at.row - sum->range.first.row, dc = cell.at.column - sum->range.first.column;
+      for (Test& t : tests) {
+        const CellRef at{t.range->range.first.row + dr, t.range->range.first.column + dc};
+        const CellValue* tested = nullptr;
+        if (t.range->range.Rows() == 1 && t.range->range.Columns() == 1) {
+          tested = ReadCell({t.range->node, t.range->constant, at}, known);
+        } else {
+          while (t.next < t.range->cellsEnd && Before(cells_[t.next].at, at)) ++t.next;
+          if (t.next < t.range->cellsEnd && cells_[t.next].at == at) tested = ReadCell(cells_[t.next], known);
+        }
+        if (!known) return false;
+        static const CellValue empty;
+        const std::optional<bool> meets = formula::Meets(t.criterion, tested ? *tested : empty);
+        if (!meets) return false;
+        if (!*meets) return true;
+      }
+      if (v->IsError()) {
+        if (!error) error = v->Error();
+      } else {
+        total += v->Number();
+      }
+      return true;
+    };
+    if (!VisitReference(*sum, add)) return std::nullopt;
+    return error ? CellValue::Error(*error) : NumberResult(total);
+  }
+
+  static bool Before(CellRef a, CellRef b) { return a.row != b.row ? a.row < b.row : a.column < b.column; }
+
+  // The reference an operand is; null for a value.
+  const Op* RefOperand(size_t arg) const {
+    const Operand& operand = operands_[arg];
+    return operand.ref < 0 ? nullptr : &ops_[static_cast<size_t>(operand.ref)];
+  }
+
+  // Calls visit(cell) for every stored cell of a reference, row by row; false when a visit
+  // returns false.
+  template <class Visit>
+  bool VisitReference(const Op& ref, Visit&& visit) {
+    if (ref.range.Rows() == 1 && ref.range.Columns() == 1) return visit(CellRead{ref.node, ref.constant, ref.range.first});
+    for (size_t i = ref.cellsBegin; i < ref.cellsEnd; ++i)
+      if (!visit(cells_[i])) return false;
+    return true;
+  }
+
+  // A stored cell's value: null for an empty one; `known` false for a formula not computed (a
+  // circle reads as #VALUE!).
+  const CellValue* ReadCell(const CellRead& cell, bool& known) const {
+    static const CellValue circle = CellValue::Error(CellError::Value);
+    if (cell.node < 0) return cell.constant;
+    const Node& node = nodes_[static_cast<size_t>(cell.node)];
+    if (node.state == State::Visiting) return &circle;
+    if (node.state == State::New || !node.result) {
+      known = false;
+      return nullptr;
+    }
+    return &*node.result;
   }
 
   static CellValue Arithmetic(OpCode code, const Number& a, const Number& b) {

@@ -11,18 +11,22 @@ namespace kestrel {
 
 // What the calculator understands: references (A1, $A$1, Sheet1!A1, 'Sheet name'!A1), SUM over
 // ranges, cells and values (D5:D20, D:D, several arguments), numbers, double-quoted texts ("" for
-// one quote), TRUE and FALSE, + - * / with the usual precedence, unary minus and plus, &, and
-// parentheses. As the host computes: an empty cell is 0 in arithmetic and "" in &; a text that
-// reads as a number counts as that number in arithmetic, any other text gives #VALUE!; errors
-// propagate; division by zero gives #DIV/0!; a number joined by & reads as GeneralText; SUM adds
-// the numbers of the cells it refers to and skips texts, booleans and empty cells. A reference
-// to a formula cell uses that formula's computed value; formulas that refer to each other in a
-// circle give #VALUE!.
+// one quote), TRUE and FALSE, + - * / with the usual precedence, unary minus and plus, &, the
+// comparisons = <> < > <= >= (loosest of all), parentheses, and the functions MIN, MAX, ABS,
+// SQRT, IF, SUMIF and SUMIFS. As the host computes: an empty cell is 0 in arithmetic and "" in &;
+// a text that reads as a number counts as that number in arithmetic, any other text gives
+// #VALUE!; errors propagate; division by zero gives #DIV/0!; a number joined by & reads as
+// GeneralText; SUM, MIN and MAX take the numbers of the cells they refer to and skip texts,
+// booleans and empty cells; comparisons order numbers before texts before booleans, texts
+// without regard to case; SUMIF and SUMIFS criteria are values or texts like ">12000" and
+// "<>本页合计". A reference to a formula cell uses that formula's computed value; formulas that
+// refer to each other in a circle give #VALUE!.
 //
 // #REF!, written where a reference's cells were deleted ("=Sheet1!#REF!*2"), is the error #REF!
-// and propagates as errors do. Anything else (another function, a comparison, another error
-// literal such as #N/A, a sheet that does not exist), and any formula that refers to a cell holding one, is not computed: the
-// result is nothing, and the caller keeps the value it had rather than invent one.
+// and propagates as errors do. Anything else (another function, a criterion with wildcards,
+// another error literal such as #N/A, a sheet that does not exist), and any formula that refers
+// to a cell holding one, is not computed: the result is nothing, and the caller keeps the value
+// it had rather than invent one.
 //
 //   A4 = 12230, A5 = 12240.5, B4 = 3, B5 = 5, D5 = "=A5-A4"
 //   EvaluateFormula(book, 0, "=(B5+B4)/2*D5") == CellValue(42.0)

@@ -39,7 +39,7 @@ class Parser {
   bool Parse() {
     if (f_.empty() || f_[0] != '=') return false;
     pos_ = 1;
-    if (!Expression(0)) return false;
+    if (!Compared(0)) return false;
     SkipBlanks();
     return pos_ == f_.size();
   }
@@ -64,6 +64,31 @@ class Parser {
   static constexpr OperatorLevel kLevels[] = {{{'&', '&'}, {OpCode::Concat, OpCode::Concat}},
                                               {{'+', '-'}, {OpCode::Add, OpCode::Subtract}},
                                               {{'*', '/'}, {OpCode::Multiply, OpCode::Divide}}};
+
+  // A comparison, the loosest operator: "A1>0", "A1<>\"x\"", or an expression alone.
+  bool Compared(int depth) {
+    if (!Expression(depth)) return false;
+    while (true) {
+      SkipBlanks();
+      const std::optional<Comparison> comparison = ComparisonAhead();
+      if (!comparison) return true;
+      if (!Expression(depth)) return false;
+      ops_.emplace_back(OpCode::Compare, 0, static_cast<int>(*comparison));
+    }
+  }
+
+  // The comparison operator at the position, read; nothing (and nothing read) for any other text.
+  std::optional<Comparison> ComparisonAhead() {
+    if (pos_ >= f_.size()) return std::nullopt;
+    const char c = f_[pos_], next = pos_ + 1 < f_.size() ? f_[pos_ + 1] : '\0';
+    if (c == '=') return ++pos_, Comparison::Equal;
+    if (c == '<' && next == '>') return pos_ += 2, Comparison::NotEqual;
+    if (c == '<' && next == '=') return pos_ += 2, Comparison::LessOrEqual;
+    if (c == '>' && next == '=') return pos_ += 2, Comparison::GreaterOrEqual;
+    if (c == '<') return ++pos_, Comparison::Less;
+    if (c == '>') return ++pos_, Comparison::Greater;
+    return std::nullopt;
+  }
 
   bool Expression(int depth, size_t level = 0) {
     if (level == std::size(kLevels)) return Unary(depth);
@@ -95,7 +120,7 @@ class Parser {
     if (c == '"') return StringLiteral();
     if (c == '(') {
       ++pos_;
-      if (!Expression(depth + 1) || !Peek(')')) return false;
+      if (!Compared(depth + 1) || !Peek(')')) return false;
       ++pos_;
       return true;
     }
@@ -111,7 +136,7 @@ class Parser {
       ++pos_;
       return QualifiedReference(sheets_.Find(word));
     }
-    if (pos_ < f_.size() && f_[pos_] == '(') return Function(word, depth);
+    if (pos_ < f_.size() && f_[pos_] == '(') return FunctionCall(word, depth);
     const bool isTrue = SameWord(word, "TRUE");
     if (isTrue || SameWord(word, "FALSE")) {
       ops_.emplace_back(OpCode::Boolean, isTrue ? 1.0 : 0.0);
@@ -237,12 +262,27 @@ class Parser {
     return true;
   }
 
-  bool Function(std::string_view name, int depth) {
-    if (!SameWord(name, "SUM")) return false;
+  // The functions understood, with the counts of arguments each takes.
+  struct FunctionName {
+    std::string_view name;
+    Function function;
+    int fewest, most;  // most -1: any number
+  };
+  static constexpr FunctionName kFunctions[] = {
+      {"MIN", Function::Min, 1, -1},     {"MAX", Function::Max, 1, -1},   {"ABS", Function::Abs, 1, 1},
+      {"SQRT", Function::Sqrt, 1, 1},    {"IF", Function::If, 2, 3},      {"SUMIF", Function::SumIf, 2, 3},
+      {"SUMIFS", Function::SumIfs, 3, -1}};
+
+  bool FunctionCall(std::string_view name, int depth) {
+    const bool sum = SameWord(name, "SUM");
+    const FunctionName* known = nullptr;
+    for (const FunctionName& f : kFunctions)
+      if (SameWord(name, f.name)) known = &f;
+    if (!sum && !known) return false;
     ++pos_;  // "("
     int count = 0;
     for (;;) {
-      if (!Expression(depth + 1)) return false;
+      if (!Compared(depth + 1)) return false;
       ++count;
       if (Peek(',')) {
         ++pos_;
@@ -252,7 +292,13 @@ class Parser {
       ++pos_;
       break;
     }
-    ops_.emplace_back(OpCode::Sum, 0, count);
+    if (sum) {
+      ops_.emplace_back(OpCode::Sum, 0, count);
+      return true;
+    }
+    if (count < known->fewest || (known->most >= 0 && count > known->most)) return false;
+    if (known->function == Function::SumIfs && count % 2 == 0) return false;  // a range without its criterion
+    ops_.emplace_back(OpCode::Call, static_cast<double>(known->function), count);
     return true;
   }
 

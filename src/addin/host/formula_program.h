@@ -18,12 +18,19 @@
 namespace kestrel::formula {
 
 enum class OpCode : std::uint8_t {
-  Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum
+  Number, Text, Boolean, Ref, RefError, Negate, Add, Subtract, Multiply, Divide, Concat, Sum, Compare, Call
 };
+
+// The comparison of a Compare step, in its `count`.
+enum class Comparison : int { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
+
+// The function of a Call step, in its `number`.
+enum class Function : int { Min, Max, Abs, Sqrt, If, SumIf, SumIfs };
 
 // One step of a formula in postfix order. Number and Boolean push `number`; Text pushes the
 // formula's text number `count`; Ref pushes a reference to `range` on `sheet`; RefError pushes
-// the error #REF!; Sum pops `count` arguments.
+// the error #REF!; Sum pops `count` arguments; Compare pops two; Call pops `count` arguments of
+// the function `number`.
 struct Op {
   Op() = default;
   explicit Op(OpCode c, double n = 0, int k = 0) : code(c), count(k), number(n) {}

@@ -149,7 +149,7 @@ class Calc:
         elif kind == "s":
             cell.setString(content)
         else:
-            cell.setTokens(self.parser.parseFormula(content, self.address(sheet_name, row, col)))
+            cell.setTokens(self.parser.parseFormula(calc_separators(content), self.address(sheet_name, row, col)))
 
     def merge(self, sheet_name, ref):
         self.sheet(sheet_name).getCellRangeByName(ref).merge(True)
@@ -223,6 +223,7 @@ class Calc:
                         # address marked deleted and revives it when cells are inserted there
                         # later: the formula is typed again as Excel holds it.
                         cell.setTokens(self.parser.parseFormula("=" + printed, position))
+                    printed = printed.replace(";", ",")
                     error = cell.getError()
                     value = {"e": LO_ERRORS.get(error, f"Err:{error}")} if error else data[r][c]
                     cells[ref] = {"v": value, "f": "=" + printed}
@@ -276,6 +277,12 @@ class Calc:
 
     def values(self, sheet_name, ref):
         return self.sheet(sheet_name).getCellRangeByName(ref).getDataArray()
+
+
+def calc_separators(formula):
+    """A formula as Calc's parser reads it, with ";" between a function's arguments (no
+    generated text holds a comma)."""
+    return formula.replace(",", ";")
 
 
 # Calc's operation codes of a constant (with no value: an error constant) and of a token it could
@@ -363,6 +370,11 @@ class Generator:
             f"=SUM(${c1}$2:${c1}${rows})",
             f"=Data!$D${r.randint(1, 5)}+{c1}{row}",
             f"={c1}{row}&\"_\"",
+            f"=IF({c1}{row}>{c2}{down},{c1}{row},-1)",
+            f"=IF({c1}{row}<>\"\",MIN({c1}{row}:{c2}{down}),ABS({c2}{row}))",
+            f"=SUMIF(${c1}$1:${c1}${rows},\">{r.randint(-50, 300)}\",${c2}$1:${c2}${rows})",
+            f"=SUMIFS({c2}{row}:{c2}{down},{c1}{row}:{c1}{down},\"<>{r.randint(-50, 300)}\","
+            f"{c2}{row}:{c2}{down},\"<={r.randint(0, 500)}\")",
         ]
         return r.choice(choices)
 
