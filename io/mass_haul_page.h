@@ -1,4 +1,4 @@
-// The mass-haul diagram as one A3 landscape page: a PDF, an SVG or a PNG picture, through cairo.
+// The mass-haul diagram as one A3 landscape page in a file: a PDF or PNG through cairo, or an SVG.
 #pragma once
 
 #include <string>
@@ -10,11 +10,8 @@ namespace kestrel {
 // Whether the file name ends in .pdf, .svg or .png (any case).
 bool IsMassHaulFileName(const std::string& path);
 
-// Draws the page: title and notes, the station axis in K form, the volume axis in m³, the
-// mass curve, the balance line, the free-haul chords, the hauls as arrows labelled with volume
-// and distance (a label that does not fit beside its arrow is left off and counted in the
-// notes), barriers as dashed lines, and a legend. The file appears whole or not at all.
-// Returns "" on success, else the reason.
+// Writes the page PaintMassHaulPage draws; the file appears whole or not at all. Returns "" on
+// success, else the reason.
 //   WriteMassHaulPage(MassHaulDiagramOf(table), "haul.pdf");
 std::string WriteMassHaulPage(const MassHaulPlot& plot, const std::string& path);
 

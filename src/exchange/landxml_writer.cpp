@@ -6,7 +6,7 @@
 #include <ctime>
 #include <numbers>
 
-#include "exchange/xml_writer.h"
+#include "util/xml_writer.h"
 #include "util/number_text.h"
 
 #ifndef KESTREL_VERSION

@@ -5,12 +5,14 @@ import os
 import pathlib
 import random
 import re
+import subprocess
 import unittest
+from xml.etree import ElementTree
 
 import openpyxl
 
 from kestrel_cli import TempDirTest, libreoffice_cells, need_libreoffice, run
-from oracle_tools import oracles_required
+from oracle_tools import need_tool, oracles_required
 try:
     import numpy
     from scipy.optimize import linprog
@@ -245,6 +247,47 @@ class TableIdentityTest(TempDirTest):
         # The costs from the price cells equal the tool's own total.
         cost_row = next(r for r in range(total_row, total_row + 30) if shown.get((name, "A%d" % r)) == "调配总费用(元)")
         self.assertAlmostEqual(value("B", cost_row), reported_cost(err), delta=0.006)
+
+
+class DiagramTest(TempDirTest):
+    """The worked example of the README as an SVG page: its mass curve through the ordinates
+    worked by hand, its hauls as labelled arrows, and a page another SVG reader draws."""
+
+    def test_svg_page_of_the_worked_example(self):
+        rsvg = need_tool("rsvg-convert", why="librsvg, to draw the SVG page")
+        book, svg, png = self.path("road.xlsx"), self.path("haul.svg"), self.path("haul.png")
+        volume_book(book, [0, 20, 40, 60], [12, 8, 0, 0], [0, 0, 10, 15])
+        status, _, err = run("haul", book, "--road-class", "三、四级", "--class", "0,60,0,0,100,0,0,0",
+                             "--diagram", svg)
+        self.assertEqual(status, 0, err)
+        ns = "{http://www.w3.org/2000/svg}"
+        root = ElementTree.parse(svg).getroot()
+        self.assertEqual((root.tag, root.get("width"), root.get("height")), (ns + "svg", "420mm", "297mm"))
+        texts = [t.text for t in root.iter(ns + "text")]
+        self.assertIn("土石方累积曲线 (调配图)", texts)
+        # The mass curve: 0, +200, +180, -70 m³ at K0+000 to K0+060, evenly across the frame.
+        curves = [[tuple(map(float, p.split(","))) for p in line.get("points").split()]
+                  for line in root.iter(ns + "polyline") if line.get("stroke") == "#000000" and
+                  line.get("stroke-width") == "0.45"]
+        self.assertEqual(len(curves), 1)
+        xs, ys = zip(*curves[0])
+        self.assertEqual(len(xs), 4)
+        for k in (1, 2):
+            self.assertAlmostEqual(xs[k] - xs[0], k * (xs[3] - xs[0]) / 3, delta=0.01)
+        ordinates = [0, 200, 180, -70]
+        millimetres_per_m3 = (ys[0] - ys[1]) / 200  # the page's y runs down
+        self.assertGreater(millimetres_per_m3, 0)
+        for y, ordinate in zip(ys, ordinates):
+            self.assertAlmostEqual(ys[0] - y, ordinate * millimetres_per_m3, delta=0.01)
+        # Both hauls drawn, each labelled with its volume and distance or counted as unlabelled.
+        arrows = [p for p in root.iter(ns + "polygon")]
+        labels = [t for t in texts if t and re.fullmatch(r"[\d.]+m³ [\d.]+m", t)]
+        self.assertEqual(len(arrows), 2)
+        unlabelled = [t for t in texts if t and "条调运箭头未标注" in t]
+        self.assertEqual(len(labels) + (int(unlabelled[0].split()[0]) if unlabelled else 0), 2)
+        drawn = subprocess.run([rsvg, "-w", "1200", svg, "-o", png], capture_output=True)
+        self.assertEqual(drawn.returncode, 0, drawn.stderr)
+        self.assertGreater(os.path.getsize(png), 10000)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 // A small XML writer: elements, attributes and text, escaped, indented, UTF-8.
-#include "exchange/xml_writer.h"
+#include "util/xml_writer.h"
 
 #include "util/number_text.h"
 
