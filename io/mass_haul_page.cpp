@@ -96,12 +96,9 @@ bool IsMassHaulFileName(const std::string& path) {
 
 std::string WriteMassHaulPage(const MassHaulPlot& plot, const std::string& path) {
   if (!IsMassHaulFileName(path)) return "the diagram is a .pdf, .svg or .png file: " + path;
+  if (EndsWith(path, ".svg")) return WriteMassHaulSvgFile(plot, path);
   if (std::string problem = MassHaulPlotProblem(plot); !problem.empty()) return problem;
   AtomicFile file(PathFromUtf8(path));
-  if (EndsWith(path, ".svg")) {
-    if (!file.Write(MassHaulSvg(plot)) || !file.Commit()) return "cannot write " + path;
-    return "";
-  }
   cairo_status_t status;
   const bool png = EndsWith(path, ".png");
   {

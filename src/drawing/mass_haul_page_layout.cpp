@@ -6,6 +6,8 @@
 
 #include "drawing/svg_canvas.h"
 #include "util/number_text.h"
+#include "util/text_file.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 namespace {
@@ -184,6 +186,16 @@ std::string MassHaulSvg(const MassHaulPlot& plot) {
   SvgCanvas canvas(kMassHaulPageWidth, kMassHaulPageHeight);
   PaintMassHaulPage(plot, canvas);
   return canvas.Document();
+}
+
+std::string WriteMassHaulSvgFile(const MassHaulPlot& plot, const std::string& path) {
+  const std::string lower = AsciiLower(path);
+  if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".svg") != 0) return "the diagram is an .svg file: " + path;
+  if (std::string problem = MassHaulPlotProblem(plot); !problem.empty()) return problem;
+  std::string reason;
+  if (!WriteFileAtomically(PathFromUtf8(path), MassHaulSvg(plot), &reason))
+    return "cannot write " + path + (reason.empty() ? "" : ": " + reason);
+  return "";
 }
 
 }  // namespace kestrel

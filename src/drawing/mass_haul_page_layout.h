@@ -20,7 +20,11 @@ std::string MassHaulPlotProblem(const MassHaulPlot& plot);
 void PaintMassHaulPage(const MassHaulPlot& plot, PageCanvas& canvas);
 
 // The page as an SVG document (millimetres), its text widths estimated from the characters.
-//   WriteTextFile("haul.svg", MassHaulSvg(MassHaulDiagramOf(table)));
 std::string MassHaulSvg(const MassHaulPlot& plot);
+
+// Writes that document to a file named .svg, whole or not at all: "" when written, else the
+// reason. The page writer of a platform without another renderer.
+//   WriteMassHaulSvgFile(MassHaulDiagramOf(table), "haul.svg");
+std::string WriteMassHaulSvgFile(const MassHaulPlot& plot, const std::string& path);
 
 }  // namespace kestrel
