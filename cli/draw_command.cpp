@@ -23,6 +23,7 @@
 #include "sections/form_set.h"
 #include "sections/section_sheets.h"
 #include "sheet_options.h"
+#include "util/number_text.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -90,7 +91,7 @@ std::vector<SheetSection> SheetSectionsOfPlan(const DrawingPlan& plan, const Des
 }
 
 bool IsSectionAt(const std::string& station, double value, const std::string& typed) {
-  return station == typed || std::fabs(value - StationArgument(typed).value_or(-1e300)) < 0.0005;
+  return station == typed || std::fabs(value - TypedStation(typed).value_or(-1e300)) < 0.0005;
 }
 
 // The first sheet of the plot's layout, or the chosen section alone at the largest scale that

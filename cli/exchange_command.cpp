@@ -2,18 +2,14 @@
 // sections, profile and alignment into a workbook.
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
 
 #include "commands.h"
-#include "earthworks/design_command.h"
-#include "earthworks/design_results.h"
 #include "exchange/landxml_reader.h"
-#include "exchange/ifc_writer.h"
 #include "exchange/landxml_writer.h"
+#include "exchange/road_export.h"
 #include "exchange/road_sheets.h"
 #include "file_checks.h"
 #include "geometry/profile_file.h"
@@ -23,8 +19,6 @@
 namespace kestrel {
 namespace {
 
-// The sheet a station-coordinate table is looked for under when no --alignment is given.
-constexpr const char* kStationSheetName = "逐桩坐标表";
 constexpr const char* kImportedSurveyName = "横断面";
 constexpr const char* kProfileSheetName = "纵断面";
 
@@ -36,57 +30,25 @@ struct ExportOptions {
   std::string ifc;
 };
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (std::size_t i = 0; i < end.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i]) return false;
-  return true;
-}
-
 RoadExchange ReadLandXmlFile(const std::string& path) {
   RequireInputFile(path);
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) throw CliError(path + ": cannot be read");
   try {
-    return ReadLandXml(in);
-  } catch (const ExchangeError& e) {
-    throw CliError(path + ": " + e.what());
+    return ReadLandXmlPath(path);
+  } catch (const ExportError& e) {
+    throw CliError(e.what());
   }
 }
 
 // The centre line: from --alignment (a CSV table, a LandXML file or a sheet of the workbook),
 // else from the workbook's 逐桩坐标表 sheet; empty when there is none.
 PlanAlignment LoadAlignment(CliContext& context, const std::string& source) {
+  if (IsLandXmlFileName(source) || IsCsvFileName(source)) RequireInputFile(source);
   try {
-    if (!source.empty() && (EndsWith(source, ".xml") || EndsWith(source, ".landxml"))) {
-      PlanAlignment alignment = ReadLandXmlFile(source).Alignment;
-      if (alignment.Empty()) throw CliError(source + ": the alignment has no geometry");
-      return alignment;
-    }
-    if (!source.empty() && EndsWith(source, ".csv")) {
-      RequireInputFile(source);
-      std::unique_ptr<MemoryWorkbook> table = ReadCsv(source);
-      return AlignmentFromTable(TableFromSheet(table->Active()));
-    }
-    const std::string name = source.empty() ? kStationSheetName : source;
-    MemoryWorksheet* sheet = context.Book().FindSheet(name);
-    if (!sheet) {
-      if (!source.empty()) throw CliError("--alignment " + source + ": no such file type or sheet (.csv, .xml or a sheet's name)");
-      return {};
-    }
-    return AlignmentFromTable(TableFromSheet(*sheet));
-  } catch (const ExchangeError& e) {
-    throw CliError((source.empty() ? std::string(kStationSheetName) : source) + ": " + e.what());
-  }
-}
-
-std::vector<DesignSection> DesignOfBook(CliContext& context, const DesignFiles& files) {
-  if (files.Template.empty()) return ReadWorkbookDesignResults(context.Book());
-  if (files.Profile.empty()) throw CliError("--template needs --profile");
-  try {
-    const DesignInputs inputs = LoadDesignInputs(files);
-    return DesignSections(MeasuredSections(context.Book().Active()), inputs);
-  } catch (const DesignError& e) {
+    return WorkbookAlignment(context.Book(), "--alignment", source, [](const std::string& path) {
+      std::unique_ptr<MemoryWorkbook> table = ReadCsv(path);
+      return TableFromSheet(table->Active());
+    });
+  } catch (const ExportError& e) {
     throw CliError(e.what());
   }
 }
@@ -99,29 +61,21 @@ int Export(CliContext& context, const ExportOptions& options) {
   if (alignment.Empty())
     throw CliError(std::string("no plan geometry: give a station-coordinate table or a LandXML alignment with "
                                "--alignment, or a sheet named ") + kStationSheetName + "; nothing written");
-  std::optional<VerticalProfile> profile;
-  if (!options.files.Profile.empty()) {
-    RequireInputFile(options.files.Profile);
-    profile.emplace();
-    if (!LoadProfileFile(options.files.Profile, *profile)) throw CliError(options.files.Profile + ": not a profile file");
-  }
-  const std::vector<DesignSection> design = DesignOfBook(context, options.files);
-  RoadExchange road = RoadFromSurvey(context.Book().Active(), std::move(alignment), profile ? &*profile : nullptr, design);
-  const ExchangeStamp stamp = CurrentStamp();
-  if (!options.landxml.empty()) {
-    if (!WriteFileAtomically(PathFromUtf8(options.landxml), LandXmlText(road, stamp)))
-      throw CliError("cannot write " + options.landxml);
-    context.Err() << "wrote " << options.landxml << " (" << road.Sections.size() << " cross sections)\n";
-  }
-  if (!options.ifc.empty()) {
-    std::string text;
-    try {
-      text = IfcText(road, PathToUtf8(PathFromUtf8(options.ifc).filename()), stamp);
-    } catch (const ExchangeError& e) {
-      throw CliError(options.ifc + ": " + e.what());
+  if (!options.files.Profile.empty()) RequireInputFile(options.files.Profile);
+  if (!options.files.Template.empty() && options.files.Profile.empty()) throw CliError("--template needs --profile");
+  try {
+    const RoadExchange road = WorkbookRoad(context.Book(), std::move(alignment), options.files);
+    const ExchangeStamp stamp = CurrentStamp();
+    if (!options.landxml.empty()) {
+      WriteLandXmlFile(road, options.landxml, stamp);
+      context.Err() << "wrote " << options.landxml << " (" << road.Sections.size() << " cross sections)\n";
     }
-    if (!WriteFileAtomically(PathFromUtf8(options.ifc), text)) throw CliError("cannot write " + options.ifc);
-    context.Err() << "wrote " << options.ifc << "\n";
+    if (!options.ifc.empty()) {
+      WriteIfcFile(road, options.ifc, stamp);
+      context.Err() << "wrote " << options.ifc << "\n";
+    }
+  } catch (const ExportError& e) {
+    throw CliError(e.what());
   }
   return kExitDone;
 }

@@ -3,12 +3,11 @@
 
 #include <memory>
 #include <ostream>
-#include <sstream>
 
 #include "commands.h"
 #include "file_checks.h"
-#include "haul/haul_sheet.h"
-#include "haul/mass_haul_diagram.h"
+#include "haul/haul_request_text.h"
+#include "haul/haul_run.h"
 #include "io/mass_haul_page.h"
 #include "sheet_options.h"
 #include "util/number_text.h"
@@ -25,55 +24,19 @@ struct HaulOptions {
   std::string diagram;
 };
 
-std::vector<std::string> Fields(const std::string& text, char separator) {
-  std::vector<std::string> fields;
-  std::stringstream in(text);
-  for (std::string field; std::getline(in, field, separator);) fields.push_back(field);
-  return fields;
-}
-
-double StationField(const char* option, const std::string& field, const std::string& whole) {
-  const std::optional<double> station = StationArgument(field);
-  if (!station) throw CliError(std::string(option) + ": a station such as K1+200 or 1200, not " + whole);
-  return *station;
-}
-
-double NumberField(const char* option, const std::string& field, const std::string& whole) {
-  const std::optional<double> n = StrictNumber(field);
-  if (!n) throw CliError(std::string(option) + ": not a number in " + whole);
-  return *n;
-}
-
-// "K1+200,K1+260" -> the range.
-StationRange RangeArgument(const std::string& text) {
-  const std::vector<std::string> f = Fields(text, ',');
-  if (f.size() != 2) throw CliError("--exclude: FROM,TO (two stations), not " + text);
-  return {StationField("--exclude", f[0], text), StationField("--exclude", f[1], text)};
-}
-
-// "K0+000,K0+500,0,60,40,0,0,0" -> the shares of the six classes over the range.
-ClassRange ClassArgument(const std::string& text) {
-  const std::vector<std::string> f = Fields(text, ',');
-  if (f.size() != 2 + kSoilClasses)
-    throw CliError("--class: FROM,TO and six per cents (I to VI), not " + text);
-  ClassRange range{StationField("--class", f[0], text), StationField("--class", f[1], text), {}};
-  for (int c = 0; c < kSoilClasses; ++c) range.Percent[c] = NumberField("--class", f[2 + c], text);
-  return range;
-}
-
 HaulRequest RequestOf(const HaulOptions& options) {
   HaulRequest request = options.request;
   request.RoadClass = options.roadClass;
   if (!DefaultFactors(options.roadClass, request.Factors))
     throw CliError("--road-class: " + std::string(kHighRoadClass) + " or " + kLowRoadClass + ", not " + options.roadClass);
-  if (!options.factors.empty()) {
-    const std::vector<std::string> f = Fields(options.factors, ',');
-    if (f.size() != kSoilClasses) throw CliError("--factors: six factors (I to VI), not " + options.factors);
-    for (int c = 0; c < kSoilClasses; ++c) request.Factors[c] = NumberField("--factors", f[c], options.factors);
+  try {
+    if (!options.factors.empty()) FactorsOfText("--factors", options.factors, request.Factors);
+    for (const std::string& t : options.excluded) request.Volumes.Excluded.push_back(RangeOfText("--exclude", t));
+    for (const std::string& t : options.classes) request.Classes.push_back(ClassRangeOfText("--class", t));
+    for (const std::string& t : options.barriers) request.Barriers.push_back(StationOfText("--barrier", t, t));
+  } catch (const HaulError& e) {
+    throw CliError(e.what());
   }
-  for (const std::string& t : options.excluded) request.Volumes.Excluded.push_back(RangeArgument(t));
-  for (const std::string& t : options.classes) request.Classes.push_back(ClassArgument(t));
-  for (const std::string& t : options.barriers) request.Barriers.push_back(StationField("--barrier", t, t));
   if (std::string problem = HaulRequestProblem(request); !problem.empty()) throw CliError(problem);
   return request;
 }
@@ -87,27 +50,14 @@ int RunHaul(CliContext& context, const HaulOptions& options) {
   MemoryWorkbook& book = context.OpenBook(options.book);
   HaulTable table;
   try {
-    table = ComputeHaulTable(ReadHaulStations(book.Active()), request);
+    table = RunHaulOnActiveSheet(book, request, options.diagram, WriteMassHaulPage);
   } catch (const HaulError& e) {
     throw CliError(e.what());
   }
-  if (!options.diagram.empty()) {
-    const std::string error = WriteMassHaulPage(MassHaulDiagramOf(table), options.diagram);
-    if (!error.empty()) throw CliError(error);
-  }
-  CommandContext command = context.Command();
-  command.host->AddSheet();
-  WriteHaulSheet(command.host->ActiveSheet(), table);
-  double hauled = 0;
-  for (const Haul& h : table.Hauls.Hauls) hauled += h.Volume;
-  double borrowed = 0, wasted = 0;
-  for (const HaulRow& r : table.Rows) {
-    borrowed += r.Borrow;
-    wasted += r.Waste;
-  }
-  context.Err() << "distributed " << table.Rows.size() << " lengths: hauled " << GeneralText(hauled)
-                << " m³, borrowed " << GeneralText(borrowed) << " m³, wasted " << GeneralText(wasted)
-                << " m³; cost " << GeneralText(table.Hauls.TotalCost()) << " 元\n";
+  const HaulTotals totals = TotalsOf(table);
+  context.Err() << "distributed " << table.Rows.size() << " lengths: hauled " << GeneralText(totals.Hauled)
+                << " m³, borrowed " << GeneralText(totals.Borrowed) << " m³, wasted " << GeneralText(totals.Wasted)
+                << " m³; cost " << GeneralText(totals.Cost) << " 元\n";
   return context.Finish(CommandOutcome::Completed, options.book);
 }
 

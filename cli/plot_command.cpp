@@ -8,6 +8,7 @@
 #include "io/section_plot.h"
 #include "sections/section_sheets.h"
 #include "sheet_options.h"
+#include "util/number_text.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -23,7 +24,7 @@ struct PlotOptions {
 
 std::optional<double> StationOption(const char* name, const std::string& text) {
   if (text.empty()) return std::nullopt;
-  std::optional<double> station = StationArgument(text);
+  std::optional<double> station = TypedStation(text);
   if (!station) throw CliError(std::string(name) + ": a station such as K12+235.5 or 12235.5, not " + text);
   return station;
 }

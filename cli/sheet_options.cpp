@@ -1,4 +1,4 @@
-// The sheet layout options on the command line and the stations typed as arguments.
+// The sheet layout options on the command line.
 #include "sheet_options.h"
 
 #include <CLI/CLI.hpp>
@@ -40,18 +40,6 @@ SheetOptions SheetOptionsOf(const SheetArguments& arguments) {
   options.exaggeration = arguments.exaggeration;
   options.columns = arguments.columns;
   return options;
-}
-
-std::optional<double> StationArgument(const std::string& text) {
-  if (!text.empty() && (text[0] == 'K' || text[0] == 'k')) {
-    const size_t plus = text.find('+');
-    if (plus == std::string::npos) return std::nullopt;
-    const std::optional<double> km = StrictNumber(text.substr(1, plus - 1));
-    const std::optional<double> m = StrictNumber(text.substr(plus + 1));
-    if (!km || !m || *km < 0 || *km != std::floor(*km) || *m < 0 || *m >= 1000) return std::nullopt;
-    return *km * 1000 + *m;
-  }
-  return StrictNumber(text);
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// The sheet layout options the plot and the draw preview share, and station arguments.
+// The sheet layout options the plot and the draw preview share.
 #pragma once
 
 #include <optional>
@@ -24,8 +24,5 @@ struct SheetArguments {
 void AddSheetArguments(CLI::App& command, SheetArguments& arguments);
 // The layout options; a CliError names a paper or scale that is none.
 SheetOptions SheetOptionsOf(const SheetArguments& arguments);
-
-// A station typed as a number (12235.5) or as its text (K12+235.5, k12+235.500); nothing otherwise.
-std::optional<double> StationArgument(const std::string& text);
 
 }  // namespace kestrel

@@ -26,6 +26,20 @@ Worksheet& DispatchApplication::AddSheet() {
   return ActiveSheet();
 }
 
+std::vector<Worksheet*> DispatchApplication::Worksheets() {
+  DispatchRef collection = GetObject(host_, L"Worksheets");
+  Variant count;
+  GetProperty(collection.Get(), L"Count", count);
+  const long n = static_cast<long>(VariantToNumber(count.Get(), "Worksheets.Count"));
+  std::vector<Worksheet*> sheets;
+  for (long i = 1; i <= n; ++i) {
+    DispatchArgs index;
+    index.Add(LongArg(i));
+    sheets.push_back(&Wrap(GetObject(collection.Get(), L"Item", index)));
+  }
+  return sheets;
+}
+
 Worksheet& DispatchApplication::Wrap(DispatchRef sheet) {
   IUnknown* identity = nullptr;
   if (FAILED(sheet.Get()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)))) {

@@ -32,6 +32,8 @@ class DispatchApplication final : public Application {
   Worksheet& ActiveSheet() override;
   // Application.Sheets.Add, then the active sheet (the new one).
   Worksheet& AddSheet() override;
+  // Application.Worksheets: Count, then Item(1) to Item(Count).
+  std::vector<Worksheet*> Worksheets() override;
 
   bool ScreenUpdating() override;
   void SetScreenUpdating(bool on) override;

@@ -13,8 +13,10 @@
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
 #include "earthworks/form_design.h"
+#include "exchange/form_export.h"
 #include "geometry/profile_file.h"
 #include "geometry/slope_file.h"
+#include "haul/form_haul.h"
 #include "sections/dictionary_file.h"
 #include "sections/draw_data.h"
 #include "sections/initial_sort.h"
@@ -38,6 +40,8 @@ constexpr char kSaveZmLabel[] = "保存竖曲线文件";
 constexpr char kSaveHpLabel[] = "保存横坡或加宽文件";
 constexpr char kCadToolLabel[] = "CAD 插件安装";
 constexpr char kDesignLabel[] = "设计断面";
+constexpr char kExportLabel[] = "导出 LandXML/IFC";
+constexpr char kHaulLabel[] = "土石方调配";
 
 void SortCommand(CommandContext& c, Session& s) { InitialSort(c, s); }
 void VolumeCommand(CommandContext& c, Session& s) { FunhdmDrawSheet(c, s, s); }
@@ -53,6 +57,16 @@ void CadToolCommand(CommandContext& c, Session& s) {
 void DesignCommand(CommandContext& c, Session& s) {
   if (!s.DesignDialog) s.DesignDialog = std::make_unique<FormDesign>(c.ui);
   FunHdmDesign(c, *s.DesignDialog);
+}
+
+void ExportCommand(CommandContext& c, Session& s) {
+  if (!s.ExportDialog) s.ExportDialog = std::make_unique<FormExport>(c.ui);
+  FunHdmExport(c, *s.ExportDialog);
+}
+
+void HaulCommand(CommandContext& c, Session& s) {
+  if (!s.HaulDialog) s.HaulDialog = std::make_unique<FormHaul>(c.ui, s.WriteHaulPage);
+  FunHdmHaul(c, *s.HaulDialog);
 }
 
 void GoHelp(CommandContext& c, Session&) { GoWebPage("help", c.shell); }
@@ -120,6 +134,8 @@ const std::vector<RibbonCommand>& RibbonCommands() {
       {"FunGoQQGroup", "访问QQ群", false, SheetUse::None, GoQqGroup},
       {"FunGoCorvane", "访问官网", false, SheetUse::None, GoCorvane},
       {"FunHdmDesign", kDesignLabel, true, SheetUse::Changes, DesignCommand},
+      {"FunHdmExport", kExportLabel, true, SheetUse::Reads, ExportCommand},
+      {"FunHdmHaul", kHaulLabel, true, SheetUse::Reads, HaulCommand},
   };
   return commands;
 }

@@ -150,9 +150,9 @@ std::vector<DesignSection> ReadDesignResults(Worksheet& sheet) {
   return sections;
 }
 
-std::vector<DesignSection> ReadWorkbookDesignResults(MemoryWorkbook& workbook) {
-  for (int i = 0; i < workbook.SheetCount(); ++i)
-    if (IsDesignResultsSheet(workbook.Sheet(i))) return ReadDesignResults(workbook.Sheet(i));
+std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook) {
+  for (Worksheet* sheet : workbook.Worksheets())
+    if (IsDesignResultsSheet(*sheet)) return ReadDesignResults(*sheet);
   return {};
 }
 

@@ -10,6 +10,7 @@
 
 namespace kestrel {
 
+class Application;
 class MemoryWorkbook;
 
 // A1 of the results sheet: how the drawings find it among a workbook's sheets.
@@ -46,9 +47,9 @@ bool IsDesignResultsSheet(Worksheet& sheet);
 // remarks give the GroundExtended flags. Rows end at the first empty station.
 std::vector<DesignSection> ReadDesignResults(Worksheet& sheet);
 
-// The sections of a workbook file's results sheet: the first results sheet in tab order (the
-// latest run's, as a new sheet goes in front); none without one.
-std::vector<DesignSection> ReadWorkbookDesignResults(MemoryWorkbook& workbook);
+// The sections of a workbook's results sheet: the first results sheet in tab order (the latest
+// run's, as a new sheet goes in front); none without one.
+std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook);
 
 // The design line as the sheet holds it, and back: "-8,10;-4,12;0,12".
 std::string OutlineText(const std::vector<SectionPoint>& outline);

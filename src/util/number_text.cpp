@@ -138,4 +138,16 @@ double RoundHalfAway(double value, int decimals) {
 
 std::string StationText(double station) { return FormatNumber(station, "\"K\"0+000.000"); }
 
+std::optional<double> TypedStation(std::string_view text) {
+  if (!text.empty() && (text[0] == 'K' || text[0] == 'k')) {
+    const size_t plus = text.find('+');
+    if (plus == std::string_view::npos) return std::nullopt;
+    const std::optional<double> km = StrictNumber(text.substr(1, plus - 1));
+    const std::optional<double> m = StrictNumber(text.substr(plus + 1));
+    if (!km || !m || *km < 0 || *km != std::floor(*km) || *m < 0 || *m >= 1000) return std::nullopt;
+    return *km * 1000 + *m;
+  }
+  return StrictNumber(text);
+}
+
 }  // namespace kestrel

@@ -34,5 +34,7 @@ double RoundHalfAway(double value, int decimals);
 // Station text of the number format "K"0+000.000: 12235.689 -> "K12+235.689",
 // 12999.9996 -> "K13+000.000", 5.1 -> "K0+005.100".
 std::string StationText(double station);
+// A station typed as a number (12235.5) or as its text (K12+235.5, k12+235.500); nothing otherwise.
+std::optional<double> TypedStation(std::string_view text);
 
 }  // namespace kestrel

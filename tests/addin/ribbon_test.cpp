@@ -104,6 +104,8 @@ TEST(Ribbon, EveryButtonDoesWhatItsLabelSays) {
       {"访问官网", {Page("corvane")}},
       {"检查更新", {Page("index")}},
       {"设计断面", {"dialog FormDesign"}},
+      {"导出 LandXML/IFC", {"dialog FormExport"}},
+      {"土石方调配", {"dialog FormHaul"}},
   };
   pugi::xml_document document;
   ASSERT_TRUE(document.load_string(RibbonXml().c_str()));

@@ -54,6 +54,7 @@ class RefusingHost : public Application {
     book_.AddSheet();
     return ActiveSheet();
   }
+  std::vector<Worksheet*> Worksheets() override { return book_.Worksheets(); }
   bool ScreenUpdating() override { return book_.ScreenUpdating(); }
   void SetScreenUpdating(bool on) override { book_.SetScreenUpdating(on); }
   bool DisplayAlerts() override { return book_.DisplayAlerts(); }

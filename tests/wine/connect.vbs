@@ -142,7 +142,9 @@ expected = Array( _
   Array("button", "viewHelpWeb", "\u8BBF\u95EE\u5B98\u7F51", "", "", "FunGoCorvane", "ViewWebLayoutView", "menuhelp"), _
   Array("button", "viewHelpUpdata", "\u68C0\u67E5\u66F4\u65B0", "", "", "FunGoWeb", "ViewWebLayoutView", "menuhelp"), _
   Array("group", "DesignHdm", "\u8BBE\u8BA1\u6A2A\u65AD\u9762", "", "", "", "", "Kestrel"), _
-  Array("button", "hdmDesign", "\u8BBE\u8BA1\u65AD\u9762", "large", "", "FunHdmDesign", "TableInsert", "DesignHdm"))
+  Array("button", "hdmDesign", "\u8BBE\u8BA1\u65AD\u9762", "large", "", "FunHdmDesign", "TableInsert", "DesignHdm"), _
+  Array("button", "hdmExport", "\u5BFC\u51FA LandXML/IFC", "large", "", "FunHdmExport", "XmlExport", "DesignHdm"), _
+  Array("button", "hdmHaul", "\u571F\u77F3\u65B9\u8C03\u914D", "large", "", "FunHdmHaul", "ChartTypeLineInsertGallery", "DesignHdm"))
 
 Dim withId, found, i, row, element, buttons
 Set withId = CreateObject("Scripting.Dictionary")
@@ -168,7 +170,7 @@ For i = 0 To UBound(expected)
     Check element(2) = row(7), "parent of " & row(1) & " is " & element(2) & ", expected " & row(7)
   End If
 Next
-Check buttons = 17, "the table lists 17 buttons"
+Check buttons = 19, "the table lists 19 buttons"
 
 ' --- GetCustomUI returns the same document whatever the ribbon id ---------------------------
 Check connect.GetCustomUI("Microsoft.Excel.Workbook") = xml, "GetCustomUI(Microsoft.Excel.Workbook) = GetRibbonXML"

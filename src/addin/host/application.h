@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "addin/host/address.h"
 #include "addin/host/worksheet.h"
@@ -36,6 +38,8 @@ class Application {
   virtual Worksheet& ActiveSheet() = 0;
   // Adds a sheet in front of the active one, with the host's default name; it becomes active.
   virtual Worksheet& AddSheet() = 0;
+  // The worksheets of the active workbook in tab order (chart sheets left out).
+  virtual std::vector<Worksheet*> Worksheets() = 0;
 
   virtual bool ScreenUpdating() = 0;
   virtual void SetScreenUpdating(bool on) = 0;
@@ -46,6 +50,10 @@ class Application {
   // The calling cell while a worksheet function runs; nothing otherwise.
   virtual std::optional<CallerCell> Caller() = 0;
 };
+
+// The worksheet of the active workbook named `name` (without regard to case, as the host names
+// sheets); null when there is none.
+Worksheet* FindWorksheet(Application& host, std::string_view name);
 
 // Switches screen updating off for a scope and always back on, also when the scope throws.
 class ScreenUpdatingOff {

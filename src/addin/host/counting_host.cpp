@@ -97,6 +97,8 @@ std::string_view HostCallName(HostCall call) {
       return "View";
     case HostCall::Caller:
       return "Caller";
+    case HostCall::Worksheets:
+      return "Worksheets";
   }
   return "?";
 }
@@ -273,6 +275,12 @@ Worksheet& CountingApplication::ActiveSheet() {
 }
 Worksheet& CountingApplication::AddSheet() {
   return Wrap(Forward(counter_, HostCall::AddSheet, [&]() -> Worksheet& { return inner_.AddSheet(); }));
+}
+std::vector<Worksheet*> CountingApplication::Worksheets() {
+  std::vector<Worksheet*> sheets =
+      Forward(counter_, HostCall::Worksheets, [&]() -> std::vector<Worksheet*> { return inner_.Worksheets(); });
+  for (Worksheet*& sheet : sheets) sheet = &Wrap(*sheet);
+  return sheets;
 }
 bool CountingApplication::ScreenUpdating() {
   return Forward(counter_, HostCall::ScreenUpdating, [&] { return inner_.ScreenUpdating(); });

@@ -21,9 +21,10 @@ enum class HostCall {
   InsertRows, InsertRowsAbove, DeleteRowsAt, DeleteRows, InsertColumns, DeleteColumns, Select, Selection,
   Merge, Sort, Replace, SetFont, SetSuperscript, SetAlignment, SetWrapText, SetColumnWidth, SetRowHeight,
   AutoFitColumns, SetBorder, ClearNotes, SetNote, GetNote, SetPageSetup, ActiveSheet, AddSheet,
-  ScreenUpdating, SetScreenUpdating, DisplayAlerts, SetDisplayAlerts, InchesToPoints, View, Caller
+  ScreenUpdating, SetScreenUpdating, DisplayAlerts, SetDisplayAlerts, InchesToPoints, View, Caller,
+  Worksheets
 };
-inline constexpr int kHostCallCount = static_cast<int>(HostCall::Caller) + 1;
+inline constexpr int kHostCallCount = static_cast<int>(HostCall::Worksheets) + 1;
 // The method's name: "SetValues" for HostCall::SetValues.
 std::string_view HostCallName(HostCall call);
 
@@ -128,6 +129,7 @@ class CountingApplication : public Application {
 
   Worksheet& ActiveSheet() override;
   Worksheet& AddSheet() override;
+  std::vector<Worksheet*> Worksheets() override;
   bool ScreenUpdating() override;
   void SetScreenUpdating(bool on) override;
   bool DisplayAlerts() override;

@@ -9,6 +9,12 @@ namespace kestrel {
 
 MemoryWorkbook::MemoryWorkbook() { AddSheet(); }
 
+std::vector<Worksheet*> MemoryWorkbook::Worksheets() {
+  std::vector<Worksheet*> sheets;
+  for (auto& sheet : sheets_) sheets.push_back(sheet.get());
+  return sheets;
+}
+
 Worksheet& MemoryWorkbook::AddSheet() {
   std::string name;
   do {

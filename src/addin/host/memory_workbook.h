@@ -29,6 +29,7 @@ class MemoryWorkbook : public Application {
   Worksheet& ActiveSheet() override { return Active(); }
   // In front of the active sheet, named "SheetN" with the next number not used yet.
   Worksheet& AddSheet() override;
+  std::vector<Worksheet*> Worksheets() override;
 
   bool ScreenUpdating() override { return screenUpdating_; }
   void SetScreenUpdating(bool on) override { screenUpdating_ = on; }

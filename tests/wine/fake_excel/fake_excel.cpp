@@ -70,7 +70,7 @@ std::optional<std::wstring> FakeExcel::NextFileAnswer(FakePrompt prompt) {
 FakeApplicationObject::FakeApplicationObject(FakeExcel& excel)
     : FakeObject(excel, "Application",
                  {L"ActiveSheet", L"Sheets", L"ScreenUpdating", L"DisplayAlerts", L"InchesToPoints", L"Caller",
-                  L"Selection", L"GetOpenFilename", L"GetSaveAsFilename", L"ActiveWorkbook"}) {}
+                  L"Selection", L"GetOpenFilename", L"GetSaveAsFilename", L"ActiveWorkbook", L"Worksheets"}) {}
 
 void FakeApplicationObject::Call(FakeCall& call) {
   MemoryWorkbook& book = Excel().Book();
@@ -90,6 +90,9 @@ void FakeApplicationObject::Call(FakeCall& call) {
     SetObject(call.result, Excel().SheetObject(book.Active()));
   } else if (m == L"Sheets") {
     SetObject(call.result, new FakeSheets(Excel()));
+  } else if (m == L"Worksheets") {
+    if (shows == FakeShows::NoWorkbook) throw FakeRefusal{L"Worksheets needs a workbook"};
+    SetObject(call.result, new FakeWorksheets(Excel()));
   } else if (m == L"ScreenUpdating" || m == L"DisplayAlerts") {
     const bool screen = m == L"ScreenUpdating";
     if (call.IsPut()) {
@@ -153,6 +156,25 @@ void FakeSheets::Call(FakeCall& call) {
   call.Allow(0, {});  // Before, After, Count and Type are not modelled
   if (Excel().Shows() == FakeShows::NoWorkbook) throw FakeRefusal{L"Method 'Add' of object 'Sheets' failed"};
   SetObject(call.result, Excel().SheetObject(dynamic_cast<MemoryWorksheet&>(Excel().Book().AddSheet())));
+}
+
+// Worksheets -----------------------------------------------------------------------------------
+
+FakeWorksheets::FakeWorksheets(FakeExcel& excel) : FakeObject(excel, "Worksheets", {L"Count", L"Item"}) {}
+
+void FakeWorksheets::Call(FakeCall& call) {
+  MemoryWorkbook& book = Excel().Book();
+  if (call.IsPut()) throw FakeRefusal{call.member + L" is read-only"};
+  if (call.member == L"Count") {
+    SetNumber(call.result, book.SheetCount());
+    return;
+  }
+  call.Allow(1, {L"Index"});
+  const VARIANT* index = call.Arg(0, L"Index");
+  if (index == nullptr) throw FakeRefusal{L"Item needs Index"};
+  const long i = LongOf(*index, L"Index");  // names are not modelled
+  if (i < 1 || i > book.SheetCount()) throw FakeRefusal{L"Subscript out of range"};
+  SetObject(call.result, Excel().SheetObject(book.Sheet(i - 1)));
 }
 
 // Worksheet ------------------------------------------------------------------------------------

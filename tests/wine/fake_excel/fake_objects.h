@@ -27,6 +27,15 @@ class FakeSheets final : public FakeObject {
   void Call(FakeCall& call) override;
 };
 
+// Application.Worksheets: Count, and Item(index) from 1 in tab order.
+class FakeWorksheets final : public FakeObject {
+ public:
+  explicit FakeWorksheets(FakeExcel& excel);
+
+ protected:
+  void Call(FakeCall& call) override;
+};
+
 class FakeWorksheet final : public FakeObject {
  public:
   FakeWorksheet(FakeExcel& excel, MemoryWorksheet& sheet);

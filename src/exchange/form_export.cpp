@@ -1,0 +1,131 @@
+// FormExport: the export dialog's controls and events, and the ribbon command behind it.
+#include "exchange/form_export.h"
+
+#include "addin/host/application.h"
+#include "addin/host/ui.h"
+#include "exchange/road_export.h"
+
+namespace kestrel {
+namespace {
+
+std::string Trimmed(const std::string& s) {
+  const size_t b = s.find_first_not_of(" \t");
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+constexpr char kFailedTitle[] = "失败";
+
+void Say(Ui& ui, const std::string& text, const char* title) {
+  ui.MessageBox(text, title, MessageButtons::Ok, title == kFailedTitle ? MessageIcon::None : MessageIcon::Information);
+}
+
+}  // namespace
+
+FormExport::FormExport(Ui& ui) : ui_(ui) {
+  LabelAlignment.text = "平面线形(LandXML 文件或工作表名，空为“逐桩坐标表”)";
+  LabelProfile.text = "纵断面文件(*.ZM，可空)";
+  LabelSlopes.text = "横坡文件(*.hp，可空)";
+  LabelWidening.text = "加宽文件(*.hp，可空)";
+  LabelTemplate.text = "路基模板文件(*.tpl，空为已有的设计断面挖填面积表)";
+  LabelLandXml.text = "导出 LandXML 文件(*.xml)";
+  LabelIfc.text = "导出 IFC 文件(*.ifc)";
+  for (Control* b : {&BrowseAlignment, &BrowseProfile, &BrowseSlopes, &BrowseWidening, &BrowseTemplate,
+                     &BrowseLandXml, &BrowseIfc})
+    b->text = "...";
+  CommandOK.text = "导出";
+  CommandCancel.text = "取消";
+}
+
+void FormExport::Show(DialogHost& host) {
+  cancelled_ = true;
+  MarkShown();
+  host.RunModal(*this);
+}
+
+ExportRequest FormExport::Request() const {
+  ExportRequest request;
+  request.Alignment = Trimmed(TextAlignment.text);
+  request.Files = {Trimmed(TextProfile.text), Trimmed(TextSlopes.text), Trimmed(TextWidening.text),
+                   Trimmed(TextTemplate.text)};
+  request.LandXml = Trimmed(TextLandXml.text);
+  request.Ifc = Trimmed(TextIfc.text);
+  return request;
+}
+
+void FormExport::Browse(Control& box, const char* filter, const char* title) {
+  if (auto path = ui_.GetOpenFilename(filter, title)) box.text = *path;
+}
+
+void FormExport::BrowseTarget(Control& box, const char* initialName, const char* filter, const char* title) {
+  const std::string current = Trimmed(box.text);
+  if (auto path = ui_.GetSaveAsFilename(current.empty() ? initialName : current, filter, title)) box.text = *path;
+}
+
+void FormExport::OnBrowseAlignmentClick() { Browse(TextAlignment, "LandXML 文件(*.xml),*.xml", "选择平面线形文件"); }
+void FormExport::OnBrowseProfileClick() {
+  Browse(TextProfile, "Quillbeck项目纵断面文件(*.ZM),*.ZM", "选择纵断面文件");
+}
+void FormExport::OnBrowseSlopesClick() { Browse(TextSlopes, "横坡文件(*.hp),*.hp", "选择横坡文件"); }
+void FormExport::OnBrowseWideningClick() { Browse(TextWidening, "横坡文件(*.hp),*.hp", "选择加宽文件"); }
+void FormExport::OnBrowseTemplateClick() { Browse(TextTemplate, "路基模板文件(*.tpl),*.tpl", "选择路基模板文件"); }
+void FormExport::OnBrowseLandXmlClick() {
+  BrowseTarget(TextLandXml, "road.xml", "LandXML 文件(*.xml),*.xml", "导出 LandXML 文件");
+}
+void FormExport::OnBrowseIfcClick() { BrowseTarget(TextIfc, "road.ifc", "IFC 文件(*.ifc),*.ifc", "导出 IFC 文件"); }
+
+void FormExport::OnCommandOKClick() {
+  const ExportRequest request = Request();
+  if (request.LandXml.empty() && request.Ifc.empty()) {
+    Say(ui_, "请指定要导出的 LandXML 文件或 IFC 文件！", "提示");
+    return;
+  }
+  if (!request.Files.Template.empty() && request.Files.Profile.empty()) {
+    Say(ui_, "使用路基模板文件时请选择纵断面文件！", "提示");
+    return;
+  }
+  cancelled_ = false;
+  Hide();
+}
+
+void FormExport::OnCloseRequest() {
+  cancelled_ = true;
+  Hide();
+}
+
+CommandOutcome FunHdmExport(CommandContext& context, FormExport& form) {
+  if (context.host == nullptr) return CommandOutcome::Cancelled;
+  form.Show(context.dialogs);
+  if (form.Cancelled()) return CommandOutcome::Cancelled;
+  const ExportRequest request = form.Request();
+  std::string written;
+  try {
+    PlanAlignment alignment = WorkbookAlignment(*context.host, "平面线形", request.Alignment, nullptr);
+    if (alignment.Empty()) {
+      Say(context.ui,
+          std::string("没有平面线形：请选择 LandXML 线形文件，或在工作簿中建立名为“") + kStationSheetName +
+              "”的工作表（桩号、X、Y、方位角）。未写出任何文件。",
+          kFailedTitle);
+      return CommandOutcome::Stopped;
+    }
+    const RoadExchange road = WorkbookRoad(*context.host, std::move(alignment), request.Files);
+    const ExchangeStamp stamp = CurrentStamp();
+    if (!request.LandXml.empty()) {
+      WriteLandXmlFile(road, request.LandXml, stamp);
+      written += "\r\n" + request.LandXml;
+    }
+    if (!request.Ifc.empty()) {
+      WriteIfcFile(road, request.Ifc, stamp);
+      written += "\r\n" + request.Ifc;
+    }
+    Say(context.ui, "已导出 " + std::to_string(road.Sections.size()) + " 个横断面：" + written, "提示");
+  } catch (const ExportError& e) {
+    std::string text = std::string("导出失败：") + e.what();
+    if (!written.empty()) text += "\r\n已写出：" + written;
+    Say(context.ui, text, kFailedTitle);
+    return CommandOutcome::Stopped;
+  }
+  return CommandOutcome::Completed;
+}
+
+}  // namespace kestrel

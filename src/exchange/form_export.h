@@ -1,0 +1,77 @@
+// FormExport: the export dialog's presenter (the centre line, the design files, the targets).
+#pragma once
+
+#include <string>
+
+#include "addin/host/dialogs.h"
+#include "earthworks/design_inputs.h"
+#include "addin/host/command_context.h"
+
+namespace kestrel {
+
+class Ui;
+
+// What the export dialog asks for: where the centre line comes from (a LandXML file or a sheet's
+// name; empty: the sheet 逐桩坐标表), the design files (no template: the workbook's design
+// results), and the LandXML and IFC files to write (at least one).
+struct ExportRequest {
+  std::string Alignment;
+  DesignFiles Files;
+  std::string LandXml;
+  std::string Ifc;
+};
+
+// Kept between uses, so every box keeps its last entry. OK with a target named (and a profile
+// where a template is named) hides the dialog and leaves Cancelled false; otherwise it says
+// what is missing and stays. Cancel and the close box leave Cancelled true. The "..." buttons
+// ask for an input with the open-file prompt and for a target with the save-as prompt.
+//
+//   FormExport form(ui);
+//   form.Show(dialogs);   // OK: form.Request() has the trimmed names
+class FormExport : public Presenter {
+ public:
+  explicit FormExport(Ui& ui);
+  const char* DialogName() const override { return "FormExport"; }
+
+  void Show(DialogHost& host);
+  bool Cancelled() const { return cancelled_; }
+  ExportRequest Request() const;
+
+  // Events.
+  void OnBrowseAlignmentClick();
+  void OnBrowseProfileClick();
+  void OnBrowseSlopesClick();
+  void OnBrowseWideningClick();
+  void OnBrowseTemplateClick();
+  void OnBrowseLandXmlClick();
+  void OnBrowseIfcClick();
+  void OnCommandOKClick();
+  void OnCommandCancelClick() { OnCloseRequest(); }
+  void OnCloseRequest() override;
+
+  Control LabelAlignment, TextAlignment, BrowseAlignment;
+  Control LabelProfile, TextProfile, BrowseProfile;
+  Control LabelSlopes, TextSlopes, BrowseSlopes;
+  Control LabelWidening, TextWidening, BrowseWidening;
+  Control LabelTemplate, TextTemplate, BrowseTemplate;
+  Control LabelLandXml, TextLandXml, BrowseLandXml;
+  Control LabelIfc, TextIfc, BrowseIfc;
+  Control CommandOK, CommandCancel;
+
+ private:
+  void Browse(Control& box, const char* filter, const char* title);
+  void BrowseTarget(Control& box, const char* initialName, const char* filter, const char* title);
+  Ui& ui_;
+  bool cancelled_ = true;
+};
+
+// The add-in's export command: the dialog (kept by its owner between runs), then the road of the
+// active sheet along the named centre line, written to the named files through the same code as
+// `kestrel export`. A workbook without a centre line, or an input or target that fails, is said in
+// a message box titled "失败" and nothing is written (Stopped); a finished run names the files it
+// wrote. Cancelled when the dialog was cancelled or no host is connected.
+//   FormExport dialog(context.ui);
+//   FunHdmExport(context, dialog);
+CommandOutcome FunHdmExport(CommandContext& context, FormExport& dialog);
+
+}  // namespace kestrel
