@@ -72,13 +72,13 @@ FormHaul::FormHaul(Ui& ui, MassHaulPageWriter writePage) : ui_(ui), writePage_(w
   LabelClasses.text = "土石分类(每行：起点,终点,I,II,III,IV,V,VI 百分数；空为全部普通土)";
   LabelExcluded.text = "桥梁隧道(每行：起点,终点，不计土石方)";
   LabelBarriers.text = "不可跨越的桩号(以逗号分隔)";
-  CheckPrismoidal.text = "棱台体修正";
+  CheckPrismoidal.text = "棱柱体修正";
   CheckPyramid.text = "填挖交界按棱锥体计算";
-  LabelFrustum.text = "面积比大于此值按截头锥体(0 为不用)";
+  LabelFrustum.text = "面积比大于此值按棱台体(0 为不用)";
   TextFrustum.text = GeneralText(defaults.Volumes.FrustumRatio);
   LabelRowsPerPage.text = "每页桩数(本页合计)";
   TextRowsPerPage.text = std::to_string(defaults.RowsPerPage);
-  LabelDiagram.text = "调配图文件(*.pdf、*.svg、*.png，可空)";
+  LabelDiagram.text = SvgOnly() ? "调配图文件(*.svg，可空)" : "调配图文件(*.pdf、*.svg、*.png，可空)";
   BrowseDiagram.text = "...";
   if (writePage_ == nullptr) {
     LabelDiagram.text = "调配图文件(本版本不提供)";
@@ -125,8 +125,10 @@ HaulRequest FormHaul::RequestOfControls() const {
 
 void FormHaul::OnBrowseDiagramClick() {
   const std::string current = Trimmed(TextDiagram.text);
-  if (auto path = ui_.GetSaveAsFilename(current.empty() ? "haul.pdf" : current,
-                                        "PDF 文件(*.pdf),*.pdf,SVG 文件(*.svg),*.svg,PNG 图片(*.png),*.png",
+  const bool svg = SvgOnly();
+  if (auto path = ui_.GetSaveAsFilename(current.empty() ? (svg ? "haul.svg" : "haul.pdf") : current,
+                                        svg ? "SVG 文件(*.svg),*.svg"
+                                            : "PDF 文件(*.pdf),*.pdf,SVG 文件(*.svg),*.svg,PNG 图片(*.png),*.png",
                                         "土石方调配图"))
     TextDiagram.text = *path;
 }

@@ -6,6 +6,7 @@
 
 #include "addin/host/command_context.h"
 #include "addin/host/dialogs.h"
+#include "drawing/mass_haul_page_layout.h"
 #include "haul/haul_run.h"
 #include "haul/haul_table.h"
 
@@ -51,6 +52,8 @@ class FormHaul : public Presenter {
 
  private:
   HaulRequest RequestOfControls() const;
+  // Whether the page writer draws SVG documents only (the core's own).
+  bool SvgOnly() const { return writePage_ == WriteMassHaulSvgFile; }
   Ui& ui_;
   MassHaulPageWriter writePage_;
   bool cancelled_ = true;

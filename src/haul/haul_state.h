@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "drawing/mass_haul_page_layout.h"
 #include "haul/haul_run.h"
 
 namespace kestrel {
@@ -17,8 +18,9 @@ struct HaulState {
 
   // The distribution dialog, created at its first use and kept, hidden, while the state lives.
   std::unique_ptr<FormHaul> HaulDialog;
-  // Draws the diagram page where the platform has a renderer; null where it has none.
-  MassHaulPageWriter WriteHaulPage = nullptr;
+  // Draws the diagram page: an SVG document on every platform; a platform with another renderer
+  // may put one here that draws more kinds of file.
+  MassHaulPageWriter WriteHaulPage = WriteMassHaulSvgFile;
 };
 
 }  // namespace kestrel

@@ -110,6 +110,7 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
   ASSERT_NE(dll, nullptr);
   const std::string profile = TempFile("kestrel_exchange.ZM"), tpl = TempFile("kestrel_exchange.tpl");
   const std::string twinXml = TempFile("kestrel_twin.xml"), hostXml = TempFile("kestrel_host.xml");
+  const std::string twinSvg = TempFile("kestrel_twin.svg"), hostSvg = TempFile("kestrel_host.svg");
   WriteTextFile(profile, "QuillbeckFile2.0-ZM\r\n0,300,1070,302.5,2000,300,3000\r\n");
   SaveTemplateText(tpl, TemplateExampleText());
 
@@ -137,9 +138,10 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
     form.TextFreeHaul.text = "40";
     form.TextBarriers.text = "K1+070";
     form.CheckPrismoidal.checked = true;
+    form.TextDiagram.text = twinSvg;
     form.OnCommandOKClick();
   });
-  FormHaul twinHaul(twinUi, nullptr);
+  FormHaul twinHaul(twinUi, WriteMassHaulSvgFile);
   ASSERT_EQ(FunHdmHaul(twinContext, twinHaul), CommandOutcome::Completed);
   ASSERT_EQ(twinUi.Messages().size(), 2u);
   const std::wstring exported = ToWide(twinUi.Messages()[0].text);
@@ -180,8 +182,9 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
     user.Check(dialog != nullptr, "FunHdmHaul showed no dialog");
     if (dialog == nullptr) return;
     UiDriver::Settle(dialog);
-    user.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_HAUL_TEXT_DIAGRAM)) == FALSE,
-               "no diagram entry where no page is drawn");
+    user.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_HAUL_TEXT_DIAGRAM)) != FALSE,
+               "the diagram entry is open: the add-in draws the page as SVG");
+    UiDriver::SetItemText(dialog, IDC_FORM_HAUL_TEXT_DIAGRAM, ToWide(hostSvg));
     UiDriver::SetItemText(dialog, IDC_FORM_HAUL_TEXT_FREE_HAUL, L"40");
     UiDriver::SetItemText(dialog, IDC_FORM_HAUL_TEXT_BARRIERS, L"K1+O7");  // a letter O for a zero: said
     UiDriver::Click(dialog, IDC_FORM_HAUL_CHECK_PRISMOIDAL);
@@ -198,16 +201,20 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
     user.Screenshot(L"kestrel_dll_form_haul");
     UiDriver::Click(dialog, IDOK);
     user.Check(UiDriver::WaitHidden(dialog), "调配 hides the dialog");
-    Answer(user, L"提示", distributed);
+    std::wstring expected = distributed;
+    expected.replace(expected.find(ToWide(twinSvg)), ToWide(twinSvg).size(), ToWide(hostSvg));
+    Answer(user, L"提示", expected);
   });
   EXPECT_EQ(kestrel::testing::RibbonCall(addIn.connect, L"FunHdmHaul"), S_OK);
   haulHand.join();
   Report(user);
   EXPECT_EQ(book.SheetCount(), twin.SheetCount());
   testing::ExpectSameBook(twin, book);
+  EXPECT_EQ(FileText(hostSvg), FileText(twinSvg));
+  EXPECT_NE(FileText(hostSvg).find("<svg"), std::string::npos);
 
   addIn.Disconnect();
-  for (const std::string& file : {profile, tpl, twinXml, hostXml}) DeleteFileW(ToWide(file).c_str());
+  for (const std::string& file : {profile, tpl, twinXml, hostXml, twinSvg, hostSvg}) DeleteFileW(ToWide(file).c_str());
 }
 
 }  // namespace
