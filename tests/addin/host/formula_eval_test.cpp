@@ -147,13 +147,44 @@ TEST_F(FormulaEvalTest, AReferenceToAFormulaUsesItsRecomputedValue) {
 }
 
 TEST_F(FormulaEvalTest, WhatItDoesNotUnderstandIsNotComputed) {
-  for (const char* f : {"=ROUND(A4,0)", "=A4>2",   "=A4^2",  "=#REF",     "=#N/A",    "=Nowhere!A1", "=A4:A5", "=1+",
+  for (const char* f : {"=ROUND(A4,0)", "=IF(A4)", "=A4^2",  "=#REF",     "=#N/A",    "=Nowhere!A1", "=A4:A5", "=1+",
                         "=(1",          "=\"open", "=SUM()", "=SUM(A4,)", "=A4 A5",   "=XFE1",       "=A0",    "=10%",
                         "=A4:B",        "A4",      "",       "=1A",       "=Sheet1!", "=SUM(A4:A5"})
     EXPECT_FALSE(Eval(f).has_value()) << f;
   std::string deep = "=" + std::string(200, '(') + "1" + std::string(200, ')');
   EXPECT_FALSE(Eval(deep).has_value());
   EXPECT_EQ(Computed("=" + std::string(20, '(') + "1" + std::string(20, ')')), CellValue(1.0));
+}
+
+// The distribution table's formulas: comparisons, IF, MIN, ABS and the page and kilometre sums.
+TEST_F(FormulaEvalTest, ComparisonsConditionsAndConditionalSums) {
+  sheet_.SetValue(Cell("A6"), "本页合计");
+  sheet_.SetValue(Cell("B6"), "=SUM(B4:B5)");
+  EXPECT_EQ(Computed("=A4<A5"), CellValue::Boolean(true));
+  EXPECT_EQ(Computed("=B4*2>=6"), CellValue::Boolean(true));
+  EXPECT_EQ(Computed("=A6>A5"), CellValue::Boolean(true));  // every text after every number
+  EXPECT_EQ(Computed("=\"abc\"=\"ABC\""), CellValue::Boolean(true));
+  EXPECT_EQ(Computed("=C9=0"), CellValue::Boolean(true));    // an empty cell is 0 beside a number
+  EXPECT_EQ(Computed("=C9=\"\""), CellValue::Boolean(true));  // and "" beside a text
+  EXPECT_EQ(Computed("=IF(B4>B5,1,\"no\")"), CellValue("no"));
+  EXPECT_EQ(Computed("=IF(B4,A4)"), CellValue(12230.0));
+  EXPECT_EQ(Computed("=IF(0,1)"), CellValue::Boolean(false));
+  EXPECT_EQ(Computed("=IF(C9>0,1/C9,0)"), CellValue(0.0));  // the branch not taken is no error
+  EXPECT_EQ(Computed("=IF(A6,1,2)"), Error(CellError::Value));
+  EXPECT_EQ(Computed("=MIN(B4:B6,4)"), CellValue(3.0));     // B6 counts with its computed 8
+  EXPECT_EQ(Computed("=MAX(A4:A6)"), CellValue(12240.5));   // the text is skipped
+  EXPECT_EQ(Computed("=MIN(C9:C12)"), CellValue(0.0));
+  EXPECT_EQ(Computed("=ABS(B4-B5)+SQRT(16)"), CellValue(6.0));
+  EXPECT_EQ(Computed("=SQRT(-1)"), Error(CellError::Num));
+  EXPECT_EQ(Computed("=SUMIF(A4:A6,\"<>本页合计\",B4:B6)"), CellValue(8.0));
+  EXPECT_EQ(Computed("=SUMIF(A4:A6,\"本页合计\",B4:B6)"), CellValue(8.0));
+  EXPECT_EQ(Computed("=SUMIF(B4:B6,\">4\")"), CellValue(13.0));
+  EXPECT_EQ(Computed("=SUMIFS(B4:B6,A4:A6,\">12000\",A4:A6,\"<=12240\")"), CellValue(3.0));
+  EXPECT_EQ(Computed("=SUMIFS(B4:B6,A4:A6,\"<>\")"), CellValue(16.0));  // every cell that holds something
+  // Left to the host: its language orders texts beyond ASCII, and it reads wildcards.
+  EXPECT_FALSE(Eval("=A6<\"合计\"").has_value());
+  EXPECT_FALSE(Eval("=SUMIF(A4:A6,\"本*\",B4:B6)").has_value());
+  EXPECT_FALSE(Eval("=SUMIF(A4:A6,\"<>x\",B4:B5)").has_value());  // ranges of two shapes
 }
 
 TEST_F(FormulaEvalTest, FormulasOnANotComputedCellAreNotComputedEither) {
