@@ -174,7 +174,8 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   auto book = std::make_unique<XlsxWorkbook>(std::move(source));
   // Kept for the save: what the model does not hold.
   for (const auto& r : relationships)
-    if (TypeIs(r, "pivotCacheDefinition") || TypeIs(r, "customXml")) book->workbookRelationships.push_back(r);
+    if (TypeIs(r, "pivotCacheDefinition") || TypeIs(r, "customXml") || TypeIs(r, "vbaProject"))
+      book->workbookRelationships.push_back(r);
   book->pivotCaches = std::move(workbook.pivotCaches);
   book->differentialFormats = std::move(differentialFormats);
   for (const auto& r : packageRelationships)
