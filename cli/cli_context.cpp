@@ -52,7 +52,7 @@ CliContext::CliContext(std::istream& in, std::ostream& out, std::ostream& err, b
       shell_(err, std::move(programFolder)) {}
 
 void CliContext::AddBookOptions(CLI::App& command, BookOptions& options, bool writes, bool asks) {
-  command.add_option("BOOK", options.book, "the workbook (.xlsx or .csv)")->required();
+  command.add_option("BOOK", options.book, "the workbook (.xlsx, .xlsm or .csv)")->required();
   command.add_option("--sheet", options.sheet, "the sheet to work on (default: the active sheet)");
   if (writes) command.add_option("-o,--output", options.output, "where the workbook is written (default: over BOOK)");
   if (asks) {
@@ -111,6 +111,9 @@ void CliContext::SaveBook(const BookOptions& options) {
     throw CliError(target + ": the command added a sheet, which a .csv file cannot hold; name an .xlsx with -o");
   if (!IsCsvFile(target))
     for (const std::string& line : UnkeptOnSave(Book())) err_ << "kestrel: " << target << ": " << line << "\n";
+  // As Excel saves a macro-enabled workbook as .xlsx: without its macros, and says so.
+  if (!IsCsvFile(target) && !IsMacroWorkbookFile(target) && HoldsMacros(Book()))
+    err_ << "kestrel: " << target << ": the workbook's macros (VBA project) are not kept in a .xlsx; name an .xlsm to keep them\n";
   Progress("writing " + target);
   // Over the file read: only while no other run has saved it since.
   const bool overBook = !bookPath_.empty() && SameFile(target, bookPath_);

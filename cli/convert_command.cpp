@@ -28,7 +28,7 @@ CliCommand AddConvertCommand(CLI::App& app, CliContext& context) {
   auto options = std::make_shared<ConvertOptions>();
   CLI::App* command = app.add_subcommand("convert", "write a workbook as .xlsx or .csv (a CSV holds the chosen sheet)");
   CliContext::AddBookOptions(*command, options->book, false, false);
-  command->add_option("TARGET", options->target, "the file to write (.xlsx or .csv)")->required();
+  command->add_option("TARGET", options->target, "the file to write (.xlsx, .xlsm or .csv)")->required();
   return {command, [&context, options] { return Convert(context, *options); }};
 }
 

@@ -54,12 +54,22 @@ int Plot(CliContext& context, const PlotOptions& options) {
   context.Progress("");
   if (!error.empty()) throw CliError(error);
   int scaledDown = 0;
-  for (const PlacedSection& p : layout.placed) scaledDown += p.scaledDown ? 1 : 0;
+  int notDrawn = 0;
+  std::string stations;  // the first three not drawn
+  for (const PlacedSection& p : layout.placed) {
+    scaledDown += p.scaledDown ? 1 : 0;
+    if (p.drawable) continue;
+    if (++notDrawn <= 3) stations += (stations.empty() ? "" : ", ") + sections[p.section].stationText;
+  }
+  if (notDrawn > 3) stations += " and " + std::to_string(notDrawn - 3) + " more";
   const std::vector<std::string> files = SheetFileNames(options.output, layout.pages);
   context.Err() << "wrote " << files.front() << (files.size() > 1 ? " to " + files.back() : "") << ": "
                 << sections.size() << (sections.size() == 1 ? " section" : " sections") << " on " << layout.pages
                 << (layout.pages == 1 ? " page" : " pages");
   if (scaledDown > 0) context.Err() << ", " << scaledDown << " scaled down to fit a column";
+  if (notDrawn > 0)
+    context.Err() << ", " << notDrawn << " with offsets or levels beyond any scale shown by station and note ("
+                  << stations << ")";
   context.Err() << "\n";
   return kExitDone;
 }

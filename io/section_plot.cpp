@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "io/drawing_preview.h"
+#include "util/number_text.h"
 #include "util/text_file.h"
 #include "util/unicode.h"
 
@@ -90,29 +91,54 @@ class PagePainter {
     for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, p.X(points[i].x), p.Y(points[i].y));
   }
 
-  void Section(const PlacedSection& p) {
-    const SheetSection& s = sections_[p.section];
+  // The station, then the centre ground level, the areas and a scale of its own, above the grid.
+  void SectionText(const SheetSection& s, const PlacedSection& p) {
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+    const double top = p.GridTop();
+    Text(s.stationText, p.X(0), top - 2 - kSheetTextHeight - 2.5, kStationTextHeight, Align::Centre);
+    const std::string note = SectionNoteText(s, p, layout_.options.exaggeration);
+    if (!note.empty()) Text(note, p.X(0), top - 2, kSheetTextHeight, Align::Centre);
+  }
+
+  // The grid: light lines every step, darker ones every 5 steps; elevations on the left, at
+  // every line where the lines are far enough apart, else at the darker ones. The steps keep
+  // the lines kNarrowestGrid apart, so that their number is bounded by the page.
+  void Grid(const PlacedSection& p) {
     const double left = p.X(p.minOffset), right = p.GridRight();
     const double bottom = p.Y(p.minLevel), top = p.GridTop();
-
-    // The grid: light 1 m lines, darker 5 m lines; elevations on the left, every metre where
-    // the lines are far enough apart, else every 5 m.
-    const bool everyMetre = p.mmPerMetreY >= 3;
+    const bool everyLine = p.gridStepY * p.mmPerMetreY >= 3;
     cairo_set_source_rgb(cr_, 0.5, 0.5, 0.5);
-    for (int level = p.minLevel; level <= p.maxLevel; ++level) {
-      if (!everyMetre && level % 5 != 0 && level != p.minLevel) continue;
-      Text(std::to_string(level), left - 1, p.Y(level) + kSheetTextHeight / 2, kSheetTextHeight, Align::Right);
+    const double firstLevel = std::ceil(p.minLevel / p.gridStepY), lastLevel = std::floor(p.maxLevel / p.gridStepY);
+    const double firstOffset = std::ceil(p.minOffset / p.gridStepX), lastOffset = std::floor(p.maxOffset / p.gridStepX);
+    auto major = [](double k) { return std::fmod(k, 5) == 0; };
+    for (double k = firstLevel; k <= lastLevel; ++k) {
+      const double level = k * p.gridStepY;
+      if (!everyLine && !major(k) && !(p.gridStepY == 1 && level == p.minLevel)) continue;
+      Text(GeneralText(level), left - 1, p.Y(level) + kSheetTextHeight / 2, kSheetTextHeight, Align::Right);
     }
-    for (const bool major : {false, true}) {
-      const double grey = major ? 0.6 : 0.82;
+    for (const bool dark : {false, true}) {
+      const double grey = dark ? 0.6 : 0.82;
       cairo_set_source_rgb(cr_, grey, grey, grey);
-      cairo_set_line_width(cr_, major ? 0.18 : 0.08);
-      for (int level = p.minLevel; level <= p.maxLevel; ++level)
-        if ((level % 5 == 0) == major) Line(left, p.Y(level), right, p.Y(level));
-      for (int offset = p.minOffset; offset <= p.maxOffset; ++offset)
-        if ((offset % 5 == 0) == major && offset != 0) Line(p.X(offset), bottom, p.X(offset), top);
+      cairo_set_line_width(cr_, dark ? 0.18 : 0.08);
+      for (double k = firstLevel; k <= lastLevel; ++k)
+        if (major(k) == dark) Line(left, p.Y(k * p.gridStepY), right, p.Y(k * p.gridStepY));
+      for (double k = firstOffset; k <= lastOffset; ++k)
+        if (major(k) == dark && k != 0) Line(p.X(k * p.gridStepX), bottom, p.X(k * p.gridStepX), top);
       cairo_stroke(cr_);
     }
+  }
+
+  // A section not drawable shows its station and the note that says so.
+  void Section(const PlacedSection& p) {
+    const SheetSection& s = sections_[p.section];
+    if (p.drawable) Drawing(s, p);
+    SectionText(s, p);
+  }
+
+  // The grid, the cut and fill areas, the centre line, the design outline and the ground line.
+  void Drawing(const SheetSection& s, const PlacedSection& p) {
+    Grid(p);
+    const double bottom = p.Y(p.minLevel), top = p.GridTop();
 
     // Cut and fill, under the lines.
     if (s.design) {
@@ -155,12 +181,6 @@ class PagePainter {
     }
     cairo_set_line_width(cr_, 0.15);
     cairo_stroke(cr_);
-
-    // The station, then the centre ground level, the areas and a scale of its own.
-    cairo_set_source_rgb(cr_, 0, 0, 0);
-    Text(s.stationText, p.X(0), top - 2 - kSheetTextHeight - 2.5, kStationTextHeight, Align::Centre);
-    const std::string note = SectionNoteText(s, p, layout_.options.exaggeration);
-    if (!note.empty()) Text(note, p.X(0), top - 2, kSheetTextHeight, Align::Centre);
   }
 
   cairo_t* cr_;

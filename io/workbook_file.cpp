@@ -11,6 +11,7 @@
 
 
 #include "io/csv.h"
+#include "io/xlsx_kept.h"
 #include "io/xlsx_reader.h"
 #include "io/xlsx_writer.h"
 #include "util/atomic_output.h"
@@ -25,9 +26,9 @@ enum class FileType { Xlsx, Csv };
 
 FileType TypeOf(const std::string& path) {
   const std::string extension = AsciiLower(PathToUtf8(PathFromUtf8(path).extension()));
-  if (extension == ".xlsx") return FileType::Xlsx;
+  if (extension == ".xlsx" || extension == ".xlsm") return FileType::Xlsx;
   if (extension == ".csv") return FileType::Csv;
-  throw WorkbookFileError(path + ": unknown file type (use .xlsx or .csv)");
+  throw WorkbookFileError(path + ": unknown file type (use .xlsx, .xlsm or .csv)");
 }
 
 // Replaces every occurrence of `from` in a message (the temporary file's name) by `to`.
@@ -109,7 +110,7 @@ void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::opti
   const std::string tempName = PathToUtf8(out.Temp());
   try {
     if (type == FileType::Xlsx)
-      WriteXlsx(book, tempName);
+      WriteXlsx(book, tempName, IsMacroWorkbookFile(path));
     else
       WriteCsv(book, tempName);
   } catch (const WorkbookFileError& e) {

@@ -3,6 +3,8 @@
 
 #include <sstream>
 
+#include "util/unicode.h"
+
 namespace kestrel {
 
 namespace {
@@ -79,6 +81,18 @@ std::vector<std::string> UnkeptOnSave(MemoryWorkbook& book) {
                       " were not kept");
   }
   return lines;
+}
+
+bool IsMacroWorkbookFile(const std::string& path) {
+  return path.size() >= 5 && AsciiLower(path.substr(path.size() - 5)) == ".xlsm";
+}
+
+bool HoldsMacros(MemoryWorkbook& book) {
+  auto* read = dynamic_cast<XlsxWorkbook*>(&book);
+  if (!read) return false;
+  for (const Relationship& r : read->workbookRelationships)
+    if (TypeIs(r, "vbaProject") && !r.external && read->Source().Has(r.target)) return true;
+  return false;
 }
 
 }  // namespace kestrel

@@ -64,4 +64,13 @@ class XlsxWorkbook : public MemoryWorkbook {
 // hyperlinks, data validation were not kept"); none for a workbook not read from a .xlsx file.
 std::vector<std::string> UnkeptOnSave(MemoryWorkbook& book);
 
+// The workbook part's content types: of a workbook, and of a macro-enabled one (.xlsm).
+inline constexpr std::string_view kWorkbookContentType =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+inline constexpr std::string_view kMacroWorkbookContentType = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
+// Whether the file name ends in .xlsm (any case): a macro-enabled workbook.
+bool IsMacroWorkbookFile(const std::string& path);
+// Whether `book` was read from a file that holds a VBA project (macros).
+bool HoldsMacros(MemoryWorkbook& book);
+
 }  // namespace kestrel

@@ -121,7 +121,7 @@ void MergeViews(pugi::xml_node kept, pugi::xml_node saved) {
 
 }  // namespace
 
-PutBack::PutBack(XlsxWorkbook& read, PackageParts& saved) : read_(read), saved_(saved) {
+PutBack::PutBack(XlsxWorkbook& read, PackageParts& saved, bool macros) : read_(read), saved_(saved), macros_(macros) {
   ZipArchive& source = read_.Source();
   if (!source.Has("[Content_Types].xml")) return;
   XmlPart types(source, "[Content_Types].xml");
@@ -282,7 +282,7 @@ void PutBack::Finish() {
     }
   }
   for (const Relationship& r : read_.workbookRelationships)
-    if (TypeIs(r, "customXml") && relatedOf(read_.workbookRelationships, r.id)) {
+    if ((TypeIs(r, "customXml") || (macros_ && TypeIs(r, "vbaProject"))) && relatedOf(read_.workbookRelationships, r.id)) {
       Relationship to = r;
       to.target = "/" + Carry(r.target);
       Relate(workbookName, to);

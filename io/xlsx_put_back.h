@@ -29,7 +29,8 @@ class PackageParts {
 //   sheetXml = back.Sheet(0, read.Sheet(0), sheetXml);  ... back.Finish();
 class PutBack {
  public:
-  PutBack(XlsxWorkbook& read, PackageParts& saved);
+  // `macros`: the VBA project is carried too (a macro-enabled workbook is saved).
+  PutBack(XlsxWorkbook& read, PackageParts& saved, bool macros = false);
 
   // The saved part of the book's sheet `index` (its rows still to come) with its kept elements.
   std::string Sheet(int index, const MemoryWorksheet& sheet, const std::string& savedXml);
@@ -46,6 +47,7 @@ class PutBack {
 
   XlsxWorkbook& read_;
   PackageParts& saved_;
+  bool macros_ = false;
   std::map<std::string, std::string> carried_;                // source part -> saved part
   std::map<std::string, std::vector<Relationship>> related_;  // owner -> relationships to add
   std::map<std::string, std::string> overrides_;              // saved part -> content type

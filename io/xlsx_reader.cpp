@@ -148,12 +148,9 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
 
   XlsxShared shared;
   if (std::string part = PartOf(zip, relationships, "sharedStrings", workbookPart, "sharedStrings.xml"); !part.empty()) {
-    XmlPart strings(zip, part);
-    for (pugi::xml_node si : Children(strings.Root(), "si")) {
-      RichText text = ReadRichText(si);
-      if (!text.superscripts.empty()) shared.superscripts.emplace(shared.strings.size(), std::move(text.superscripts));
-      shared.strings.emplace_back(std::move(text.text));
-    }
+    SharedStrings strings = ReadSharedStrings(zip, part);
+    shared.strings = std::move(strings.texts);
+    shared.superscripts = std::move(strings.superscripts);
   }
   XlsxPalette palette;
   // The theme only colours fonts: a package that lost it still reads, with Office's colours.
@@ -177,7 +174,8 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   auto book = std::make_unique<XlsxWorkbook>(std::move(source));
   // Kept for the save: what the model does not hold.
   for (const auto& r : relationships)
-    if (TypeIs(r, "pivotCacheDefinition") || TypeIs(r, "customXml")) book->workbookRelationships.push_back(r);
+    if (TypeIs(r, "pivotCacheDefinition") || TypeIs(r, "customXml") || TypeIs(r, "vbaProject"))
+      book->workbookRelationships.push_back(r);
   book->pivotCaches = std::move(workbook.pivotCaches);
   book->differentialFormats = std::move(differentialFormats);
   for (const auto& r : packageRelationships)

@@ -7,6 +7,7 @@
 
 #include "addin/host/memory_worksheet.h"
 #include "io/xlsx_kept.h"
+#include "io/xlsx_shared_strings.h"
 #include "io/xlsx_strings.h"
 #include "io/xlsx_styles.h"
 #include "io/zip_archive.h"
@@ -19,7 +20,7 @@ inline constexpr size_t kMaxCellTextLength = 32767;
 // What the sheets of one workbook share.
 struct XlsxShared {
   // The shared strings' texts, by index: each stored once for all the cells that show it.
-  std::vector<CellValue> strings;
+  SharedTexts strings;
   std::unordered_map<size_t, std::vector<TextRun>> superscripts;  // by index, of the strings that have any
   XlsxStyles styles;
 };

@@ -68,7 +68,7 @@ int ShownActiveSheet(MemoryWorkbook& book) {
 
 }  // namespace
 
-void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
+void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled) {
   auto failure = [&](const std::string& reason) { return WorkbookFileError(path + ": cannot write (" + reason + ")"); };
 
   // Only cached values change, so the book itself is recalculated.
@@ -113,7 +113,7 @@ void WriteXlsx(MemoryWorkbook& book, const std::string& path) {
     throw failure(lxw_strerror(error));
   }
   try {
-    PatchSavedWorkbook(path, patches, strings, dynamic_cast<XlsxWorkbook*>(&book));
+    PatchSavedWorkbook(path, patches, strings, dynamic_cast<XlsxWorkbook*>(&book), macroEnabled);
   } catch (const std::runtime_error& e) {
     std::remove(path.c_str());
     throw failure(e.what());

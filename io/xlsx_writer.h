@@ -28,7 +28,10 @@ namespace kestrel {
 //
 //   MemoryWorkbook book;
 //   book.Sheet(0).SetValue({1, 1}, "=1+1");
+// `macroEnabled`: the file is a macro-enabled workbook (.xlsm), which keeps the VBA project of
+// the file read; a .xlsx keeps none.
+//
 //   WriteXlsx(book, "out.xlsx");   // A1 holds the formula with the result 2
-void WriteXlsx(MemoryWorkbook& book, const std::string& path);
+void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled = false);
 
 }  // namespace kestrel

@@ -148,6 +148,7 @@ class SavedArchive : public PackageParts {
   }
 
   std::string Read(const std::string& part) override {
+    if (auto replaced = replaced_.find(part); replaced != replaced_.end()) return *replaced->second;
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(zip_.get(), part.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
@@ -166,6 +167,7 @@ class SavedArchive : public PackageParts {
   void Replace(const std::string& part, std::string data) {
     const std::string& kept = buffers_.emplace_back(std::move(data));
     Replace(part, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
+    replaced_[part] = &kept;
   }
   // The body must stay alive until Commit, which puts its deflated stream in.
   void Replace(const std::string& part, std::string head, PartBody& body, std::string_view tail) {
@@ -215,6 +217,7 @@ class SavedArchive : public PackageParts {
 
   std::unique_ptr<zip_t, ZipCloser> zip_;
   std::list<std::string> buffers_;
+  std::map<std::string, const std::string*> replaced_;  // part -> its new data in buffers_, read back as it is
   std::vector<std::unique_ptr<DeflatedPart>> deflated_;
 };
 
@@ -309,10 +312,10 @@ std::string BoldNoteTitles(std::string_view xml, const std::vector<BoldNoteTitle
 }
 
 void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings,
-                        XlsxWorkbook* read) {
+                        XlsxWorkbook* read, bool macroEnabled) {
   SavedArchive archive(path);
   std::optional<PutBack> putBack;
-  if (read) putBack.emplace(*read, archive);
+  if (read) putBack.emplace(*read, archive, macroEnabled);
   for (size_t i = 0; i < sheets.size(); ++i) {
     SheetPatches& patches = sheets[i];
     const int number = static_cast<int>(i) + 1;  // libxlsxwriter names parts sheet1.xml, ... in order
@@ -331,6 +334,15 @@ void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& shee
     archive.Replace("xl/sharedStrings.xml", strings.Head(), strings.Entries(), SharedStringTable::kTail);
   }
   if (putBack) putBack->Finish();
+  if (macroEnabled) {
+    const std::string typesName = "[Content_Types].xml";
+    std::string types = archive.Read(typesName);
+    const std::string plain = std::string(kWorkbookContentType), macro = std::string(kMacroWorkbookContentType);
+    if (const size_t at = types.find(plain); at != std::string::npos) {
+      types.replace(at, plain.size(), macro);
+      archive.Replace(typesName, std::move(types));
+    }
+  }
   archive.Commit();
 }
 

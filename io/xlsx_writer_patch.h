@@ -24,8 +24,9 @@ std::string BoldNoteTitles(std::string_view commentsXml, const std::vector<BoldN
 // Puts the rows of each sheet (index = the sheet's place in the workbook) and, when there are any,
 // the shared strings into the saved file, and gives its notes their bold titles, replacing only
 // the parts concerned; for a workbook `read` from a .xlsx file, puts back what that file held
-// beside the model (PutBack). Throws std::runtime_error with the reason.
+// beside the model (PutBack), with its VBA project when `macroEnabled`, which also gives the
+// workbook part the macro-enabled content type. Throws std::runtime_error with the reason.
 void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& sheets, SharedStringTable& strings,
-                        XlsxWorkbook* read = nullptr);
+                        XlsxWorkbook* read = nullptr, bool macroEnabled = false);
 
 }  // namespace kestrel

@@ -11,12 +11,23 @@
 namespace kestrel {
 namespace {
 
+// A section that is not drawable: the smallest grid, which places its station and note.
+void NotDrawable(PlacedSection& placed) {
+  placed.drawable = false;
+  placed.minOffset = -1, placed.maxOffset = 1, placed.minLevel = 0, placed.maxLevel = 1;
+}
+
 // The grid of a section: whole metres around its ground, its design outline and the centre line.
+// A section with a point that is no finite number is not drawable; its grid is the smallest.
 PlacedSection GridOf(const SheetSection& s) {
   double lowX = 0, highX = 0;  // the centre line is always on the grid
   double lowY = 0, highY = 0;
-  bool anyLevel = false;
+  bool anyLevel = false, finite = true;
   auto see = [&](const PlanePoint& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+      finite = false;
+      return;
+    }
     lowX = std::min(lowX, p.x);
     highX = std::max(highX, p.x);
     lowY = anyLevel ? std::min(lowY, p.y) : p.y;
@@ -27,16 +38,26 @@ PlacedSection GridOf(const SheetSection& s) {
   if (s.design)
     for (const PlanePoint& p : s.design->points) see(p);
   PlacedSection placed;
-  placed.minOffset = static_cast<int>(std::floor(lowX));
-  placed.maxOffset = static_cast<int>(std::ceil(highX));
+  placed.minOffset = std::floor(lowX);
+  placed.maxOffset = std::ceil(highX);
   if (placed.maxOffset - placed.minOffset < 2) placed.minOffset -= 1, placed.maxOffset += 1;
-  placed.minLevel = static_cast<int>(std::floor(lowY));
-  placed.maxLevel = static_cast<int>(std::ceil(highY));
+  placed.minLevel = std::floor(lowY);
+  placed.maxLevel = std::ceil(highY);
   if (placed.maxLevel == placed.minLevel) placed.maxLevel += 1;
+  // The difference of two huge levels can be infinite: beyond what any scale holds.
+  if (!finite || !std::isfinite(placed.maxOffset - placed.minOffset) || !std::isfinite(placed.maxLevel - placed.minLevel))
+    NotDrawable(placed);
   return placed;
 }
 
 }  // namespace
+
+double GridStep(double mmPerMetre) {
+  double step = 1;
+  // A finite grid reaches kNarrowestGrid within a few hundred steps (mmPerMetre >= 1e-12).
+  for (int k = 0; step * mmPerMetre < kNarrowestGrid && k < 1000; ++k) step *= k % 3 == 1 ? 2.5 : 2;
+  return step;
+}
 
 std::optional<PaperSize> PaperNamed(std::string_view name, bool landscape) {
   const std::string upper = AsciiLower(std::string(name));
@@ -103,11 +124,13 @@ SheetLayout LayOutSheets(const std::vector<SheetSection>& sections, const SheetO
   const SheetRect& area = layout.drawingArea;
   std::vector<PlacedSection> grids;
   grids.reserve(sections.size());
-  int widest = 0;
+  double widest = 0;
   for (size_t i = 0; i < sections.size(); ++i) {
     grids.push_back(GridOf(sections[i]));
     grids.back().section = i;
-    widest = std::max(widest, grids.back().maxOffset - grids.back().minOffset);
+    // A section too wide for any scale is drawn as a note: it leaves the columns as they are.
+    const double width = grids.back().maxOffset - grids.back().minOffset;
+    if (1000 * width / area.width <= kSmallestScale) widest = std::max(widest, width);
   }
   // By default as many columns as the widest section leaves room for at the sheet's scale.
   const int columns = options.columns > 0
@@ -125,14 +148,19 @@ SheetLayout LayOutSheets(const std::vector<SheetSection>& sections, const SheetO
   bool columnUsed = false;
   layout.placed.reserve(sections.size());
   for (PlacedSection& placed : grids) {
+    // The sheet's scale, or the largest whole 1:n at which the grid fits the column.
+    const double needed = std::ceil(std::max(1000 * (placed.maxOffset - placed.minOffset) / gridRoomX,
+                                             1000 * (placed.maxLevel - placed.minLevel) * exaggeration / gridRoomY) -
+                                    1e-9);
+    if (!(needed <= kSmallestScale)) NotDrawable(placed);
     const double widthM = placed.maxOffset - placed.minOffset;
     const double heightM = placed.maxLevel - placed.minLevel;
-    // The sheet's scale, or the largest whole 1:n at which the grid fits the column.
-    const double needed = std::max(1000 * widthM / gridRoomX, 1000 * heightM * exaggeration / gridRoomY);
-    placed.scale = std::max(options.scale, static_cast<int>(std::ceil(needed - 1e-9)));
+    placed.scale = placed.drawable ? std::max(options.scale, static_cast<int>(needed)) : options.scale;
     placed.scaledDown = placed.scale > options.scale;
     placed.mmPerMetreX = 1000.0 / placed.scale;
     placed.mmPerMetreY = placed.mmPerMetreX * exaggeration;
+    placed.gridStepX = GridStep(placed.mmPerMetreX);
+    placed.gridStepY = GridStep(placed.mmPerMetreY);
     const double gridHeight = heightM * placed.mmPerMetreY;
     const double cellHeight = kSectionTextBand + gridHeight + kSectionGap;
     if (columnUsed && bottom - cellHeight < area.top - 1e-9) {
@@ -173,13 +201,14 @@ std::string PageNumberText(int page, int pages) {
 
 std::string SectionNoteText(const SheetSection& section, const PlacedSection& placed, double exaggeration) {
   std::vector<std::string> parts;
-  if (section.centreLevel != 0) parts.push_back("中桩地面 " + FormatDecimal(section.centreLevel, 3));
+  if (section.centreLevel != 0 && std::isfinite(section.centreLevel)) parts.push_back("中桩地面 " + FormatDecimal(section.centreLevel, 3));
   if (section.design) {
     double cut = 0, fill = 0;
     for (const CutFillRegion& r : CutFillRegions(section.ground, section.design->points)) (r.cut ? cut : fill) += r.area;
     parts.push_back("挖方 " + FormatDecimal(section.design->cutArea.value_or(cut), 2) + " m²");
     parts.push_back("填方 " + FormatDecimal(section.design->fillArea.value_or(fill), 2) + " m²");
   }
+  if (!placed.drawable) parts.push_back(kNotDrawableNote);
   if (placed.scaledDown) {
     std::string scale = SheetScaleText(placed.scale, exaggeration);
     parts.push_back("缩至" + scale.substr(std::string("比例").size()));

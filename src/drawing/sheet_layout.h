@@ -74,21 +74,35 @@ inline constexpr double kSectionGap = 5;        // below a grid
 inline constexpr double kStationTextHeight = 3.5;
 inline constexpr double kSheetTextHeight = 2.2;
 
+// The smallest scale a section is drawn at, 1:kSmallestScale: a section that needs a smaller one
+// (offsets or levels of hundreds of thousands of kilometres, or no number at all) is not drawn.
+inline constexpr int kSmallestScale = 1'000'000'000;
+// Grid lines are at least this far apart on the page, millimetres: at a small scale they are
+// drawn every 2, 5, 10, 20... metres, so that a grid costs what the page shows.
+inline constexpr double kNarrowestGrid = 1;
+
+// The grid's step in metres at this many millimetres a metre: 1, 2, 5, 10, 20, 50... the first
+// at which lines are kNarrowestGrid apart. GridStep(5) == 1, GridStep(0.3) == 5.
+double GridStep(double mmPerMetre);
+
 // Where one section goes: its page and column, its cell, and its grid (whole metres around the
 // ground, the centre line and the design outline) with the scale it is drawn at. A section
 // that does not fit the column at the sheet's scale is scaled down to the largest whole
-// 1:n that fits, and its text says so.
+// 1:n that fits, and its text says so. A section that no scale down to 1:kSmallestScale fits
+// is not drawable: its cell shows its station and a note in place of the grid.
 struct PlacedSection {
   size_t section = 0;  // index into the sections laid out
   int page = 0;        // from 0
   int column = 0;      // from 0, left to right
   SheetRect cell;
-  int minOffset = 0, maxOffset = 0;  // the grid's extent, metres
-  int minLevel = 0, maxLevel = 0;
+  double minOffset = 0, maxOffset = 0;  // the grid's extent, whole metres
+  double minLevel = 0, maxLevel = 0;
+  double gridStepX = 1, gridStepY = 1;  // metres between grid lines (GridStep)
   double gridLeft = 0, gridBottom = 0;  // page position of (minOffset, minLevel)
   int scale = 200;                      // 1:scale horizontally
   double mmPerMetreX = 5, mmPerMetreY = 5;
   bool scaledDown = false;
+  bool drawable = true;
 
   double X(double offset) const { return gridLeft + (offset - minOffset) * mmPerMetreX; }
   double Y(double level) const { return gridBottom - (level - minLevel) * mmPerMetreY; }
@@ -113,8 +127,10 @@ SheetLayout LayOutSheets(const std::vector<SheetSection>& sections, const SheetO
 std::string SheetScaleText(int scale, double exaggeration);
 // "第 2 页 共 7 页"
 std::string PageNumberText(int page, int pages);
-// The second line of a section's text: centre ground level, areas and a scale of its own.
+// The second line of a section's text: centre ground level, areas and a scale of its own, or
+// for a section that is not drawable kNotDrawableNote.
 //   "中桩地面 311.473  挖方 12.35 m²  填方 3.2 m²  缩至 1:412"
+inline constexpr const char* kNotDrawableNote = "未绘: 偏距或高程超出可绘范围";
 std::string SectionNoteText(const SheetSection& section, const PlacedSection& placed, double exaggeration);
 
 }  // namespace kestrel

@@ -47,6 +47,11 @@ def decorate(wb, ws, folder):
     hidden.sheet_state = "veryHidden"
 
 
+WORKBOOK_TYPE = b"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"
+MACRO_TYPE = b"application/vnd.ms-excel.sheet.macroEnabled.main+xml"
+VBA_TYPE = b"http://schemas.microsoft.com/office/2006/relationships/vbaProject"
+
+
 def survey_book(path, folder, decorated_sheet):
     """The worked survey on the first sheet; the features on it ("survey") or on a second sheet."""
     wb = openpyxl.Workbook()
@@ -123,3 +128,54 @@ class KeptPartsTest(TempDirTest):
         self.assertEqual((shown["filter"], shown["validation"], shown["formats"], shown["link"], shown["tables"]),
                          (None, [], [], None, []))
         self.assertFalse([name for name in parts(out) if name.startswith("xl/tables/")])
+
+    def test_a_macro_workbook_keeps_its_project(self):
+        # A macro-enabled workbook: a VBA project part (any bytes will do) with its content type
+        # and relationship, and the workbook part's macro-enabled content type.
+        plain, book = self.path("plain.xlsx"), self.path("book.xlsm")
+        survey_book(plain, self.dir, "other")
+        project = bytes(range(256)) * 9
+        with zipfile.ZipFile(plain) as old, zipfile.ZipFile(book, "w", zipfile.ZIP_DEFLATED) as new:
+            for name in old.namelist():
+                body = old.read(name)
+                if name == "[Content_Types].xml":
+                    body = body.replace(WORKBOOK_TYPE, MACRO_TYPE).replace(
+                        b"</Types>", b'<Default Extension="bin" ContentType="application/vnd.ms-office.vbaProject"/></Types>')
+                elif name == "xl/_rels/workbook.xml.rels":
+                    body = body.replace(b"</Relationships>", b'<Relationship Id="rIdVba" Type="' + VBA_TYPE +
+                                        b'" Target="vbaProject.bin"/></Relationships>')
+                new.writestr(name, body)
+            new.writestr("xl/vbaProject.bin", project)
+        shown = self.features(book, "资料")
+        dic = self.path("road.Dic")
+        with open(dic, "wb") as f:
+            f.write(b"\xff\xfe" + "KestrelFile2.0\r\n12230,1000,500,310.5\r\n".encode("utf-16-le"))
+        commands = [("convert", book, self.path("copy.xlsm")),
+                    ("volume", book, "--sections", "2", "-o", self.path("volume.xlsm")),
+                    ("show-dic", dic, book, "-o", self.path("listed.xlsm")),
+                    ("draw", book, "--sheet", "测量")]  # over the workbook itself
+        for args in commands:
+            with self.subTest(command=args[0]):
+                status, _, err = run(*args)
+                self.assertEqual(status, 0, err)
+                self.assertNotIn("not kept", err)
+                out = args[-1] if args[-1].endswith(".xlsm") else book
+                saved = parts(out)
+                self.assertEqual(saved["xl/vbaProject.bin"], project)
+                self.assertIn(b'PartName="/xl/workbook.xml" ContentType="' + MACRO_TYPE, saved["[Content_Types].xml"])
+                self.assertRegex(saved["xl/_rels/workbook.xml.rels"],
+                                 rb'Type="' + VBA_TYPE + rb'" Target="/?xl/vbaProject.bin"')
+                reread = openpyxl.load_workbook(out, keep_vba=True)
+                self.assertEqual(reread.vba_archive.read("xl/vbaProject.bin"), project)
+                self.assertEqual(self.features(out, "资料"), shown)
+        # As .xlsx, as Excel saves it: without the macros, saying so in one line.
+        status, _, err = run("convert", book, self.path("plain copy.xlsx"))
+        self.assertEqual(status, 0, err)
+        self.assertEqual([line for line in err.splitlines() if "macros" in line],
+                         [f"kestrel: {self.path('plain copy.xlsx')}: the workbook's macros (VBA project) are not kept "
+                          "in a .xlsx; name an .xlsm to keep them"])
+        saved = parts(self.path("plain copy.xlsx"))
+        self.assertNotIn("xl/vbaProject.bin", saved)
+        self.assertNotIn(MACRO_TYPE, saved["[Content_Types].xml"])
+        self.assertNotIn(VBA_TYPE, saved["xl/_rels/workbook.xml.rels"])
+        self.assertEqual(self.features(self.path("plain copy.xlsx"), "资料"), shown)

@@ -186,6 +186,38 @@ class PlotTest(TempDirTest):
             self.assertIn("--vertical-exaggeration", err)
         self.assertNotIn("x.pdf", self.files())
 
+    def test_mistyped_sections_cost_what_the_page_shows(self):
+        # A level typed as 1e7 or an offset as 1e8 is drawn scaled down, its grid every so many
+        # kilometres; offsets of 1e11 fit no scale: the section is shown by its station and a note.
+        # Each run ends with the page written, in small memory (its peak resident size measured).
+        cases = {"level": [(-4, 10), (0, 1e7), (6, 11)], "offset": [(-4, 10), (0, 12), (1e8, 11)],
+                 "far": [(-1e11, 10), (0, 12), (1e11, 11)]}
+        for name, points in cases.items():
+            with self.subTest(name=name):
+                book = self.path(name + ".xlsx")
+                survey_book(book, [(100, [(-5, 20), (0, 21), (5, 20.5)]), (120, points)])
+                pdf = self.path(name + ".pdf")
+                status, err, peak = measured("plot", book, "-o", pdf, "--paper", "A4", "--columns", "1")
+                self.assertEqual(status, 0, err)
+                self.assertLess(peak, 300 * 1024, "peak resident KB")
+                self.assertLess(os.path.getsize(pdf), 1 << 20)
+                text = tool("pdftotext", pdf, "-")
+                for station in (100, 120):
+                    self.assertEqual(text.count(station_text(station)), 1, text)
+                far = name == "far"
+                self.assertEqual(text.replace(" ", "").count("未绘:偏距或高程超出可绘范围"), int(far), text)
+                self.assertEqual("beyond any scale shown by station and note (K0+120.000)" in err, far, err)
+                if not far:
+                    self.assertRegex(text, r"缩至 1:\d{8,}")
+                # The other section keeps its own grid at the sheet's scale: 20 and 21 m labelled.
+                labels = [w[0] for w in words(pdf, 1) if re.fullmatch(r"-?\d+", w[0])]
+                self.assertTrue({"20", "21"} <= set(labels), labels)
+                self.assertLess(len(labels), 80, labels)
+                status, err, peak = measured("draw", book, "--preview", self.path(name + ".svg"))
+                self.assertEqual(status, 0, err)
+                self.assertLess(peak, 300 * 1024, "peak resident KB")
+                self.assertLess(os.path.getsize(self.path(name + ".svg")), 1 << 20)
+
     def test_the_draw_preview_shows_the_first_sheet(self):
         book = self.path("survey.xlsx")
         survey_book(book, [(100 + 20 * k, [(-4, 10), (2, 12), (6, 11)]) for k in range(3)])
@@ -204,6 +236,17 @@ class PlotTest(TempDirTest):
         status, _, err = run("draw", book, "--preview", self.path("x.png"), "--section", "K0+130")
         self.assertEqual(status, 2)
         self.assertIn("no section at K0+130", err)
+
+
+def measured(*args):
+    """Runs kestrel; returns (exit status, stderr, peak resident size in KB)."""
+    proc = subprocess.Popen([KESTREL, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE)
+    err = proc.stderr.read().decode()
+    proc.stderr.close()
+    _, status, usage = os.wait4(proc.pid, 0)
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    return proc.returncode, err, usage.ru_maxrss
 
 
 def on_a_terminal(*args):

@@ -343,6 +343,33 @@ class BoundedMemoryTest(TempDirTest):
         self.assertIn("sheet1.xml", err)
         self.assertLess(peak, 800 * 1024)  # parsed, it took 1.2 GB
 
+    def test_shared_strings_cost_what_their_part_holds(self):
+        # 15.9 million empty entries (80 MB of "<si/>", 0.12 MB compressed) took 2.1 GB; read a run
+        # at a time and held without a text each, they cost their offsets. The cells name the first
+        # entry, an empty one and the last, past every run boundary.
+        book, base = self.path("strings.xlsx"), self.path("base.xlsx")
+        small_book(base)
+        self.assertEqual(run("convert", base, book)[0], 0)  # the tool's own file: its texts are shared
+        with zipfile.ZipFile(book) as z:
+            strings = z.read("xl/sharedStrings.xml").decode()
+            sheet = z.read("xl/worksheets/sheet1.xml").decode()
+        self.assertIn("<si><t>P1</t></si>", strings)
+        empties = 15_900_000
+        rewrite_part(book, "xl/sharedStrings.xml", strings.replace("</sst>", "<si/>" * empties + "<si><t>末</t></si></sst>"))
+        cells = f'<row r="2"><c r="A2" t="s"><v>1</v></c><c r="B2" t="s"><v>{empties + 1}</v></c></row>'
+        rewrite_part(book, "xl/worksheets/sheet1.xml", sheet.replace("</sheetData>", cells + "</sheetData>"))
+        self.assertLess(os.path.getsize(book), 1 << 20)
+        status, err, peak = peak_kib("dump", book)
+        self.assertEqual(status, 0, err)
+        self.assertLess(peak, 400 * 1024)
+        self.assertEqual(dump_rows(book), [["P1", "12"], ["", "末"]])
+        # Damage in a late run is the whole part's message, one line.
+        rewrite_part(book, "xl/sharedStrings.xml", strings.replace("</sst>", "<si/>" * empties + "<si><t>末</x></si></sst>"))
+        status, _, err = run("dump", book)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
+        self.assertIn("sharedStrings.xml is damaged", err)
+
 
 if __name__ == "__main__":
     import unittest

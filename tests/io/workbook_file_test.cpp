@@ -78,7 +78,7 @@ TEST_F(WorkbookFiles, LoadsByExtensionInAnyCase) {
 TEST_F(WorkbookFiles, LoadingNamesTheFileAndTheTrouble) {
   std::string xls = dir_ / "road.xls";
   WriteBytes(xls, "old format");
-  EXPECT_EQ(Message([&] { LoadWorkbook(xls); }), xls + ": unknown file type (use .xlsx or .csv)");
+  EXPECT_EQ(Message([&] { LoadWorkbook(xls); }), xls + ": unknown file type (use .xlsx, .xlsm or .csv)");
   std::string missing = dir_ / "missing.xlsx";
   EXPECT_EQ(Message([&] { LoadWorkbook(missing); }), missing + ": no such file");
   std::string csvInside = dir_ / "road.xlsx";
@@ -120,7 +120,7 @@ TEST_F(WorkbookFiles, ASaveIntoAMissingFolderFailsAndLeavesNothing) {
 TEST_F(WorkbookFiles, SavingUnderAnUnknownExtensionWritesNothing) {
   MemoryWorkbook book;
   std::string path = dir_ / "out.ods";
-  EXPECT_EQ(Message([&] { SaveWorkbook(book, path); }), path + ": unknown file type (use .xlsx or .csv)");
+  EXPECT_EQ(Message([&] { SaveWorkbook(book, path); }), path + ": unknown file type (use .xlsx, .xlsm or .csv)");
   EXPECT_TRUE(Entries().empty());
 }
 

@@ -77,7 +77,7 @@ TEST(SectionSheetLayout, BottomToTopInAColumnColumnsLeftToRightThenPages) {
   EXPECT_LT(layout.placed[0].cell.left, layout.placed[12].cell.left);
   // 1 m is 5 mm at 1:200 both ways; levels go up the page.
   const PlacedSection& p = layout.placed[0];
-  EXPECT_EQ(std::make_pair(p.minLevel, p.maxLevel), std::make_pair(100, 101));
+  EXPECT_EQ(std::make_pair(p.minLevel, p.maxLevel), std::make_pair(100.0, 101.0));
   EXPECT_NEAR(p.X(3) - p.X(0), 15, 1e-9);
   EXPECT_NEAR(p.Y(100) - p.Y(101), 5, 1e-9);
   // Doubled levels make the cells 5 mm higher: 26 mm, 10 to a column.
@@ -104,7 +104,7 @@ TEST(SectionSheetLayout, OnePointAndSectionsWiderThanTheColumn) {
   const SheetLayout layout = LayOutSheets(sections, {.paper = *PaperNamed("A4", false), .columns = 1});
   // One point: a grid around it and the centre line, a metre high.
   const PlacedSection& one = layout.placed[0];
-  EXPECT_EQ(std::make_tuple(one.minOffset, one.maxOffset, one.minLevel, one.maxLevel), std::make_tuple(0, 4, 250, 251));
+  EXPECT_EQ(std::make_tuple(one.minOffset, one.maxOffset, one.minLevel, one.maxLevel), std::make_tuple(0.0, 4.0, 250.0, 251.0));
   EXPECT_FALSE(one.scaledDown);
   // 300 m in a column of 190 - 16 = 174 mm: 1:1725 is the largest whole scale that fits.
   const PlacedSection& wide = layout.placed[1];
@@ -114,7 +114,40 @@ TEST(SectionSheetLayout, OnePointAndSectionsWiderThanTheColumn) {
   EXPECT_NEAR(wide.X(150) - wide.X(-150), 300 * 1000.0 / 1725, 1e-9);
   EXPECT_EQ(SectionNoteText(sections[1], wide, 1), "缩至 1:1725");
   EXPECT_EQ(layout.placed[2].scale, 200);
-  EXPECT_EQ(std::make_pair(layout.placed[2].minOffset, layout.placed[2].maxOffset), std::make_pair(-13, 13));
+  EXPECT_EQ(std::make_pair(layout.placed[2].minOffset, layout.placed[2].maxOffset), std::make_pair(-13.0, 13.0));
+}
+
+// Mistyped sections: their grids are bounded by the page, whatever the metres; those that fit no
+// scale (or hold no number) keep a small cell for their station and note, and leave the columns
+// to the others.
+TEST(SectionSheetLayout, SectionsOfAbsurdExtentsAreBoundedOrNoted) {
+  std::vector<SheetSection> sections = FlatSections(5);
+  sections[1].ground = {{-4, 10}, {0, 1e7}, {6, 11}};
+  sections[2].ground = {{-1e11, 10}, {0, 12}, {1e11, 11}};
+  sections[3].ground = {{-4, 10}, {0, NAN}, {6, 11}};
+  sections[4].ground = {{-4, -1.7e308}, {6, 1.7e308}};  // a finite extent, an infinite height
+  const SheetLayout layout = LayOutSheets(sections, {.paper = *PaperNamed("A4", false)});
+  EXPECT_EQ(layout.options.columns, 2);  // as 10 m sections alone make it: 190 mm / (50 + 16) mm
+  const PlacedSection& tall = layout.placed[1];
+  EXPECT_TRUE(tall.drawable);
+  EXPECT_GT(tall.scale, 10'000'000);
+  for (const PlacedSection& p : layout.placed) {
+    EXPECT_GE(p.gridStepY * p.mmPerMetreY, kNarrowestGrid);
+    EXPECT_GE(p.gridStepX * p.mmPerMetreX, kNarrowestGrid);
+    EXPECT_LT((p.maxLevel - p.minLevel) / p.gridStepY, p.cell.height / kNarrowestGrid + 1);
+    EXPECT_LE(p.GridRight(), p.cell.Right() + 1e-9);
+  }
+  EXPECT_EQ(tall.gridStepY, 50000);  // 1e7 m at 0.027 mm a metre
+  for (size_t i : {2, 3, 4}) {
+    const PlacedSection& p = layout.placed[i];
+    EXPECT_FALSE(p.drawable) << i;
+    EXPECT_EQ(p.scale, 200) << i;
+    EXPECT_EQ(std::make_tuple(p.minOffset, p.maxOffset, p.minLevel, p.maxLevel), std::make_tuple(-1.0, 1.0, 0.0, 1.0));
+    EXPECT_EQ(SectionNoteText(sections[i], p, 1), kNotDrawableNote) << i;
+  }
+  EXPECT_EQ(GridStep(5), 1);
+  EXPECT_EQ(GridStep(0.3), 5);
+  EXPECT_EQ(GridStep(3e-12), 5e11);
 }
 
 TEST(SectionSheetLayout, PageAndScaleTexts) {
