@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "io/xlsx_reader.h"
 #include "io/xlsx_kept.h"
 #include "util/text_file.h"
 #include "util/unicode.h"
@@ -71,13 +72,14 @@ MemoryWorkbook& CliContext::OpenBook(const BookOptions& options) {
   std::vector<std::string> warnings;
   // Taken before the file is read: a save by another run from here on is noticed.
   const std::optional<FileStamp> stamp = StampOf(PathFromUtf8(options.book));
-  UseBook(LoadWorkbook(options.book, &warnings, options.oneSheet ? options.sheet : std::string()));
+  const std::string onlySheet = !options.oneSheet ? "" : options.sheet.empty() ? kActiveSheet : options.sheet;
+  UseBook(LoadWorkbook(options.book, &warnings, onlySheet));
   bookStamp_ = stamp;
   Progress("");
   bookPath_ = options.book;
   for (const std::string& warning : warnings) err_ << "kestrel: " << warning << "\n";
   // A state sheet that was not read is no state.
-  if (std::string ignored = options.oneSheet && !options.sheet.empty() ? "" : RestoreSessionState(*book_, session_);
+  if (std::string ignored = options.oneSheet ? "" : RestoreSessionState(*book_, session_);
       !ignored.empty())
     err_ << "kestrel: " << options.book << ": " << ignored << "\n";
   if (!options.sheet.empty()) {

@@ -15,8 +15,9 @@ struct SaveDicOptions {
   std::string file;
 };
 
-int SaveDic(CliContext& context, const SaveDicOptions& options) {
+int SaveDic(CliContext& context, SaveDicOptions options) {
   CheckOutputs(options.book.book, "", {{"FILE", options.file}});
+  options.book.oneSheet = true;
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();

@@ -16,8 +16,9 @@ struct SaveOptions {
   std::string file;
 };
 
-int Save(CliContext& context, const SaveOptions& options, CommandOutcome (*save)(CommandContext&)) {
+int Save(CliContext& context, SaveOptions options, CommandOutcome (*save)(CommandContext&)) {
   CheckOutputs(options.book.book, "", {{"FILE", options.file}});
+  options.book.oneSheet = true;
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();

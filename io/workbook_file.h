@@ -21,8 +21,9 @@ class WorkbookFileError : public std::runtime_error {
 // By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError. What the reader
 // had to change to load the file (a note cut to the length a cell holds) is added to
 // `warnings`, one line each, when given.
-// With `onlySheet`, a .xlsx file's other sheets are not read (they are there, empty), for a
-// command that reads one sheet and saves nothing.
+// With `onlySheet` (a sheet's name, or kActiveSheet for the one the workbook shows), a .xlsx
+// file's other sheets are not read (they are there, empty), for a command that reads one sheet
+// and saves nothing.
 std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr,
                                              const std::string& onlySheet = "");
 

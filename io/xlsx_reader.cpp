@@ -108,6 +108,16 @@ WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
   return result;
 }
 
+// The entry the workbook shows: the active tab counts every sheet of the workbook; a tab that
+// is not a worksheet leaves the first visible worksheet active. Null for a book without one.
+const SheetEntry* ActiveEntry(const std::vector<SheetEntry>& entries, const std::optional<double>& tab) {
+  if (tab && *tab >= 0 && *tab < static_cast<double>(entries.size()) && !entries[static_cast<size_t>(*tab)].part.empty())
+    return &entries[static_cast<size_t>(*tab)];
+  for (const auto& entry : entries)
+    if (!entry.part.empty() && !entry.hidden) return &entry;
+  return nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings,
@@ -125,13 +135,16 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
   // Each part is released once read: the workbook part before the shared strings load.
   WorkbookPart workbook = ReadWorkbookPart(zip, workbookPart, relationships);
   std::vector<SheetEntry>& entries = workbook.entries;
+  const SheetEntry* shown = ActiveEntry(entries, workbook.activeTab);
+  // The one sheet to read, when only one is: by its name, or the one the workbook shows.
+  const std::string only = onlySheet == kActiveSheet ? (shown ? shown->name : std::string()) : onlySheet;
 
   // The first worksheet's part is read and inflated on a helper thread, through an archive of
   // its own, while this one reads the shared strings and styles.
   std::future<std::string> firstSheet;
   const SheetEntry* first = nullptr;
   for (const auto& entry : entries)
-    if (!entry.part.empty() && (onlySheet.empty() || entry.name == onlySheet)) {
+    if (!entry.part.empty() && (only.empty() || entry.name == only)) {
       first = &entry;
       break;
     }
@@ -207,22 +220,10 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
     book->Sheet(entry.modelIndex).SetPageSetup(change);
   }
 
-  // The active tab counts every sheet of the workbook; a tab that is not a worksheet leaves the
-  // first visible worksheet active.
-  const std::optional<double>& tab = workbook.activeTab;
-  int active = -1;
-  if (tab && *tab >= 0 && *tab < static_cast<double>(entries.size()))
-    active = entries[static_cast<size_t>(*tab)].modelIndex;
-  if (active < 0)
-    for (const auto& entry : entries)
-      if (entry.modelIndex >= 0 && !entry.hidden) {
-        active = entry.modelIndex;
-        break;
-      }
-  book->Activate(active < 0 ? 0 : active);
+  book->Activate(shown ? shown->modelIndex : 0);
 
   for (const auto& entry : entries) {
-    if (entry.modelIndex < 0 || (!onlySheet.empty() && entry.name != onlySheet)) continue;
+    if (entry.modelIndex < 0 || (!only.empty() && entry.name != only)) continue;
     MemoryWorksheet& sheet = book->Sheet(entry.modelIndex);
     KeptSheet kept;
     if (&entry == first && firstSheet.valid())

@@ -1,6 +1,7 @@
 """The user's files stay safe: refused outputs, untouched inputs after a stop, saves that keep the
 file's mode and links, bounded memory on sparse and bloated workbooks, exact numbers and texts."""
 import os
+import pathlib
 import resource
 import signal
 import stat
@@ -235,12 +236,15 @@ class StateSheetTest(TempDirTest):
             state.sheet_state = "hidden"
             state.append(["SectionList", count])
             wb.save(book)
-            status, out, err = run("dump", book)
+            # A command that reads the whole book says so in one line (dump reads one sheet).
+            copy = self.path("copy.xlsx")
+            status, _, err = run("convert", book, copy)
             self.assertEqual(status, 0, (count, err))
-            one_line(self, err)
-            self.assertIn("KestrelState", err)
-            self.assertIn("state.xlsx", err)
-            self.assertEqual(out, "P1\n")
+            warnings = [line for line in err.splitlines() if line.startswith("kestrel:")]
+            self.assertEqual(len(warnings), 1, err)
+            self.assertIn("KestrelState", warnings[0])
+            self.assertIn("state.xlsx", warnings[0])
+            self.assertEqual(run("dump", copy)[1], "P1\n")
             # A later volume sheet does not take the nonsense for recorded sections.
             status, _, err = run("volume", book, "--fill-stations", "-o", self.path("v.xlsx"))
             self.assertEqual(status, 1, err)
@@ -405,5 +409,28 @@ class OneSheetTest(TempDirTest):
         rewrite_part(book, "xl/worksheets/sheet1.xml", "<worksheet><sheetData><row>")  # damaged
         self.assertEqual(dump_rows(book, "--sheet", "好"), [[], ["", "ok"]])
         status, _, err = run("dump", book)
+        self.assertEqual(status, 2, err)
+        one_line(self, err)
+
+    def test_commands_that_read_one_sheet_read_only_that_sheet(self):
+        """dump and the data-file commands read the sheet they work on, by name or the one the
+        workbook shows, and nothing else: a damaged sheet elsewhere costs nothing."""
+        book = self.path("profile.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active.title = "坏"
+        wb.active["A1"] = 1
+        profile = wb.create_sheet("纵断面")
+        for row in [(0, 100, 0), (100, 101, 2000), (200, 100, 0)]:
+            profile.append(row)
+        wb.active = 1
+        wb.save(book)
+        rewrite_part(book, "xl/worksheets/sheet1.xml", "<worksheet><sheetData><row>")  # damaged
+        self.assertEqual(dump_rows(book)[0], ["0", "100", "0"])
+        for args in ([], ["--sheet", "纵断面"]):
+            target = self.path("road%d.ZM" % len(args))
+            status, _, err = run("save-zm", book, target, *args)
+            self.assertEqual(status, 0, err)
+            self.assertIn("101", pathlib.Path(target).read_bytes().decode("utf-16"))
+        status, _, err = run("save-zm", book, self.path("bad.ZM"), "--sheet", "坏")
         self.assertEqual(status, 2, err)
         one_line(self, err)
