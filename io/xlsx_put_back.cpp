@@ -35,16 +35,6 @@ std::optional<size_t> SheetRank(std::string_view element) {
   return std::nullopt;
 }
 
-// Puts `element` among root's children where the order puts an element of that name.
-pugi::xml_node InsertInOrder(pugi::xml_node root, pugi::xml_node element) {
-  const std::optional<size_t> rank = SheetRank(LocalName(element));
-  for (pugi::xml_node child : root.children()) {
-    if (child.type() != pugi::node_element) continue;
-    const std::optional<size_t> at = SheetRank(LocalName(child));
-    if (rank && at && *at > *rank) return root.insert_copy_before(element, child);
-  }
-  return root.append_copy(element);
-}
 
 std::string RelsName(const std::string& part) {
   if (part.empty()) return "_rels/.rels";
@@ -120,6 +110,17 @@ void MergeViews(pugi::xml_node kept, pugi::xml_node saved) {
 }
 
 }  // namespace
+
+// Puts `element` among root's children where the order puts an element of that name.
+pugi::xml_node InsertSheetChild(pugi::xml_node root, pugi::xml_node element) {
+  const std::optional<size_t> rank = SheetRank(LocalName(element));
+  for (pugi::xml_node child : root.children()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::optional<size_t> at = SheetRank(LocalName(child));
+    if (rank && at && *at > *rank) return root.insert_copy_before(element, child);
+  }
+  return root.append_copy(element);
+}
 
 PutBack::PutBack(XlsxWorkbook& read, PackageParts& saved, bool macros) : read_(read), saved_(saved), macros_(macros) {
   ZipArchive& source = read_.Source();
@@ -215,14 +216,14 @@ std::string PutBack::Sheet(int index, const MemoryWorksheet& sheet, const std::s
       MergeViews(element, saved);
       if (saved) root.remove_child(saved);
     }
-    InsertInOrder(root, element);
+    InsertSheetChild(root, element);
   }
   if (!kept.printerSettings.empty()) {
     if (std::optional<std::string> id = newId(kept.printerSettings); id && !id->empty()) {
       pugi::xml_node setup = Child(root, "pageSetup");
       if (!setup) {
         pugi::xml_document blank;
-        setup = InsertInOrder(root, blank.append_child("pageSetup"));
+        setup = InsertSheetChild(root, blank.append_child("pageSetup"));
       }
       const std::string name = RelationshipIdName(root);
       setup.remove_attribute(name.c_str());

@@ -6,9 +6,15 @@
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 #include "io/xlsx_kept.h"
 
 namespace kestrel {
+
+// Puts `element` (a copy) among a worksheet's children where the file format's order puts an
+// element of that name; the copy.
+pugi::xml_node InsertSheetChild(pugi::xml_node root, pugi::xml_node element);
 
 // The parts of the package being saved, as the put-back reads and adds them.
 class PackageParts {

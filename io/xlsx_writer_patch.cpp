@@ -252,6 +252,33 @@ std::string CommentsPartOf(SavedArchive& archive, int sheetNumber) {
   throw std::runtime_error("the saved sheet " + std::to_string(sheetNumber) + " has no notes part");
 }
 
+// The sheet part with these merged areas added to its <mergeCells>, made where the order of a
+// worksheet's children puts it when the part has none.
+std::string WithMergedAreas(const std::string& sheetXml, const std::vector<RangeRef>& areas) {
+  pugi::xml_document doc;
+  if (!doc.load_buffer(sheetXml.data(), sheetXml.size(), pugi::parse_default | pugi::parse_declaration,
+                       pugi::encoding_utf8))
+    throw std::runtime_error("the saved sheet is not XML");
+  pugi::xml_node root = doc.document_element();
+  pugi::xml_node merges = root.child("mergeCells");
+  if (!merges) {
+    pugi::xml_document blank;
+    merges = InsertSheetChild(root, blank.append_child("mergeCells"));
+  }
+  for (const RangeRef& area : areas) {
+    const std::string ref = ColumnLetters(area.first.column) + std::to_string(area.first.row) + ":" +
+                            ColumnLetters(area.last.column) + std::to_string(area.last.row);
+    merges.append_child("mergeCell").append_attribute("ref") = ref.c_str();
+  }
+  size_t count = 0;
+  for (pugi::xml_node m = merges.child("mergeCell"); m; m = m.next_sibling("mergeCell")) ++count;
+  merges.remove_attribute("count");
+  merges.prepend_attribute("count") = static_cast<unsigned long long>(count);
+  std::ostringstream out;
+  doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+  return out.str();
+}
+
 }  // namespace
 
 std::pair<std::string, std::string> SheetPartAround(std::string_view xml, const std::string& dimension) {
@@ -321,6 +348,7 @@ void PatchSavedWorkbook(const std::string& path, std::vector<SheetPatches>& shee
     const int number = static_cast<int>(i) + 1;  // libxlsxwriter names parts sheet1.xml, ... in order
     const std::string part = "xl/worksheets/sheet" + std::to_string(number) + ".xml";
     std::string saved = archive.Read(part);
+    if (!patches.largeMerges.empty()) saved = WithMergedAreas(saved, patches.largeMerges);
     if (putBack) saved = putBack->Sheet(static_cast<int>(i), read->Sheet(static_cast<int>(i)), saved);
     auto [head, tail] = SheetPartAround(saved, patches.dimension);
     archive.Replace(part, std::move(head), *patches.rows, tail);

@@ -140,6 +140,10 @@ class SheetWriter {
   void WriteMerges() {
     merges_ = sheet_.Merges();
     for (const RangeRef& m : merges_) {
+      if (!Padded(m)) {
+        patches_.largeMerges.push_back(m);
+        continue;
+      }
       lxw_error error = worksheet_merge_range(target_, Row(m.first), Column(m.first), Row(m.last), Column(m.last), "",
                                               Format(sheet_.StyleIdAt(m.first)));
       Check(error, m.first, "merged area at");
@@ -147,6 +151,14 @@ class SheetWriter {
     std::sort(merges_.begin(), merges_.end(),
               [](const RangeRef& a, const RangeRef& b) { return a.first.row < b.first.row; });
   }
+
+  // Whether a merged area's cells are written as blanks in its format, as the host writes them
+  // (the format shows on every cell: borders, fill); an area larger than this is written as the
+  // area alone, so that a merge of whole rows or columns costs no more than its one element.
+  static bool Padded(const RangeRef& m) {
+    return static_cast<long long>(m.Rows()) * static_cast<long long>(m.Columns()) <= kMostPaddedMergeCells;
+  }
+  static constexpr long long kMostPaddedMergeCells = 65536;
 
   static lxw_row_t Row(CellRef at) { return static_cast<lxw_row_t>(at.row - 1); }
   static lxw_col_t Column(CellRef at) { return static_cast<lxw_col_t>(at.column - 1); }
@@ -158,7 +170,8 @@ class SheetWriter {
     std::vector<int> extra;
     for (const RowFormat& r : rowFormats_) extra.push_back(r.row);
     for (const RangeRef& m : merges_)
-      for (int row = m.first.row; row <= m.last.row; ++row) extra.push_back(row);
+      if (Padded(m))
+        for (int row = m.first.row; row <= m.last.row; ++row) extra.push_back(row);
     std::sort(extra.begin(), extra.end());
     extra.erase(std::unique(extra.begin(), extra.end()), extra.end());
     size_t nextExtra = 0;
@@ -229,7 +242,8 @@ class SheetWriter {
                                        [&](const RangeRef& m) { return m.last.row < row; }),
                         activeMerges_.end());
     for (const RangeRef& m : activeMerges_)
-      for (int column = m.first.column; column <= m.last.column; ++column) mergedColumns_.push_back(column);
+      if (Padded(m))
+        for (int column = m.first.column; column <= m.last.column; ++column) mergedColumns_.push_back(column);
     std::sort(mergedColumns_.begin(), mergedColumns_.end());
 
     bool opened = false;

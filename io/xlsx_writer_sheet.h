@@ -25,6 +25,9 @@ struct SheetPatches {
   std::unique_ptr<PartBody> rows;  // the content of <sheetData>
   std::string dimension;           // the used range, "A1:O109999"
   std::vector<BoldNoteTitle> notes;
+  // Merged areas too large for the library, which writes a blank into every cell of an area:
+  // they go into the part as elements alone.
+  std::vector<RangeRef> largeMerges;
 };
 
 // Writes the sheet's merges, column formats, page setup and notes into `target` (visibility and

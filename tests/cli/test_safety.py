@@ -310,6 +310,35 @@ class FidelityTest(TempDirTest):
 
 
 class BoundedMemoryTest(TempDirTest):
+    def test_a_merged_area_costs_what_its_element_holds(self):
+        """A 5 KB workbook whose sheet is one merged area: saved in megabytes, the area written as
+        its one element where the file format orders it (a blank in each of its 17 billion cells
+        would take the machine's memory)."""
+        book, copy = self.path("merged.xlsx"), self.path("copy.xlsx")
+        wb = openpyxl.Workbook()
+        wb.active["A1"] = "title"
+        wb.active.merge_cells("A3:C3")  # a small area keeps its formatted blanks
+        wb.save(book)
+        with zipfile.ZipFile(book) as z:
+            sheet = z.read("xl/worksheets/sheet1.xml").decode()
+        sheet = sheet.replace('<mergeCell ref="A3:C3"/>', '<mergeCell ref="A3:C3"/><mergeCell ref="A5:XFD1048576"/>')
+        sheet = sheet.replace('<mergeCells count="1">', '<mergeCells count="2">')
+        rewrite_part(book, "xl/worksheets/sheet1.xml", sheet)
+        status, err, peak = peak_kib("convert", book, copy)
+        self.assertEqual(status, 0, err)
+        self.assertLess(peak, 300 * 1024)
+        with zipfile.ZipFile(copy) as z:
+            saved = xml.dom.minidom.parseString(z.read("xl/worksheets/sheet1.xml"))
+        children = [n.tagName for n in saved.documentElement.childNodes if n.nodeType == n.ELEMENT_NODE]
+        self.assertLess(children.index("sheetData"), children.index("mergeCells"))
+        self.assertLess(children.index("mergeCells"), children.index("pageMargins"))
+        refs = sorted(m.getAttribute("ref") for m in saved.getElementsByTagName("mergeCell"))
+        self.assertEqual(refs, ["A3:C3", "A5:XFD1048576"])
+        self.assertEqual(saved.getElementsByTagName("mergeCells")[0].getAttribute("count"), "2")
+        blanks = [c.getAttribute("r") for c in saved.getElementsByTagName("c")]
+        self.assertEqual(blanks, ["A1", "A3", "B3", "C3"])
+        self.assertEqual(dump_rows(copy)[0], ["title"])
+
     def test_a_far_cell_costs_what_it_holds(self):
         book = self.path("far.xlsx")
         wb = openpyxl.Workbook()
