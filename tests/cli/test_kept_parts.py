@@ -1,5 +1,6 @@
 """A save keeps what the workbook model does not hold: charts, images, tables, hyperlinks, validation,
-conditional formats, panes, autofilters and very hidden sheets come through every command that saves."""
+conditional formats, panes, autofilters, page breaks and very hidden sheets come through every command
+that saves."""
 import os
 import zipfile
 
@@ -9,6 +10,7 @@ from openpyxl.drawing.image import Image
 from openpyxl.formatting.rule import CellIsRule
 from openpyxl.styles import PatternFill
 from openpyxl.worksheet.datavalidation import DataValidation
+from openpyxl.worksheet.pagebreak import Break
 from openpyxl.worksheet.table import Table
 from PIL import Image as Picture
 
@@ -42,6 +44,8 @@ def decorate(wb, ws, folder):
                                                       fill=PatternFill("solid", start_color="FFC7CE")))
     ws.freeze_panes = "B2"
     ws.auto_filter.ref = "A1:G9"
+    ws.row_breaks.append(Break(id=20))
+    ws.col_breaks.append(Break(id=8))
     hidden = wb.create_sheet("机密")
     hidden["A1"] = 1
     hidden.sheet_state = "veryHidden"
@@ -90,6 +94,7 @@ class KeptPartsTest(TempDirTest):
             "charts": len(ws._charts),
             "images": len(ws._images),
             "hidden": wb["机密"].sheet_state,
+            "breaks": ([b.id for b in ws.row_breaks.brk], [b.id for b in ws.col_breaks.brk]),
         }
 
     def test_commands_keep_every_part_and_element(self):
@@ -121,12 +126,12 @@ class KeptPartsTest(TempDirTest):
         self.assertEqual(status, 0, err)
         notice = [line for line in err.splitlines() if "not kept" in line]
         self.assertEqual(len(notice), 1, err)
-        for name in ("hyperlinks", "data validation", "conditional formats", "autofilter", "tables"):
+        for name in ("hyperlinks", "data validation", "conditional formats", "autofilter", "tables", "page breaks"):
             self.assertIn(name, notice[0])
         shown = self.features(out, "测量")
         self.assertEqual((shown["panes"], shown["charts"], shown["images"], shown["hidden"]), ("B2", 1, 1, "veryHidden"))
-        self.assertEqual((shown["filter"], shown["validation"], shown["formats"], shown["link"], shown["tables"]),
-                         (None, [], [], None, []))
+        self.assertEqual((shown["filter"], shown["validation"], shown["formats"], shown["link"], shown["tables"],
+                          shown["breaks"]), (None, [], [], None, [], ([], [])))
         self.assertFalse([name for name in parts(out) if name.startswith("xl/tables/")])
 
     def test_a_macro_workbook_keeps_its_project(self):
