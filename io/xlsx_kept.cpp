@@ -51,6 +51,14 @@ KeptSheet KeepSheetElements(pugi::xml_node worksheet) {
     if (child.type() != pugi::node_element) continue;
     const std::string_view local = LocalName(child);
     if (local == "pageSetup") kept.printerSettings = PrefixedAttribute(child, "id").value();
+    if (local == "sheetPr") {
+      for (pugi::xml_node c : child.children()) {
+        if (LocalName(c) != "tabColor") continue;
+        std::ostringstream xml;
+        c.print(xml, "", pugi::format_raw, pugi::encoding_utf8);
+        kept.tabColor = xml.str();
+      }
+    }
     if (!KindOf(local)) continue;
     std::ostringstream xml;
     child.print(xml, "", pugi::format_raw, pugi::encoding_utf8);

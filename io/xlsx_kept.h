@@ -26,6 +26,7 @@ struct KeptSheet {
   // autofilter, conditional formats, validation, hyperlinks, drawing, tables, extensions.
   std::vector<std::pair<std::string, std::string>> elements;
   std::string printerSettings;  // the relationship id <pageSetup> names, if any
+  std::string tabColor;         // the <tabColor> of the part's <sheetPr>, as XML, if any
   std::vector<Relationship> relationships;
   bool veryHidden = false;
   std::uint64_t cellMovesAtLoad = 0;  // MemoryWorksheet::CellMoves when read

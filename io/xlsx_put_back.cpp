@@ -218,6 +218,19 @@ std::string PutBack::Sheet(int index, const MemoryWorksheet& sheet, const std::s
     }
     InsertSheetChild(root, element);
   }
+  if (!kept.tabColor.empty()) {
+    // The tab's colour comes first among <sheetPr>'s children.
+    pugi::xml_document colour;
+    if (colour.load_buffer(kept.tabColor.data(), kept.tabColor.size(), pugi::parse_default, pugi::encoding_utf8)) {
+      pugi::xml_node properties = Child(root, "sheetPr");
+      if (!properties) {
+        pugi::xml_document blank;
+        properties = InsertSheetChild(root, blank.append_child("sheetPr"));
+      }
+      if (pugi::xml_node old = Child(properties, "tabColor")) properties.remove_child(old);
+      properties.prepend_copy(colour.document_element());
+    }
+  }
   if (!kept.printerSettings.empty()) {
     if (std::optional<std::string> id = newId(kept.printerSettings); id && !id->empty()) {
       pugi::xml_node setup = Child(root, "pageSetup");

@@ -44,6 +44,7 @@ def decorate(wb, ws, folder):
                                                       fill=PatternFill("solid", start_color="FFC7CE")))
     ws.freeze_panes = "B2"
     ws.auto_filter.ref = "A1:G9"
+    ws.sheet_properties.tabColor = "1072BA"
     ws.row_breaks.append(Break(id=20))
     ws.col_breaks.append(Break(id=8))
     hidden = wb.create_sheet("机密")
@@ -95,6 +96,7 @@ class KeptPartsTest(TempDirTest):
             "images": len(ws._images),
             "hidden": wb["机密"].sheet_state,
             "breaks": ([b.id for b in ws.row_breaks.brk], [b.id for b in ws.col_breaks.brk]),
+            "tab": ws.sheet_properties.tabColor.rgb if ws.sheet_properties.tabColor else None,
         }
 
     def test_commands_keep_every_part_and_element(self):
@@ -103,6 +105,7 @@ class KeptPartsTest(TempDirTest):
         before, shown = unmodelled(book), self.features(book, "资料")
         self.assertEqual(shown["charts"], 1)
         self.assertEqual(shown["images"], 1)
+        self.assertEqual(shown["tab"], "001072BA")
         dic = self.path("road.Dic")
         with open(dic, "wb") as f:
             f.write(b"\xff\xfe" + "KestrelFile2.0\r\n12230,1000,500,310.5\r\n".encode("utf-16-le"))
@@ -129,7 +132,8 @@ class KeptPartsTest(TempDirTest):
         for name in ("hyperlinks", "data validation", "conditional formats", "autofilter", "tables", "page breaks"):
             self.assertIn(name, notice[0])
         shown = self.features(out, "测量")
-        self.assertEqual((shown["panes"], shown["charts"], shown["images"], shown["hidden"]), ("B2", 1, 1, "veryHidden"))
+        self.assertEqual((shown["panes"], shown["charts"], shown["images"], shown["hidden"], shown["tab"]),
+                         ("B2", 1, 1, "veryHidden", "001072BA"))
         self.assertEqual((shown["filter"], shown["validation"], shown["formats"], shown["link"], shown["tables"],
                           shown["breaks"]), (None, [], [], None, [], ([], [])))
         self.assertFalse([name for name in parts(out) if name.startswith("xl/tables/")])
