@@ -394,7 +394,8 @@ class BoundedMemoryTest(TempDirTest):
         self.assertLess(os.path.getsize(book), 1 << 20)
         status, err, peak = peak_kib("dump", book)
         self.assertEqual(status, 0, err)
-        self.assertLess(peak, 400 * 1024)
+        # About 180 MB in the plain build, 650 MB under the address sanitizer; 2.1 GB unbounded.
+        self.assertLess(peak, 1024 * 1024)
         self.assertEqual(dump_rows(book), [["P1", "12"], ["", "末"]])
         # Damage in a late run is the whole part's message, one line.
         rewrite_part(book, "xl/sharedStrings.xml", strings.replace("</sst>", "<si/>" * empties + "<si><t>末</x></si></sst>"))
