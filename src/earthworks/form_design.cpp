@@ -4,15 +4,11 @@
 #include <string>
 
 #include "addin/host/ui.h"
+#include "earthworks/road_file_entries.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 namespace {
-
-std::string Trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
 
 constexpr int kVariants[] = {2, 4, 6};
 
@@ -40,24 +36,17 @@ void FormDesign::Show(DialogHost& host) {
 
 DesignRequest FormDesign::Request() const {
   DesignRequest request;
-  request.Files = {Trimmed(TextProfile.text), Trimmed(TextSlopes.text), Trimmed(TextWidening.text),
-                   Trimmed(TextTemplate.text)};
+  request.Files = RoadFilesOf(TextProfile, TextSlopes, TextWidening, TextTemplate);
   request.Volume = CheckVolume.checked;
   const int index = ComboVariant.listIndex;
   request.Variant = index >= 0 && index < 3 ? kVariants[index] : 4;
   return request;
 }
 
-void FormDesign::Browse(Control& box, const char* filter, const char* title) {
-  if (auto path = ui_.GetOpenFilename(filter, title)) box.text = *path;
-}
-
-void FormDesign::OnBrowseProfileClick() {
-  Browse(TextProfile, "Quillbeck项目纵断面文件(*.ZM),*.ZM", "选择纵断面文件");
-}
-void FormDesign::OnBrowseSlopesClick() { Browse(TextSlopes, "横坡文件(*.hp),*.hp", "选择横坡文件"); }
-void FormDesign::OnBrowseWideningClick() { Browse(TextWidening, "横坡文件(*.hp),*.hp", "选择加宽文件"); }
-void FormDesign::OnBrowseTemplateClick() { Browse(TextTemplate, "路基模板文件(*.tpl),*.tpl", "选择路基模板文件"); }
+void FormDesign::OnBrowseProfileClick() { ChooseRoadFile(ui_, TextProfile, RoadFile::Profile); }
+void FormDesign::OnBrowseSlopesClick() { ChooseRoadFile(ui_, TextSlopes, RoadFile::Slopes); }
+void FormDesign::OnBrowseWideningClick() { ChooseRoadFile(ui_, TextWidening, RoadFile::Widening); }
+void FormDesign::OnBrowseTemplateClick() { ChooseRoadFile(ui_, TextTemplate, RoadFile::Template); }
 
 void FormDesign::OnCommandOKClick() {
   if (Trimmed(TextProfile.text).empty() || Trimmed(TextTemplate.text).empty()) {

@@ -43,7 +43,6 @@ class FormDesign : public Presenter {
   Control CheckVolume, ComboVariant, CommandOK, CommandCancel;
 
  private:
-  void Browse(Control& box, const char* filter, const char* title);
   Ui& ui_;
   bool cancelled_ = true;
 };

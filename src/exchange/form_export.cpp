@@ -3,16 +3,12 @@
 
 #include "addin/host/application.h"
 #include "addin/host/ui.h"
+#include "earthworks/road_file_entries.h"
 #include "exchange/road_export.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 namespace {
-
-std::string Trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
 
 constexpr char kFailedTitle[] = "失败";
 
@@ -46,33 +42,25 @@ void FormExport::Show(DialogHost& host) {
 ExportRequest FormExport::Request() const {
   ExportRequest request;
   request.Alignment = Trimmed(TextAlignment.text);
-  request.Files = {Trimmed(TextProfile.text), Trimmed(TextSlopes.text), Trimmed(TextWidening.text),
-                   Trimmed(TextTemplate.text)};
+  request.Files = RoadFilesOf(TextProfile, TextSlopes, TextWidening, TextTemplate);
   request.LandXml = Trimmed(TextLandXml.text);
   request.Ifc = Trimmed(TextIfc.text);
   return request;
 }
 
-void FormExport::Browse(Control& box, const char* filter, const char* title) {
-  if (auto path = ui_.GetOpenFilename(filter, title)) box.text = *path;
+void FormExport::OnBrowseAlignmentClick() {
+  ChooseFileToOpen(ui_, TextAlignment, "LandXML 文件(*.xml),*.xml", "选择平面线形文件");
 }
-
-void FormExport::BrowseTarget(Control& box, const char* initialName, const char* filter, const char* title) {
-  const std::string current = Trimmed(box.text);
-  if (auto path = ui_.GetSaveAsFilename(current.empty() ? initialName : current, filter, title)) box.text = *path;
-}
-
-void FormExport::OnBrowseAlignmentClick() { Browse(TextAlignment, "LandXML 文件(*.xml),*.xml", "选择平面线形文件"); }
-void FormExport::OnBrowseProfileClick() {
-  Browse(TextProfile, "Quillbeck项目纵断面文件(*.ZM),*.ZM", "选择纵断面文件");
-}
-void FormExport::OnBrowseSlopesClick() { Browse(TextSlopes, "横坡文件(*.hp),*.hp", "选择横坡文件"); }
-void FormExport::OnBrowseWideningClick() { Browse(TextWidening, "横坡文件(*.hp),*.hp", "选择加宽文件"); }
-void FormExport::OnBrowseTemplateClick() { Browse(TextTemplate, "路基模板文件(*.tpl),*.tpl", "选择路基模板文件"); }
+void FormExport::OnBrowseProfileClick() { ChooseRoadFile(ui_, TextProfile, RoadFile::Profile); }
+void FormExport::OnBrowseSlopesClick() { ChooseRoadFile(ui_, TextSlopes, RoadFile::Slopes); }
+void FormExport::OnBrowseWideningClick() { ChooseRoadFile(ui_, TextWidening, RoadFile::Widening); }
+void FormExport::OnBrowseTemplateClick() { ChooseRoadFile(ui_, TextTemplate, RoadFile::Template); }
 void FormExport::OnBrowseLandXmlClick() {
-  BrowseTarget(TextLandXml, "road.xml", "LandXML 文件(*.xml),*.xml", "导出 LandXML 文件");
+  ChooseFileToWrite(ui_, TextLandXml, "road.xml", "LandXML 文件(*.xml),*.xml", "导出 LandXML 文件");
 }
-void FormExport::OnBrowseIfcClick() { BrowseTarget(TextIfc, "road.ifc", "IFC 文件(*.ifc),*.ifc", "导出 IFC 文件"); }
+void FormExport::OnBrowseIfcClick() {
+  ChooseFileToWrite(ui_, TextIfc, "road.ifc", "IFC 文件(*.ifc),*.ifc", "导出 IFC 文件");
+}
 
 void FormExport::OnCommandOKClick() {
   const ExportRequest request = Request();

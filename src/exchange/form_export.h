@@ -59,8 +59,6 @@ class FormExport : public Presenter {
   Control CommandOK, CommandCancel;
 
  private:
-  void Browse(Control& box, const char* filter, const char* title);
-  void BrowseTarget(Control& box, const char* initialName, const char* filter, const char* title);
   Ui& ui_;
   bool cancelled_ = true;
 };

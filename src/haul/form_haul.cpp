@@ -7,15 +7,10 @@
 #include "addin/host/ui.h"
 #include "haul/haul_request_text.h"
 #include "util/number_text.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 namespace {
-
-std::string Trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 // The non-blank lines of a multi-line box, trimmed.
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -124,13 +119,10 @@ HaulRequest FormHaul::RequestOfControls() const {
 }
 
 void FormHaul::OnBrowseDiagramClick() {
-  const std::string current = Trimmed(TextDiagram.text);
   const bool svg = SvgOnly();
-  if (auto path = ui_.GetSaveAsFilename(current.empty() ? (svg ? "haul.svg" : "haul.pdf") : current,
-                                        svg ? "SVG 文件(*.svg),*.svg"
-                                            : "PDF 文件(*.pdf),*.pdf,SVG 文件(*.svg),*.svg,PNG 图片(*.png),*.png",
-                                        "土石方调配图"))
-    TextDiagram.text = *path;
+  ChooseFileToWrite(ui_, TextDiagram, svg ? "haul.svg" : "haul.pdf",
+                    svg ? "SVG 文件(*.svg),*.svg" : "PDF 文件(*.pdf),*.pdf,SVG 文件(*.svg),*.svg,PNG 图片(*.png),*.png",
+                    "土石方调配图");
 }
 
 void FormHaul::OnCommandOKClick() {

@@ -111,6 +111,12 @@ std::string CodePointSubstr(std::string_view utf8, size_t start, size_t count) {
   return std::string(utf8.substr(from, i - from));
 }
 
+std::string Trimmed(std::string_view s) {
+  const size_t first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return "";
+  return std::string(s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1));
+}
+
 std::string AsciiLower(std::string_view s) {
   std::string out(s);
   for (char& c : out)

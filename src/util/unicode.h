@@ -20,6 +20,8 @@ std::string CodePointSubstr(std::string_view utf8, size_t start, size_t count = 
 // ASCII-only lower and upper case (the keys and markers the system compares are ASCII).
 std::string AsciiLower(std::string_view s);
 std::string AsciiUpper(std::string_view s);
+// The text without the blanks, tabs and line ends around it: what a user typed into an entry.
+std::string Trimmed(std::string_view s);
 
 // Full-width forms folded to half-width: U+FF01..U+FF5E to U+0021..U+007E, U+3000 to a blank.
 std::u16string FoldFullWidth(std::u16string_view text);

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
+
+class Ui;
 
 // One control's state as the window shows it.
 struct Control {
@@ -47,5 +50,11 @@ class DialogHost {
   virtual ~DialogHost() = default;
   virtual void RunModal(Presenter& dialog) = 0;
 };
+
+// An entry's file chooser: the file picked to open goes into the box; Cancel leaves it as it was.
+void ChooseFileToOpen(Ui& ui, Control& box, std::string_view filter, std::string_view title);
+// The same for a file to write, offered under the name in the box, or `suggested` while it is empty.
+void ChooseFileToWrite(Ui& ui, Control& box, std::string_view suggested, std::string_view filter,
+                       std::string_view title);
 
 }  // namespace kestrel
