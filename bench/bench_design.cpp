@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/memory_workbook.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/counting_host.h"
+#include "workbook/memory_workbook.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "bench_support.h"
 #include "benchmarks.h"
 #include "earthworks/design_command.h"

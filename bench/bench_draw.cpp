@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "addin/commands.h"
-#include "addin/host/counting_host.h"
-#include "addin/host/memory_workbook.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
-#include "addin/host/shell.h"
+#include "host_doubles/counting_host.h"
+#include "workbook/memory_workbook.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
+#include "host/shell.h"
 #include "addin/session.h"
 #include "bench_support.h"
 #include "benchmarks.h"

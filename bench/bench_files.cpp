@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "benchmarks.h"
 #include "io/xlsx_reader.h"
 #include "io/xlsx_writer.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/shell.h"
-#include "addin/host/system_clock.h"
+#include "host/shell.h"
+#include "host/system_clock.h"
 #include "addin/session.h"
 #include "bench_support.h"
 #include "benchmarks.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "benchmarks.h"
 #include "haul/haul_sheet.h"
 

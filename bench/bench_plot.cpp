@@ -9,10 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "bench_support.h"
 #include "benchmarks.h"
 #include "io/section_plot.h"
+#include "earthworks/design_results.h"
 #include "sections/section_sheets.h"
 
 namespace kestrel {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/memory_worksheet.h"
-#include "addin/host/shell.h"
+#include "workbook/memory_worksheet.h"
+#include "host/shell.h"
 
 namespace kestrel {
 

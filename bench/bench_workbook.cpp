@@ -2,8 +2,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "addin/host/formula_eval.h"
-#include "addin/host/memory_workbook.h"
+#include "workbook/formula_eval.h"
+#include "workbook/memory_workbook.h"
 #include "benchmarks.h"
 
 namespace kestrel {

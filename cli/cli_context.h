@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/command_context.h"
-#include "addin/host/counting_host.h"
-#include "addin/host/memory_workbook.h"
-#include "addin/host/scripted_dialogs.h"
+#include "host/command_context.h"
+#include "host_doubles/counting_host.h"
+#include "workbook/memory_workbook.h"
+#include "host_doubles/scripted_dialogs.h"
 #include "addin/session.h"
 #include "util/atomic_output.h"
 #include "cli_shell.h"

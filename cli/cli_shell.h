@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "addin/host/shell.h"
+#include "host/shell.h"
 
 namespace kestrel {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/ui.h"
+#include "host/ui.h"
 
 namespace kestrel {
 

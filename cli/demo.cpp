@@ -10,6 +10,7 @@
 #include "demo_geometry.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_drawing.h"
+#include "earthworks/design_results.h"
 #include "haul/haul_sheet.h"
 #include "haul/mass_haul_diagram.h"
 #include "exchange/ifc_writer.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/system_clock.h"
+#include "host/system_clock.h"
 #include "geometry/function_catalogue.h"
 #include "geometry/profile_cache.h"
 #include "geometry/profile_file.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "geometry/function_catalogue.h"
 
 namespace kestrel {

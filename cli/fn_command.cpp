@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/system_clock.h"
+#include "host/system_clock.h"
 #include "commands.h"
 #include "fn_arguments.h"
 #include "fn_help.h"

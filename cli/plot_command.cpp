@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "earthworks/design_results.h"
 #include "file_checks.h"
 #include "io/section_plot.h"
 #include "sections/section_sheets.h"

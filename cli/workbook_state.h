@@ -1,7 +1,7 @@
 // What one invocation leaves for the next, kept in the workbook file itself: a hidden sheet.
 #pragma once
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "addin/session.h"
 
 namespace kestrel {

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/formula_eval.h"
-#include "addin/host/formula_refs.h"
-#include "addin/host/memory_workbook.h"
+#include "workbook/formula_eval.h"
+#include "workbook/formula_refs.h"
+#include "workbook/memory_workbook.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "addin/registration.h"
+#include "registration/registration.h"
 #include "class_factory.h"
 #include "com_error.h"
 #include "loader_object.h"

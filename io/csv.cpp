@@ -10,9 +10,9 @@
 #include <optional>
 #include <ostream>
 
-#include "addin/host/formula_eval.h"
+#include "workbook/formula_eval.h"
 #include "io/csv_record.h"
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
 #include "util/number_text.h"
 #include "util/text_file.h"
 #include "util/unicode.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel {
 

@@ -2,21 +2,14 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
+#include "io/workbook_file_error.h"
 #include "util/atomic_output.h"
 
 namespace kestrel {
-
-// A file that cannot be read or written; what() is one plain line for the user
-// ("road.xlsx: not a workbook (no zip archive)").
-class WorkbookFileError : public std::runtime_error {
- public:
-  explicit WorkbookFileError(const std::string& what) : std::runtime_error(what) {}
-};
 
 // By the file's extension (.xlsx, .csv; any case). Throws WorkbookFileError. What the reader
 // had to change to load the file (a note cut to the length a cell holds) is added to
@@ -26,10 +19,6 @@ class WorkbookFileError : public std::runtime_error {
 // and saves nothing.
 std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vector<std::string>* warnings = nullptr,
                                              const std::string& onlySheet = "");
-
-// The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
-// malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.
-std::string RepairUtf8(std::string text);
 
 // Writes a temporary file beside the target and renames it over the target: an error, SIGINT or
 // SIGTERM leaves the old file whole and no temporary file behind. A symbolic link's target is

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "addin/host/memory_worksheet.h"
+#include "workbook/memory_worksheet.h"
 #include "io/xlsx_styles.h"
 
 namespace kestrel {

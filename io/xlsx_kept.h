@@ -11,7 +11,7 @@
 
 #include <pugixml.hpp>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "io/xlsx_xml.h"
 #include "io/zip_archive.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
 #include "io/xlsx_refs.h"
 #include "io/xlsx_strings.h"
 #include "util/unicode.h"

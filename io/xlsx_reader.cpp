@@ -9,7 +9,8 @@
 #include <system_error>
 #include <utility>
 
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
+#include "util/unicode.h"
 #include "io/xlsx_kept.h"
 #include "io/xlsx_sheet.h"
 #include "io/xlsx_xml.h"

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "addin/host/address.h"
+#include "host/address.h"
 
 namespace kestrel {
 

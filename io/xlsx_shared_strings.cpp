@@ -6,7 +6,8 @@
 
 #include <pugixml.hpp>
 
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
+#include "util/unicode.h"
 #include "io/xlsx_strings.h"
 #include "io/xlsx_xml.h"
 

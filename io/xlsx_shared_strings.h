@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "addin/host/cell_value.h"
-#include "addin/host/memory_rows.h"
+#include "host/cell_value.h"
+#include "workbook/memory_rows.h"
 #include "io/zip_archive.h"
 
 namespace kestrel {

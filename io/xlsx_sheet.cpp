@@ -12,8 +12,8 @@
 #include <system_error>
 #include <tuple>
 
-#include "addin/host/formula_refs.h"
-#include "io/workbook_file.h"
+#include "workbook/formula_refs.h"
+#include "io/workbook_file_error.h"
 #include "io/xlsx_format_blocks.h"
 #include "io/xlsx_notes.h"
 #include "io/xlsx_refs.h"

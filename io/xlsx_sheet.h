@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "addin/host/memory_worksheet.h"
+#include "workbook/memory_worksheet.h"
 #include "io/xlsx_kept.h"
 #include "io/xlsx_shared_strings.h"
 #include "io/xlsx_strings.h"

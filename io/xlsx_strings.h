@@ -7,7 +7,7 @@
 
 #include <pugixml.hpp>
 
-#include "addin/host/memory_rows.h"
+#include "workbook/memory_rows.h"
 
 namespace kestrel {
 

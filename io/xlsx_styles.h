@@ -6,7 +6,7 @@
 
 #include <pugixml.hpp>
 
-#include "addin/host/memory_style.h"
+#include "workbook/memory_style.h"
 #include "io/xlsx_colors.h"
 
 namespace kestrel {

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #endif
 
-#include "addin/host/formula_eval.h"
-#include "io/workbook_file.h"
+#include "workbook/formula_eval.h"
+#include "io/workbook_file_error.h"
 #include "io/xlsx_kept.h"
 #include "io/xlsx_writer_formats.h"
 #include "io/xlsx_writer_patch.h"

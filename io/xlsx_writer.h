@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel {
 

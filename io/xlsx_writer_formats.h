@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "addin/host/memory_style.h"
+#include "workbook/memory_style.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_worksheet.h"
+#include "workbook/memory_worksheet.h"
 #include "io/xlsx_writer_formats.h"
 #include "io/xlsx_writer_parts.h"
 

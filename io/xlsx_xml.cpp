@@ -6,7 +6,8 @@
 #include <cstring>
 #include <limits>
 
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
+#include "util/unicode.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <memory>
 
-#include "io/workbook_file.h"
+#include "io/workbook_file_error.h"
 
 namespace kestrel {
 

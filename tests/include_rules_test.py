@@ -24,9 +24,9 @@ class IncludeRules(unittest.TestCase):
         with tempfile.TemporaryDirectory() as tmp:
             root = pathlib.Path(tmp)
             files = {
-                "src/util/a.cpp": '#include "util/a.h"\n#include "addin/host/shell.h"\n',
-                "src/addin/host/shell.h": '#include "util/a.h"\n',
-                "src/sections/s.h": '#include "volumes/v.h"\n#include "addin/host/shell.h"\n',
+                "src/util/a.cpp": '#include "util/a.h"\n#include "host/shell.h"\n',
+                "src/host/shell.h": '#include "util/a.h"\n',
+                "src/sections/s.h": '#include "volumes/v.h"\n#include "host/shell.h"\n',
                 "src/volumes/v.cpp": '#include "sections/s.h"\n',
                 "src/geometry/g.cpp": '#include "sections/s.h"\n',
                 "io/p.h": ' #  include "geometry/g.h"\n',
@@ -34,6 +34,13 @@ class IncludeRules(unittest.TestCase):
                 "src/addin/commands.h": '#include "sections/s.h"\n',
                 # exchange/ is a feature: it reads the survey and the design, never the workbook files.
                 "src/exchange/landxml.cpp": '#include "sections/s.h"\n#include "io/p.h"\n',
+                # Features read the workbook through the ports; the Windows shell serves a real host.
+                "src/earthworks/e.cpp": '#include "workbook/memory_workbook.h"\n',
+                "win/view.cpp": '#include "sections/s.h"\n#include "workbook/memory_workbook.h"\n',
+                "src/workbook/memory_workbook.h": '#include "host/shell.h"\n',
+                # Two io/ files that include each other, one through a header beside it.
+                "io/q.h": '#include "io/r.h"\n',
+                "io/r.cpp": '#include "q.h"\n',
             }
             for name, text in files.items():
                 (root / name).parent.mkdir(parents=True, exist_ok=True)
@@ -41,18 +48,24 @@ class IncludeRules(unittest.TestCase):
             code, out = run(root)
             lines = out.splitlines()
             self.assertEqual(code, 1)
-            self.assertEqual(len(lines), 5, out)
+            self.assertEqual(len(lines), 8, out)
             self.assertTrue(lines[0].startswith('io/p.h: #include "geometry/g.h"'), out)
-            self.assertTrue(lines[1].startswith('src/exchange/landxml.cpp: #include "io/p.h": a feature'), out)
-            self.assertTrue(lines[2].startswith('src/util/a.cpp: #include "addin/host/shell.h"'), out)
-            self.assertTrue(lines[3].startswith("include cycle between addin/host, util"), out)
-            self.assertTrue(lines[4].startswith("include cycle between sections, volumes"), out)
+            self.assertTrue(lines[1].startswith('src/earthworks/e.cpp: #include "workbook/memory_workbook.h": a feature'), out)
+            self.assertTrue(lines[2].startswith('src/exchange/landxml.cpp: #include "io/p.h": a feature'), out)
+            self.assertTrue(lines[3].startswith('src/util/a.cpp: #include "host/shell.h"'), out)
+            self.assertTrue(lines[4].startswith('win/view.cpp: #include "workbook/memory_workbook.h"'), out)
+            self.assertTrue(lines[5].startswith("include cycle between host, util"), out)
+            self.assertTrue(lines[6].startswith("include cycle between sections, volumes"), out)
+            self.assertTrue(lines[7].startswith("include cycle between files io/q, io/r"), out)
 
             # Without the broken rules the same tree passes: cli and addin may include the features.
             (root / "src/util/a.cpp").write_text('#include "util/a.h"\n')
-            (root / "src/volumes/v.cpp").write_text('#include "addin/host/shell.h"\n')
+            (root / "src/volumes/v.cpp").write_text('#include "host/shell.h"\n')
             (root / "io/p.h").write_text('#include "drawing/shapes.h"\n')
             (root / "src/exchange/landxml.cpp").write_text('#include "sections/s.h"\n#include "volumes/v.h"\n')
+            (root / "src/earthworks/e.cpp").write_text('#include "host/shell.h"\n')
+            (root / "win/view.cpp").write_text('#include "sections/s.h"\n#include "addin/commands.h"\n')
+            (root / "io/r.cpp").write_text('#include "r.h"\n#include "workbook/memory_workbook.h"\n')
             self.assertEqual(run(root), (0, ""))
 
 

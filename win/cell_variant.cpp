@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "com_error.h"
 #include "dispatch_call.h"
 #include "wide_text.h"

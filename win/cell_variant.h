@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "addin/host/cell_value.h"
+#include "host/cell_value.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "addin/registration.h"
+#include "registration/registration.h"
 #include "automation_objects.h"
 #include "com_error.h"
 #include "connect_object.h"

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "caption_band_paint.h"
 #include "module.h"
 #include "util/unicode.h"

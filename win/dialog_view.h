@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 
 namespace kestrel {
 

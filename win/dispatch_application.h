@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "dispatch_call.h"
 #include "dispatch_worksheet.h"
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "com_error.h"
 #include "wide_text.h"
 

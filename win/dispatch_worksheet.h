@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "dispatch_call.h"
 
 namespace kestrel {

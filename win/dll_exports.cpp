@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "addin/registration.h"
+#include "registration/registration.h"
 #include "class_factory.h"
 #include "com_error.h"
 #include "kestrel_h.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/clipboard.h"
-#include "addin/host/host_error.h"
+#include "host/clipboard.h"
+#include "host/host_error.h"
 #include "addin_process.h"
 #include "automation_object.h"
 #include "automation_objects.h"

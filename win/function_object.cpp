@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/address.h"
-#include "addin/host/host_error.h"
-#include "addin/host/system_clock.h"
+#include "host/address.h"
+#include "host/host_error.h"
+#include "host/system_clock.h"
 #include "addin_process.h"
 #include "automation_objects.h"
 #include "cell_variant.h"

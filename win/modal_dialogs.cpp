@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "dialog_views.h"
 
 namespace kestrel {

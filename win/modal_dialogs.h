@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 #include "dialog_view.h"
 
 namespace kestrel {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "addin/registration.h"
+#include "registration/registration.h"
 
 namespace kestrel {
 

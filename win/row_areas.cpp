@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "addin/host/address.h"
-#include "addin/host/host_error.h"
+#include "host/address.h"
+#include "host/host_error.h"
 
 namespace kestrel {
 

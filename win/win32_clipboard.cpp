@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "message_window.h"
 #include "wide_text.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "addin/host/clipboard.h"
+#include "host/clipboard.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 // The Shell port on Win32: ShellExecuteW "open" and the folder of the module holding this code.
 #pragma once
 
-#include "addin/host/shell.h"
+#include "host/shell.h"
 
 namespace kestrel {
 

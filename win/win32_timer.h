@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "addin/host/timer.h"
+#include "host/timer.h"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "dispatch_application.h"
 #include "modal_dialogs.h"
 #include "wide_text.h"

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "addin/host/ui.h"
+#include "host/ui.h"
 
 namespace kestrel {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/application.h"
-#include "addin/host/counting_host.h"
+#include "host/application.h"
+#include "host_doubles/counting_host.h"
 
 namespace kestrel {
 

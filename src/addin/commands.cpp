@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/application.h"
-#include "addin/host/counting_host.h"
-#include "addin/host/host_error.h"
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host_doubles/counting_host.h"
+#include "host/host_error.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
 #include "earthworks/form_design.h"

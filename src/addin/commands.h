@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "addin/command_guard.h"
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 
 namespace kestrel {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "addin/host/command_context.h"
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/command_context.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "util/web_links.h"
 #include "cadplugin/cad_state.h"
 

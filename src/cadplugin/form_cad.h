@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 
 namespace kestrel {
 

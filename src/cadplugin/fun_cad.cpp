@@ -1,9 +1,9 @@
 // FunCad's services: FunGetNumber, clipboard text through the Clipboard port, GotoWeb.
 #include "cadplugin/fun_cad.h"
 
-#include "addin/host/clipboard.h"
-#include "addin/host/host_error.h"
-#include "addin/host/shell.h"
+#include "host/clipboard.h"
+#include "host/host_error.h"
+#include "host/shell.h"
 #include "util/number_text.h"
 
 namespace kestrel {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "sections/drawn_sections.h"
 #include "volumes/volume_state.h"
 #include "earthworks/design_results.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 #include "earthworks/design_inputs.h"
 
 namespace kestrel {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <memory>
 
-#include "addin/host/memory_workbook.h"
 #include "sections/section_sheets.h"
+#include "host/application.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 #include "volumes/volume_layout.h"
@@ -156,7 +156,7 @@ std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook) {
   return {};
 }
 
-std::unique_ptr<DesignResults> WorkbookDesignResults(MemoryWorkbook& workbook) {
+std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook) {
   return std::make_unique<SheetDesignResults>(ReadWorkbookDesignResults(workbook));
 }
 

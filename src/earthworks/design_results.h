@@ -2,16 +2,17 @@
 // volume sheet.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "addin/host/worksheet.h"
 #include "earthworks/design_section.h"
+#include "host/worksheet.h"
+#include "sections/section_sheets.h"
 
 namespace kestrel {
 
 class Application;
-class MemoryWorkbook;
 
 // A1 of the results sheet: how the drawings find it among a workbook's sheets.
 inline constexpr const char* kDesignResultsTitle = "设计断面挖填面积表";
@@ -50,6 +51,9 @@ std::vector<DesignSection> ReadDesignResults(Worksheet& sheet);
 // The sections of a workbook's results sheet: the first results sheet in tab order (the latest
 // run's, as a new sheet goes in front); none without one.
 std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook);
+// The same for the cross-section sheets, read through the host's ports (so from Excel as from a
+// file); a workbook without a results sheet has no outline at any station.
+std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook);
 
 // The design line as the sheet holds it, and back: "-8,10;-4,12;0,12".
 std::string OutlineText(const std::vector<SectionPoint>& outline);

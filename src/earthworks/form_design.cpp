@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "addin/host/ui.h"
+#include "host/ui.h"
 #include "earthworks/road_file_entries.h"
 #include "util/unicode.h"
 

@@ -1,7 +1,7 @@
 // FormDesign: the design-sections dialog's presenter (the four files, the volume sheet choice).
 #pragma once
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 #include "earthworks/design_command.h"
 
 namespace kestrel {

@@ -1,7 +1,7 @@
 // The entries of a dialog that names the road's files: profile, cross slopes, widening, template.
 #pragma once
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 #include "earthworks/design_inputs.h"
 
 namespace kestrel {

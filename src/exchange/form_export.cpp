@@ -1,8 +1,8 @@
 // FormExport: the export dialog's controls and events, and the ribbon command behind it.
 #include "exchange/form_export.h"
 
-#include "addin/host/application.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/ui.h"
 #include "earthworks/road_file_entries.h"
 #include "exchange/road_export.h"
 #include "util/unicode.h"

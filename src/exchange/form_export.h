@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 #include "earthworks/design_inputs.h"
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 
 namespace kestrel {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "earthworks/design_inputs.h"
 #include "exchange/landxml_writer.h"
 #include "exchange/road_exchange.h"

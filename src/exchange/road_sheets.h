@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "exchange/road_exchange.h"
 
 namespace kestrel {

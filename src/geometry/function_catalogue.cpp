@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "addin/host/host_error.h"
-#include "addin/host/shell.h"
+#include "host/host_error.h"
+#include "host/shell.h"
 #include "geometry/angle_functions.h"
 #include "geometry/function_error.h"
 #include "geometry/geometry_state.h"

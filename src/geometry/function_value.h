@@ -5,8 +5,8 @@
 #include <string>
 #include <variant>
 
-#include "addin/host/cell_value.h"
-#include "addin/host/range_arg.h"
+#include "host/cell_value.h"
+#include "host/range_arg.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "addin/host/used_rows.h"
+#include "host/used_rows.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
 

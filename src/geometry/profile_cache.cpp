@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/clock.h"
+#include "host/clock.h"
 #include "geometry/profile_file.h"
 #include "geometry/profile_table.h"
 

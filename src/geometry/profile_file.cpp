@@ -4,11 +4,11 @@
 #include <optional>
 #include <vector>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/range_arg.h"
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/range_arg.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "geometry/profile_table.h"
 #include "util/number_text.h"
 #include "util/text_file.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 #include "geometry/vertical_curve.h"
 
 namespace kestrel {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "addin/host/range_arg.h"
+#include "host/range_arg.h"
 #include "geometry/vertical_curve.h"
 
 namespace kestrel {

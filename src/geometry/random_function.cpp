@@ -5,7 +5,7 @@
 #include <cstring>
 #include <random>
 
-#include "addin/host/clock.h"
+#include "host/clock.h"
 #include "util/number_text.h"
 
 namespace kestrel {

@@ -5,10 +5,10 @@
 #include <optional>
 #include <system_error>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "geometry/function_error.h"
 #include "util/number_text.h"
 #include "util/text_file.h"

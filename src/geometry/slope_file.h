@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 #include "geometry/geometry_state.h"
 
 namespace kestrel {

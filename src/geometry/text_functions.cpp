@@ -1,7 +1,7 @@
 // Text functions: coordinates out of text, joining, and what a range shows and holds.
 #include "geometry/text_functions.h"
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "geometry/function_error.h"
 #include "util/number_text.h"
 #include "util/unicode.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/range_arg.h"
+#include "host/range_arg.h"
 
 namespace kestrel {
 

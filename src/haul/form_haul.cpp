@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "addin/host/application.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/ui.h"
 #include "haul/haul_request_text.h"
 #include "util/number_text.h"
 #include "util/unicode.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "addin/host/command_context.h"
-#include "addin/host/dialogs.h"
+#include "host/command_context.h"
+#include "host/dialogs.h"
 #include "drawing/mass_haul_page_layout.h"
 #include "haul/haul_run.h"
 #include "haul/haul_table.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "drawing/mass_haul_plot.h"
 #include "haul/haul_table.h"
 

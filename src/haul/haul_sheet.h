@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "haul/haul_table.h"
 
 namespace kestrel {

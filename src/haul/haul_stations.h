@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "earthworks/design_section.h"
 
 namespace kestrel {

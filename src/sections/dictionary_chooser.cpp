@@ -1,8 +1,8 @@
 // The dictionary file button of the section dialogs.
 #include "sections/dictionary_chooser.h"
 
-#include "addin/host/dialogs.h"
-#include "addin/host/ui.h"
+#include "host/dialogs.h"
+#include "host/ui.h"
 #include "sections/dictionary_file.h"
 #include "util/unicode.h"
 

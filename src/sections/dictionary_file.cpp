@@ -3,9 +3,9 @@
 
 #include <optional>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/ui.h"
 #include "util/number_text.h"
 #include "util/text_file.h"
 #include "util/unicode.h"

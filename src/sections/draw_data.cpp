@@ -5,9 +5,9 @@
 #include <cmath>
 #include <optional>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/worksheet.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/worksheet.h"
 #include "sections/form_set.h"
 #include "sections/initial_sort.h"
 #include "sections/sections_state.h"

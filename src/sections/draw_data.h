@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 #include "sections/drawn_sections.h"
 #include "sections/level_labels.h"
 

@@ -1,10 +1,10 @@
 // FormSet: the drawing settings, the dictionary file, and the clipboard watcher.
 #include "sections/form_set.h"
 
-#include "addin/host/clipboard.h"
-#include "addin/host/host_error.h"
-#include "addin/host/shell.h"
-#include "addin/host/timer.h"
+#include "host/clipboard.h"
+#include "host/host_error.h"
+#include "host/shell.h"
+#include "host/timer.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
 #include "sections/sections_state.h"

@@ -5,8 +5,8 @@
 #include <limits>
 #include <optional>
 
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
 #include "sections/sections_state.h"

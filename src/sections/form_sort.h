@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "addin/host/dialogs.h"
+#include "host/dialogs.h"
 
 namespace kestrel {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/ui.h"
 #include "sections/form_sort.h"
 #include "sections/sections_state.h"
 #include "sections/surveyed_section.h"

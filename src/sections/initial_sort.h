@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "addin/host/command_context.h"
-#include "addin/host/worksheet.h"
+#include "host/command_context.h"
+#include "host/worksheet.h"
 
 namespace kestrel {
 

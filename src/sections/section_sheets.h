@@ -11,17 +11,13 @@
 
 namespace kestrel {
 
-class MemoryWorkbook;
-
 // The design-section results kept on a workbook, by station.
 class DesignResults {
  public:
   virtual ~DesignResults() = default;
   virtual std::optional<DesignOutline> OutlineAt(double station) const = 0;
 };
-// The reader of a workbook's design results: the design-section command's results sheet (read
-// in earthworks/design_results.cpp); a workbook without one has no outline at any station.
-std::unique_ptr<DesignResults> WorkbookDesignResults(MemoryWorkbook& workbook);
+// (earthworks/design_results.h reads them from the design-section command's results sheet.)
 
 // The sheet sections of a survey, in ascending stations (sections of one station in sheet
 // order), each section's points by offset; stations outside [from, to] are left out.

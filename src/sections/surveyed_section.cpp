@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "util/number_text.h"
 
 namespace kestrel {

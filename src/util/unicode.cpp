@@ -1,6 +1,9 @@
 // UTF-8 <-> UTF-16 conversion, code-point counting and full-width folding.
 #include "util/unicode.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace kestrel {
 namespace {
 
@@ -152,6 +155,39 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view sep) 
     parts.emplace_back(text.substr(from, at - from));
     from = at + sep.size();
   }
+}
+
+std::string RepairUtf8(std::string text) {
+  // Checked first: the conversion below costs a copy, and almost every file is sound.
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  bool valid = true;
+  for (size_t i = 0; i < n && valid;) {
+    // Eight ASCII bytes at a time: nearly all of a workbook's markup.
+    std::uint64_t word = 0;
+    while (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ull) == 0)) i += 8;
+    if (i >= n) break;
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 0;
+    if (extra == 0 || i + extra >= n) {
+      valid = false;
+      break;
+    }
+    char32_t cp = b & (0x7F >> (extra + 1));
+    for (size_t k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) valid = false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) valid = false;
+    i += extra + 1;
+  }
+  if (valid) return text;
+  return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
 }  // namespace kestrel

@@ -29,4 +29,8 @@ std::u16string FoldFullWidth(std::u16string_view text);
 // Splits at every occurrence of sep ("\r\n"); n separators give n + 1 parts.
 std::vector<std::string> SplitText(std::string_view text, std::string_view sep);
 
+// The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
+// malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.
+std::string RepairUtf8(std::string text);
+
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// The fixed web pages and the user manual, by key (GoWebPage in addin/host/shell.h opens them).
+// The fixed web pages and the user manual, by key (GoWebPage in host/shell.h opens them).
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 // FunhdmDrawSheet: the draw-volume-sheet command, from its dialog to the new sheet.
 #pragma once
 
-#include "addin/host/command_context.h"
+#include "host/command_context.h"
 #include "sections/drawn_sections.h"
 
 namespace kestrel {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/shell.h"
-#include "addin/host/ui.h"
+#include "host/shell.h"
+#include "host/ui.h"
 #include "sections/drawn_sections.h"
 #include "util/number_text.h"
 #include "volumes/volume_state.h"

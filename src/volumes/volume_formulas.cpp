@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 
 namespace kestrel {
 namespace {

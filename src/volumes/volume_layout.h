@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 
 namespace kestrel {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/host/ui.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/ui.h"
 #include "volumes/volume_formulas.h"
 #include "volumes/volume_layout.h"
 #include "volumes/volume_state.h"

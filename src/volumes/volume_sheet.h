@@ -1,8 +1,8 @@
 // DrawVolumeSheet: the cut-and-fill volume table on a new worksheet, by the average end area method.
 #pragma once
 
-#include "addin/host/command_context.h"
-#include "addin/host/worksheet.h"
+#include "host/command_context.h"
+#include "host/worksheet.h"
 #include "sections/drawn_sections.h"
 
 namespace kestrel {

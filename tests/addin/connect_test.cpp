@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/host_error.h"
-#include "addin/host/memory_workbook.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/counting_host.h"
+#include "host/host_error.h"
+#include "workbook/memory_workbook.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "support/recording_shell.h"
 

@@ -11,9 +11,9 @@
 
 #include "addin/commands.h"
 #include "addin/connect.h"
-#include "addin/host/memory_workbook.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "workbook/memory_workbook.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "support/recording_shell.h"
 #include "util/web_links.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "addin/commands.h"
-#include "addin/registration.h"
+#include "registration/registration.h"
 #include "geometry/function_catalogue.h"
 
 namespace kestrel {

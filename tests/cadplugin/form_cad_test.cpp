@@ -9,9 +9,9 @@
 #include <set>
 
 #include "addin/commands.h"
-#include "addin/host/scripted_dialogs.h"
+#include "host_doubles/scripted_dialogs.h"
 #include "addin/session.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_ui.h"
 #include "support/recording_shell.h"
 #include "util/web_links.h"
 

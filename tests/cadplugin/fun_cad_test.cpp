@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "addin/host/memory_clipboard.h"
+#include "host_doubles/memory_clipboard.h"
 #include "support/recording_shell.h"
 #include "util/web_links.h"
 

@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/memory_workbook.h"
+#include "host_doubles/counting_host.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel {
 namespace {

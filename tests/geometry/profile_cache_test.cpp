@@ -1,7 +1,7 @@
 // GetH's core: sources, the reload and timed modes, and the cache keyed by source.
 #include "geometry/profile_cache.h"
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 #include "geometry/function_error.h"
 #include "geometry/profile_file.h"
 #include "support/command_fixture.h"

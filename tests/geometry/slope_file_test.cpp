@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 #include "geometry/function_error.h"
 #include "support/comma_locale.h"
 #include "support/command_fixture.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 #include "geometry/function_error.h"
 
 namespace kestrel {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_results.h"
 #include "earthworks/design_template.h"

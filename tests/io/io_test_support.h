@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_workbook.h"
-#include "addin/host/memory_worksheet.h"
+#include "workbook/memory_workbook.h"
+#include "workbook/memory_worksheet.h"
 #include "util/text_file.h"
 
 namespace kestrel::iotest {

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 
 namespace kestrel {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/formula_eval.h"
+#include "workbook/formula_eval.h"
 #include "io/workbook_file.h"
 #include "io/xlsx_writer_patch.h"
 #include "support/oracle_tools.h"

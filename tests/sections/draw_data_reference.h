@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "addin/session.h"
 #include "sections/level_labels.h"
 #include "util/number_text.h"

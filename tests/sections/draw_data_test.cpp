@@ -1,7 +1,7 @@
 // Draw data: the worked example, label modes, placement, station formats, reruns, odd layouts.
 #include "sections/draw_data.h"
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 #include "sections/draw_data_reference.h"
 #include "sections/form_set.h"
 #include "support/command_fixture.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "addin/host/worksheet.h"
+#include "host/worksheet.h"
 #include "addin/session.h"
 #include "util/number_text.h"
 

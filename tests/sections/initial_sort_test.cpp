@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/host_error.h"
+#include "host_doubles/counting_host.h"
+#include "host/host_error.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort_reference.h"
 #include "support/command_fixture.h"

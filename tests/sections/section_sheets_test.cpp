@@ -1,4 +1,5 @@
 // Cross-section sheets: the sections read from a sorted sheet, ordered, gridded, scaled and packed.
+#include "earthworks/design_results.h"
 #include "sections/section_sheets.h"
 
 #include <cmath>

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "addin/host/clipboard.h"
-#include "addin/host/host_error.h"
-#include "addin/host/timer.h"
+#include "host/clipboard.h"
+#include "host/host_error.h"
+#include "host/timer.h"
 
 namespace kestrel {
 

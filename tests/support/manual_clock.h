@@ -1,7 +1,7 @@
 // ManualClock: a Clock double whose time moves only when a test moves it.
 #pragma once
 
-#include "addin/host/clock.h"
+#include "host/clock.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "addin/host/shell.h"
+#include "host/shell.h"
 
 namespace kestrel {
 

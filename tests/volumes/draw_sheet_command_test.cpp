@@ -1,7 +1,7 @@
 // The draw-volume-sheet command: its dialog kept between runs, cancel, the ribbon entry.
 #include "volumes/draw_sheet_command.h"
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 #include "support/command_fixture.h"
 #include "volumes/form_draw_v_sheet.h"
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/host_error.h"
-#include "addin/host/memory_workbook.h"
+#include "host_doubles/counting_host.h"
+#include "host/host_error.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 // Writing the volume sheet in blocks: the same sheet as cell by cell, and few host calls.
 #include <random>
 
-#include "addin/host/counting_host.h"
+#include "host_doubles/counting_host.h"
 #include "refusing_host.h"
 #include "support/command_fixture.h"
 #include "volume_sheet_reference.h"

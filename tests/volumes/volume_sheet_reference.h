@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "addin/host/application.h"
+#include "host/application.h"
 #include "addin/session.h"
 
 namespace kestrel {

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "addin/host/counting_host.h"
-#include "addin/host/formula_eval.h"
+#include "host_doubles/counting_host.h"
+#include "workbook/formula_eval.h"
 #include "refusing_host.h"
 #include "support/command_fixture.h"
 

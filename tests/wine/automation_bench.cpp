@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_workbook.h"
-#include "addin/host/system_clock.h"
-#include "addin/registration.h"
+#include "workbook/memory_workbook.h"
+#include "host/system_clock.h"
+#include "registration/registration.h"
 #include "addin/session.h"
 #include "allocation_count.h"
 #include "fake_excel/fake_excel.h"

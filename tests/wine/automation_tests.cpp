@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_workbook.h"
-#include "addin/registration.h"
+#include "workbook/memory_workbook.h"
+#include "registration/registration.h"
 #include "allocation_count.h"
 #include "clipboard_user.h"
 #include "fake_excel/fake_excel.h"

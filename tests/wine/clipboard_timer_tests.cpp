@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "addin/host/host_error.h"
-#include "addin/host/scripted_ui.h"
+#include "host/host_error.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "sections/form_set.h"
 #include "clipboard_user.h"

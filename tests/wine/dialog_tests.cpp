@@ -13,8 +13,8 @@
 #include <iterator>
 #include <thread>
 
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "dialog_checks.h"
 #include "dispatch_application.h"

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "clipboard_user.h"
 #include "dialog_checks.h"

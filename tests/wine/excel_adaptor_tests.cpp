@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <random>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 #include "dispatch_application.h"
 #include "fake_excel/fake_excel.h"
 #include "row_areas.h"

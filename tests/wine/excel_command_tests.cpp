@@ -12,9 +12,9 @@
 #include <random>
 
 #include "addin/commands.h"
-#include "addin/host/counting_host.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/counting_host.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "dispatch_application.h"
 #include "fake_excel/fake_excel.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "dialog_checks.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_template.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "addin/registration.h"
+#include "registration/registration.h"
 #include "ui_driver.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <iterator>
 #include <thread>
 
-#include "addin/host/scripted_ui.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
 #include "dialog_checks.h"

@@ -11,9 +11,9 @@
 #include <tuple>
 
 #include "addin/commands.h"
-#include "addin/host/host_error.h"
-#include "addin/host/scripted_dialogs.h"
-#include "addin/host/scripted_ui.h"
+#include "host/host_error.h"
+#include "host_doubles/scripted_dialogs.h"
+#include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "dispatch_application.h"
 #include "fake_excel/fake_excel.h"

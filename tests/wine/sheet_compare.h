@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel::testing {
 

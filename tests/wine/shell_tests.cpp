@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/application.h"
-#include "addin/host/host_error.h"
-#include "addin/registration.h"
+#include "host/application.h"
+#include "host/host_error.h"
+#include "registration/registration.h"
 #include "com_error.h"
 #include "dispatch_application.h"
 #include "fake_dispatch.h"

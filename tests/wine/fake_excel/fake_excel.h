@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/memory_workbook.h"
+#include "workbook/memory_workbook.h"
 
 namespace kestrel::testing {
 

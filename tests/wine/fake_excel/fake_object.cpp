@@ -8,7 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "addin/host/host_error.h"
+#include "host/host_error.h"
 
 namespace kestrel::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/cell_value.h"
+#include "host/cell_value.h"
 #include "fake_excel.h"
 
 namespace kestrel::testing {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "addin/host/memory_worksheet.h"
+#include "workbook/memory_worksheet.h"
 #include "fake_object.h"
 
 namespace kestrel::testing {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "addin/installer_registry.h"
+#include "registration/installer_registry.h"
 
 namespace {
 

@@ -1,0 +1,246 @@
+// Sparse, chunked row storage of the memory worksheet.
+#include "workbook/memory_rows.h"
+
+#include "host/address.h"
+
+namespace kestrel {
+
+MemoryCell MemoryCell::Clone() const {
+  MemoryCell copy(column);
+  copy.style = style;
+  copy.value = value;
+  if (extras) copy.extras = std::make_unique<CellExtras>(*extras);
+  return copy;
+}
+
+CellExtras& MemoryCell::Extras() {
+  if (!extras) extras = std::make_unique<CellExtras>();
+  return *extras;
+}
+
+void MemoryCell::DropEmptyExtras() {
+  if (extras && extras->Empty()) extras.reset();
+}
+
+namespace {
+bool ColumnBefore(const MemoryCell& c, int column) { return c.column < column; }
+}  // namespace
+
+// Cells are mostly written in column order: a column past the last cell is found without a search.
+
+MemoryCell* MemoryRow::Find(int column) {
+  if (cells.empty() || cells.back().column < column) return nullptr;
+  auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
+  return it != cells.end() && it->column == column ? &*it : nullptr;
+}
+
+const MemoryCell* MemoryRow::Find(int column) const {
+  if (cells.empty() || cells.back().column < column) return nullptr;
+  auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
+  return it != cells.end() && it->column == column ? &*it : nullptr;
+}
+
+MemoryCell& MemoryRow::GetOrCreate(int column) {
+  if (cells.empty() || cells.back().column < column) return cells.emplace_back(column);
+  auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
+  if (it != cells.end() && it->column == column) return *it;
+  return *cells.emplace(it, column);
+}
+
+void MemoryRow::EraseIfBlank(int column) {
+  if (cells.empty() || cells.back().column < column) return;
+  auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore);
+  if (it != cells.end() && it->column == column && it->IsBlank()) cells.erase(it);
+}
+
+std::pair<size_t, size_t> MemoryRow::Span(int first, int last) const {
+  const size_t lo = Lower(first);
+  const auto hi = std::lower_bound(cells.begin() + static_cast<std::ptrdiff_t>(lo), cells.end(), last + 1, ColumnBefore);
+  return {lo, static_cast<size_t>(hi - cells.begin())};
+}
+
+size_t MemoryRow::Lower(int column) const {
+  return static_cast<size_t>(std::lower_bound(cells.begin(), cells.end(), column, ColumnBefore) - cells.begin());
+}
+
+int MemoryRow::FormulaCount() const {
+  int n = 0;
+  for (const auto& c : cells) n += c.HasFormula();
+  return n;
+}
+
+void MemoryRowStore::Clear() {
+  chunks_.clear();
+  chunks_.push_back(Chunk{kMaxRows, 0, {}});
+  startsValid_ = false;
+}
+
+const std::vector<int>& MemoryRowStore::Starts() const {
+  if (!startsValid_) {
+    starts_.resize(chunks_.size());
+    int start = 1;
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+      starts_[i] = start;
+      start += chunks_[i].span;
+    }
+    startsValid_ = true;
+  }
+  return starts_;
+}
+
+size_t MemoryRowStore::ChunkOf(int row) const {
+  const auto& starts = Starts();
+  return static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), row) - starts.begin()) - 1;
+}
+
+MemoryRow* MemoryRowStore::Find(int row) {
+  return const_cast<MemoryRow*>(static_cast<const MemoryRowStore*>(this)->Find(row));
+}
+
+const MemoryRow* MemoryRowStore::Find(int row) const {
+  size_t c = ChunkOf(row);
+  int offset = row - Starts()[c];
+  const auto& entries = chunks_[c].entries;
+  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  return it != entries.end() && it->offset == offset ? &it->row : nullptr;
+}
+
+MemoryRow& MemoryRowStore::GetOrCreate(int row) {
+  size_t c = ChunkOf(row);
+  int offset = row - Starts()[c];
+  auto& entries = chunks_[c].entries;
+  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  if (it != entries.end() && it->offset == offset) return it->row;
+  it = entries.insert(it, Entry{offset, MemoryRow{}});
+  if (entries.size() <= kMaxChunkRows) return it->row;
+  Split(c);
+  return *Find(row);
+}
+
+void MemoryRowStore::EraseIfBlank(int row) {
+  size_t c = ChunkOf(row);
+  int offset = row - Starts()[c];
+  auto& entries = chunks_[c].entries;
+  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  if (it != entries.end() && it->offset == offset && it->row.IsBlank()) entries.erase(it);
+}
+
+void MemoryRowStore::Split(size_t c) {
+  Chunk& left = chunks_[c];
+  size_t mid = left.entries.size() / 2;
+  int cut = left.entries[mid].offset;
+  Chunk right;
+  right.span = left.span - cut;
+  right.entries.reserve(left.entries.size() - mid);
+  for (size_t i = mid; i < left.entries.size(); ++i) {
+    right.entries.push_back(Entry{left.entries[i].offset - cut, std::move(left.entries[i].row)});
+    right.formulas += right.entries.back().row.FormulaCount();
+  }
+  left.entries.resize(mid);
+  left.span = cut;
+  left.formulas -= right.formulas;
+  chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(right));
+  startsValid_ = false;
+}
+
+void MemoryRowStore::InsertRows(int at, int count) {
+  size_t c = ChunkOf(at);
+  Chunk& chunk = chunks_[c];
+  int offset = at - Starts()[c];
+  for (auto& e : chunk.entries)
+    if (e.offset >= offset) e.offset += count;
+  chunk.span += count;
+  // The sheet keeps kMaxRows rows: the last `count` fall off the end.
+  for (int excess = count; excess > 0;) {
+    Chunk& last = chunks_.back();
+    int cut = std::min(excess, last.span);
+    last.span -= cut;
+    excess -= cut;
+    while (!last.entries.empty() && last.entries.back().offset >= last.span) {
+      last.formulas -= last.entries.back().row.FormulaCount();
+      last.entries.pop_back();
+    }
+    if (last.span == 0) chunks_.pop_back();
+  }
+  startsValid_ = false;
+}
+
+void MemoryRowStore::DeleteRows(int at, int count) {
+  const int a = at, b = at + count - 1;
+  std::vector<int> starts = Starts();  // the numbering before the deletion
+  for (size_t c = ChunkOf(a); c < chunks_.size() && starts[c] <= b; ++c) {
+    Chunk& chunk = chunks_[c];
+    int base = starts[c];
+    int lo = std::max(a, base) - base;
+    int hi = std::min(b, base + chunk.span - 1) - base;
+    int removed = hi - lo + 1;
+    auto first = std::lower_bound(chunk.entries.begin(), chunk.entries.end(), lo, Before);
+    auto last = std::lower_bound(first, chunk.entries.end(), hi + 1, Before);
+    for (auto it = first; it != last; ++it) chunk.formulas -= it->row.FormulaCount();
+    auto rest = chunk.entries.erase(first, last);
+    for (; rest != chunk.entries.end(); ++rest) rest->offset -= removed;
+    chunk.span -= removed;
+  }
+  chunks_.back().span += count;
+  Coalesce();
+  startsValid_ = false;
+}
+
+// Drops chunks left without rows, giving their span to a neighbour, so that the chunk list
+// stays proportional to the rows stored.
+void MemoryRowStore::Coalesce() {
+  std::vector<Chunk> kept;
+  kept.reserve(chunks_.size());
+  int pendingSpan = 0;  // span of dropped chunks in front of the next kept one
+  for (auto& chunk : chunks_) {
+    if (chunk.span == 0) continue;
+    if (chunk.entries.empty() && !kept.empty()) {
+      kept.back().span += chunk.span;
+      continue;
+    }
+    if (chunk.entries.empty()) {
+      pendingSpan += chunk.span;
+      continue;
+    }
+    if (pendingSpan) {
+      for (auto& e : chunk.entries) e.offset += pendingSpan;
+      chunk.span += pendingSpan;
+      pendingSpan = 0;
+    }
+    kept.push_back(std::move(chunk));
+  }
+  if (kept.empty()) kept.push_back(Chunk{pendingSpan, 0, {}});
+  else kept.back().span += pendingSpan;
+  chunks_ = std::move(kept);
+  startsValid_ = false;
+}
+
+void MemoryRowStore::AddFormulas(int row, int delta) { chunks_[ChunkOf(row)].formulas += delta; }
+
+void MemoryRowStore::RecountFormulas() {
+  for (auto& chunk : chunks_) {
+    chunk.formulas = 0;
+    for (const auto& e : chunk.entries) chunk.formulas += e.row.FormulaCount();
+  }
+}
+
+int MemoryRowStore::FormulaCount() const {
+  int n = 0;
+  for (const auto& chunk : chunks_) n += chunk.formulas;
+  return n;
+}
+
+int MemoryRowStore::LastRow() const {
+  const auto& starts = Starts();
+  for (size_t c = chunks_.size(); c-- > 0;)
+    if (!chunks_[c].entries.empty()) return starts[c] + chunks_[c].entries.back().offset;
+  return 0;
+}
+
+size_t MemoryRowStore::RowCount() const {
+  size_t n = 0;
+  for (const auto& chunk : chunks_) n += chunk.entries.size();
+  return n;
+}
+
+}  // namespace kestrel
