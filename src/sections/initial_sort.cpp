@@ -17,7 +17,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kColumnA = 1, kColumnE = 5, kColumnF = 6, kColumnG = 7, kColumnH = 8;
+using C = SurveyColumns;
 
 // Column values of rows 1..last as one block (an empty vector for last 0).
 std::vector<CellValue> ColumnValues(Worksheet& sheet, int column, int last) {
@@ -57,8 +57,8 @@ bool AskToSortAgain(Ui& ui) {
 
 // Step 4 on Yes: the station column and the rows without a station go.
 void UndoEarlierSort(Worksheet& sheet, int last) {
-  sheet.DeleteColumns(kColumnF, 1);
-  std::vector<CellValue> stations = ColumnValues(sheet, kColumnE, last);
+  sheet.DeleteColumns(C::Station, 1);
+  std::vector<CellValue> stations = ColumnValues(sheet, C::MeasuredStation, last);
   std::vector<int> empty;
   for (int r = last; r >= 1; --r)
     if (stations[r - 1].AsText().empty()) empty.push_back(r);
@@ -80,9 +80,9 @@ std::string BadStationMessage(int row, const std::string& value) {
 
 void CleanStations(Application& host, Worksheet& sheet) {
   host.SetDisplayAlerts(false);
-  const RangeRef columnE = RangeRef::WholeColumns(kColumnE, kColumnE);
+  const RangeRef measuredStations = RangeRef::WholeColumns(C::MeasuredStation, C::MeasuredStation);
   try {
-    for (const char* what : {"zk", "dk", "k", "+", "-"}) sheet.Replace(columnE, what, "");
+    for (const char* what : {"zk", "dk", "k", "+", "-"}) sheet.Replace(measuredStations, what, "");
   } catch (const HostError&) {
     // The command ends here, but the host's alerts must not stay off after it.
     try {
@@ -108,10 +108,10 @@ CellValue SectionStation(const CellValue& e, const SortSettings& settings, const
 }
 
 void MarkOnePointSections(Worksheet& sheet, int last) {
-  std::vector<CellValue> names = ColumnValues(sheet, kColumnA, last);
+  std::vector<CellValue> names = ColumnValues(sheet, C::PointName, last);
   for (int r = 3; r <= last; ++r) {
     if (names[r - 1].IsEmpty() && !names[r - 2].IsEmpty() && names[r - 3].IsEmpty()) {
-      sheet.SetBorder(RangeRef::Block(r - 1, kColumnA, r - 1, kColumnH), BorderEdge::Bottom, LineStyle::Continuous);
+      sheet.SetBorder(RangeRef::Block(r - 1, C::PointName, r - 1, C::Last), BorderEdge::Bottom, LineStyle::Continuous);
     }
   }
 }
@@ -123,12 +123,12 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
   if (sections.Sort.SortCancelled) return CommandOutcome::Cancelled;
 
   const int last = LastSurveyRow(sheet);
-  if (!sheet.Value({1, kColumnG}).IsEmpty()) {
+  if (!sheet.Value({1, C::Offset}).IsEmpty()) {
     if (!AskToSortAgain(context.ui)) return CommandOutcome::Stopped;
     UndoEarlierSort(sheet, last);
   }
 
-  std::vector<CellValue> stations = ColumnValues(sheet, kColumnE, last);
+  std::vector<CellValue> stations = ColumnValues(sheet, C::MeasuredStation, last);
   if (int bad = FirstBadStation(stations)) {
     const MessageAnswer answer = context.ui.MessageBox(BadStationMessage(bad, stations[bad - 1].AsText()), "提示",
                                                        MessageButtons::YesNo, MessageIcon::Information);
@@ -136,36 +136,36 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
       CleanStations(host, sheet);
       return CommandOutcome::EndedAfterApprovedStep;
     }
-    sheet.Select(RangeRef::Cell(bad, kColumnE));
+    sheet.Select(RangeRef::Cell(bad, C::MeasuredStation));
     return CommandOutcome::Stopped;
   }
   if (last < 1) return CommandOutcome::Completed;
 
   // Offsets stored as text become numbers: the column is made General and written back.
-  const RangeRef offsets = RangeRef::Block(1, kColumnF, last, kColumnF);
-  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "General");
+  const RangeRef offsets = RangeRef::Block(1, C::SurveyedOffset, last, C::SurveyedOffset);
+  sheet.SetNumberFormat(RangeRef::WholeColumns(C::SurveyedOffset, C::SurveyedOffset), "General");
   sheet.SetValues(offsets.first, sheet.Values(offsets));
 
   // The inserted column takes column E's format, as a host's insert does; stations are General,
   // so that draw data writes them as K12+220.000 whatever E shows.
-  sheet.Select(RangeRef::WholeColumns(kColumnF, kColumnF));
-  sheet.InsertColumns(kColumnF, 1);
-  sheet.SetNumberFormat(RangeRef::WholeColumns(kColumnF, kColumnF), "General");
+  sheet.Select(RangeRef::WholeColumns(C::Station, C::Station));
+  sheet.InsertColumns(C::Station, 1);
+  sheet.SetNumberFormat(RangeRef::WholeColumns(C::Station, C::Station), "General");
 
   Grid sectionStations(last, 1);
   for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], sections.Sort, sections);
-  sheet.SetValues({1, kColumnF}, sectionStations);
+  sheet.SetValues({1, C::Station}, sectionStations);
 
-  sheet.Sort(RangeRef::Block(1, kColumnA, last, kColumnH), kColumnF, SortHeader::Guess);
+  sheet.Sort(RangeRef::Block(1, C::PointName, last, C::Last), C::Station, SortHeader::Guess);
 
-  std::vector<CellValue> sorted = ColumnValues(sheet, kColumnF, last);
+  std::vector<CellValue> sorted = ColumnValues(sheet, C::Station, last);
   std::vector<int> separators;
   for (int r = last; r >= 2; --r)
     if (Differs(sorted[r - 1], sorted[r - 2])) separators.push_back(r);
   if (!separators.empty()) sheet.InsertRowsAbove(separators);
 
   MarkOnePointSections(sheet, LastSurveyRow(sheet));
-  SetHeaderNote(sheet, {1, kColumnF}, "检查每个断面数据：",
+  SetHeaderNote(sheet, {1, C::Station}, "检查每个断面数据：",
                 "*每个断面与断面之间的数据用空行隔开\r\n*把该列每个断面桩号改为正确桩号（使之与设计图相符）", 200, 50);
   return CommandOutcome::Completed;
 }

@@ -23,6 +23,10 @@ struct SurveyColumns {
   static constexpr int MeasuredStation = 5;
   static constexpr int Station = 6;
   static constexpr int Offset = 7;
+  // Before the sort inserts Station, the offset as surveyed stands where Station goes.
+  static constexpr int SurveyedOffset = 6;
+  // The last column of a sorted row (H).
+  static constexpr int Last = 8;
 };
 
 struct SurveyedPoint {
