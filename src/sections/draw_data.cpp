@@ -260,12 +260,6 @@ CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections,
   sections.SetDialog->Show(context.dialogs, host);
   if (sections.Draw.DialogCancelled) return CommandOutcome::Cancelled;
 
-  std::optional<ScreenUpdatingOff> screen;
-  try {
-    screen.emplace(*host);
-  } catch (const HostError&) {
-    // Refused: the work shows as it happens, and the command goes on.
-  }
   try {
     // Each section's points from left to right; the sort works in column H, which the output
     // block clears.
