@@ -33,14 +33,12 @@ void BenchOne(int points, int sections, int mode) {
   ScriptedUi ui;
   QuietShell shell;
   ScriptedDialogs dialogs;
-  dialogs.Queue([mode](Presenter& p) {
-    auto& form = dynamic_cast<FormSet&>(p);
-    form.ComboHeightModel.listIndex = mode;
-    form.OnCommandOKClick();
-  });
+  DrawRequest request;
+  request.LabelMode = mode;
   CommandContext context{session.HostApplication, ui, shell, dialogs};
+  DrawingPlan plan;
   auto start = std::chrono::steady_clock::now();
-  CommandOutcome outcome = DrawSectionData(context, session);
+  CommandOutcome outcome = DrawSections(context, request, session, plan);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("  draw data, mode %d, %6d points in %5d sections: %7.3f s, %6ld host calls (%ld sorts), %zu labels%s\n",
               mode, points, sections, seconds, host.Counter().TotalCalls(), host.Counter().Calls(HostCall::Sort),

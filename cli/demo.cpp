@@ -118,28 +118,20 @@ int RunDemo(CliContext& context, const std::string& dir) {
   MemoryWorksheet& survey = book.Sheet(SheetIndex(book, "实测横断面"));
   book.Activate(SheetIndex(book, "实测横断面"));
   const int points = survey.UsedRange()->Rows();
-  context.Ui().QueueOpenFile(dic);
-  context.Dialogs().Queue([](Presenter& presenter) {
-    auto& form = dynamic_cast<FormSort&>(presenter);
-    form.TextBoxDistance.text = "5";
-    form.TextOffset.text = "1";
-    TickDictionary(form, true);
-    form.OnCommandOKClick();
-  });
-  if (InitialSort(command, context.GetSession()) != CommandOutcome::Completed) return kExitStopped;
+  if (!LoadDictionary(context, dic)) return kExitStopped;
+  std::optional<SortRequest> sort = SortRequestFrom({"5", "1", true}, context.Ui());
+  if (!sort || SortSurvey(command, *sort, context.GetSession()) != CommandOutcome::Completed) return kExitStopped;
   const int rows = survey.UsedRange()->Rows();
   say << "2. sorted " << points << " surveyed points into " << rows - points + 1
       << " sections, separated by empty rows (stations in column F)\n";
 
   // 3. Draw data: sections with a frame in the dictionary are placed there, the others in a row.
-  context.Dialogs().Queue([](Presenter& presenter) {
-    auto& form = dynamic_cast<FormSet&>(presenter);
-    TickDictionary(form, false);
-    form.TextBoxZHY.text = "300";  // station labels near the sample's levels
-    form.OnCommandOKClick();
-  });
+  DrawEntries drawEntries;
+  drawEntries.StationLabelDY = "300";  // station labels near the sample's levels
+  drawEntries.UseDictionary = true;
   DrawingPlan plan;
-  if (DrawSectionData(command, context.GetSession(), plan) != CommandOutcome::Completed) return kExitStopped;
+  if (DrawSections(command, DrawRequestFrom(drawEntries), context.GetSession(), plan) != CommandOutcome::Completed)
+    return kExitStopped;
   int matched = 0;
   for (const SectionRecord& s : context.GetSession().SectionList) matched += s.Matched ? 1 : 0;
   say << "3. drew " << context.GetSession().SectionCount << " sections (" << matched

@@ -1,18 +1,19 @@
-// What the tool types into the section dialogs' dictionary controls, as a person would click them.
+// The dictionary a section command's --dic option names, loaded as the dialogs' ".." button loads it.
 #pragma once
+
+#include <string>
+
+#include "cli_context.h"
+#include "sections/dictionary_chooser.h"
 
 namespace kestrel {
 
-// Ticks the dialog's dictionary box and, when load is true, presses its ".." button (the file
-// name comes from the prompt answers queued before). True when the dictionary box ends up
-// showing a loaded file or no load was asked for; false when the dialog refused the file.
-template <class SectionDialog>
-bool TickDictionary(SectionDialog& form, bool load) {
-  form.CheckAddFile.checked = true;
-  form.OnCheckAddFileClick();
-  if (!load) return true;
-  form.OnCBFileAddClick();
-  return !form.TextFileName.text.empty();
+// Loads the dictionary file into the session through the same chooser the section dialogs use,
+// so its checks and messages are the dialogs' own. False when the file is no dictionary (the
+// user has been told); the command then ends as a dialog that stays open would: cancelled.
+inline bool LoadDictionary(CliContext& context, const std::string& path) {
+  context.Ui().QueueOpenFile(path);
+  return ChooseDictionaryFile(context.GetSession(), context.Ui()) == ChooseOutcome::Loaded;
 }
 
 }  // namespace kestrel

@@ -150,22 +150,6 @@ int Draw(CliContext& context, const DrawOptions& options) {
   CheckOutputs(options.book.book, options.book.output,
                {{"--dxf", options.dxf}, {"--script", options.script}, {"--preview", options.preview}});
   context.OpenBook(options.book);
-  if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
-  context.Dialogs().Queue([&options](Presenter& presenter) {
-    auto& form = dynamic_cast<FormSet&>(presenter);
-    form.TextBoxCol.text = options.columnSpacing;
-    form.TextBoxRow.text = options.rowSpacing;
-    form.TextBoxZHX.text = options.stationDx;
-    form.TextBoxZHY.text = options.stationDy;
-    form.TextBoxZHsize.text = options.stationHeight;
-    form.ComboHeightModel.listIndex = options.labelMode;
-    form.TextBoxHeightDigit.text = options.digits;
-    form.TextBoxHeightSize.text = options.levelHeight;
-    form.TextBoxDrawD.checked = options.labelOffsets;
-    // A file that is no dictionary: the dialog has said so and stays open, which cancels.
-    if (!options.dic.empty() && !TickDictionary(form, true)) return;
-    form.OnCommandOKClick();
-  });
   // A preview that cannot be made stops the command before it changes anything.
   if (!options.preview.empty()) {
     if (!IsPreviewFileName(options.preview)) throw CliError("--preview: a .png or an .svg file: " + options.preview);
@@ -178,9 +162,15 @@ int Draw(CliContext& context, const DrawOptions& options) {
       found = found || IsSectionAt(s.StationText, s.Station, options.section);
     if (!found) throw CliError("--section: no section at " + options.section);
   }
+  if (!options.dic.empty() && !LoadDictionary(context, options.dic))
+    return context.Finish(CommandOutcome::Cancelled, options.book);
+  const DrawRequest request = DrawRequestFrom({options.columnSpacing, options.rowSpacing, options.stationDx,
+                                               options.stationDy, options.stationHeight, options.digits,
+                                               options.levelHeight, options.labelMode, options.labelOffsets,
+                                               !options.dic.empty()});
   CommandContext command = context.Command();
   DrawingPlan plan;
-  const CommandOutcome outcome = DrawSectionData(command, context.GetSession(), plan);
+  const CommandOutcome outcome = DrawSections(command, request, context.GetSession(), plan);
   if (outcome == CommandOutcome::Completed) {
     context.Err() << "drew " << context.GetSession().SectionCount << " sections, "
                   << context.GetSession().LabelCommands.size() << " level labels\n";

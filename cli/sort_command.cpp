@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 
 #include "commands.h"
 #include "dialog_entries.h"
@@ -22,18 +23,14 @@ struct SortOptions {
 int Sort(CliContext& context, const SortOptions& options) {
   if (!options.dic.empty()) RequireInputFile(options.dic);
   context.OpenBook(options.book);
-  if (!options.dic.empty()) context.Ui().QueueOpenFile(options.dic);
-  // The entries go into the dialog as a person would type them; its own checks and messages apply.
-  context.Dialogs().Queue([&options](Presenter& presenter) {
-    auto& form = dynamic_cast<FormSort&>(presenter);
-    form.TextBoxDistance.text = options.spacing;
-    form.TextOffset.text = options.tolerance;
-    // A file that is no dictionary: the dialog has said so and stays open, which cancels.
-    if (!options.dic.empty() && !TickDictionary(form, true)) return;
-    form.OnCommandOKClick();
-  });
+  // The entries pass the dialog's own checks and messages.
+  if (!options.dic.empty() && !LoadDictionary(context, options.dic))
+    return context.Finish(CommandOutcome::Cancelled, options.book);
+  std::optional<SortRequest> request =
+      SortRequestFrom({options.spacing, options.tolerance, !options.dic.empty()}, context.Ui());
+  if (!request) return context.Finish(CommandOutcome::Cancelled, options.book);
   CommandContext command = context.Command();
-  return context.Finish(InitialSort(command, context.GetSession()), options.book);
+  return context.Finish(SortSurvey(command, *request, context.GetSession()), options.book);
 }
 
 }  // namespace

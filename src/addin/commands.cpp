@@ -43,10 +43,16 @@ constexpr char kDesignLabel[] = "设计断面";
 constexpr char kExportLabel[] = "导出 LandXML/IFC";
 constexpr char kHaulLabel[] = "土石方调配";
 
-void SortCommand(CommandContext& c, Session& s) { InitialSort(c, s); }
+void SortCommand(CommandContext& c, Session& s) {
+  if (!s.SortDialog) s.SortDialog = std::make_unique<FormSort>(s, c.ui, c.shell);
+  InitialSort(c, *s.SortDialog, s);
+}
 void VolumeCommand(CommandContext& c, Session& s) { FunhdmDrawSheet(c, s, s); }
 void SaveDicCommand(CommandContext& c, Session& s) { FunSaveDicFile(c, s); }
-void DrawCommand(CommandContext& c, Session& s) { DrawSectionData(c, s); }
+void DrawCommand(CommandContext& c, Session& s) {
+  if (!s.DrawDialog) s.DrawDialog = std::make_unique<FormSet>(s, c.ui, c.shell, c.clipboard, c.timer);
+  DrawSectionData(c, *s.DrawDialog, s);
+}
 void SaveZmCommand(CommandContext& c, Session&) { SaveProfileFile(c); }
 void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
 void CadToolCommand(CommandContext& c, Session& s) {

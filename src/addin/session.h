@@ -1,11 +1,15 @@
 // Session: the process-wide state of the add-in, alive while the library is loaded.
 #pragma once
 
+#include <memory>
+
 #include "cadplugin/cad_state.h"
 #include "earthworks/design_state.h"
 #include "exchange/exchange_state.h"
 #include "geometry/geometry_state.h"
 #include "haul/haul_state.h"
+#include "sections/form_set.h"
+#include "sections/form_sort.h"
 #include "sections/sections_state.h"
 #include "volumes/volume_state.h"
 
@@ -20,6 +24,11 @@ struct Session : SectionsState, VolumeState, GeometryState, CadPluginState, Desi
                  HaulState {
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
+
+  // The section dialogs, created at their first use and kept, hidden, so that every entry stays
+  // for the next run (the settings dialog with its clipboard watcher).
+  std::unique_ptr<FormSort> SortDialog;
+  std::unique_ptr<FormSet> DrawDialog;
 };
 
 }  // namespace kestrel

@@ -22,19 +22,19 @@ struct Placement {
   bool matched;
 };
 
-Placement PlaceSection(double station, int unmatched, bool useDictionary, const SectionsState& sections) {
-  if (useDictionary) {
-    for (const DicRecord& record : sections.StationDictionary) {
+Placement PlaceSection(double station, int unmatched, const DrawRequest& request, const DictionaryState& dictionary) {
+  if (request.UseDictionary) {
+    for (const DicRecord& record : dictionary.StationDictionary) {
       if (record.Station == station) return {record.OriginX, record.OriginY - record.OriginLevel, true};
     }
   }
-  return {unmatched * sections.Draw.ColumnSpacing, unmatched * sections.Draw.RowSpacing, false};
+  return {unmatched * request.ColumnSpacing, unmatched * request.RowSpacing, false};
 }
 
 // The labels of one section for modes 0 and 1: the centre, then the left and the right end.
-void SectionLabels(const SectionDrawing& section, const DrawSettings& settings, int digits, DrawingPlan& plan) {
+void SectionLabels(const SectionDrawing& section, const DrawRequest& settings, int digits, DrawingPlan& plan) {
   const SectionRecord& r = section.record;
-  const bool offsets = settings.LabelOffsets == 1;
+  const bool offsets = settings.LabelOffsets;
   auto offsetText = [&](double g) { return offsets ? FormatDecimal(g, digits) : std::string("NoD"); };
   if (r.CentreLevel != 0) {
     plan.labels.push_back({r.BaseX, r.BaseY + r.CentreLevel, FormatDecimal(r.CentreLevel, digits),
@@ -194,10 +194,9 @@ std::string PolylineCell(const DrawingPlan& plan, int row) {
   return GeneralText(p.x) + "," + GeneralText(p.y);
 }
 
-DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections) {
-  const DrawSettings& settings = sections.Draw;
+DrawingPlan PlanDrawing(Worksheet& sheet, const DrawRequest& settings, const DictionaryState& dictionary) {
   DrawingPlan plan;
-  plan.withOffsets = settings.LabelOffsets == 1;
+  plan.withOffsets = settings.LabelOffsets;
   plan.stationTextHeight = settings.StationTextHeight;
   plan.levelTextHeight = settings.LevelTextHeight;
   plan.lastDataRow = LastSurveyRow(sheet);
@@ -213,7 +212,7 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections) {
     r.StationText = std::move(surveyed.StationText);
     r.CentreLevel = surveyed.CentreLevel();
     for (const SurveyedPoint& p : surveyed.Points) s.points.push_back({p.Row, p.Offset, p.Level, 0, 0});
-    Placement place = PlaceSection(r.Station, unmatched, settings.DrawUseDicFile, sections);
+    Placement place = PlaceSection(r.Station, unmatched, settings, dictionary);
     r.BaseX = place.baseX;
     r.BaseY = place.baseY;
     r.Matched = place.matched;
@@ -240,42 +239,58 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections) {
   return plan;
 }
 
-CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections) {
-  DrawingPlan plan;
-  return DrawSectionData(context, sections, plan);
+namespace {
+
+// The active sheet, or nothing when the host refuses it.
+Worksheet* ActiveSheetOf(Application& host) {
+  try {
+    return &host.ActiveSheet();
+  } catch (const HostError&) {
+    return nullptr;
+  }
 }
 
-CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections, DrawingPlan& drawn) {
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
-  Worksheet* sheet = nullptr;
-  try {
-    sheet = &host->ActiveSheet();
-  } catch (const HostError&) {
-    return CommandOutcome::Stopped;
-  }
-  if (!sections.SetDialog) {
-    sections.SetDialog = std::make_unique<FormSet>(sections, context.ui, context.shell, context.clipboard, context.timer);
-  }
-  sections.SetDialog->Show(context.dialogs, host);
-  if (sections.Draw.DialogCancelled) return CommandOutcome::Cancelled;
-
+CommandOutcome DrawSheet(Worksheet& sheet, const DrawRequest& request, SectionsState& sections, DrawingPlan& drawn) {
   try {
     // Each section's points from left to right; the sort works in column H, which the output
     // block clears.
-    SortSectionsByOffset(*sheet, kBlockFirst);
-    DrawingPlan plan = PlanDrawing(*sheet, sections);
+    SortSectionsByOffset(sheet, kBlockFirst);
+    DrawingPlan plan = PlanDrawing(sheet, request, sections);
     sections.SectionList.clear();
     for (const SectionDrawing& s : plan.sections) sections.SectionList.push_back(s.record);
     sections.SectionCount = static_cast<int>(plan.sections.size());
     sections.LabelCommands.clear();
     for (const LevelLabel& label : plan.labels) sections.LabelCommands.push_back(LevelLabelCommand(label, plan.withOffsets));
-    WriteDrawingColumns(*sheet, plan, sections);
+    WriteDrawingColumns(sheet, plan, sections);
     drawn = std::move(plan);
   } catch (const HostError&) {
     return CommandOutcome::Stopped;
   }
   return CommandOutcome::Completed;
+}
+
+}  // namespace
+
+CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, SectionsState& sections) {
+  DrawingPlan plan;
+  return DrawSectionData(context, dialog, sections, plan);
+}
+
+CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, SectionsState& sections, DrawingPlan& plan) {
+  if (context.host == nullptr) return CommandOutcome::Cancelled;
+  Worksheet* sheet = ActiveSheetOf(*context.host);
+  if (sheet == nullptr) return CommandOutcome::Stopped;
+  std::optional<DrawRequest> request = dialog.Ask(context.dialogs, context.host);
+  if (!request) return CommandOutcome::Cancelled;
+  return DrawSheet(*sheet, *request, sections, plan);
+}
+
+CommandOutcome DrawSections(CommandContext& context, const DrawRequest& request, SectionsState& sections,
+                            DrawingPlan& plan) {
+  if (context.host == nullptr) return CommandOutcome::Cancelled;
+  Worksheet* sheet = ActiveSheetOf(*context.host);
+  if (sheet == nullptr) return CommandOutcome::Stopped;
+  return DrawSheet(*sheet, request, sections, plan);
 }
 
 }  // namespace kestrel

@@ -11,7 +11,23 @@
 namespace kestrel {
 
 class Worksheet;
+class FormSet;
+struct DictionaryState;
 struct SectionsState;
+
+// What a drawing is asked for: the draw-data dialog's entries (DrawRequestFrom).
+struct DrawRequest {
+  double ColumnSpacing = 200;
+  double RowSpacing = 0;
+  double StationLabelDX = 0;
+  double StationLabelDY = 20;
+  double StationTextHeight = 1;
+  double LevelTextHeight = 0.7;
+  double LevelDigits = 3;      // rounded to a whole number where used
+  int LabelMode = 1;           // 0 centre only, 1 left end, centre and right end, 2 every point
+  bool LabelOffsets = false;   // labels carry the offset as well
+  bool UseDictionary = false;  // sections found in the dictionary are placed in their frames
+};
 
 // One surveyed point of a section, in drawing coordinates and as the sheet holds it.
 struct DrawnPoint {
@@ -42,17 +58,20 @@ struct DrawingPlan {
   std::vector<int> rowSection;  // index into sections, -1 for a separator row
 };
 
-// Runs the whole command on the active sheet: the settings dialog, the per-section sort, the
-// placement, the output columns with their notes, the tidy-up; records SectionList,
-// SectionCount and LabelCommands in the sections' state.
-CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections);
-// The same, handing back the plan that the columns were written from (the drawing files render
-// this one plan, so that they draw what the columns draw); the plan is set only on Completed.
-CommandOutcome DrawSectionData(CommandContext& context, SectionsState& sections, DrawingPlan& plan);
+// Draws the active sheet as asked: the per-section sort, the placement, the output columns with
+// their notes, the tidy-up; records SectionList, SectionCount and LabelCommands in the sections'
+// state and hands back the plan the columns were written from (the drawing files render this one
+// plan, so that they draw what the columns draw); the plan is set only on Completed.
+CommandOutcome DrawSections(CommandContext& context, const DrawRequest& request, SectionsState& sections,
+                            DrawingPlan& plan);
 
-// The plan of the active sheet's sections with the dialog's last settings (the sections must be
-// sorted by offset already). Used by the command and by the other renderings.
-DrawingPlan PlanDrawing(Worksheet& sheet, const SectionsState& sections);
+// The whole command: the settings dialog (kept by its owner between runs), then DrawSections;
+// Cancelled when the dialog is.
+CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, SectionsState& sections);
+CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, SectionsState& sections, DrawingPlan& plan);
+
+// The plan of a sheet's sections as asked (the sections must be sorted by offset already).
+DrawingPlan PlanDrawing(Worksheet& sheet, const DrawRequest& request, const DictionaryState& dictionary);
 
 // The station label of a section: its text middle-centre at the label point, the height with
 // three decimals at most.

@@ -7,7 +7,7 @@
 #include "host/timer.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
-#include "sections/sections_state.h"
+#include "sections/dictionary_state.h"
 #include "util/number_text.h"
 
 namespace kestrel {
@@ -24,8 +24,23 @@ Control TextBox(const char* text, const char* toolTip = "") {
 
 }  // namespace
 
-FormSet::FormSet(SectionsState& state, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer)
-    : state_(state), ui_(ui), shell_(shell), clipboard_(clipboard), timer_(timer) {
+DrawRequest DrawRequestFrom(const DrawEntries& entries) {
+  DrawRequest r;
+  r.ColumnSpacing = LeadingNumber(entries.ColumnSpacing);
+  r.RowSpacing = LeadingNumber(entries.RowSpacing);
+  r.StationLabelDX = LeadingNumber(entries.StationLabelDX);
+  r.StationLabelDY = LeadingNumber(entries.StationLabelDY);
+  r.StationTextHeight = LeadingNumber(entries.StationTextHeight);
+  r.LevelTextHeight = LeadingNumber(entries.LevelTextHeight);
+  r.LevelDigits = LeadingNumber(entries.LevelDigits);
+  r.LabelMode = entries.LabelMode;
+  r.LabelOffsets = entries.LabelOffsets;
+  r.UseDictionary = entries.UseDictionary;
+  return r;
+}
+
+FormSet::FormSet(DictionaryState& dictionary, Ui& ui, Shell& shell, Clipboard* clipboard, Timer* timer)
+    : dictionary_(dictionary), ui_(ui), shell_(shell), clipboard_(clipboard), timer_(timer) {
   uc1.text = "横断面设置";
   uc1.height = 24;
   uc2.text = "桩号标注（相对于断面零坐标）";
@@ -66,6 +81,11 @@ void FormSet::Show(DialogHost& dialogs, Application* host) {
   dialogs.RunModal(*this);
 }
 
+std::optional<DrawRequest> FormSet::Ask(DialogHost& dialogs, Application* host) {
+  Show(dialogs, host);
+  return request_;
+}
+
 void FormSet::OnLoad() {
   loaded_ = true;
   ComboHeightModel.items = {"只标中桩", "只标左中右", "标注全部"};
@@ -75,8 +95,8 @@ void FormSet::OnLoad() {
 }
 
 void FormSet::OnPaint() {
-  PaintDictionaryPath(state_, TextFileName, Frame1);
-  state_.Draw.DialogCancelled = true;
+  PaintDictionaryPath(dictionary_, TextFileName, Frame1);
+  request_.reset();
 }
 
 void FormSet::OnResize(int innerWidth) {
@@ -90,13 +110,12 @@ void FormSet::OnCheckAddFileClick() {
   TextFileName.enabled = on;
   CBFileAdd.enabled = on;
   Frame1.enabled = on;
-  state_.Draw.DrawUseDicFile = on;
 }
 
-void FormSet::OnCBFileAddClick() { ChooseDictionaryInto(state_, ui_, TextFileName, Frame1); }
+void FormSet::OnCBFileAddClick() { ChooseDictionaryInto(dictionary_, ui_, TextFileName, Frame1); }
 
 void FormSet::OnImageViewClick() {
-  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, state_);
+  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, dictionary_);
   Hide();
 }
 
@@ -127,23 +146,15 @@ void FormSet::OnTimerTick() {
 }
 
 void FormSet::OnCommandOKClick() {
-  DrawSettings& s = state_.Draw;
-  s.ColumnSpacing = LeadingNumber(TextBoxCol.text);
-  s.RowSpacing = LeadingNumber(TextBoxRow.text);
-  s.StationLabelDX = LeadingNumber(TextBoxZHX.text);
-  s.StationLabelDY = LeadingNumber(TextBoxZHY.text);
-  s.StationTextHeight = LeadingNumber(TextBoxZHsize.text);
-  s.LevelTextHeight = LeadingNumber(TextBoxHeightSize.text);
-  s.LevelDigits = LeadingNumber(TextBoxHeightDigit.text);
-  s.LabelMode = ComboHeightModel.listIndex;
-  s.LabelOffsets = TextBoxDrawD.checked ? 1 : 0;
-  s.DialogCancelled = false;
+  request_ = DrawRequestFrom({TextBoxCol.text, TextBoxRow.text, TextBoxZHX.text, TextBoxZHY.text, TextBoxZHsize.text,
+                              TextBoxHeightDigit.text, TextBoxHeightSize.text, ComboHeightModel.listIndex,
+                              TextBoxDrawD.checked, CheckAddFile.checked});
   Hide();
 }
 
 void FormSet::OnCloseRequest() {
   Hide();
-  state_.Draw.DialogCancelled = true;
+  request_.reset();
 }
 
 }  // namespace kestrel

@@ -9,7 +9,7 @@
 #include "host/ui.h"
 #include "sections/dictionary_chooser.h"
 #include "sections/dictionary_file.h"
-#include "sections/sections_state.h"
+#include "sections/dictionary_state.h"
 #include "util/number_text.h"
 
 namespace kestrel {
@@ -27,7 +27,17 @@ std::optional<int> ValidSpacing(const std::string& text) {
 
 }  // namespace
 
-FormSort::FormSort(SectionsState& state, Ui& ui, Shell& shell) : state_(state), ui_(ui), shell_(shell) {
+std::optional<SortRequest> SortRequestFrom(const SortEntries& entries, Ui& ui) {
+  std::optional<int> spacing = ValidSpacing(entries.Spacing);
+  if (!spacing) {
+    ui.MessageBox("横断面整理间距请填入大于零的整数,例如:5米填入5,10米填入10", "错误", MessageButtons::Ok,
+                  MessageIcon::None);
+    return std::nullopt;
+  }
+  return SortRequest{*spacing, std::fabs(LeadingNumber(entries.Tolerance)), entries.UseDictionary};
+}
+
+FormSort::FormSort(DictionaryState& dictionary, Ui& ui, Shell& shell) : dictionary_(dictionary), ui_(ui), shell_(shell) {
   CommandOK.text = "排序";
   CommandCancel.text = "取消";
   uc1.text = "横断面初步整理";
@@ -57,6 +67,11 @@ void FormSort::Show(DialogHost& dialogs, Application* host) {
   dialogs.RunModal(*this);
 }
 
+std::optional<SortRequest> FormSort::Ask(DialogHost& dialogs, Application* host) {
+  Show(dialogs, host);
+  return request_;
+}
+
 void FormSort::OnLoad() {
   loaded_ = true;
   LabelInfo[6].handCursor = true;
@@ -64,8 +79,8 @@ void FormSort::OnLoad() {
 }
 
 void FormSort::OnPaint() {
-  PaintDictionaryPath(state_, TextFileName, Frame1);
-  state_.Sort.SortCancelled = true;
+  PaintDictionaryPath(dictionary_, TextFileName, Frame1);
+  request_.reset();
 }
 
 void FormSort::OnResize(int innerWidth) {
@@ -80,36 +95,27 @@ void FormSort::OnCheckAddFileClick() {
   TextOffset.enabled = on;
   CBFileAdd.enabled = on;
   Frame1.enabled = on;
-  state_.Sort.UseDicFile = on;
 }
 
 void FormSort::OnCheckDistanceClick() { CheckDistance.checked = true; }
 
-void FormSort::OnCBFileAddClick() { ChooseDictionaryInto(state_, ui_, TextFileName, Frame1); }
+void FormSort::OnCBFileAddClick() { ChooseDictionaryInto(dictionary_, ui_, TextFileName, Frame1); }
 
 void FormSort::OnImageViewClick() {
-  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, state_);
+  if (host_ != nullptr) ShowDictionarySheet(TextFileName.text, *host_, dictionary_);
   Hide();
 }
 
 void FormSort::OnLabelInfoClick(int index) { GoWebPage(index == 6 ? "index" : "Corvane", shell_); }
 
 void FormSort::OnCommandOKClick() {
-  std::optional<int> spacing = ValidSpacing(TextBoxDistance.text);
-  if (!spacing) {
-    ui_.MessageBox("横断面整理间距请填入大于零的整数,例如:5米填入5,10米填入10", "错误", MessageButtons::Ok,
-                   MessageIcon::None);
-    return;
-  }
-  state_.Sort.MatchTolerance = std::fabs(LeadingNumber(TextOffset.text));
-  state_.Sort.SortSpacing = *spacing;
-  state_.Sort.SortCancelled = false;
-  Hide();
+  request_ = SortRequestFrom({TextBoxDistance.text, TextOffset.text, CheckAddFile.checked}, ui_);
+  if (request_) Hide();
 }
 
 void FormSort::OnCloseRequest() {
   Hide();
-  state_.Sort.SortCancelled = true;
+  request_.reset();
 }
 
 }  // namespace kestrel

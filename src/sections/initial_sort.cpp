@@ -2,6 +2,7 @@
 #include "sections/initial_sort.h"
 
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -9,7 +10,7 @@
 #include "host/host_error.h"
 #include "host/ui.h"
 #include "sections/form_sort.h"
-#include "sections/sections_state.h"
+#include "sections/dictionary_state.h"
 #include "sections/surveyed_section.h"
 #include "util/number_text.h"
 #include "util/unicode.h"
@@ -95,15 +96,15 @@ void CleanStations(Application& host, Worksheet& sheet) {
 }
 
 // Step 8: the section station of each row.
-CellValue SectionStation(const CellValue& e, const SortSettings& settings, const DictionaryState& dictionary) {
+CellValue SectionStation(const CellValue& e, const SortRequest& request, const DictionaryState& dictionary) {
   if (e.AsText().empty()) return CellValue();
   const double station = StationNumber(e);
-  if (!dictionary.DicFileName.empty() && settings.UseDicFile) {
+  if (!dictionary.DicFileName.empty() && request.UseDictionary) {
     for (const DicRecord& record : dictionary.StationDictionary) {
-      if (std::fabs(station - record.Station) < std::fabs(settings.MatchTolerance)) return record.Station;
+      if (std::fabs(station - record.Station) < std::fabs(request.MatchTolerance)) return record.Station;
     }
   }
-  const double spacing = settings.SortSpacing;
+  const double spacing = request.Spacing;
   return spacing * RoundHalfEven(station / spacing, 0);
 }
 
@@ -116,12 +117,8 @@ void MarkOnePointSections(Worksheet& sheet, int last) {
   }
 }
 
-CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsState& sections) {
-  Worksheet& sheet = host.ActiveSheet();
-  if (!sections.SortDialog) sections.SortDialog = std::make_unique<FormSort>(sections, context.ui, context.shell);
-  sections.SortDialog->Show(context.dialogs, &host);
-  if (sections.Sort.SortCancelled) return CommandOutcome::Cancelled;
-
+CommandOutcome SortSheet(CommandContext& context, Application& host, Worksheet& sheet, const SortRequest& request,
+                         const DictionaryState& dictionary) {
   const int last = LastSurveyRow(sheet);
   if (!sheet.Value({1, C::Offset}).IsEmpty()) {
     if (!AskToSortAgain(context.ui)) return CommandOutcome::Stopped;
@@ -153,7 +150,7 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
   sheet.SetNumberFormat(RangeRef::WholeColumns(C::Station, C::Station), "General");
 
   Grid sectionStations(last, 1);
-  for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], sections.Sort, sections);
+  for (int r = 0; r < last; ++r) sectionStations.At(r, 0) = SectionStation(stations[r], request, dictionary);
   sheet.SetValues({1, C::Station}, sectionStations);
 
   sheet.Sort(RangeRef::Block(1, C::PointName, last, C::Last), C::Station, SortHeader::Guess);
@@ -170,16 +167,30 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, SectionsSta
   return CommandOutcome::Completed;
 }
 
-}  // namespace
-
-CommandOutcome InitialSort(CommandContext& context, SectionsState& sections) {
+// The sheet the sort works on, then the request for it (the dialog), then the sort: a host that
+// refuses a step ends the command there, and what was done stays.
+CommandOutcome SortActiveSheet(CommandContext& context, const std::function<std::optional<SortRequest>()>& ask,
+                               const DictionaryState& dictionary) {
   Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   try {
-    return SortSheet(context, *host, sections);
+    Worksheet& sheet = host->ActiveSheet();
+    std::optional<SortRequest> request = ask();
+    if (!request) return CommandOutcome::Cancelled;
+    return SortSheet(context, *host, sheet, *request, dictionary);
   } catch (const HostError&) {
-    return CommandOutcome::Stopped;  // the host refused a step: what was done stays
+    return CommandOutcome::Stopped;
   }
+}
+
+}  // namespace
+
+CommandOutcome SortSurvey(CommandContext& context, const SortRequest& request, const DictionaryState& dictionary) {
+  return SortActiveSheet(context, [&] { return std::optional<SortRequest>(request); }, dictionary);
+}
+
+CommandOutcome InitialSort(CommandContext& context, FormSort& dialog, const DictionaryState& dictionary) {
+  return SortActiveSheet(context, [&] { return dialog.Ask(context.dialogs, context.host); }, dictionary);
 }
 
 void SetHeaderNote(Worksheet& sheet, CellRef cell, std::string_view title, std::string_view body, int width,

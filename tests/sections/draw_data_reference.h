@@ -13,8 +13,7 @@
 
 namespace kestrel {
 
-inline void ReferenceDrawSectionData(Worksheet& sheet, Session& session) {
-  const DrawSettings& set = session.Draw;
+inline void ReferenceDrawSectionData(Worksheet& sheet, const DrawRequest& set, Session& session) {
   auto num = [&](int r, int c) {
     CellValue v = sheet.Value({r, c});
     return v.IsNumber() ? v.Number() : 0.0;
@@ -34,7 +33,7 @@ inline void ReferenceDrawSectionData(Worksheet& sheet, Session& session) {
     }
   }
   const int d = static_cast<int>(RoundHalfEven(set.LevelDigits, 0));
-  const bool off = set.LabelOffsets == 1;
+  const bool off = set.LabelOffsets;
   session.LabelCommands.clear();
   int unmatched = 1;
   for (Sec& sec : secs) {

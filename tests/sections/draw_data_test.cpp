@@ -44,7 +44,7 @@ class DrawDataTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return DrawSectionData(context, session);
+    return DrawSectionData(context, DrawDialog(), session);
   }
   std::vector<std::string> Column(int c, int n) {
     std::vector<std::string> out;
@@ -318,10 +318,11 @@ TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
         b->Active().SetValue({4, 2}, "=D4*2");
         b->Active().SetValue({8, 7}, "x");
       }
-      Session settings;
-      settings.Draw.LabelMode = mode;
-      settings.Draw.LabelOffsets = offsets;
-      ReferenceDrawSectionData(reference.Active(), settings);
+      Session referenceSession;
+      DrawRequest settings;
+      settings.LabelMode = mode;
+      settings.LabelOffsets = offsets == 1;
+      ReferenceDrawSectionData(reference.Active(), settings, referenceSession);
 
       session.HostApplication = &blocks;
       Accept([&](FormSet& f) {
@@ -343,7 +344,7 @@ TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
         EXPECT_EQ(got.EffectiveStyle(c), want.EffectiveStyle(c));
       }
       EXPECT_EQ(got.ColumnWidth(10), want.ColumnWidth(10));
-      EXPECT_EQ(session.LabelCommands, settings.LabelCommands);
+      EXPECT_EQ(session.LabelCommands, referenceSession.LabelCommands);
     }
   }
 }

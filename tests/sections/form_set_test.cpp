@@ -42,7 +42,7 @@ TEST_F(FormSetTest, DefaultsAtFirstLoad) {
   EXPECT_EQ(form.CommandOK.text, "计算");
   EXPECT_EQ(form.LabelInfo[11].text, "标注模式");
   EXPECT_TRUE(form.LabelInfo[6].handCursor);
-  EXPECT_TRUE(session.Draw.DialogCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(timer.Running());
 }
 
@@ -59,8 +59,8 @@ TEST_F(FormSetTest, OkReadsLeadingNumbersAndTheChoices) {
     f.TextBoxDrawD.checked = true;
     f.OnCommandOKClick();
   });
-  const DrawSettings& s = session.Draw;
-  EXPECT_FALSE(s.DialogCancelled);
+  ASSERT_TRUE(form.Request().has_value());
+  const DrawRequest& s = *form.Request();
   EXPECT_EQ(s.ColumnSpacing, 12);
   EXPECT_EQ(s.RowSpacing, 0);
   EXPECT_EQ(s.StationLabelDX, -1.5);
@@ -69,21 +69,21 @@ TEST_F(FormSetTest, OkReadsLeadingNumbersAndTheChoices) {
   EXPECT_EQ(s.LevelTextHeight, 1.4);
   EXPECT_EQ(s.LevelDigits, 2);
   EXPECT_EQ(s.LabelMode, 2);
-  EXPECT_EQ(s.LabelOffsets, 1);
+  EXPECT_TRUE(s.LabelOffsets);
   EXPECT_FALSE(form.Visible());
 }
 
 TEST_F(FormSetTest, CancelCloseAndThePictureAllCancel) {
   ShowAnd([](FormSet& f) { f.OnCommandOKClick(); });
-  ASSERT_FALSE(session.Draw.DialogCancelled);
+  ASSERT_TRUE(form.Request().has_value());
   ShowAnd([](FormSet& f) { f.OnCommandCancelClick(); });
-  EXPECT_TRUE(session.Draw.DialogCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   form.Show(dialogs, session.HostApplication);  // the close box
-  EXPECT_TRUE(session.Draw.DialogCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   session.DicFileName = "road.Dic";
   session.StationDictionary = {{1, 2, 3, 4}};
   ShowAnd([](FormSet& f) { f.OnImageViewClick(); });
-  EXPECT_TRUE(session.Draw.DialogCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_EQ(book.SheetCount(), 2);
 }
 
@@ -101,9 +101,10 @@ TEST_F(FormSetTest, TheDictionaryBoxSetsItsOwnFlag) {
   ShowAnd([](FormSet& f) {
     f.CheckAddFile.checked = true;
     f.OnCheckAddFileClick();
+    f.OnCommandOKClick();
   });
-  EXPECT_TRUE(session.Draw.DrawUseDicFile);
-  EXPECT_FALSE(session.Sort.UseDicFile);  // the sort dialog's flag is another one
+  EXPECT_TRUE(form.Request()->UseDictionary);
+  EXPECT_FALSE(SortDialog().CheckAddFile.checked);  // the sort dialog's box is another one
   EXPECT_TRUE(form.CBFileAdd.enabled);
   // Cancelling the file dialog keeps what was loaded.
   session.DicFileName = "kept.Dic";

@@ -51,11 +51,11 @@ TEST_F(FormSortTest, StartsWithItsCaptionsAndDefaults) {
 
 TEST_F(FormSortTest, AcceptsWholeSpacingsAboveZero) {
   Accept("5");
-  EXPECT_FALSE(session.Sort.SortCancelled);
-  EXPECT_EQ(session.Sort.SortSpacing, 5);
+  EXPECT_TRUE(form.Request().has_value());
+  EXPECT_EQ(form.Request()->Spacing, 5);
   EXPECT_FALSE(form.Visible());
   Accept(" 10 ");
-  EXPECT_EQ(session.Sort.SortSpacing, 10);
+  EXPECT_EQ(form.Request()->Spacing, 10);
   EXPECT_TRUE(ui.Messages().empty());
 }
 
@@ -70,12 +70,11 @@ TEST_F(FormSortTest, RefusesEverythingElseAndStaysOpen) {
       stayedOpen = f.Visible();
     });
     EXPECT_TRUE(stayedOpen);
-    EXPECT_TRUE(session.Sort.SortCancelled);
+    EXPECT_FALSE(form.Request().has_value());
     ASSERT_EQ(ui.Messages().size(), shown + 1);
     EXPECT_EQ(ui.Messages().back().title, "错误");
     EXPECT_EQ(ui.Messages().back().text, "横断面整理间距请填入大于零的整数,例如:5米填入5,10米填入10");
     EXPECT_EQ(ui.Messages().back().icon, MessageIcon::None);
-    EXPECT_EQ(session.Sort.SortSpacing, 5);
   }
 }
 
@@ -84,26 +83,26 @@ TEST_F(FormSortTest, ToleranceIsTheAbsoluteLeadingNumber) {
     f.TextOffset.text = "-2";
     f.OnCommandOKClick();
   });
-  EXPECT_EQ(session.Sort.MatchTolerance, 2);
+  EXPECT_EQ(form.Request()->MatchTolerance, 2);
   ShowAnd([](FormSort& f) {
     f.TextOffset.text = "abc";
     f.OnCommandOKClick();
   });
-  EXPECT_EQ(session.Sort.MatchTolerance, 0);
+  EXPECT_EQ(form.Request()->MatchTolerance, 0);
   ShowAnd([](FormSort& f) {
     f.TextOffset.text = "0.5米";
     f.OnCommandOKClick();
   });
-  EXPECT_EQ(session.Sort.MatchTolerance, 0.5);
+  EXPECT_EQ(form.Request()->MatchTolerance, 0.5);
 }
 
 TEST_F(FormSortTest, EveryShowingStartsCancelled) {
   Accept("5");
-  ASSERT_FALSE(session.Sort.SortCancelled);
+  ASSERT_TRUE(form.Request().has_value());
   form.Show(dialogs, session.HostApplication);  // closed with the close box
-  EXPECT_TRUE(session.Sort.SortCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   ShowAnd([](FormSort& f) { f.OnCommandCancelClick(); });
-  EXPECT_TRUE(session.Sort.SortCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(form.Visible());
 }
 
@@ -111,8 +110,9 @@ TEST_F(FormSortTest, TheDictionaryBoxEnablesItsControls) {
   ShowAnd([](FormSort& f) {
     f.CheckAddFile.checked = true;
     f.OnCheckAddFileClick();
+    f.OnCommandOKClick();
   });
-  EXPECT_TRUE(session.Sort.UseDicFile);
+  EXPECT_TRUE(form.Request()->UseDictionary);
   EXPECT_TRUE(form.TextOffset.enabled);
   EXPECT_TRUE(form.CBFileAdd.enabled);
   EXPECT_TRUE(form.TextFileName.enabled);
@@ -120,8 +120,9 @@ TEST_F(FormSortTest, TheDictionaryBoxEnablesItsControls) {
   ShowAnd([](FormSort& f) {
     f.CheckAddFile.checked = false;
     f.OnCheckAddFileClick();
+    f.OnCommandOKClick();
   });
-  EXPECT_FALSE(session.Sort.UseDicFile);
+  EXPECT_FALSE(form.Request()->UseDictionary);
   EXPECT_FALSE(form.CBFileAdd.enabled);
 }
 
@@ -173,7 +174,7 @@ TEST_F(FormSortTest, ThePictureListsTheDictionaryAndCancelsTheSort) {
   session.DicFileName = "road.Dic";
   session.StationDictionary = {{12230, 1000, 500, 310}};
   ShowAnd([](FormSort& f) { f.OnImageViewClick(); });
-  EXPECT_TRUE(session.Sort.SortCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(form.Visible());
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(book.Active().Value({1, 1}), CellValue(12230));

@@ -13,7 +13,7 @@ namespace kestrel {
 
 // Runs steps 3 to 13 for a sheet that passes the station check, after a Yes to the rerun
 // question when G1 is filled.
-inline void ReferenceInitialSort(Worksheet& sheet, const Session& session) {
+inline void ReferenceInitialSort(Worksheet& sheet, const SortRequest& request, const Session& session) {
   auto isEmpty = [&](int r, int c) { return sheet.Value({r, c}).IsEmpty(); };
   int last = sheet.EndUp({kMaxRows, 5});
   if (!isEmpty(1, 7)) {
@@ -30,15 +30,15 @@ inline void ReferenceInitialSort(Worksheet& sheet, const Session& session) {
     if (e.AsText().empty()) continue;
     double station = e.IsNumber() ? e.Number() : *StrictNumber(e.AsText());
     std::optional<double> f;
-    if (!session.DicFileName.empty() && session.Sort.UseDicFile) {
+    if (!session.DicFileName.empty() && request.UseDictionary) {
       for (const DicRecord& d : session.StationDictionary) {
-        if (std::fabs(station - d.Station) < std::fabs(session.Sort.MatchTolerance)) {
+        if (std::fabs(station - d.Station) < std::fabs(request.MatchTolerance)) {
           f = d.Station;
           break;
         }
       }
     }
-    if (!f) f = session.Sort.SortSpacing * RoundHalfEven(station / session.Sort.SortSpacing, 0);
+    if (!f) f = request.Spacing * RoundHalfEven(station / request.Spacing, 0);
     sheet.SetValue({r, 6}, *f);
   }
   sheet.Sort(RangeRef::Block(1, 1, last, 8), 6, SortHeader::Guess);

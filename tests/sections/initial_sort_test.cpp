@@ -53,7 +53,7 @@ class InitialSortTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return InitialSort(context, session);
+    return InitialSort(context, SortDialog(), session);
   }
   std::string A(int r) { return Sheet().Value({r, 1}).AsText(); }
   std::string F(int r) { return Sheet().Value({r, 6}).AsText(); }
@@ -286,9 +286,10 @@ TEST_F(InitialSortTest, BlocksGiveExactlyWhatCellByCellGives) {
       }
     }
     Session referenceSession;
-    referenceSession.Sort.SortSpacing = 1 + static_cast<int>(random() % 20);
-    referenceSession.Sort.MatchTolerance = 1;
-    referenceSession.Sort.UseDicFile = round % 2 == 0;
+    SortRequest request;
+    request.Spacing = 1 + static_cast<int>(random() % 20);
+    request.MatchTolerance = 1;
+    request.UseDictionary = round % 2 == 0;
     referenceSession.DicFileName = "road.Dic";
     for (int k = 0; k < 10; ++k) referenceSession.StationDictionary.push_back({12200.0 + 17 * k, 0, 0, 0});
     session.HostApplication = &blocks;
@@ -296,8 +297,8 @@ TEST_F(InitialSortTest, BlocksGiveExactlyWhatCellByCellGives) {
     session.StationDictionary = referenceSession.StationDictionary;
     // Every other round sorts twice: the second run answers Yes and undoes the first.
     for (int pass = 0; pass < 1 + round % 2; ++pass) {
-      ReferenceInitialSort(reference.Active(), referenceSession);
-      AcceptDialog(std::to_string(referenceSession.Sort.SortSpacing), "1", referenceSession.Sort.UseDicFile);
+      ReferenceInitialSort(reference.Active(), request, referenceSession);
+      AcceptDialog(std::to_string(request.Spacing), "1", request.UseDictionary);
       if (pass == 1) ui.QueueAnswer(MessageAnswer::Yes);
       ASSERT_EQ(Run(), CommandOutcome::Completed);
     }

@@ -22,6 +22,15 @@ class CommandFixture : public ::testing::Test {
 
   MemoryWorksheet& Sheet() { return book.Active(); }
   CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
+  // The section dialogs as the add-in keeps them in its session.
+  FormSort& SortDialog() {
+    if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session, ui, shell);
+    return *session.SortDialog;
+  }
+  FormSet& DrawDialog() {
+    if (!session.DrawDialog) session.DrawDialog = std::make_unique<FormSet>(session, ui, shell, nullptr, nullptr);
+    return *session.DrawDialog;
+  }
 
   // A folder of its own for each test, removed afterwards.
   std::string TempPath(const std::string& name) {

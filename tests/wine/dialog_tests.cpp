@@ -133,7 +133,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
     driver.Check(UiDriver::Checked(dialog, IDC_FORM_SORT_CHECK_DISTANCE), "CheckDistance stays checked");
     UiDriver::Click(dialog, IDC_FORM_SORT_CHECK_ADD_FILE);
     UiDriver::Settle(dialog);
-    driver.Check(form.CheckAddFile.checked && session.Sort.UseDicFile, "the tick reached the presenter");
+    driver.Check(form.CheckAddFile.checked, "the tick reached the presenter");
     CompareWithPresenter(driver, dialog, form, "after ticking CheckAddFile");
     driver.Check(IsWindowEnabled(GetDlgItem(dialog, IDC_FORM_SORT_TEXT_OFFSET)) != FALSE, "TextOffset enabled");
 
@@ -159,9 +159,10 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
   form.Show(dialogs, session.HostApplication);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
-  EXPECT_FALSE(session.Sort.SortCancelled);
-  EXPECT_EQ(session.Sort.SortSpacing, 10);
-  EXPECT_EQ(session.Sort.MatchTolerance, 2);
+  ASSERT_TRUE(form.Request().has_value());
+  EXPECT_EQ(form.Request()->Spacing, 10);
+  EXPECT_EQ(form.Request()->MatchTolerance, 2);
+  EXPECT_TRUE(form.Request()->UseDictionary);
   EXPECT_FALSE(form.Visible());
 
   // Shown again: the same window, still holding what the user typed; the close box cancels.
@@ -179,7 +180,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
   form.Show(dialogs, session.HostApplication);
   closer.join();
   for (const std::string& failure : again.Failures()) ADD_FAILURE() << failure;
-  EXPECT_TRUE(session.Sort.SortCancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_TRUE(IsWindow(shown) && !IsWindowVisible(shown));
 }
 
@@ -244,7 +245,7 @@ TEST(FormSortView, LoadsADictionaryThroughTheHostsPromptAndShowsItOnANewSheet) {
   form.Show(dialogs, session.HostApplication);
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
-  EXPECT_TRUE(session.Sort.SortCancelled);  // the sort does not run
+  EXPECT_FALSE(form.Request().has_value());  // the sort does not run
   EXPECT_EQ(session.DicFileName, FromWide(good));
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(book.Active().Value({2, 1}), CellValue(12040.0));
@@ -286,7 +287,8 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
       form.OnCommandOKClick();
     });
     CommandContext context{session.HostApplication, ui, shell, dialogs};
-    ASSERT_EQ(InitialSort(context, session), CommandOutcome::Completed);
+    FormSort dialog(session, ui, shell);
+    ASSERT_EQ(InitialSort(context, dialog, session), CommandOutcome::Completed);
   }
   testing::FakeExcel excel(book);
   testing::ConnectedAddIn addIn;

@@ -251,7 +251,8 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.TextBoxDrawD.checked = true;
     form.OnCommandOKClick();
   });
-  ASSERT_EQ(DrawSectionData(twinContext, twinSession), CommandOutcome::Completed);
+  FormSet twinDrawDialog(twinSession, twinUi, twinShell, nullptr, nullptr);
+  ASSERT_EQ(DrawSectionData(twinContext, twinDrawDialog, twinSession), CommandOutcome::Completed);
   ASSERT_EQ(twinSession.SectionCount, 9);
   ASSERT_TRUE(twinUi.Messages().empty());
 

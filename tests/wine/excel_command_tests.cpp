@@ -64,6 +64,7 @@ struct SessionRun {
   ScriptedUi ui;
   ScriptedDialogs dialogs;
   RecordingShell shell;
+  FormSort sortDialog{session, ui, shell};
   CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
   void Accept(std::string spacing, std::string tolerance = "1", bool useDic = false) {
     dialogs.Queue([=](Presenter& p) {
@@ -93,7 +94,7 @@ class CommandOnFakeExcelTest : public ::testing::Test {
   }
   CommandOutcome Sort(SessionRun& run) {
     CommandContext context = run.Context();
-    CommandOutcome outcome = InitialSort(context, run.session);
+    CommandOutcome outcome = InitialSort(context, run.sortDialog, run.session);
     host.ReleaseSheets();
     return outcome;
   }
