@@ -25,11 +25,9 @@ def utf16(text):
 def main():
     kestrel = sys.argv[1]
     corpus = os.path.join(HERE, "corpus")
-    # The installer check's seeds are signed files kept as they are (the key that signed them is
-    # gone, and the fuzz target pins it); every other target's seeds are made anew.
+    # Every target's seeds are made anew.
     for target in os.listdir(corpus) if os.path.isdir(corpus) else []:
-        if target != "installer_signature":
-            shutil.rmtree(os.path.join(corpus, target))
+        shutil.rmtree(os.path.join(corpus, target))
     work = tempfile.mkdtemp(prefix="kestrel-seeds-")
     seeds = {}
 

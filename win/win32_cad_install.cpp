@@ -3,11 +3,11 @@
 
 #include <shellapi.h>
 
-#include "cadplugin/installer_signature.h"
 #include "folder_picker.h"
 #include "modal_dialogs.h"
 #include "module.h"
 #include "wide_text.h"
+#include "win32_signature.h"
 
 namespace kestrel {
 
@@ -33,7 +33,10 @@ std::optional<std::string> Win32CadInstallSystem::CarriedInstaller() {
   return std::string(bytes, SizeofResource(ThisModule(), found));
 }
 
-bool Win32CadInstallSystem::RemoveFile(std::string_view path) { return ::DeleteFileW(ToWide(path).c_str()) != 0; }
+bool Win32CadInstallSystem::RemoveFile(std::string_view path) {
+  Release();  // a checked installer is locked against deletion too
+  return ::DeleteFileW(ToWide(path).c_str()) != 0;
+}
 
 bool Win32CadInstallSystem::WriteFile(std::string_view path, std::string_view bytes) {
   HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -75,27 +78,19 @@ void Win32CadInstallSystem::Release() {
   checked_ = INVALID_HANDLE_VALUE;
 }
 
-bool Win32CadInstallSystem::IsTrustedInstaller(std::string_view path) {
+VerifiedSignature Win32CadInstallSystem::VerifySignature(std::string_view path) {
   Release();
-  const std::optional<Sha256Digest> pin = PublisherKeyPin();
-  if (!pin) return false;
-  HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size = {};
-  std::string bytes;
-  bool read = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= (64 << 20);
-  if (read) {
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD got = 0;
-    read = ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
-  }
-  if (!read || CheckInstallerSignature(bytes, *pin) != SignatureCheck::Trusted) {
+  const std::wstring wide = ToWide(path);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  const VerifiedSignature found = VerifyEmbeddedSignature(wide, file);
+  if (found.status == SignatureCheck::Trusted) {
+    checked_ = file;
+  } else {
     CloseHandle(file);
-    return false;
   }
-  checked_ = file;
-  return true;
+  return found;
 }
 
 }  // namespace kestrel

@@ -1,5 +1,5 @@
 // The Win32 side of the CAD plug-in installation: files, the carried installer, the shell, the
-// folder dialog, the check of a downloaded installer (BsDown itself: win32_download.h).
+// folder dialog, the lock on a checked installer (BsDown itself: win32_download.h).
 #pragma once
 
 #include <windows.h>
@@ -22,10 +22,10 @@ class Win32CadInstallSystem final : public CadInstallSystem {
   bool Start(std::string_view program, std::string_view parameters) override;
   std::string LocalTimeStamp() override;
   std::string ChooseFolder() override;
-  // The file's Authenticode signature against the publisher key pinned in this build. A trusted
-  // file is kept open without write or delete sharing until the next Start, so that the bytes
-  // checked are the bytes started.
-  bool IsTrustedInstaller(std::string_view path) override;
+  // The system's check of the file's Authenticode signature (win32_signature.h). A file found
+  // intact is kept open without write or delete sharing until the next Start or RemoveFile, so
+  // that the bytes checked are the bytes started.
+  VerifiedSignature VerifySignature(std::string_view path) override;
   ~Win32CadInstallSystem() override;
 
  private:

@@ -156,7 +156,7 @@ bool FormCad::InstallDownloaded(const std::string& downloaded) {
   const std::string update = system_.Environment("TEMP") + "\\CAD插件更新包.exe";
   if (!system_.DuplicateFile(downloaded, update)) return false;
   // The copy is what would run: check that one, and never start a file that fails.
-  if (!system_.IsTrustedInstaller(update)) {
+  if (JudgeInstallerSignature(system_.VerifySignature(update), PublisherKeyPin()) != SignatureCheck::Trusted) {
     system_.RemoveFile(update);
     system_.RemoveFile(downloaded);
     return false;

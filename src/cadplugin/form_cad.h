@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cadplugin/installer_signature.h"
 #include "host/dialogs.h"
 
 namespace kestrel {
@@ -32,8 +33,10 @@ class CadInstallSystem {
   virtual std::string LocalTimeStamp() = 0;
   // The folder dialog (GetFolder of OpenSaveDlg, owned by the dialog's window); "" when cancelled.
   virtual std::string ChooseFolder() = 0;
-  // Whether a downloaded installer carries a valid signature of the pinned publisher.
-  virtual bool IsTrustedInstaller(std::string_view path) = 0;
+  // The platform's verification of the file's embedded signature: a refusal, or an intact
+  // signature and its signer's key (JudgeInstallerSignature decides on it). A file found intact
+  // stays locked against change until the next Start or RemoveFile.
+  virtual VerifiedSignature VerifySignature(std::string_view path) = 0;
 };
 
 // BsDown, the download control: an asynchronous, cache-bypassing read of a URL into a local

@@ -1,43 +1,43 @@
-// The check of a downloaded installer: its Authenticode signature (PKCS#7 SignedData in the PE's
-// certificate table) recomputed over the file and verified against a pinned publisher key.
+// The trust decision on a downloaded installer: the platform verifies the file's embedded
+// signature and names the signer's key; the publisher key pinned in this build decides.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
-
-#include "util/sha256.h"
 
 namespace kestrel {
 
+// The SHA-256 of a public key (of its DER SubjectPublicKeyInfo).
+using KeyDigest = std::array<std::uint8_t, 32>;
+
 enum class SignatureCheck {
-  Trusted,
-  NotPe,             // no well-formed PE headers
-  Unsigned,          // no certificate table, or one that is not a PKCS#7 signature at the file's end
-  Malformed,         // the signature's structure cannot be read or uses what is not accepted here
-  DigestMismatch,    // the file's bytes are not the ones that were signed
-  UntrustedSigner,   // signed with a key other than the pinned one
-  BadSignature,      // the signer's RSA signature over the signed attributes does not verify
+  Trusted,          // intact, and signed with the pinned key
+  Unsigned,         // no embedded signature, or no file that can carry one
+  DigestMismatch,   // the file's bytes are not the ones that were signed
+  BadSignature,     // the signature cannot be read or does not verify
+  UntrustedSigner,  // intact, but signed with a key other than the pinned one
 };
 
-// The Authenticode SHA-256 digest of a PE image: the whole file before its certificate table,
-// without the header checksum and the certificate table's directory entry. Nothing when `image`
-// is not a PE.
-std::optional<Sha256Digest> AuthenticodeDigest(std::string_view image);
+// What the platform's verification of a file's embedded signature found: a refusal, or an
+// intact signature (status Trusted, the pin not yet consulted) and its signer's key.
+struct VerifiedSignature {
+  SignatureCheck status = SignatureCheck::Unsigned;
+  KeyDigest signerKey{};
+};
 
-// Checks that `image` carries an Authenticode signature (SHA-256, RSA) whose digest matches the
-// file and whose signer's public key has the SHA-256 `pinnedKey` (of its DER SubjectPublicKeyInfo).
-// Certificate chains and validity dates are not consulted: the pin names the one accepted key.
+// The verdict on an installer: the platform's refusal as it is; an intact signature is trusted
+// only when its signer's key is the pinned one. Without a pin every installer is refused.
 //
-//   CheckInstallerSignature(Read("Wendlekit.exe"), PublisherKeyPin()) == SignatureCheck::Trusted
-SignatureCheck CheckInstallerSignature(std::string_view image, const Sha256Digest& pinnedKey);
+//   JudgeInstallerSignature(system.VerifySignature(path), PublisherKeyPin()) == SignatureCheck::Trusted
+SignatureCheck JudgeInstallerSignature(const VerifiedSignature& found, const std::optional<KeyDigest>& pin);
 
 // The publisher key pinned in this build (see KESTREL_PUBLISHER_CERT in the build); nothing when
-// no publisher is pinned, in which case every downloaded installer is refused.
-std::optional<Sha256Digest> PublisherKeyPin();
+// no publisher is pinned.
+std::optional<KeyDigest> PublisherKeyPin();
 
-// The digest as 64 lower-case hex digits, and back (nothing for any other text).
-std::string HexDigest(const Sha256Digest& digest);
-std::optional<Sha256Digest> ParseHexDigest(std::string_view hex);
+// A digest from 64 hex digits, either case; nothing for any other text.
+std::optional<KeyDigest> ParseHexDigest(std::string_view hex);
 
 }  // namespace kestrel

@@ -24,7 +24,8 @@ class MemorySystem : public CadInstallSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders{"C:\\", "D:\\"};
   std::set<std::string> locked;
-  std::set<std::string> trusted;  // file contents that carry the publisher's signature
+  // What the platform's signature check finds, by file contents (nothing listed: unsigned).
+  std::map<std::string, VerifiedSignature> signatures;
   std::optional<std::string> carried = std::string("MZ wendlekit");
   std::vector<std::pair<std::string, std::string>> started;  // program, parameters
   std::string chosenFolder;
@@ -58,9 +59,10 @@ class MemorySystem : public CadInstallSystem {
   }
   std::string LocalTimeStamp() override { return "20261207131502"; }
   std::string ChooseFolder() override { return chosenFolder; }
-  bool IsTrustedInstaller(std::string_view path) override {
-    auto it = files.find(std::string(path));
-    return it != files.end() && trusted.count(it->second) > 0;
+  VerifiedSignature VerifySignature(std::string_view path) override {
+    auto file = files.find(std::string(path));
+    auto found = file == files.end() ? signatures.end() : signatures.find(file->second);
+    return found == signatures.end() ? VerifiedSignature{} : found->second;
   }
 };
 
@@ -175,7 +177,11 @@ TEST_F(FormCadTest, OfflineInstallWritesTheCarriedInstallerAndStartsItWithTheFol
 }
 
 TEST_F(FormCadTest, OnlineInstallRefusesTheCloseWhileDownloadingAndStartsOnlyASignedInstaller) {
-  system.trusted = {"signed"};
+  ASSERT_TRUE(PublisherKeyPin()) << "a build with tests pins a publisher";
+  system.signatures["signed"] = {SignatureCheck::Trusted, *PublisherKeyPin()};
+  KeyDigest otherKey = *PublisherKeyPin();
+  otherKey[31] ^= 1;
+  system.signatures["another publisher"] = {SignatureCheck::Trusted, otherKey};
   ShowAnd([&](FormCad& f) {
     f.OnCmdInstallClick(1);
     ASSERT_EQ(downloader.requested,
@@ -206,12 +212,21 @@ TEST_F(FormCadTest, OnlineInstallRefusesTheCloseWhileDownloadingAndStartsOnlyASi
     EXPECT_EQ(f.CmdInstall[1].text, "更新");
     EXPECT_TRUE(f.CmdInstall[0].enabled);
 
+    // Intact, but signed with another key: refused the same way.
+    f.OnCmdInstallClick(1);
+    system.files["C:\\Temp\\dl4.tmp"] = "another publisher";
+    f.OnAsyncReadComplete({kAsyncReadDone, "C:\\Temp\\dl4.tmp"});
+    EXPECT_EQ(system.started.size(), 1u);
+    EXPECT_FALSE(system.Exists(kUpdate) || system.Exists("C:\\Temp\\dl4.tmp"));
+    EXPECT_EQ(MessageTexts().size(), 3u);
+    EXPECT_EQ(MessageTexts().back(), kUpdateFailed);
+
     // A signed file that fails to start: the same message.
     f.OnCmdInstallClick(1);
     system.files["C:\\Temp\\dl3.tmp"] = "signed";
     system.startFails = true;
     f.OnAsyncReadComplete({kAsyncReadDone, "C:\\Temp\\dl3.tmp"});
-    EXPECT_EQ(MessageTexts().size(), 3u);
+    EXPECT_EQ(MessageTexts().size(), 4u);
     EXPECT_EQ(MessageTexts().back(), kUpdateFailed);
 
     f.OnCloseRequest();  // after the download the dialog closes

@@ -10,10 +10,15 @@ our own are signed: pe32 (x86) and pe64 (x64). For each NAME the folder gets
   NAME-signed.exe     signed by the pinned publisher (SHA-256)
   NAME-another.exe    signed by the other publisher
   NAME-tampered.exe   NAME-signed.exe with one byte of its code changed
+  NAME-forged.exe     NAME-tampered.exe with its new digest written into the signed content (the
+                      signer's message digest of that content no longer matches)
+  NAME-retimed.exe    NAME-signed.exe with one digit of the signed signing time changed
+  NAME-resigned.exe   NAME-signed.exe with one bit of the RSA signature value changed
   NAME-unsigned.exe   the image as given
   NAME-signed.digest  the Authenticode digest of NAME-signed.exe as osslsigncode computes it
 and publisher.pin holds the pinned key's SHA-256 (of its DER SubjectPublicKeyInfo).
 """
+import hashlib
 import re
 import struct
 import subprocess
@@ -58,6 +63,45 @@ def sign(folder, key_name, source, target):
         "-key", str(folder / f"{key_name}.key"), "-in", str(source), "-out", str(target))
 
 
+def image_digest(image):
+    """The SHA-256 over a PE file laid out in file order, as osslsigncode hashes it: everything
+    before the certificate table except the header checksum and the table's directory entry."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    optional = pe + 24
+    directories = 96 if struct.unpack_from("<H", image, optional)[0] == 0x10B else 112
+    checksum, entry = optional + 64, optional + directories + 4 * 8
+    table = struct.unpack_from("<I", image, entry)[0]
+    return hashlib.sha256(image[:checksum] + image[checksum + 4:entry] + image[entry + 8:table]).digest()
+
+
+def replace_once(data, old, new):
+    at = data.find(old)
+    if at < 0 or data.find(old, at + 1) >= 0:
+        sys.exit(f"expected exactly one {old.hex()} in a signed sample")
+    data[at:at + len(old)] = new
+
+
+def write_forgeries(out, name, signed, tampered):
+    forged = bytearray(tampered)
+    replace_once(forged, image_digest(signed), image_digest(tampered))
+    (out / f"{name}-forged.exe").write_bytes(bytes(forged))
+
+    retimed = bytearray(signed)
+    signing_time = bytes.fromhex("06092a864886f70d010905")  # the OID, then SET { UTCTime }
+    at = retimed.find(signing_time)
+    if at < 0 or retimed[at + 13:at + 15] != b"\x17\x0d":
+        sys.exit("no signing time in a signed sample")
+    retimed[at + 15] ^= 0x01
+    (out / f"{name}-retimed.exe").write_bytes(bytes(retimed))
+
+    resigned = bytearray(signed)
+    at = resigned.rfind(bytes.fromhex("0500048201"))  # the end of the algorithm, then the OCTET STRING
+    if at < 0:
+        sys.exit("no RSA signature value in a signed sample")
+    resigned[at + 6 + 100] ^= 0x01
+    (out / f"{name}-resigned.exe").write_bytes(bytes(resigned))
+
+
 def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
@@ -81,10 +125,13 @@ def main():
         tampered = bytearray(signed.read_bytes())
         tampered[len(image) - 100] ^= 0x01  # in the last part of the image, before the signature
         (out / f"{name}-tampered.exe").write_bytes(bytes(tampered))
+        write_forgeries(out, name, signed.read_bytes(), bytes(tampered))
         report = subprocess.run(["osslsigncode", "verify", "-in", str(signed)], capture_output=True, text=True).stdout
         found = re.search(r"Calculated message digest\s*:\s*([0-9A-Fa-f]{64})", report)
         if not found:
             sys.exit(f"osslsigncode reports no digest for {signed}:\n{report}")
+        if found.group(1).lower() != image_digest(signed.read_bytes()).hex():
+            sys.exit(f"the forgeries' digest of {signed} differs from osslsigncode's")
         (out / f"{name}-signed.digest").write_text(found.group(1).lower() + "\n")
 
     public_key = run("openssl", "x509", "-in", str(publisher / "publisher.crt"), "-noout", "-pubkey")

@@ -16,7 +16,7 @@ from wine_env import Checks
 SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
     "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "urlmon.dll", "user32.dll",
-    "version.dll", "winhttp.dll", "wininet.dll", "ws2_32.dll",
+    "version.dll", "winhttp.dll", "wininet.dll", "ws2_32.dll", "wintrust.dll", "crypt32.dll",
 }
 
 

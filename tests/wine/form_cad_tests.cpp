@@ -78,7 +78,7 @@ class NoSystem : public CadInstallSystem, public Downloader {
   bool Start(std::string_view, std::string_view) override { return false; }
   std::string LocalTimeStamp() override { return ""; }
   std::string ChooseFolder() override { return ""; }
-  bool IsTrustedInstaller(std::string_view) override { return false; }
+  VerifiedSignature VerifySignature(std::string_view) override { return {}; }
   void DownLoadFile(std::string_view, std::string_view) override {}
   void CancelDownload(std::string_view) override {}
 };
@@ -236,9 +236,12 @@ TEST(FormCadView, OnlineInstallRunsOnlyTheDownloadSignedByThePinnedPublisher) {
     driver.Check(UiDriver::WaitFor([&] { return DeleteFileW(update.c_str()) ? dialog : nullptr; }) != nullptr,
                  "the installer that ran has ended");
 
-    // A byte changed, another publisher's signature: refused with the message, the file deleted.
+    // A byte changed, another publisher's signature, no signature, a forged digest: refused with
+    // the message, the file deleted.
     for (auto [refused, shot] : {std::pair{L"wendlekit-tampered.exe", L"form_cad_refused"},
-                                 std::pair<const wchar_t*, const wchar_t*>{L"wendlekit-another.exe", nullptr}}) {
+                                 std::pair<const wchar_t*, const wchar_t*>{L"wendlekit-another.exe", nullptr},
+                                 std::pair<const wchar_t*, const wchar_t*>{L"wendlekit-unsigned.exe", nullptr},
+                                 std::pair<const wchar_t*, const wchar_t*>{L"wendlekit-forged.exe", nullptr}}) {
       DeleteFileW(loader.c_str());
       fetchFrom(refused);
       UiDriver::Click(dialog, IDC_FORM_CAD_CMD_INSTALL + 1);
@@ -281,7 +284,7 @@ class RecordingSystem : public NoSystem {
     copiedOn = GetCurrentThreadId();
     return true;
   }
-  bool IsTrustedInstaller(std::string_view) override { return true; }
+  VerifiedSignature VerifySignature(std::string_view) override { return {SignatureCheck::Trusted, *PublisherKeyPin()}; }
   bool Start(std::string_view, std::string_view) override { return true; }
 };
 
