@@ -3,6 +3,7 @@
 
 #include <dispex.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -149,17 +150,11 @@ DispatchArgs& DispatchArgs::Named(std::wstring_view name, VARIANT value) {
   return *this;
 }
 
-void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result) {
-  DISPID memberId = DISPID_UNKNOWN;
-  std::vector<DISPID> namedIds;
-  MemberIds(object, name, args.names_, memberId, namedIds);
-  // IDispatch takes named arguments first, then the positional ones from the last to the first;
-  // a property put names its value DISPID_PROPERTYPUT.
-  std::vector<VARIANT> ordered(args.named_.begin(), args.named_.end());
-  ordered.insert(ordered.end(), args.positional_.rbegin(), args.positional_.rend());
-  if (flags & DISPATCH_PROPERTYPUT) namedIds.insert(namedIds.begin(), DISPID_PROPERTYPUT);
-  DISPPARAMS params = {ordered.empty() ? nullptr : ordered.data(), namedIds.empty() ? nullptr : namedIds.data(),
-                       static_cast<UINT>(ordered.size()), static_cast<UINT>(namedIds.size())};
+namespace {
+
+// object.Invoke of a member whose id is known; a refusal throws HostError naming the member.
+void Invoke(IDispatch* object, std::wstring_view name, DISPID memberId, WORD flags, DISPPARAMS& params,
+            VARIANT* result) {
   EXCEPINFO exception = {};
   UINT argumentError = 0;
   HRESULT hr = object->Invoke(memberId, IID_NULL, kHostLocale, flags, &params, result, &exception, &argumentError);
@@ -175,6 +170,37 @@ void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, Dispatc
   SysFreeString(exception.bstrHelpFile);
   throw HostError("The host refused " + FromWide(name) + " (" + HresultText(hr) + ")" +
                   (detail.empty() ? "" : ": " + detail));
+}
+
+}  // namespace
+
+void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, DispatchArgs& args, VARIANT* result) {
+  DISPID memberId = DISPID_UNKNOWN;
+  std::vector<DISPID> namedIds;
+  MemberIds(object, name, args.names_, memberId, namedIds);
+  // IDispatch takes named arguments first, then the positional ones from the last to the first;
+  // a property put names its value DISPID_PROPERTYPUT.
+  std::vector<VARIANT> ordered(args.named_.begin(), args.named_.end());
+  ordered.insert(ordered.end(), args.positional_.rbegin(), args.positional_.rend());
+  if (flags & DISPATCH_PROPERTYPUT) namedIds.insert(namedIds.begin(), DISPID_PROPERTYPUT);
+  DISPPARAMS params = {ordered.empty() ? nullptr : ordered.data(), namedIds.empty() ? nullptr : namedIds.data(),
+                       static_cast<UINT>(ordered.size()), static_cast<UINT>(namedIds.size())};
+  Invoke(object, name, memberId, flags, params, result);
+}
+
+void GetProperty(IDispatch* object, std::wstring_view name, std::initializer_list<VARIANT> plainArgs,
+                 Variant& result) {
+  constexpr size_t kMostArgs = 8;
+  if (plainArgs.size() > kMostArgs) throw HostError("Too many arguments for " + FromWide(name));
+  DISPID memberId = DISPID_UNKNOWN;
+  std::vector<std::wstring> noNames;
+  std::vector<DISPID> noIds;
+  MemberIds(object, name, noNames, memberId, noIds);
+  VARIANT reversed[kMostArgs];
+  std::reverse_copy(plainArgs.begin(), plainArgs.end(), reversed);
+  DISPPARAMS params = {reversed, nullptr, static_cast<UINT>(plainArgs.size()), 0};
+  VariantClear(&result.Get());
+  Invoke(object, name, memberId, DISPATCH_PROPERTYGET | DISPATCH_METHOD, params, &result.Get());
 }
 
 void GetProperty(IDispatch* object, std::wstring_view name, Variant& result) {

@@ -4,6 +4,7 @@
 #include <oaidl.h>
 #include <oleauto.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,10 @@ void InvokeMember(IDispatch* object, std::wstring_view name, WORD flags, Dispatc
 void GetProperty(IDispatch* object, std::wstring_view name, Variant& result);
 // object.name(args), a property with arguments (Range("A1"), Borders(9), End(xlUp)).
 void GetProperty(IDispatch* object, std::wstring_view name, DispatchArgs& args, Variant& result);
+// object.name(args) with plain positional arguments (numbers and Booleans, nothing to free), made
+// without allocating: Range.Address(True, True, xlA1, True).
+void GetProperty(IDispatch* object, std::wstring_view name, std::initializer_list<VARIANT> plainArgs,
+                 Variant& result);
 // object.name = value.
 void PutProperty(IDispatch* object, std::wstring_view name, const VARIANT& value);
 // object.name args, a method; result may be null when the caller ignores it.

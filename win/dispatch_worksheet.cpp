@@ -26,17 +26,25 @@ std::string TextProperty(IDispatch* object, const wchar_t* property, std::string
 DispatchWorksheet::DispatchWorksheet(DispatchRef sheet, IDispatch* application)
     : sheet_(std::move(sheet)), application_(application) {}
 
+DispatchWorksheet::DispatchWorksheet(DispatchRef range, RangeRef block, std::string name, IDispatch* application)
+    : range_(std::move(range)), block_(block), name_(std::move(name)), application_(application) {}
+
+IDispatch* DispatchWorksheet::Sheet() {
+  if (!sheet_ && range_) sheet_ = GetObject(range_.Get(), L"Worksheet");
+  return sheet_.Get();
+}
+
 DispatchRef DispatchWorksheet::Range(const std::string& address) {
   DispatchArgs args;
   args.Add(TextArg(address));
-  return GetObject(sheet_.Get(), L"Range", args);
+  return GetObject(Sheet(), L"Range", args);
 }
 
-std::string DispatchWorksheet::Name() { return TextProperty(sheet_.Get(), L"Name", "Worksheet.Name"); }
+std::string DispatchWorksheet::Name() { return name_ ? *name_ : TextProperty(Sheet(), L"Name", "Worksheet.Name"); }
 
 int DispatchWorksheet::RowCount() {
   if (rowCount_ == 0) {
-    DispatchRef rows = GetObject(sheet_.Get(), L"Rows");
+    DispatchRef rows = GetObject(Sheet(), L"Rows");
     Variant count;
     GetProperty(rows.Get(), L"Count", count);
     rowCount_ = static_cast<int>(VariantToNumber(count.Get(), "Worksheet.Rows.Count"));
@@ -52,7 +60,7 @@ CellValue DispatchWorksheet::Value(CellRef cell) {
 
 Grid DispatchWorksheet::Values(const RangeRef& range) {
   Variant value;
-  GetProperty(Range(range).Get(), L"Value2", value);
+  GetProperty(range_ && range == block_ ? range_.Get() : Range(range).Get(), L"Value2", value);
   return GridFromVariant(value.Get(), range.Rows(), range.Columns(), "the values of " + range.ToA1());
 }
 

@@ -3,6 +3,7 @@
 
 #include <oaidl.h>
 
+#include <optional>
 #include <string>
 
 #include "host/worksheet.h"
@@ -20,8 +21,12 @@ namespace kestrel {
 class DispatchWorksheet final : public Worksheet {
  public:
   DispatchWorksheet(DispatchRef sheet, IDispatch* application);
+  // The sheet of one Range object, named as the range's external address gave it: the name is
+  // answered without asking, the values of exactly that range come from the range itself
+  // (Range.Value2), and the sheet (Range.Worksheet) is asked for only when anything else is wanted.
+  DispatchWorksheet(DispatchRef range, RangeRef block, std::string name, IDispatch* application);
 
-  IDispatch* Object() const { return sheet_.Get(); }
+  IDispatch* Object() { return Sheet(); }
 
   std::string Name() override;
   // Rows.Count of the sheet, asked once.
@@ -74,6 +79,8 @@ class DispatchWorksheet final : public Worksheet {
   void SetPageSetup(const PageSetupChange& change) override;
 
  private:
+  // The host's Worksheet object.
+  IDispatch* Sheet();
   // Range(address) of this sheet.
   DispatchRef Range(const std::string& address);
   DispatchRef Range(const RangeRef& range) { return Range(range.ToA1()); }
@@ -81,7 +88,10 @@ class DispatchWorksheet final : public Worksheet {
   // range.EntireRow or range.EntireColumn, then Insert or Delete with the given Shift.
   void Structure(const std::string& address, const wchar_t* entire, const wchar_t* method, long shift);
 
-  DispatchRef sheet_;
+  DispatchRef sheet_;  // empty until first needed when the sheet is known by one of its ranges
+  DispatchRef range_;  // that range, with its block and the sheet's name; empty otherwise
+  RangeRef block_;
+  std::optional<std::string> name_;
   IDispatch* application_;
   int rowCount_ = 0;  // 0 until asked
 };

@@ -136,7 +136,7 @@ std::optional<Note> DispatchWorksheet::GetNote(CellRef cell) {
 }
 
 void DispatchWorksheet::SetPageSetup(const PageSetupChange& change) {
-  DispatchRef page = GetObject(sheet_.Get(), L"PageSetup");
+  DispatchRef page = GetObject(Sheet(), L"PageSetup");
   if (change.orientation) Put(page.Get(), L"Orientation", LongArg(static_cast<long>(*change.orientation)));
   if (change.printTitleRows) Put(page.Get(), L"PrintTitleRows", TextArg(*change.printTitleRows));
   const std::pair<const wchar_t*, const std::optional<double>*> margins[] = {

@@ -16,6 +16,7 @@
 #include "cell_variant.h"
 #include "dispatch_call.h"
 #include "dispatch_worksheet.h"
+#include "external_address.h"
 #include "geometry/function_catalogue.h"
 #include "wide_text.h"
 
@@ -32,61 +33,82 @@ bool Missing(const VARIANT* v) {
   return v == nullptr || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
 }
 
-// The book a range belongs to, shared with the previous call's ranges when it is the same book:
-// a worksheet's recalculation names its book once, not once per call.
-std::shared_ptr<const std::string> BookName(const VARIANT& fullName) {
+// A book's name, shared with the previous call's ranges when it is the same book: a worksheet's
+// recalculation names its book once, not once per call.
+std::shared_ptr<const std::string> BookName(std::string_view name) {
   static std::mutex lock;
   static std::shared_ptr<const std::string> last;
   std::lock_guard<std::mutex> guard(lock);
-  if (last && fullName.vt == VT_BSTR) {
-    char utf8[1024];
-    const int length = static_cast<int>(SysStringLen(fullName.bstrVal));
-    const int size = length == 0 ? 0
-                                 : WideCharToMultiByte(CP_UTF8, 0, fullName.bstrVal, length, utf8, sizeof utf8,
-                                                       nullptr, nullptr);
-    if ((size > 0 || length == 0) && *last == std::string_view(utf8, static_cast<size_t>(size))) return last;
-  }
-  last = std::make_shared<const std::string>(VariantToText(fullName, "Workbook.FullName"));
+  if (!last || *last != name) last = std::make_shared<const std::string>(name);
   return last;
 }
 
-// A host address ("$A$1:$C$3") as a range; the usual short address is read without allocating.
-std::optional<RangeRef> AddressOf(const VARIANT& address) {
-  if (address.vt == VT_BSTR) {
-    char a1[64];
-    const UINT length = SysStringLen(address.bstrVal);
-    bool ascii = length < sizeof a1;
-    for (UINT i = 0; ascii && i < length; ++i) {
-      ascii = address.bstrVal[i] < 0x80;
-      a1[i] = static_cast<char>(address.bstrVal[i]);
+// The host's xlA1 reference style.
+constexpr long kA1Style = 1;
+
+// Range.Address(True, True, xlA1, External:=True): the range's book, sheet and block in one
+// call, "'[G312 road.xlsx]Sheet 1'!$A$1:$C$3". The usual address is read without allocating.
+template <class Use>
+auto WithExternalAddress(IDispatch* range, Use use) {
+  Variant address;
+  GetProperty(range, L"Address", {BoolArg(true), BoolArg(true), LongArg(kA1Style), BoolArg(true)}, address);
+  const VARIANT& v = address.Get();
+  std::optional<ExternalAddress> parts;
+  char utf8[2048];
+  std::string longer;
+  if (v.vt == VT_BSTR) {
+    const int length = static_cast<int>(SysStringLen(v.bstrVal));
+    int size = length == 0 ? 0 : WideCharToMultiByte(CP_UTF8, 0, v.bstrVal, length, utf8, sizeof utf8, nullptr, nullptr);
+    char* text = utf8;
+    if (size == 0 && length > 0) {
+      longer = VariantToText(v, "Range.Address");
+      text = longer.data();
+      size = static_cast<int>(longer.size());
     }
-    if (ascii) return RangeRef::Parse(std::string_view(a1, length));
+    parts = ParseExternalAddress(text, static_cast<size_t>(size));
   }
-  return RangeRef::Parse(VariantToText(address, "Range.Address"));
+  if (!parts) throw HostError("Range.Address gave " + VariantToText(v, "Range.Address"));
+  return use(*parts);
 }
 
 // The sheets of the Range arguments of one call, held in place for its length.
 class CallRanges {
  public:
-  // A host Range as the catalogue's RangeArg: its sheet (Range.Worksheet), its absolute address
-  // (Range.Address) and its book (Worksheet.Parent.FullName, "" when the host has none).
+  // A host Range as the catalogue's RangeArg, from one host call (its external address): the
+  // sheet is asked for only when a function reads more than the range's own values.
   FunctionValue RangeOf(IDispatch* range) {
+    if (used_ == sheets_.size()) throw HostError("more ranges than a function takes");
+    try {
+      return WithExternalAddress(range, [&](const ExternalAddress& parts) {
+        std::optional<DispatchWorksheet>& slot = sheets_[used_++];
+        slot.emplace(DispatchRef::Share(range), parts.range, std::string(parts.sheet), nullptr);
+        return FunctionValue(RangeArg(*slot, parts.range, BookName(parts.book)));
+      });
+    } catch (const HostError&) {
+      return PlainRangeOf(range);
+    }
+  }
+
+  // A range of a host that writes no external address (a script's stand-in): its sheet
+  // (Range.Worksheet), its absolute address (Range.Address) and its book (Worksheet.Parent.FullName,
+  // "" when the host has none).
+  FunctionValue PlainRangeOf(IDispatch* range) {
     DispatchRef sheet = GetObject(range, L"Worksheet");
     Variant address;
     GetProperty(range, L"Address", address);
-    std::optional<RangeRef> ref = AddressOf(address.Get());
-    if (!ref) throw HostError("Range.Address gave " + VariantToText(address.Get(), "Range.Address"));
+    const std::string text = VariantToText(address.Get(), "Range.Address");
+    std::optional<RangeRef> ref = RangeRef::Parse(text);
+    if (!ref) throw HostError("Range.Address gave " + text);
     std::shared_ptr<const std::string> book;
     try {
       DispatchRef parent = GetObject(sheet.Get(), L"Parent");
       Variant name;
       GetProperty(parent.Get(), L"FullName", name);
-      book = BookName(name.Get());
+      book = BookName(VariantToText(name.Get(), "Workbook.FullName"));
     } catch (const HostError&) {
       // A sheet without a book: the key still tells its ranges apart by sheet and address.
       book = std::make_shared<const std::string>();
     }
-    if (used_ == sheets_.size()) throw HostError("more ranges than a function takes");
     std::optional<DispatchWorksheet>& slot = sheets_[used_++];
     slot.emplace(std::move(sheet), nullptr);
     return RangeArg(*slot, *ref, std::move(book));

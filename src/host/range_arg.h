@@ -14,7 +14,8 @@
 namespace kestrel {
 
 // A view, not a copy: every read goes to the sheet at the time of the call. The book is named
-// by the caller (the workbook's full name on the host, the file path in the command-line tool),
+// by the caller (the workbook's name on the host, unique among its open books; the file path in
+// the command-line tool),
 // so that caches can tell two books' "Sheet1!A1:C3" apart.
 //
 //   RangeArg table(book.Active(), RangeRef::Parse("A1:C3").value(), "road.xlsx");

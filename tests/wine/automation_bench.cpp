@@ -1,9 +1,9 @@
 // Speed of the worksheet functions through Kestrel.dll's IDispatch, in process under Wine, against
-// the core's direct call: for GetH (a three-column profile range of FakeExcel, read at most once
-// per half second) and JL, calls per second and microseconds per call by DISPID, through
-// GetIDsOfNames and Invoke (as a late-bound macro calls), and direct; the overhead per call; the
-// heap allocations Kestrel.dll makes per call; and the host calls one GetH makes. Figures only,
-// never a pass/fail test.
+// the core's direct call: for GetH (a three-column profile range of FakeExcel, with Refresh 0 read
+// at most once per half second, with Refresh 1 read on every call) and JL, calls per second and
+// microseconds per call by DISPID, through GetIDsOfNames and Invoke (as a late-bound macro calls),
+// and direct; the overhead per call; the heap allocations Kestrel.dll makes per call; and the host
+// calls one GetH makes. Figures only, never a pass/fail test.
 //   wine automation_bench.exe Kestrel.dll
 #include <windows.h>
 #include <oleauto.h>
@@ -112,7 +112,9 @@ int wmain(int argc, wchar_t** argv) {
     V_VT(&jl[i]) = VT_R8;
     V_R8(&jl[i]) = points[i];
   }
-  DISPPARAMS getHArgs{getH, nullptr, 3, 0}, jlArgs{jl, nullptr, 4, 0};
+  VARIANT getHRefresh[3] = {getH[0], getH[1], getH[2]};
+  V_I4(&getHRefresh[0]) = 1;  // Refresh 1: the range is read on every call
+  DISPPARAMS getHArgs{getH, nullptr, 3, 0}, getHRefreshArgs{getHRefresh, nullptr, 3, 0}, jlArgs{jl, nullptr, 4, 0};
   const DISPID getHId = IdOf(functions, L"GetH"), jlId = IdOf(functions, L"JL");
   auto invoke = [&](DISPID id, DISPPARAMS& args) {
     functions->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &args, &result, nullptr, nullptr);
@@ -144,32 +146,50 @@ int wmain(int argc, wchar_t** argv) {
   const Figures getHFigures{PerSecond(getHCall), PerSecond(getHByName),
                      PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Profile, clock, ""); }),
                      AllocationsPerCall(getHCall), AllocationsPerCall(getHByName)};
+  const auto getHRefreshCall = [&] { invoke(getHId, getHRefreshArgs); };
+  const auto getHRefreshByName = [&] { byName(L"GetH", getHRefreshArgs); };
+  const Figures getHRefreshFigures{
+      PerSecond(getHRefreshCall), PerSecond(getHRefreshByName),
+      PerSecond([&] { sink += ProfileElevation(420, source, 1, session.Profile, clock, ""); }),
+      AllocationsPerCall(getHRefreshCall), AllocationsPerCall(getHRefreshByName)};
   const Figures jlFigures{PerSecond(jlCall), PerSecond(jlByName), PerSecond([&] { sink += JL(1, 3, 4, 7); }),
                    AllocationsPerCall(jlCall), AllocationsPerCall(jlByName)};
   report("GetH", getHFigures);
+  report("GetH with Refresh 1", getHRefreshFigures);
   report("JL  ", jlFigures);
-  // The same five host calls made straight from here, by name: the part of GetH's overhead that
-  // is the host's (FakeExcel's) own.
-  auto get = [&](IDispatch* object, const wchar_t* name, VARIANT& value) {
+  // The host calls GetH makes, made straight from here by name: the part of its overhead that is
+  // the host's (FakeExcel's) own. A call in a burst asks for the range's external address; one
+  // with Refresh 1 reads its values too.
+  auto get = [&](IDispatch* object, const wchar_t* name, VARIANT& value, DISPPARAMS& args) {
     VariantClear(&value);
-    object->Invoke(IdOf(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+    object->Invoke(IdOf(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET, &args, &value, nullptr, nullptr);
   };
-  VARIANT rangeSheet, parent, hostText;
-  for (VARIANT* v : {&rangeSheet, &parent, &hostText}) VariantInit(v);
-  const double hostCalls = PerSecond([&] {
-    IDispatch* r = V_DISPATCH(&range);
-    get(r, L"Worksheet", rangeSheet);
-    get(r, L"Address", hostText);
-    get(V_DISPATCH(&rangeSheet), L"Parent", parent);
-    get(V_DISPATCH(&parent), L"FullName", hostText);
-    get(V_DISPATCH(&rangeSheet), L"Name", hostText);
+  VARIANT external[4], hostText;
+  for (VARIANT& v : external) {
+    VariantInit(&v);
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = VARIANT_TRUE;
+  }
+  V_VT(&external[1]) = VT_I4;  // ReferenceStyle xlA1, between External and ColumnAbsolute
+  V_I4(&external[1]) = 1;
+  DISPPARAMS externalArgs{external, nullptr, 4, 0};
+  VariantInit(&hostText);
+  IDispatch* r = V_DISPATCH(&range);
+  const double addressCalls = PerSecond([&] { get(r, L"Address", hostText, externalArgs); });
+  const double valueCalls = PerSecond([&] {
+    get(r, L"Address", hostText, externalArgs);
+    get(r, L"Value2", hostText, none);
   });
-  for (VARIANT* v : {&rangeSheet, &parent, &hostText}) VariantClear(v);
-  std::printf("GetH's five host calls alone: %.3f us\n", 1e6 / hostCalls);
+  VariantClear(&hostText);
+  std::printf("GetH's host calls alone: %.3f us in a burst (Range.Address), %.3f us with Refresh 1 (and Range.Value2)\n",
+              1e6 / addressCalls, 1e6 / valueCalls);
   invoke(getHId, getHArgs);  // loads the profile again: the last call was more than half a second ago
   excel.ResetCounts();
   invoke(getHId, getHArgs);
   std::printf("One GetH in a burst asks the host: %s\n", excel.CountReport().c_str());
+  excel.ResetCounts();
+  invoke(getHId, getHRefreshArgs);
+  std::printf("One GetH with Refresh 1 asks the host: %s\n", excel.CountReport().c_str());
   std::printf("(checksum %.1f)\n", sink);
   functions->Release();
   factory->Release();

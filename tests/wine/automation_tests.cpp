@@ -348,6 +348,67 @@ TEST(ClsFunction, RepeatedCallsAllocateNothingInTheLibrary) {
   EXPECT_GE(allocations(L"DMS", {12.5043055556}, "12°30′15.5″"), 50);  // its result is a new text each time
 }
 
+// While a recalculation's GetH cells name a profile range that stays where it is, each call asks
+// the host one thing (the range's book, sheet and address, in one Range.Address); a call that
+// finds the range elsewhere (another address, another sheet, the sheet renamed, the book saved
+// under another name) or its values changed with Refresh 1 reads the values again (one more) and
+// answers from them.
+TEST(ClsFunction, GetHAsksTheHostOnceWhileItsRangeStaysAndSeesEveryChange) {
+  MemoryWorkbook book;
+  MemoryWorksheet& other = book.AppendSheet("Other");
+  // The worked profile in A1:C3 of the first sheet, 10 m higher in its E1:G3, 20 m higher in
+  // A1:C3 of the other sheet.
+  const double rows[][3] = {{0, 100, 0}, {500, 110, 3000}, {1000, 105, 0}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const double raise = c == 1 ? 10 : 0;
+      book.Sheet(0).SetValue({r + 1, c + 1}, CellValue(rows[r][c]));
+      book.Sheet(0).SetValue({r + 1, c + 5}, CellValue(rows[r][c] + raise));
+      other.SetValue({r + 1, c + 1}, CellValue(rows[r][c] + 2 * raise));
+    }
+  }
+  kestrel::testing::FakeExcel excel(book);
+  excel.SetFullName(Wide("D:\\测量资料\\G312 纵断面.xlsx"));
+  auto range = [&](MemoryWorksheet& sheet, const char* a1) {
+    IDispatch* sheetObject = excel.SheetObject(sheet);
+    Var rangeObject;
+    EXPECT_EQ(Call(sheetObject, L"Range", {a1}, rangeObject, DISPATCH_PROPERTYGET), S_OK);
+    sheetObject->Release();
+    return rangeObject;
+  };
+  Var first = range(book.Sheet(0), "A1:C3"), higher = range(book.Sheet(0), "E1:G3"), onOther = range(other, "A1:C3");
+  Object f("ClsFunction");
+  // The answer at station 420, and the host calls the call made.
+  auto getH = [&](Var& profile, int refresh) {
+    excel.ResetCounts();
+    const std::string answer = Result(f.p, L"GetH", {420.0, Var::Ref(profile), refresh}).Text();
+    return std::to_string(excel.TotalCalls()) + " " + answer;
+  };
+  // Refresh 0: a burst reads the range once.
+  EXPECT_EQ(getH(first, 0), "2 108.4");
+  EXPECT_EQ(getH(first, 0), "1 108.4");
+  EXPECT_EQ(getH(first, 0), "1 108.4");
+  EXPECT_EQ(excel.Calls("Range.Address"), 1);
+  EXPECT_EQ(getH(higher, 0), "2 118.4");  // another address
+  EXPECT_EQ(getH(higher, 0), "1 118.4");
+  EXPECT_EQ(getH(onOther, 0), "2 128.4");  // the same address on another sheet
+  EXPECT_EQ(getH(onOther, 0), "1 128.4");
+  EXPECT_EQ(getH(first, 0), "2 108.4");
+  // Renamed (a name the host quotes, with an apostrophe it doubles), the sheet is read again.
+  book.Sheet(0).Rename("K0 'old'");
+  EXPECT_EQ(getH(first, 0), "2 108.4");
+  EXPECT_EQ(getH(first, 0), "1 108.4");
+  // So is the book saved under another name.
+  excel.SetFullName(Wide("D:\\测量资料\\G312 纵断面 v2.xlsx"));
+  EXPECT_EQ(getH(first, 0), "2 108.4");
+  EXPECT_EQ(getH(first, 0), "1 108.4");
+  // Refresh 1 reads the values on every call and answers from what they are now.
+  EXPECT_EQ(getH(first, 1), "2 108.4");
+  book.Sheet(0).SetValue({2, 2}, CellValue(105.0));
+  EXPECT_EQ(getH(first, 1), "2 104.2");
+  EXPECT_EQ(getH(higher, 1), "2 118.4");
+}
+
 // --- FunCad ---------------------------------------------------------------------------------------
 
 std::optional<std::string> ClipboardAnsi() {

@@ -177,6 +177,12 @@ void FakeWorksheets::Call(FakeCall& call) {
   SetObject(call.result, Excel().SheetObject(book.Sheet(i - 1)));
 }
 
+std::wstring FakeExcel::BookName() const {
+  if (fullName_.empty()) return L"Book1";
+  const size_t slash = fullName_.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? fullName_ : fullName_.substr(slash + 1);
+}
+
 // Worksheet ------------------------------------------------------------------------------------
 
 FakeWorksheet::FakeWorksheet(FakeExcel& excel, MemoryWorksheet& sheet)

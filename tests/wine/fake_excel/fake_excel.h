@@ -68,6 +68,9 @@ class FakeExcel {
   // sheet's Parent is refused, as for a sheet without a book.
   void SetFullName(std::wstring fullName) { fullName_ = std::move(fullName); }
   const std::wstring& FullName() const { return fullName_; }
+  // The book's name as external addresses give it: the file name of the full name, or "Book1"
+  // while the book has none.
+  std::wstring BookName() const;
 
   // What the window shows; a worksheet (the book's active sheet) by default. A chart sheet has no
   // Range; with no workbook ActiveWorkbook, ActiveSheet and Selection are Nothing and Sheets.Add

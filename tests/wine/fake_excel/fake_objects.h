@@ -96,7 +96,9 @@ class FakeRange final : public FakeObject {
   void Structure(FakeCall& call, bool insert);
   void Sort(FakeCall& call);
   void Replace(FakeCall& call);
-  std::wstring Address(wchar_t separator) const;
+  // The areas' absolute addresses joined by the separator; each prefixed by the book and sheet
+  // (Address's External:=True) when asked.
+  std::wstring Address(wchar_t separator, bool withBook = false);
   CellValue Typed(const FakeCall& call, const VARIANT& value);
 
   MemoryWorksheet& sheet_;

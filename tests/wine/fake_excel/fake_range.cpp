@@ -7,6 +7,8 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <cwctype>
+#include <utility>
 
 namespace kestrel::testing {
 namespace {
@@ -68,9 +70,25 @@ CellRef FakeRange::Cell(const FakeCall& call) const {
   return area.first;
 }
 
-std::wstring FakeRange::Address(wchar_t separator) const {
-  std::wstring text;
-  for (const RangeRef& area : areas_) text += (text.empty() ? std::wstring() : std::wstring(1, separator)) + AbsoluteAddress(area);
+std::wstring FakeRange::Address(wchar_t separator, bool withBook) {
+  std::wstring text, prefix;
+  if (withBook) {
+    // "[Book1]Sheet1!", quoted with apostrophes doubled when a name holds anything but letters,
+    // digits, "_" and ".", as the host writes a reference into another book.
+    std::wstring names = L"[" + Excel().BookName() + L"]" + WideOf(sheet_.SheetName());
+    const bool plain = std::all_of(names.begin(), names.end(), [](wchar_t c) {
+      return (c < 0x80 && std::iswalnum(c)) || c == L'_' || c == L'.' || c == L'[' || c == L']';
+    });
+    if (!plain) {
+      std::wstring quoted = L"'";
+      for (wchar_t c : names) quoted += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+      names = quoted + L"'";
+    }
+    prefix = names + L"!";
+  }
+  for (const RangeRef& area : areas_) {
+    text += (text.empty() ? std::wstring() : std::wstring(1, separator)) + prefix + AbsoluteAddress(area);
+  }
   return text;
 }
 
@@ -281,8 +299,17 @@ void FakeRange::Call(FakeCall& call) {
   } else if (m == L"Column") {
     SetNumber(call.result, areas_[0].first.column);
   } else if (m == L"Address") {
-    call.Allow(0, {});
-    SetText(call.result, Address(ListSeparator(LanguageOf(call.lcid, Excel().UserLocale()))));
+    // Address(RowAbsolute, ColumnAbsolute, ReferenceStyle, External): absolute A1 addresses only.
+    call.Allow(4, {L"RowAbsolute", L"ColumnAbsolute", L"ReferenceStyle", L"External"});
+    for (const auto& [i, name] : {std::pair{0, L"RowAbsolute"}, std::pair{1, L"ColumnAbsolute"}}) {
+      const VARIANT* absolute = call.Arg(i, name);
+      if (absolute != nullptr && !BoolOf(*absolute, name)) throw FakeRefusal{L"the fake models absolute addresses only"};
+    }
+    const VARIANT* style = call.Arg(2, L"ReferenceStyle");
+    if (style != nullptr && LongOf(*style, L"ReferenceStyle") != 1) throw FakeRefusal{L"the fake models xlA1 only"};
+    const VARIANT* external = call.Arg(3, L"External");
+    const bool withBook = external != nullptr && BoolOf(*external, L"External");
+    SetText(call.result, Address(ListSeparator(LanguageOf(call.lcid, Excel().UserLocale())), withBook));
   } else if (m == L"EntireRow" || m == L"EntireColumn") {
     std::vector<RangeRef> whole;
     for (const RangeRef& a : areas_) {
