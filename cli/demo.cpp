@@ -33,7 +33,7 @@
 #include "sections/initial_sort.h"
 #include "util/number_format.h"
 #include "util/text_file.h"
-#include "volumes/draw_sheet_command.h"
+#include "volumes/volume_sheet.h"
 #include "volumes/form_draw_v_sheet.h"
 #include "volumes/volume_layout.h"
 #include "workbook_state.h"
@@ -160,15 +160,11 @@ int RunDemo(CliContext& context, const std::string& dir) {
   if (const int status = RunGeometryDemo(context, book, out, say, 4); status != kExitDone) return status;
 
   // 7. A cut and fill volume sheet (design and measured) with the drawn sections' stations.
-  context.Dialogs().Queue([](Presenter& presenter) {
-    auto& form = dynamic_cast<FormDrawVSheet&>(presenter);
-    form.ComboVMode.listIndex = 1;
-    form.ComboHDMnumber.listIndex = 0;
-    form.OnComboHDMnumberClick();
-    form.OnCommandOKClick();
-  });
   Session& session = context.GetSession();
-  if (FunhdmDrawSheet(command, session, session) != CommandOutcome::Completed) return kExitStopped;
+  if (!CanFillStations(session, context.Ui())) return kExitStopped;
+  const std::optional<VolumeSheetRequest> volume =
+      VolumeSheetRequestFrom({1, true, std::to_string(session.SectionCount)});
+  if (!volume || DrawVolumeSheet(command, *volume, session) != CommandOutcome::Completed) return kExitStopped;
   say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().SectionCount
       << " sections (design and measured areas go in columns B to E)\n";
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "commands.h"
-#include "volumes/draw_sheet_command.h"
+#include "volumes/volume_sheet.h"
 #include "volumes/form_draw_v_sheet.h"
 
 namespace kestrel {
@@ -22,27 +22,23 @@ struct VolumeOptions {
 
 int Volume(CliContext& context, const VolumeOptions& options) {
   context.OpenBook(options.book);
-  // The options go into the dialog as a person would choose and type them; its own rules,
-  // messages and refusals apply.
-  context.Dialogs().Queue([&context, &options](Presenter& presenter) {
-    auto& form = dynamic_cast<FormDrawVSheet&>(presenter);
-    if (options.variant != 0) form.ComboVMode.listIndex = options.variant / 2 - 1;
-    form.ComboHDMnumber.listIndex =
-        options.fillStations ? FormDrawVSheet::kDetectSections : FormDrawVSheet::kTypeSections;
-    form.OnComboHDMnumberClick();
-    if (options.fillStations && form.ComboHDMnumber.listIndex != FormDrawVSheet::kDetectSections) {
-      return;  // no recorded sections: the dialog said so
-    }
-    if (options.sections) form.TextDrawDMnumber.text = *options.sections;
-    form.OnCommandOKClick();
-    if (form.Visible()) {
-      // OK does nothing for a number beyond a sheet's row numbers, without a message of its own.
-      context.Err() << "kestrel: the dialog did not accept " << form.TextDrawDMnumber.text
-                    << " sections (too many)\n";
-    }
-  });
+  // The options pass the dialog's own rules, messages and refusals.
+  const DrawnSections& drawn = context.GetSession();
+  if (options.fillStations && !CanFillStations(drawn, context.Ui()))
+    return context.Finish(CommandOutcome::Cancelled, options.book);  // no recorded sections: said so
+  VolumeSheetEntries entries;
+  if (options.variant != 0) entries.VariantIndex = options.variant / 2 - 1;
+  entries.FillStations = options.fillStations;
+  if (options.fillStations) entries.Sections = std::to_string(drawn.SectionCount);
+  if (options.sections) entries.Sections = *options.sections;
+  const std::optional<VolumeSheetRequest> request = VolumeSheetRequestFrom(entries);
+  if (!request) {
+    // The dialog's OK does nothing for a number beyond a sheet's row numbers, without a message.
+    context.Err() << "kestrel: the dialog did not accept " << entries.Sections << " sections (too many)\n";
+    return context.Finish(CommandOutcome::Cancelled, options.book);
+  }
   CommandContext command = context.Command();
-  return context.Finish(FunhdmDrawSheet(command, context.GetSession(), context.GetSession()), options.book);
+  return context.Finish(DrawVolumeSheet(command, *request, drawn), options.book);
 }
 
 }  // namespace

@@ -47,7 +47,10 @@ void SortCommand(CommandContext& c, Session& s) {
   if (!s.SortDialog) s.SortDialog = std::make_unique<FormSort>(s, c.ui, c.shell);
   InitialSort(c, *s.SortDialog, s);
 }
-void VolumeCommand(CommandContext& c, Session& s) { FunhdmDrawSheet(c, s, s); }
+void VolumeCommand(CommandContext& c, Session& s) {
+  if (!s.VolumeDialog) s.VolumeDialog = std::make_unique<FormDrawVSheet>(s, c.ui, c.shell);
+  VolumeSheetCommand(c, *s.VolumeDialog, s);
+}
 void SaveDicCommand(CommandContext& c, Session& s) { FunSaveDicFile(c, s); }
 void DrawCommand(CommandContext& c, Session& s) {
   if (!s.DrawDialog) s.DrawDialog = std::make_unique<FormSet>(s, c.ui, c.shell, c.clipboard, c.timer);

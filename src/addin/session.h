@@ -11,7 +11,7 @@
 #include "sections/form_set.h"
 #include "sections/form_sort.h"
 #include "sections/sections_state.h"
-#include "volumes/volume_state.h"
+#include "volumes/form_draw_v_sheet.h"
 
 namespace kestrel {
 
@@ -20,7 +20,7 @@ class Application;
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
 // It only puts the features' own states together (each command gets the parts it needs from the
 // command table) with the connected host; nothing here is ever saved.
-struct Session : SectionsState, VolumeState, GeometryState, CadPluginState, DesignState, ExchangeState,
+struct Session : SectionsState, GeometryState, CadPluginState, DesignState, ExchangeState,
                  HaulState {
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
@@ -29,6 +29,7 @@ struct Session : SectionsState, VolumeState, GeometryState, CadPluginState, Desi
   // for the next run (the settings dialog with its clipboard watcher).
   std::unique_ptr<FormSort> SortDialog;
   std::unique_ptr<FormSet> DrawDialog;
+  std::unique_ptr<FormDrawVSheet> VolumeDialog;
 };
 
 }  // namespace kestrel

@@ -6,7 +6,6 @@
 
 #include "host/application.h"
 #include "sections/drawn_sections.h"
-#include "volumes/volume_state.h"
 #include "earthworks/design_results.h"
 #include "sections/surveyed_section.h"
 #include "volumes/volume_sheet.h"
@@ -74,8 +73,7 @@ CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, 
   if (request.Volume) {
     const int lastRow = std::max(6, static_cast<int>(sections.size()) + 4);
     // The design's own stations and areas fill the table, never a draw-data run's.
-    const VolumeState noStations;
-    outcome = DrawVolumeSheet(context, noStations, DrawnSections{}, lastRow, request.Variant);
+    outcome = DrawVolumeSheet(context, {request.Variant, lastRow, false}, DrawnSections{});
     if (outcome == CommandOutcome::Completed) FillVolumeAreas(host->ActiveSheet(), sections);
   }
   if (results) *results = std::move(sections);

@@ -1,23 +1,18 @@
-// FunhdmDrawSheet: the volume sheet dialog, then the builder.
+// The volume sheet command: the dialog, then the builder.
 #include "volumes/draw_sheet_command.h"
 
-#include <memory>
+#include <optional>
 
 #include "volumes/form_draw_v_sheet.h"
 #include "volumes/volume_sheet.h"
-#include "volumes/volume_state.h"
 
 namespace kestrel {
 
-CommandOutcome FunhdmDrawSheet(CommandContext& context, VolumeState& volume, const DrawnSections& sections) {
+CommandOutcome VolumeSheetCommand(CommandContext& context, FormDrawVSheet& dialog, const DrawnSections& sections) {
   if (context.host == nullptr) return CommandOutcome::Cancelled;
-  if (!volume.VolumeDialog) {
-    volume.VolumeDialog = std::make_unique<FormDrawVSheet>(volume, sections, context.ui, context.shell);
-  }
-  volume.VolumeDialog->Show(context.dialogs);
-  const VolumeSheetRequest& request = volume.VolumeRequest;
-  if (request.Cancelled) return CommandOutcome::Cancelled;
-  return DrawVolumeSheet(context, volume, sections, request.LastRow, request.Variant);
+  const std::optional<VolumeSheetRequest> request = dialog.Ask(context.dialogs);
+  if (!request) return CommandOutcome::Cancelled;
+  return DrawVolumeSheet(context, *request, sections);
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// FunhdmDrawSheet: the draw-volume-sheet command, from its dialog to the new sheet.
+// The volume sheet command: its dialog, then the builder.
 #pragma once
 
 #include "host/command_context.h"
@@ -6,13 +6,13 @@
 
 namespace kestrel {
 
-struct VolumeState;
+class FormDrawVSheet;
 
-// Shows FormDrawVSheet (made at the first use and kept in the volume state) and, when it was
-// accepted, builds the sheet with its last row and variant. Cancelled when the dialog was
-// cancelled or no host is connected; Stopped when the builder showed its error message.
+// Shows the volume sheet dialog (kept by its owner between runs) and, when it was accepted,
+// builds the sheet as asked. Cancelled when the dialog was cancelled or no host is connected;
+// Stopped when the builder showed its error message.
 //
-//   CommandOutcome outcome = FunhdmDrawSheet(context, volume, sections);
-CommandOutcome FunhdmDrawSheet(CommandContext& context, VolumeState& volume, const DrawnSections& sections);
+//   CommandOutcome outcome = VolumeSheetCommand(context, dialog, sections);
+CommandOutcome VolumeSheetCommand(CommandContext& context, FormDrawVSheet& dialog, const DrawnSections& sections);
 
 }  // namespace kestrel

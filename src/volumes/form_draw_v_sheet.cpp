@@ -11,7 +11,6 @@
 #include "host/ui.h"
 #include "sections/drawn_sections.h"
 #include "util/number_text.h"
-#include "volumes/volume_state.h"
 
 namespace kestrel {
 namespace {
@@ -31,8 +30,20 @@ std::optional<int> LastRowOf(const std::string& typed) {
 
 }  // namespace
 
-FormDrawVSheet::FormDrawVSheet(VolumeState& volume, const DrawnSections& sections, Ui& ui, Shell& shell)
-    : volume_(volume), sections_(sections), ui_(ui), shell_(shell) {
+std::optional<VolumeSheetRequest> VolumeSheetRequestFrom(const VolumeSheetEntries& entries) {
+  const std::optional<int> lastRow = LastRowOf(entries.Sections);
+  if (!lastRow) return std::nullopt;
+  return VolumeSheetRequest{(entries.VariantIndex + 1) * 2, *lastRow, entries.FillStations};
+}
+
+bool CanFillStations(const DrawnSections& sections, Ui& ui) {
+  if (sections.SectionCount >= 2) return true;
+  ui.MessageBox(kTooFewSections, "提示", MessageButtons::Ok, MessageIcon::Information);
+  return false;
+}
+
+FormDrawVSheet::FormDrawVSheet(const DrawnSections& sections, Ui& ui, Shell& shell)
+    : sections_(sections), ui_(ui), shell_(shell) {
   uc1.text = "设置方量计算表";
   uc1.height = 24;
   TextDrawDMnumber.text = "16";
@@ -48,7 +59,13 @@ FormDrawVSheet::FormDrawVSheet(VolumeState& volume, const DrawnSections& section
 void FormDrawVSheet::Show(DialogHost& host) {
   if (!loaded_) OnLoad();
   MarkShown();
+  request_.reset();
   host.RunModal(*this);
+}
+
+std::optional<VolumeSheetRequest> FormDrawVSheet::Ask(DialogHost& host) {
+  Show(host);
+  return request_;
 }
 
 void FormDrawVSheet::OnLoad() {
@@ -70,8 +87,7 @@ void FormDrawVSheet::OnResize(int innerWidth) {
 
 void FormDrawVSheet::OnComboHDMnumberClick() {
   if (ComboHDMnumber.listIndex != kDetectSections) return;
-  if (sections_.SectionCount < 2) {
-    ui_.MessageBox(kTooFewSections, "提示", MessageButtons::Ok, MessageIcon::Information);
+  if (!CanFillStations(sections_, ui_)) {
     ComboHDMnumber.listIndex = kTypeSections;
     OnComboHDMnumberClick();  // the new selection's own rule, which changes nothing
     return;
@@ -83,19 +99,14 @@ void FormDrawVSheet::OnLabelInfoClick(int index) { GoWebPage(index == 6 ? "index
 
 void FormDrawVSheet::OnCommandOKClick() {
   // A number too large for the last row leaves everything as it was and the dialog open.
-  const std::optional<int> lastRow = LastRowOf(TextDrawDMnumber.text);
-  if (!lastRow) return;
-  VolumeSheetRequest& request = volume_.VolumeRequest;
-  request.Variant = (ComboVMode.listIndex + 1) * 2;
-  request.LastRow = *lastRow;
-  request.FillStations = ComboHDMnumber.listIndex == kDetectSections;
-  request.Cancelled = false;
-  Hide();
+  request_ = VolumeSheetRequestFrom(
+      {ComboVMode.listIndex, ComboHDMnumber.listIndex == kDetectSections, TextDrawDMnumber.text});
+  if (request_) Hide();
 }
 
 void FormDrawVSheet::OnCloseRequest() {
   Hide();
-  volume_.VolumeRequest.Cancelled = true;
+  request_.reset();
 }
 
 }  // namespace kestrel

@@ -9,7 +9,6 @@
 #include "host/ui.h"
 #include "volumes/volume_formulas.h"
 #include "volumes/volume_layout.h"
-#include "volumes/volume_state.h"
 
 namespace kestrel {
 namespace {
@@ -102,8 +101,9 @@ void WriteStations(Worksheet& sheet, const DrawnSections& sections, int lastRow)
   sheet.SetValues({kFirstSectionRow, 1}, stations);
 }
 
-void BuildSheet(Application& host, const VolumeState& volume, const DrawnSections& sections, int lastRow,
+void BuildSheet(Application& host, const VolumeSheetRequest& request, const DrawnSections& sections,
                 const VolumeLayout& layout) {
+  const int lastRow = request.LastRow;
   host.AddSheet();
   Worksheet& sheet = host.ActiveSheet();
   const int lastColumn = layout.LastColumn();
@@ -136,18 +136,18 @@ void BuildSheet(Application& host, const VolumeState& volume, const DrawnSection
 
   DrawVolumeBorders(sheet, lastRow, layout.variant);
 
-  if (volume.VolumeRequest.FillStations) WriteStations(sheet, sections, lastRow);
+  if (request.FillStations) WriteStations(sheet, sections, lastRow);
 }
 
 }  // namespace
 
-CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeState& volume, const DrawnSections& sections,
-                               int lastRow, int variant) {
-  const VolumeLayout& layout = VolumeLayoutOf(variant);
+CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeSheetRequest& request,
+                               const DrawnSections& sections) {
+  const VolumeLayout& layout = VolumeLayoutOf(request.Variant);
   Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   try {
-    BuildSheet(*host, volume, sections, lastRow, layout);
+    BuildSheet(*host, request, sections, layout);
   } catch (const HostError&) {
     context.ui.MessageBox("有错误，提示有错误！", "提示", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Stopped;

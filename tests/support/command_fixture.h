@@ -31,6 +31,10 @@ class CommandFixture : public ::testing::Test {
     if (!session.DrawDialog) session.DrawDialog = std::make_unique<FormSet>(session, ui, shell, nullptr, nullptr);
     return *session.DrawDialog;
   }
+  FormDrawVSheet& VolumeDialog() {
+    if (!session.VolumeDialog) session.VolumeDialog = std::make_unique<FormDrawVSheet>(session, ui, shell);
+    return *session.VolumeDialog;
+  }
 
   // A folder of its own for each test, removed afterwards.
   std::string TempPath(const std::string& name) {

@@ -15,7 +15,7 @@ class DrawSheetCommandTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return FunhdmDrawSheet(context, session, session);
+    return VolumeSheetCommand(context, VolumeDialog(), session);
   }
 };
 

@@ -14,7 +14,7 @@ constexpr const char* kTooFew =
 
 class FormDrawVSheetTest : public CommandFixture {
  protected:
-  FormDrawVSheet form{session, session, ui, shell};
+  FormDrawVSheet form{session, ui, shell};
 
   void ShowAnd(std::function<void(FormDrawVSheet&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormDrawVSheet&>(p)); });
@@ -54,7 +54,7 @@ TEST_F(FormDrawVSheetTest, StartsWithItsCaptionsAndDefaults) {
   EXPECT_EQ(form.LabelInfo[7].text, "更多原创软件");
   EXPECT_EQ(form.LabelInfo.size(), 5u);
   EXPECT_EQ(form.DialogName(), std::string("FormDrawVSheet"));
-  EXPECT_FALSE(session.VolumeRequest.Cancelled);  // zero before the first use
+  EXPECT_FALSE(form.Request().has_value());  // nothing before the first use
   form.Show(dialogs);
   EXPECT_EQ(form.ComboVMode.items, (Strings{"实测", "设计+实测", "设计+实测+剩余"}));
   EXPECT_EQ(form.ComboVMode.listIndex, 1);
@@ -77,8 +77,8 @@ TEST_F(FormDrawVSheetTest, OkTurnsTheTypedNumberIntoTheTotalsRow) {
   for (const auto& [typed, last] : cases) {
     SCOPED_TRACE(typed);
     EXPECT_FALSE(Accept(typed));
-    EXPECT_EQ(session.VolumeRequest.LastRow, last);
-    EXPECT_FALSE(session.VolumeRequest.Cancelled);
+    EXPECT_EQ(form.Request()->LastRow, last);
+    EXPECT_TRUE(form.Request().has_value());
   }
   EXPECT_TRUE(ui.Messages().empty());
 }
@@ -95,9 +95,7 @@ TEST_F(FormDrawVSheetTest, ANumberBeyondThirtyTwoBitsLeavesTheDialogOpen) {
       open = f.Visible();
     });
     EXPECT_TRUE(open);
-    EXPECT_EQ(session.VolumeRequest.LastRow, 24);  // nothing changed by the refused OK
-    EXPECT_EQ(session.VolumeRequest.Variant, 4);
-    EXPECT_TRUE(session.VolumeRequest.Cancelled);  // closed afterwards with the close box
+    EXPECT_FALSE(form.Request().has_value());  // the refused OK asks for nothing; then the close box
   }
   EXPECT_TRUE(ui.Messages().empty());
 }
@@ -108,8 +106,8 @@ TEST_F(FormDrawVSheetTest, TheVariantFollowsTheList) {
       f.ComboVMode.listIndex = index;
       f.OnCommandOKClick();
     });
-    EXPECT_EQ(session.VolumeRequest.Variant, (index + 1) * 2);
-    EXPECT_FALSE(session.VolumeRequest.FillStations);
+    EXPECT_EQ(form.Request()->Variant, (index + 1) * 2);
+    EXPECT_FALSE(form.Request()->FillStations);
   }
 }
 
@@ -137,8 +135,8 @@ TEST_F(FormDrawVSheetTest, DetectingTakesTheRecordedCountAndAsksForStations) {
   EXPECT_EQ(form.TextDrawDMnumber.text, "37");
   EXPECT_EQ(form.ComboHDMnumber.listIndex, FormDrawVSheet::kDetectSections);
   ShowAnd([](FormDrawVSheet& f) { f.OnCommandOKClick(); });
-  EXPECT_TRUE(session.VolumeRequest.FillStations);
-  EXPECT_EQ(session.VolumeRequest.LastRow, 41);
+  EXPECT_TRUE(form.Request()->FillStations);
+  EXPECT_EQ(form.Request()->LastRow, 41);
   // A later draw-data run is seen on the next choice; the second mode changes nothing.
   Record(2);
   ChooseCountMode(FormDrawVSheet::kDetectSections);
@@ -155,20 +153,20 @@ TEST_F(FormDrawVSheetTest, EveryCloseCancelsAndEveryEntryIsKept) {
     f.TextDrawDMnumber.text = "30";
     f.OnCommandOKClick();
   });
-  ASSERT_FALSE(session.VolumeRequest.Cancelled);
+  ASSERT_TRUE(form.Request().has_value());
   form.Show(dialogs);  // nothing queued: closed with the close box
-  EXPECT_TRUE(session.VolumeRequest.Cancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(form.Visible());
   ShowAnd([](FormDrawVSheet& f) { f.OnCommandCancelClick(); });
-  EXPECT_TRUE(session.VolumeRequest.Cancelled);
+  EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(form.Visible());
   // The entries survive, and loading happens once: the list is not filled twice.
   EXPECT_EQ(form.ComboVMode.listIndex, 2);
   EXPECT_EQ(form.TextDrawDMnumber.text, "30");
   EXPECT_EQ(form.ComboVMode.items.size(), 3u);
   ShowAnd([](FormDrawVSheet& f) { f.OnCommandOKClick(); });
-  EXPECT_EQ(session.VolumeRequest.Variant, 6);
-  EXPECT_EQ(session.VolumeRequest.LastRow, 34);
+  EXPECT_EQ(form.Request()->Variant, 6);
+  EXPECT_EQ(form.Request()->LastRow, 34);
   EXPECT_EQ(dialogs.Shown(), (Strings(4, "FormDrawVSheet")));
 }
 

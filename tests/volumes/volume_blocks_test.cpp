@@ -15,8 +15,9 @@ class VolumeBlocksTest : public CommandFixture {
  protected:
   CommandOutcome Build(int last, int variant) {
     CommandContext context = Context();
-    return DrawVolumeSheet(context, session, session, last, variant);
+    return DrawVolumeSheet(context, {variant, last, fillStations}, session);
   }
+  bool fillStations = false;
   void Record(int count, std::mt19937& random) {
     session.SectionList.clear();
     for (int i = 0; i < count; ++i) {
@@ -62,9 +63,9 @@ TEST_F(VolumeBlocksTest, BlocksGiveExactlyWhatCellByCellGives) {
       SCOPED_TRACE("last row " + std::to_string(last) + " variant " + std::to_string(variant));
       const bool fill = round % 2 == 0;
       Record(static_cast<int>(random() % (last + 4)), random);
-      session.VolumeRequest.FillStations = fill;
+      fillStations = fill;
       MemoryWorkbook reference;
-      ReferenceVolumeSheet(reference, session, last, variant);
+      ReferenceVolumeSheet(reference, session, last, variant, fill);
       MemoryWorkbook blocks;
       session.HostApplication = &blocks;
       ASSERT_EQ(Build(last, variant), CommandOutcome::Completed);
@@ -76,7 +77,7 @@ TEST_F(VolumeBlocksTest, BlocksGiveExactlyWhatCellByCellGives) {
 
 TEST_F(VolumeBlocksTest, ARefusedBlockIsWrittenCellByCell) {
   MemoryWorkbook reference;
-  ReferenceVolumeSheet(reference, session, 40, 6);
+  ReferenceVolumeSheet(reference, session, 40, 6, false);
   Refusals refusals;
   refusals.formulaBlocks = true;
   RefusingHost host(book, refusals);
@@ -93,7 +94,7 @@ TEST_F(VolumeBlocksTest, HostCallsDoNotGrowWithTheNumberOfSections) {
     SCOPED_TRACE(variant);
     std::mt19937 random(variant);
     Record(10000, random);
-    session.VolumeRequest.FillStations = true;
+    fillStations = true;
     CountingApplication small(book);
     session.HostApplication = &small;
     ASSERT_EQ(Build(20, variant), CommandOutcome::Completed);

@@ -82,7 +82,8 @@ inline const ReferenceVariant& ReferenceVariantOf(int variant) {
 inline RangeRef ReferenceRange(const std::string& a1) { return *RangeRef::Parse(a1); }
 
 // Builds the sheet on a new sheet of host; stations are written for the section rows only.
-inline void ReferenceVolumeSheet(Application& host, const Session& session, int last, int variant) {
+inline void ReferenceVolumeSheet(Application& host, const Session& session, int last, int variant,
+                                 bool fillStations) {
   const ReferenceVariant& v = ReferenceVariantOf(variant);
   const std::string lastColumn = v.lastColumn;
   const std::string lastRow = std::to_string(last);
@@ -163,7 +164,7 @@ inline void ReferenceVolumeSheet(Application& host, const Session& session, int 
                        BorderEdge::InsideVertical, BorderEdge::InsideHorizontal})
     sheet.SetBorder(ReferenceRange("A2:" + lastColumn + lastRow), e, LineStyle::Continuous);
 
-  if (session.VolumeRequest.FillStations) {
+  if (fillStations) {
     for (size_t i = 1; i <= session.SectionList.size() && static_cast<int>(i) + 3 < last; ++i)
       sheet.SetValue({static_cast<int>(i) + 3, 1}, session.SectionList[i - 1].Station);
   }

@@ -19,9 +19,8 @@ CellRef C(const std::string& a1) { return RangeRef::Parse(a1)->first; }
 class VolumeSheetTest : public CommandFixture {
  protected:
   CommandOutcome Build(int last, int variant, bool fillStations = false) {
-    session.VolumeRequest.FillStations = fillStations;
     CommandContext context = Context();
-    return DrawVolumeSheet(context, session, session, last, variant);
+    return DrawVolumeSheet(context, {variant, last, fillStations}, session);
   }
   void RecordStations(const std::vector<double>& stations) {
     session.SectionList.clear();

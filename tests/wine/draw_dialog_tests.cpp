@@ -194,7 +194,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ScriptedUi freshUi;
   RecordingShell freshShell;
   Session freshSession;
-  FormDrawVSheet freshVolume(freshSession, freshSession, freshUi, freshShell);
+  FormDrawVSheet freshVolume(freshSession, freshUi, freshShell);
   freshVolume.OnLoad();
   HWND volumeWindow = nullptr;
   UiDriver notice;
@@ -321,7 +321,8 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.OnComboHDMnumberClick();
     form.OnCommandOKClick();
   });
-  ASSERT_EQ(FunhdmDrawSheet(twinContext, twinSession, twinSession), CommandOutcome::Completed);
+  FormDrawVSheet twinVolumeDialog(twinSession, twinUi, twinShell);
+  ASSERT_EQ(VolumeSheetCommand(twinContext, twinVolumeDialog, twinSession), CommandOutcome::Completed);
   ASSERT_TRUE(twinUi.Messages().empty());
   UiDriver volume;
   std::thread user3([&] {
