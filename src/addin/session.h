@@ -4,9 +4,10 @@
 #include <memory>
 
 #include "cadplugin/cad_state.h"
-#include "earthworks/design_state.h"
-#include "exchange/exchange_state.h"
+#include "earthworks/form_design.h"
+#include "exchange/form_export.h"
 #include "geometry/geometry_state.h"
+#include "haul/form_haul.h"
 #include "haul/haul_state.h"
 #include "sections/form_set.h"
 #include "sections/form_sort.h"
@@ -18,18 +19,20 @@ namespace kestrel {
 class Application;
 
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
-// It only puts the features' own states together (each command gets the parts it needs from the
-// command table) with the connected host; nothing here is ever saved.
-struct Session : SectionsState, GeometryState, CadPluginState, DesignState, ExchangeState,
-                 HaulState {
+// It puts the features' own states together (each command gets the parts it needs from the
+// command table) with the connected host and the dialogs; nothing here is ever saved.
+struct Session : SectionsState, GeometryState, CadPluginState, HaulState {
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
 
-  // The section dialogs, created at their first use and kept, hidden, so that every entry stays
+  // The commands' dialogs, created at their first use and kept, hidden, so that every entry stays
   // for the next run (the settings dialog with its clipboard watcher).
   std::unique_ptr<FormSort> SortDialog;
   std::unique_ptr<FormSet> DrawDialog;
   std::unique_ptr<FormDrawVSheet> VolumeDialog;
+  std::unique_ptr<FormDesign> DesignDialog;
+  std::unique_ptr<FormExport> ExportDialog;
+  std::unique_ptr<FormHaul> HaulDialog;
 };
 
 }  // namespace kestrel
