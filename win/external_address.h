@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "addin/host/address.h"
+#include "host/address.h"
 
 namespace kestrel {
 
