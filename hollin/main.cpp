@@ -29,10 +29,25 @@ void LockServer(bool lock) {
   }
 }
 
-// The factory of a local-server row of the class table, by its name.
-CreateFunction LocalFactoryOf(std::string_view className) {
-  return className == "Cls64" ? &CreateLoaderObject : nullptr;
+// The factory of a local-server row of the class table; null for the library's rows. Every id
+// has its case: a row added to the class table without one here does not compile.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
+CreateFunction LocalFactoryOf(ComFactoryId id) {
+  switch (id) {
+    case ComFactoryId::Cls64:
+      return &CreateLoaderObject;
+    case ComFactoryId::Connect:  // Kestrel.dll's
+    case ComFactoryId::ClsFunction:
+    case ComFactoryId::FunCad:
+    case ComFactoryId::Ini:
+    case ComFactoryId::OpenSaveDlg:
+    case ComFactoryId::SpeedString:
+      return nullptr;
+  }
+  return nullptr;
 }
+#pragma GCC diagnostic pop
 
 int Serve() {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
@@ -41,7 +56,7 @@ int Serve() {
   std::vector<DWORD> cookies;
   HRESULT hr = S_OK;
   for (const ComClass& c : LocalServerClasses()) {
-    CreateFunction create = LocalFactoryOf(c.name);
+    CreateFunction create = LocalFactoryOf(c.factory);
     CLSID clsid;
     const std::wstring text = ToWide(c.clsid);
     hr = create == nullptr ? CLASS_E_CLASSNOTAVAILABLE : CLSIDFromString(text.c_str(), &clsid);

@@ -1,7 +1,6 @@
-// ClassFactory and the factories of the class table's rows, found by class name.
+// ClassFactory and the library's factories of the class table's rows, by their factory ids.
 #include "class_factory.h"
 
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -15,24 +14,29 @@
 
 namespace kestrel {
 
-CreateFunction FactoryOf(std::string_view className) {
-  struct Factory {
-    std::string_view name;
-    CreateFunction create;
-  };
-  static constexpr std::array<Factory, 6> kFactories = {{
-      {"Connect", &ConnectObject::Create},
-      {"ClsFunction", &CreateFunctionObject},
-      {"FunCad", &CreateFunCadObject},
-      {"Ini", &CreateIniObject},
-      {"OpenSaveDlg", &CreateOpenSaveDlgObject},
-      {"cSpeedString", &CreateSpeedStringObject},
-  }};
-  for (const Factory& f : kFactories) {
-    if (f.name == className) return f.create;
+// Every id has its case: a row added to the class table without a factory here does not compile.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
+CreateFunction LibraryFactoryOf(ComFactoryId id) {
+  switch (id) {
+    case ComFactoryId::Connect:
+      return &ConnectObject::Create;
+    case ComFactoryId::ClsFunction:
+      return &CreateFunctionObject;
+    case ComFactoryId::FunCad:
+      return &CreateFunCadObject;
+    case ComFactoryId::Ini:
+      return &CreateIniObject;
+    case ComFactoryId::OpenSaveDlg:
+      return &CreateOpenSaveDlgObject;
+    case ComFactoryId::SpeedString:
+      return &CreateSpeedStringObject;
+    case ComFactoryId::Cls64:  // Hollin.exe's
+      return nullptr;
   }
   return nullptr;
 }
+#pragma GCC diagnostic pop
 
 HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object) {
   return ComBarrier(IID_IClassFactory, [&] {
@@ -46,7 +50,7 @@ HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object) {
     static std::vector<std::unique_ptr<ClassFactory>> factories(LibraryClasses().size());
     std::unique_ptr<ClassFactory>& factory = factories[row - LibraryClasses().data()];
     if (!factory) {
-      CreateFunction create = FactoryOf(row->name);
+      CreateFunction create = LibraryFactoryOf(row->factory);
       if (create == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
       factory = std::make_unique<ClassFactory>(create);
     }

@@ -3,15 +3,15 @@
 
 #include <unknwn.h>
 
-#include <string_view>
+#include "registration/registration.h"
 
 namespace kestrel {
 
 // Makes a new object of one class, answered through interface iid.
 using CreateFunction = HRESULT (*)(REFIID iid, void** object);
 
-// The factory of the class-table row named className ("FunCad"); null for a name without one.
-CreateFunction FactoryOf(std::string_view className);
+// The library's factory of a class-table row's id; null for the local server's rows.
+CreateFunction LibraryFactoryOf(ComFactoryId id);
 
 // The class object of an in-process class of the class table (what DllGetClassObject hands
 // out): CLASS_E_CLASSNOTAVAILABLE for a CLSID outside the table.

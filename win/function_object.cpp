@@ -1,4 +1,4 @@
-// FunctionObject: each member of ClsFunction is one call of the worksheet-function catalogue.
+// FunctionObject: each member of ClsFunction is one call of the worksheet-function catalogue row of its name.
 #include "function_object.h"
 
 #include <array>
@@ -157,6 +157,15 @@ void WriteBack(VARIANT* given, const FunctionValue& value) {
   VariantClear(&fresh);
 }
 
+// The catalogue row of a member, by the member's name: the type information maps a DISPID to the
+// member of that name, and the member to the row of that name.
+const WorksheetFunction& RowNamed(std::string_view name) {
+  for (const WorksheetFunction& f : WorksheetFunctions()) {
+    if (f.name == name) return f;
+  }
+  throw ComError(E_NOTIMPL, "ClsFunction." + std::string(name) + " has no worksheet function");
+}
+
 [[noreturn]] void ThrowValueError() { throw ComError(kValueErrorResult, "#VALUE!"); }
 
 void Store(const FunctionValue& value, double* result) {
@@ -183,10 +192,10 @@ void Store(const FunctionValue& value, VARIANT* result) {
 FunctionObject::In::In(BSTR v) : value(FunctionValue(FromBstr(v))) {}
 
 template <class Result>
-HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Result* result) {
+HRESULT FunctionObject::Call(std::string_view name, std::initializer_list<In> arguments, Result* result) {
   return Barrier([&] {
     if (result == nullptr) return E_POINTER;
-    const WorksheetFunction& function = WorksheetFunctions().at(slot);
+    const WorksheetFunction& function = RowNamed(name);
     AddinProcess& process = TheAddinProcess();
     static SystemClock clock;
     FunctionContext context{process.session, clock, process.shell, process.session.HostApplication};
@@ -226,39 +235,6 @@ HRESULT FunctionObject::Call(int slot, std::initializer_list<In> arguments, Resu
     return S_OK;
   });
 }
-
-HRESULT FunctionObject::GetH(double jsdzh, VARIANT* Adress, LONG Refresh, double* result) {
-  return Call(0, {jsdzh, Adress, Refresh}, result);
-}
-HRESULT FunctionObject::Text2(IDispatch* R, BSTR* result) { return Call(1, {R}, result); }
-HRESULT FunctionObject::GetJK(double zh, double D, BSTR FileName, VARIANT* model, double* result) {
-  return Call(2, {zh, D, FileName, model}, result);
-}
-HRESULT FunctionObject::GetHP(double zh, double D, BSTR FileName, VARIANT* model, double* result) {
-  return Call(3, {zh, D, FileName, model}, result);
-}
-HRESULT FunctionObject::VlookZhD(double zh, VARIANT D, VARIANT* scrRange, LONG Column, VARIANT* zhDig,
-                                 VARIANT* DDig, double* result) {
-  return Call(4, {zh, &D, scrRange, Column, zhDig, DDig}, result);
-}
-HRESULT FunctionObject::HHR(double L, double a, VARIANT R, BSTR* result) { return Call(5, {L, a, &R}, result); }
-HRESULT FunctionObject::GetPoint(BSTR SrcText, BSTR cs, SHORT Round, BSTR* result) {
-  return Call(6, {SrcText, cs, Round}, result);
-}
-HRESULT FunctionObject::Pl(BSTR X, BSTR Y, BSTR* result) { return Call(7, {X, Y}, result); }
-HRESULT FunctionObject::Rand0(double lowerbound, double upperbound, LONG Digit, double* result) {
-  return Call(8, {lowerbound, upperbound, Digit}, result);
-}
-HRESULT FunctionObject::RangeAddress(BSTR* result) { return Call(9, {}, result); }
-HRESULT FunctionObject::DMS(double X, VARIANT* model, VARIANT* result) { return Call(10, {X, model}, result); }
-HRESULT FunctionObject::DEG(double X, double* result) { return Call(11, {X}, result); }
-HRESULT FunctionObject::FWJ(double X1, double Y1, double X2, double Y2, VARIANT* model, VARIANT* result) {
-  return Call(12, {X1, Y1, X2, Y2, model}, result);
-}
-HRESULT FunctionObject::JL(double X1, double Y1, double X2, double Y2, double* result) {
-  return Call(13, {X1, Y1, X2, Y2}, result);
-}
-HRESULT FunctionObject::ViewF(VARIANT* rng, BSTR* result) { return Call(14, {rng}, result); }
 
 HRESULT CreateFunctionObject(REFIID iid, void** object) { return CreateAutomationObject<FunctionObject>(iid, object); }
 

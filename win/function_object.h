@@ -3,10 +3,10 @@
 
 #include <initializer_list>
 #include <optional>
+#include <string_view>
 
-#include "automation_object.h"
+#include "cls_function_members.h"
 #include "geometry/function_value.h"
-#include "kestrel_h.h"
 
 namespace kestrel {
 
@@ -16,26 +16,8 @@ namespace kestrel {
 // arguments back, and converts the result. A failure the function has no sentinel for gives the
 // host's #VALUE!: the error value itself for a variant result, otherwise the failure HRESULT
 // 0x800A07DF (2015) that the host shows as #VALUE!.
-class FunctionObject final : public AutomationObject<_ClsFunction> {
+class FunctionObject final : public ClsFunctionMembers<FunctionObject> {
  public:
-  HRESULT STDMETHODCALLTYPE GetH(double jsdzh, VARIANT* Adress, LONG Refresh, double* result) override;
-  HRESULT STDMETHODCALLTYPE Text2(IDispatch* R, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE GetJK(double zh, double D, BSTR FileName, VARIANT* model, double* result) override;
-  HRESULT STDMETHODCALLTYPE GetHP(double zh, double D, BSTR FileName, VARIANT* model, double* result) override;
-  HRESULT STDMETHODCALLTYPE VlookZhD(double zh, VARIANT D, VARIANT* scrRange, LONG Column, VARIANT* zhDig,
-                                     VARIANT* DDig, double* result) override;
-  HRESULT STDMETHODCALLTYPE HHR(double L, double a, VARIANT R, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE GetPoint(BSTR SrcText, BSTR cs, SHORT Round, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE Pl(BSTR X, BSTR Y, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE Rand0(double lowerbound, double upperbound, LONG Digit, double* result) override;
-  HRESULT STDMETHODCALLTYPE RangeAddress(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE DMS(double X, VARIANT* model, VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE DEG(double X, double* result) override;
-  HRESULT STDMETHODCALLTYPE FWJ(double X1, double Y1, double X2, double Y2, VARIANT* model,
-                                VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE JL(double X1, double Y1, double X2, double Y2, double* result) override;
-  HRESULT STDMETHODCALLTYPE ViewF(VARIANT* rng, BSTR* result) override;
-
   // One argument as the member received it: a value already typed by the dispatch, a VARIANT
   // (by value or by reference, possibly a Range or missing), or an object.
   struct In {
@@ -50,9 +32,10 @@ class FunctionObject final : public AutomationObject<_ClsFunction> {
     IDispatch* object = nullptr;
   };
 
- private:
+  // The catalogue row named `name` called with `arguments` (each member of ClsFunctionMembers
+  // passes its own name).
   template <class Result>
-  HRESULT Call(int slot, std::initializer_list<In> arguments, Result* result);
+  HRESULT Call(std::string_view name, std::initializer_list<In> arguments, Result* result);
 };
 
 // The #VALUE! failure of a worksheet function with a typed result.

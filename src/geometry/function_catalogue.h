@@ -81,7 +81,9 @@ struct WorksheetFunction {
   std::string Signature() const;
 };
 
-// Every function, in the order of the interface's slots.
+// Every function, in the order of ClsFunction's DISPIDs (1, 2, ...). The Windows build writes
+// ClsFunction's interface and its members from this table: a new function is a row here and its
+// implementation.
 const std::vector<WorksheetFunction>& WorksheetFunctions();
 // The function with this name without regard to case; null when none has it.
 const WorksheetFunction* FindWorksheetFunction(std::string_view name);

@@ -23,19 +23,19 @@ std::string FolderOf(std::string_view path) {
 const std::vector<ComClass>& ComClasses() {
   using enum ThreadingModel;
   static const std::vector<ComClass> classes = {
-      {"Connect", kConnectClsid, "_Connect", kConnectInterfaceId, "Kestrel.Connect"},
-      {"ClsFunction", "{B3D499AA-E647-4FF2-AC4E-0445F152BECD}", "_ClsFunction",
+      {"Connect", ComFactoryId::Connect, kConnectClsid, "_Connect", kConnectInterfaceId, "Kestrel.Connect"},
+      {"ClsFunction", ComFactoryId::ClsFunction, "{B3D499AA-E647-4FF2-AC4E-0445F152BECD}", "_ClsFunction",
        "{359ACB90-56EB-4EA9-8E59-BFF26C43A56A}", "Kestrel worksheet functions", Apartment, ServerKind::InProcess,
        true},
-      {"FunCad", "{29844946-E551-4AB6-B574-A21BC94B4AAB}", "_FunCad", "{6E7BB11C-A340-4A7D-A4C0-4704825F3376}",
+      {"FunCad", ComFactoryId::FunCad, "{29844946-E551-4AB6-B574-A21BC94B4AAB}", "_FunCad", "{6E7BB11C-A340-4A7D-A4C0-4704825F3376}",
        "Kestrel CAD services"},
-      {"Ini", "{451A8094-FD48-4DD1-8A38-51C489B93387}", "_Ini", "{DC6D39C2-4C3C-4308-B3B3-9F8E2020FC70}",
+      {"Ini", ComFactoryId::Ini, "{451A8094-FD48-4DD1-8A38-51C489B93387}", "_Ini", "{DC6D39C2-4C3C-4308-B3B3-9F8E2020FC70}",
        "Kestrel INI file"},
-      {"OpenSaveDlg", "{BC32A55C-5A9B-4966-ABE8-0FF12E657E3A}", "_OpenSaveDlg",
+      {"OpenSaveDlg", ComFactoryId::OpenSaveDlg, "{BC32A55C-5A9B-4966-ABE8-0FF12E657E3A}", "_OpenSaveDlg",
        "{85047170-7222-498D-8E5B-6DD4D8819642}", "Kestrel file and folder dialogs"},
-      {"cSpeedString", "{26588427-8E20-462D-8F61-0BA2062C4DAC}", "_cSpeedString",
+      {"cSpeedString", ComFactoryId::SpeedString, "{26588427-8E20-462D-8F61-0BA2062C4DAC}", "_cSpeedString",
        "{E15CF093-8AE6-4C17-9D5F-18C165B9B04E}", "Kestrel string builder"},
-      {"Cls64", kCls64Clsid, "_Cls64", "{C02E7EC7-3D65-4D43-B941-65BA97455714}", "Hollin loader for 64-bit clients",
+      {"Cls64", ComFactoryId::Cls64, kCls64Clsid, "_Cls64", "{C02E7EC7-3D65-4D43-B941-65BA97455714}", "Hollin loader for 64-bit clients",
        Apartment, ServerKind::LocalServer, false, "Hollin"},
   };
   return classes;

@@ -44,15 +44,23 @@ enum class RegistrationScope { PerUser, PerMachine };
 enum class ServerKind { InProcess, LocalServer };
 enum class ThreadingModel { Apartment, Both };
 
+// Which factory makes a class's objects. The table is portable and cannot hold the Windows
+// functions themselves: each program maps these ids to its factories in one switch over the
+// whole enum, which the compiler rejects when an id has no case (class_factory_table.cpp of the
+// library, Hollin's main.cpp).
+enum class ComFactoryId { Connect, ClsFunction, FunCad, Ini, OpenSaveDlg, SpeedString, Cls64 };
+
 // One creatable class: the single row that the class objects (DllGetClassObject), the
-// registration and the local server all read. Adding a class is adding a row here, its
-// interface and coclass in the type library of its program, and its factory in the Windows shell.
-//   {"FunCad", "{2984...}", "_FunCad", "{6E7B...}", "Kestrel CAD services"}
+// registration and the local server all read. Adding a class is adding a row here with a new
+// factory id (the programs' switches then fail to compile until they serve it), and its
+// interface and coclass in the type library of its program.
+//   {"FunCad", ComFactoryId::FunCad, "{2984...}", "_FunCad", "{6E7B...}", "Kestrel CAD services"}
 //     -> ProgIDs "Kestrel.FunCad" (version-independent) and "Kestrel.FunCad.1"
 // A local server's row names its program: {"Cls64", ..., ServerKind::LocalServer, false, "Hollin"}
 //     -> "Hollin.Cls64", served by Hollin.exe.
 struct ComClass {
-  std::string_view name;           // "Connect": the coclass name and the factory's key
+  std::string_view name;           // "Connect": the coclass name
+  ComFactoryId factory;            // what makes its objects
   std::string_view clsid;          // "{BC47A2CA-...}"
   std::string_view interfaceName;  // the default dual interface: "_Connect"
   std::string_view interfaceId;

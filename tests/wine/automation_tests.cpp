@@ -1,6 +1,7 @@
 // The public automation classes of Kestrel.dll in process under Wine, through the DLL's own
-// exports: the class table behind DllGetClassObject, ClsFunction's type information against the
-// worksheet-function catalogue, and FunCad, Ini and cSpeedString as a late-bound caller uses them.
+// exports: the class table behind DllGetClassObject, the type libraries of Kestrel.dll and
+// Hollin.exe against the class table and the command table, ClsFunction's type information against
+// the worksheet-function catalogue, and FunCad, Ini and cSpeedString as a late-bound caller uses them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "addin/commands.h"
 #include "workbook/memory_workbook.h"
 #include "registration/registration.h"
 #include "allocation_count.h"
@@ -27,6 +29,7 @@ using namespace kestrel;
 
 HMODULE dll = nullptr;
 std::wstring workFolder;  // a scratch folder for INI files
+std::wstring hollinPath;  // Hollin.exe, in the builds that make it
 
 std::wstring Wide(std::string_view utf8) {
   int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -180,6 +183,119 @@ TEST(ClassTable, DllGetClassObjectServesEveryRowWithItsTypeLibraryClass) {
       reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
   void* none = nullptr;
   EXPECT_EQ(getClassObject(ClsidOf(kTypeLibId), IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+// --- The type libraries ---------------------------------------------------------------------------
+
+// The type library embedded in a program (its TYPELIB 1), as a client reads it.
+struct TypeLibrary {
+  ITypeLib* p = nullptr;
+  explicit TypeLibrary(const std::wstring& path) { LoadTypeLibEx(path.c_str(), REGKIND_NONE, &p); }
+  ~TypeLibrary() {
+    if (p) p->Release();
+  }
+  GUID Id() const {
+    TLIBATTR* attributes = nullptr;
+    p->GetLibAttr(&attributes);
+    const GUID id = attributes->guid;
+    p->ReleaseTLibAttr(attributes);
+    return id;
+  }
+};
+
+std::string TextOf(const GUID& id) {
+  wchar_t text[40] = {};
+  StringFromGUID2(id, text, 40);
+  return Utf8(text);
+}
+
+std::string NameOf(ITypeInfo* info, MEMBERID member = MEMBERID_NIL) {
+  BSTR name = nullptr;
+  info->GetDocumentation(member, &name, nullptr, nullptr, nullptr);
+  std::string text = Utf8(name ? name : L"");
+  SysFreeString(name);
+  return text;
+}
+
+// Every row of one server kind in a type library, by its CLSID: a coclass of the row's name whose
+// default interface has the row's interface id and name.
+void ExpectClassTableRows(const TypeLibrary& library, ServerKind server) {
+  for (const ComClass& row : ComClasses()) {
+    if (row.server != server) continue;
+    ITypeInfo* coclass = nullptr;
+    ASSERT_EQ(library.p->GetTypeInfoOfGuid(ClsidOf(row.clsid), &coclass), S_OK) << row.name;
+    EXPECT_EQ(NameOf(coclass), row.name);
+    TYPEATTR* attributes = nullptr;
+    coclass->GetTypeAttr(&attributes);
+    EXPECT_EQ(attributes->typekind, TKIND_COCLASS) << row.name;
+    bool found = false;
+    for (UINT i = 0; i < attributes->cImplTypes; ++i) {
+      INT flags = 0;
+      coclass->GetImplTypeFlags(i, &flags);
+      if ((flags & IMPLTYPEFLAG_FDEFAULT) == 0) continue;
+      HREFTYPE reference = 0;
+      ITypeInfo* defaultInterface = nullptr;
+      coclass->GetRefTypeOfImplType(i, &reference);
+      ASSERT_EQ(coclass->GetRefTypeInfo(reference, &defaultInterface), S_OK) << row.name;
+      TYPEATTR* interfaceAttributes = nullptr;
+      defaultInterface->GetTypeAttr(&interfaceAttributes);
+      EXPECT_EQ(TextOf(interfaceAttributes->guid), AsciiUpper(row.interfaceId)) << row.name;
+      EXPECT_EQ(NameOf(defaultInterface), row.interfaceName);
+      defaultInterface->ReleaseTypeAttr(interfaceAttributes);
+      defaultInterface->Release();
+      found = true;
+    }
+    EXPECT_TRUE(found) << row.name << " has no default interface";
+    coclass->ReleaseTypeAttr(attributes);
+    coclass->Release();
+  }
+}
+
+// The type library ids are the class table's; Hollin's type library (in the builds that make
+// Hollin.exe) holds the local server's rows as Kestrel's holds the library's (above).
+TEST(TypeLibrary, IdsAndHollinsClassesAreTheClassTables) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(dll, path, MAX_PATH);
+  TypeLibrary kestrelLibrary(path);
+  ASSERT_NE(kestrelLibrary.p, nullptr);
+  EXPECT_EQ(TextOf(kestrelLibrary.Id()), AsciiUpper(kTypeLibId));
+  if (hollinPath.empty()) return;
+  TypeLibrary hollinLibrary(hollinPath);
+  ASSERT_NE(hollinLibrary.p, nullptr);
+  EXPECT_EQ(TextOf(hollinLibrary.Id()), AsciiUpper(kHollinTypeLibId));
+  ExpectClassTableRows(hollinLibrary, ServerKind::LocalServer);
+}
+
+// The host calls the ribbon's callbacks by name; the type library lists them for early-bound
+// callers with the ids Connect's IDispatch gives them: the command table's order from 0x100.
+TEST(TypeLibrary, RibbonCallbacksAreTheCommandTableInOrder) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(dll, path, MAX_PATH);
+  TypeLibrary library(path);
+  ASSERT_NE(library.p, nullptr);
+  ITypeInfo* commands = nullptr;
+  MEMBERID none = 0;
+  USHORT found = 1;
+  wchar_t name[] = L"ConnectCommands";
+  ASSERT_EQ(library.p->FindName(name, 0, &commands, &none, &found), S_OK);
+  ASSERT_EQ(found, 1);
+  TYPEATTR* attributes = nullptr;
+  commands->GetTypeAttr(&attributes);
+  ASSERT_EQ(attributes->typekind, TKIND_DISPATCH);
+  std::vector<std::string> listed, expected;
+  for (UINT i = 0; i < attributes->cFuncs; ++i) {
+    FUNCDESC* desc = nullptr;
+    ASSERT_EQ(commands->GetFuncDesc(i, &desc), S_OK);
+    EXPECT_EQ(desc->memid, static_cast<MEMBERID>(0x100 + listed.size()));
+    ASSERT_EQ(desc->cParams, 1);
+    EXPECT_EQ(desc->lprgelemdescParam[0].tdesc.vt, VT_DISPATCH);
+    listed.push_back(NameOf(commands, desc->memid));
+    commands->ReleaseFuncDesc(desc);
+  }
+  commands->ReleaseTypeAttr(attributes);
+  commands->Release();
+  for (const RibbonCommand& c : RibbonCommands()) expected.emplace_back(c.callback);
+  EXPECT_EQ(listed, expected);
 }
 
 // --- ClsFunction ----------------------------------------------------------------------------------
@@ -575,8 +691,8 @@ TEST(SpeedString, GrowsBy1024SlotsAndTrimsOneCrLf) {
 
 int wmain(int argc, wchar_t** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    fwprintf(stderr, L"usage: automation_tests KESTREL_DLL WORK_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    fwprintf(stderr, L"usage: automation_tests KESTREL_DLL WORK_FOLDER [HOLLIN_EXE]\n");
     return 2;
   }
   auto windowsPath = [](std::wstring path) {
@@ -587,6 +703,7 @@ int wmain(int argc, wchar_t** argv) {
     return path;
   };
   workFolder = windowsPath(argv[2]);
+  if (argc == 4) hollinPath = windowsPath(argv[3]);
   CreateDirectoryW(workFolder.c_str(), nullptr);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   dll = LoadLibraryW(windowsPath(argv[1]).c_str());
