@@ -110,7 +110,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
   book.Activate(SheetIndex(book, "断面字典"));
   const std::string dic = PathToUtf8(out / "stations.Dic");
   context.Ui().QueueSaveFile(dic);
-  if (FunSaveDicFile(command, context.GetSession()) != CommandOutcome::Completed) return kExitError;
+  if (SaveDictionaryCommand(command, context.GetSession()) != CommandOutcome::Completed) return kExitError;
   say << "1. saved the station-location dictionary: " << dic << " ("
       << context.GetSession().StationDictionary.size() << " sections)\n";
 

@@ -21,7 +21,7 @@ int SaveDic(CliContext& context, SaveDicOptions options) {
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();
-  CommandOutcome outcome = FunSaveDicFile(command, context.GetSession());
+  CommandOutcome outcome = SaveDictionaryCommand(command, context.GetSession());
   return outcome == CommandOutcome::Completed ? kExitDone : kExitError;
 }
 

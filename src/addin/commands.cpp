@@ -51,7 +51,7 @@ void VolumeCommand(CommandContext& c, Session& s) {
   if (!s.VolumeDialog) s.VolumeDialog = std::make_unique<FormDrawVSheet>(s, c.ui, c.shell);
   VolumeSheetCommand(c, *s.VolumeDialog, s);
 }
-void SaveDicCommand(CommandContext& c, Session& s) { FunSaveDicFile(c, s); }
+void SaveDicCommand(CommandContext& c, Session& s) { SaveDictionaryCommand(c, s); }
 void DrawCommand(CommandContext& c, Session& s) {
   if (!s.DrawDialog) s.DrawDialog = std::make_unique<FormSet>(s, c.ui, c.shell, c.clipboard, c.timer);
   DrawSectionData(c, *s.DrawDialog, s);
@@ -60,22 +60,22 @@ void SaveZmCommand(CommandContext& c, Session&) { SaveProfileFile(c); }
 void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
 void CadToolCommand(CommandContext& c, Session& s) {
   if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
-  FunHdmCadTool(c, s);
+  CadPluginCommand(c, s);
 }
 
 void DesignCommand(CommandContext& c, Session& s) {
   if (!s.DesignDialog) s.DesignDialog = std::make_unique<FormDesign>(c.ui);
-  FunHdmDesign(c, *s.DesignDialog);
+  DesignSectionsCommand(c, *s.DesignDialog);
 }
 
 void ExportCommand(CommandContext& c, Session& s) {
   if (!s.ExportDialog) s.ExportDialog = std::make_unique<FormExport>(c.ui);
-  FunHdmExport(c, *s.ExportDialog);
+  ExportRoadCommand(c, *s.ExportDialog);
 }
 
 void HaulCommand(CommandContext& c, Session& s) {
   if (!s.HaulDialog) s.HaulDialog = std::make_unique<FormHaul>(c.ui, s.WriteHaulPage);
-  FunHdmHaul(c, *s.HaulDialog);
+  HaulDistributionCommand(c, *s.HaulDialog);
 }
 
 void GoHelp(CommandContext& c, Session&) { GoWebPage("help", c.shell); }

@@ -196,7 +196,7 @@ void FormCad::OnCloseRequest() {
   Hide();
 }
 
-void FunHdmCadTool(CommandContext& context, CadPluginState& state) {
+void CadPluginCommand(CommandContext& context, CadPluginState& state) {
   if (!state.CadDialog) {
     state.CadDialog = std::make_unique<FormCad>(context.ui, context.shell, context.cadInstall->system,
                                                   context.cadInstall->downloader);

@@ -126,8 +126,8 @@ struct CadInstallPorts {
 
 struct CadPluginState;
 struct CommandContext;
-// FunHdmCadTool: shows FormCAD modally (the state keeps the one presenter); needs
+// CadPluginCommand: shows FormCAD modally (the state keeps the one presenter); needs
 // context.cadInstall.
-void FunHdmCadTool(CommandContext& context, CadPluginState& state);
+void CadPluginCommand(CommandContext& context, CadPluginState& state);
 
 }  // namespace kestrel

@@ -34,6 +34,12 @@ void FormDesign::Show(DialogHost& host) {
   host.RunModal(*this);
 }
 
+std::optional<DesignRequest> FormDesign::Ask(DialogHost& host) {
+  Show(host);
+  if (cancelled_) return std::nullopt;
+  return Request();
+}
+
 DesignRequest FormDesign::Request() const {
   DesignRequest request;
   request.Files = RoadFilesOf(TextProfile, TextSlopes, TextWidening, TextTemplate);
@@ -62,14 +68,14 @@ void FormDesign::OnCloseRequest() {
   Hide();
 }
 
-CommandOutcome FunHdmDesign(CommandContext& context, FormDesign& form) {
+CommandOutcome DesignSectionsCommand(CommandContext& context, FormDesign& form) {
   if (context.host == nullptr) return CommandOutcome::Cancelled;
-  form.Show(context.dialogs);
-  if (form.Cancelled()) return CommandOutcome::Cancelled;
+  const std::optional<DesignRequest> request = form.Ask(context.dialogs);
+  if (!request) return CommandOutcome::Cancelled;
   std::vector<DesignSection> sections;
   CommandOutcome outcome;
   try {
-    outcome = RunDesign(context, form.Request(), &sections);
+    outcome = RunDesign(context, *request, &sections);
   } catch (const DesignError& e) {
     context.ui.MessageBox(std::string("设计断面计算失败：") + e.what(), "失败", MessageButtons::Ok,
                           MessageIcon::None);

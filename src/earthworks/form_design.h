@@ -1,6 +1,8 @@
 // FormDesign: the design-sections dialog's presenter (the four files, the volume sheet choice).
 #pragma once
 
+#include <optional>
+
 #include "host/dialogs.h"
 #include "earthworks/design_command.h"
 
@@ -22,7 +24,8 @@ class FormDesign : public Presenter {
   const char* DialogName() const override { return "FormDesign"; }
 
   void Show(DialogHost& host);
-  bool Cancelled() const { return cancelled_; }
+  // Shows the dialog and gives the request its OK made, or nothing when it was cancelled.
+  std::optional<DesignRequest> Ask(DialogHost& host);
   // The request as the controls stand: the trimmed names, the check box, the variant 2, 4 or 6.
   DesignRequest Request() const;
 
@@ -53,7 +56,7 @@ class FormDesign : public Presenter {
 // how many had their ground line extended. Cancelled when the dialog was cancelled or no host is
 // connected.
 //   FormDesign dialog(context.ui);
-//   FunHdmDesign(context, dialog);
-CommandOutcome FunHdmDesign(CommandContext& context, FormDesign& dialog);
+//   DesignSectionsCommand(context, dialog);
+CommandOutcome DesignSectionsCommand(CommandContext& context, FormDesign& dialog);
 
 }  // namespace kestrel

@@ -39,6 +39,12 @@ void FormExport::Show(DialogHost& host) {
   host.RunModal(*this);
 }
 
+std::optional<ExportRequest> FormExport::Ask(DialogHost& host) {
+  Show(host);
+  if (cancelled_) return std::nullopt;
+  return Request();
+}
+
 ExportRequest FormExport::Request() const {
   ExportRequest request;
   request.Alignment = Trimmed(TextAlignment.text);
@@ -81,11 +87,11 @@ void FormExport::OnCloseRequest() {
   Hide();
 }
 
-CommandOutcome FunHdmExport(CommandContext& context, FormExport& form) {
+CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
   if (context.host == nullptr) return CommandOutcome::Cancelled;
-  form.Show(context.dialogs);
-  if (form.Cancelled()) return CommandOutcome::Cancelled;
-  const ExportRequest request = form.Request();
+  const std::optional<ExportRequest> asked = form.Ask(context.dialogs);
+  if (!asked) return CommandOutcome::Cancelled;
+  const ExportRequest& request = *asked;
   std::string written;
   try {
     PlanAlignment alignment = WorkbookAlignment(*context.host, "平面线形", request.Alignment, nullptr);

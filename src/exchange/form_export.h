@@ -1,6 +1,7 @@
 // FormExport: the export dialog's presenter (the centre line, the design files, the targets).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "host/dialogs.h"
@@ -34,7 +35,8 @@ class FormExport : public Presenter {
   const char* DialogName() const override { return "FormExport"; }
 
   void Show(DialogHost& host);
-  bool Cancelled() const { return cancelled_; }
+  // Shows the dialog and gives the request its OK made, or nothing when it was cancelled.
+  std::optional<ExportRequest> Ask(DialogHost& host);
   ExportRequest Request() const;
 
   // Events.
@@ -69,7 +71,7 @@ class FormExport : public Presenter {
 // a message box titled "失败" and nothing is written (Stopped); a finished run names the files it
 // wrote. Cancelled when the dialog was cancelled or no host is connected.
 //   FormExport dialog(context.ui);
-//   FunHdmExport(context, dialog);
-CommandOutcome FunHdmExport(CommandContext& context, FormExport& dialog);
+//   ExportRoadCommand(context, dialog);
+CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& dialog);
 
 }  // namespace kestrel

@@ -89,6 +89,12 @@ void FormHaul::Show(DialogHost& host) {
   host.RunModal(*this);
 }
 
+std::optional<HaulRequest> FormHaul::Ask(DialogHost& host) {
+  Show(host);
+  if (cancelled_) return std::nullopt;
+  return Request();
+}
+
 HaulRequest FormHaul::RequestOfControls() const {
   HaulRequest request;
   request.Prices.FreeHaul = NumberOfBox(LabelFreeHaul, TextFreeHaul);
@@ -142,13 +148,13 @@ void FormHaul::OnCloseRequest() {
   Hide();
 }
 
-CommandOutcome FunHdmHaul(CommandContext& context, FormHaul& form) {
+CommandOutcome HaulDistributionCommand(CommandContext& context, FormHaul& form) {
   if (context.host == nullptr) return CommandOutcome::Cancelled;
-  form.Show(context.dialogs);
-  if (form.Cancelled()) return CommandOutcome::Cancelled;
+  const std::optional<HaulRequest> request = form.Ask(context.dialogs);
+  if (!request) return CommandOutcome::Cancelled;
   HaulTable table;
   try {
-    table = RunHaulOnActiveSheet(*context.host, form.Request(), form.DiagramFile(), form.PageWriter());
+    table = RunHaulOnActiveSheet(*context.host, *request, form.DiagramFile(), form.PageWriter());
   } catch (const HaulError& e) {
     context.ui.MessageBox(std::string("土石方调配失败：") + e.what(), kFailedTitle, MessageButtons::Ok,
                           MessageIcon::None);

@@ -2,6 +2,7 @@
 // left out, barriers, volume forms, the diagram file).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "host/command_context.h"
@@ -29,7 +30,8 @@ class FormHaul : public Presenter {
   const char* DialogName() const override { return "FormHaul"; }
 
   void Show(DialogHost& host);
-  bool Cancelled() const { return cancelled_; }
+  // Shows the dialog and gives the request its OK made, or nothing when it was cancelled.
+  std::optional<HaulRequest> Ask(DialogHost& host);
   // The request read at the last OK, and the diagram file named then ("" for none).
   const HaulRequest& Request() const { return request_; }
   const std::string& DiagramFile() const { return diagram_; }
@@ -68,7 +70,7 @@ class FormHaul : public Presenter {
 // finished run says what was hauled, borrowed and wasted and what it costs. Cancelled when the
 // dialog was cancelled or no host is connected.
 //   FormHaul dialog(context.ui, nullptr);
-//   FunHdmHaul(context, dialog);
-CommandOutcome FunHdmHaul(CommandContext& context, FormHaul& dialog);
+//   HaulDistributionCommand(context, dialog);
+CommandOutcome HaulDistributionCommand(CommandContext& context, FormHaul& dialog);
 
 }  // namespace kestrel

@@ -86,7 +86,7 @@ int WriteDicFile(std::string_view path, Application& host, DictionaryState& dict
   }
 }
 
-CommandOutcome FunSaveDicFile(CommandContext& context, DictionaryState& dictionary) {
+CommandOutcome SaveDictionaryCommand(CommandContext& context, DictionaryState& dictionary) {
   Application* host = context.host;
   if (host == nullptr) return CommandOutcome::Cancelled;
   std::optional<std::string> path = context.ui.GetSaveAsFilename("", "KestrelDicFiles (*.Dic),*.Dic", "保存字典文件");

@@ -31,7 +31,7 @@ int WriteDicFile(std::string_view path, Application& host, DictionaryState& dict
 
 // The save command: asks for the file name, writes, says how it went. Stopped when the file could
 // not be written, Cancelled when no name was given.
-CommandOutcome FunSaveDicFile(CommandContext& context, DictionaryState& dictionary);
+CommandOutcome SaveDictionaryCommand(CommandContext& context, DictionaryState& dictionary);
 
 // Lists the dictionary's StationDictionary on a new sheet (A to D from row 1); nothing for an empty
 // path.

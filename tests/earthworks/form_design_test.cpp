@@ -55,7 +55,7 @@ TEST_F(FormDesignTest, DialogTakesTheFilesAndTheCommandWritesTheResults) {
   });
   CommandContext context = Context();
   FormDesign form(ui);
-  EXPECT_EQ(FunHdmDesign(context, form), CommandOutcome::Completed);
+  EXPECT_EQ(DesignSectionsCommand(context, form), CommandOutcome::Completed);
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[0].text, "请选择纵断面文件和路基模板文件！");
   EXPECT_EQ(ui.Messages()[1].text, "已计算 2 个设计断面。");
@@ -74,13 +74,13 @@ TEST_F(FormDesignTest, DialogTakesTheFilesAndTheCommandWritesTheResults) {
     EXPECT_EQ(shown.TextProfile.text, profile);
     shown.OnCommandOKClick();
   });
-  EXPECT_EQ(FunHdmDesign(context, form), CommandOutcome::Stopped);
+  EXPECT_EQ(DesignSectionsCommand(context, form), CommandOutcome::Stopped);
   EXPECT_EQ(ui.Messages().back().title, "失败");
   EXPECT_NE(ui.Messages().back().text.find(profile), std::string::npos);
   EXPECT_EQ(book.SheetCount(), 3);
 
   // Closed: nothing runs.
-  EXPECT_EQ(FunHdmDesign(context, form), CommandOutcome::Cancelled);
+  EXPECT_EQ(DesignSectionsCommand(context, form), CommandOutcome::Cancelled);
   EXPECT_EQ(book.SheetCount(), 3);
 }
 

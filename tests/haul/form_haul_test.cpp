@@ -37,7 +37,7 @@ TEST_F(FormHaulTest, EntriesAreReadAsTheToolReadsThemAndStationsThatFailChangeNo
   CommandContext context = Context();
   FormHaul form(ui, RecordingPage);
   Written.clear();
-  EXPECT_EQ(FunHdmHaul(context, form), CommandOutcome::Stopped);
+  EXPECT_EQ(HaulDistributionCommand(context, form), CommandOutcome::Stopped);
   EXPECT_EQ(form.Request().Barriers, (std::vector<double>{100, 300, 500}));
   EXPECT_EQ(form.DiagramFile(), "haul.svg");
   ASSERT_EQ(ui.Messages().size(), 3u);
@@ -53,7 +53,7 @@ TEST_F(FormHaulTest, EntriesAreReadAsTheToolReadsThemAndStationsThatFailChangeNo
   EXPECT_FALSE(plain.TextDiagram.enabled);
   EXPECT_FALSE(plain.BrowseDiagram.enabled);
   dialogs.Queue([](Presenter& p) { dynamic_cast<FormHaul&>(p).OnCommandCancelClick(); });
-  EXPECT_EQ(FunHdmHaul(context, plain), CommandOutcome::Cancelled);
+  EXPECT_EQ(HaulDistributionCommand(context, plain), CommandOutcome::Cancelled);
   EXPECT_EQ(ui.Messages().size(), 3u);
 }
 

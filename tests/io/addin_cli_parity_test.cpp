@@ -124,7 +124,7 @@ TEST_F(AddinCliParityTest, ExportWritesWhatTheToolWritesAndRefusesWithoutACentre
     f.TextProfile.text = profile;
     f.OnCommandOKClick();
   });
-  ASSERT_EQ(FunHdmExport(context, form), CommandOutcome::Completed);
+  ASSERT_EQ(ExportRoadCommand(context, form), CommandOutcome::Completed);
   ASSERT_EQ(ui.Messages().size(), 3u);
   EXPECT_EQ(ui.Messages()[0].text, "请指定要导出的 LandXML 文件或 IFC 文件！");
   EXPECT_EQ(ui.Messages()[1].text, "使用路基模板文件时请选择纵断面文件！");
@@ -144,7 +144,7 @@ TEST_F(AddinCliParityTest, ExportWritesWhatTheToolWritesAndRefusesWithoutACentre
   std::filesystem::remove(dir.Path() / "addin/road.xml");
   std::filesystem::remove(dir.Path() / "addin/road.ifc");
   dialogs.Queue([](Presenter& p) { dynamic_cast<FormExport&>(p).OnCommandOKClick(); });  // the last entries kept
-  EXPECT_EQ(FunHdmExport(context, form), CommandOutcome::Stopped);
+  EXPECT_EQ(ExportRoadCommand(context, form), CommandOutcome::Stopped);
   ASSERT_EQ(ui.Messages().size(), 4u);
   EXPECT_EQ(ui.Messages()[3].title, "失败");
   EXPECT_NE(ui.Messages()[3].text.find("没有平面线形"), std::string::npos) << ui.Messages()[3].text;
@@ -210,7 +210,7 @@ TEST_F(AddinCliParityTest, DistributionAddsTheToolsTableAndDrawsItsDiagram) {
     f.OnBrowseDiagramClick();
     f.OnCommandOKClick();
   });
-  ASSERT_EQ(FunHdmHaul(context, form), CommandOutcome::Completed);
+  ASSERT_EQ(HaulDistributionCommand(context, form), CommandOutcome::Completed);
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[0].title, "提示");
   EXPECT_NE(ui.Messages()[0].text.find("K1+17O"), std::string::npos) << ui.Messages()[0].text;

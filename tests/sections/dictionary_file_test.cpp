@@ -112,7 +112,7 @@ TEST_F(DictionaryFileTest, AFileWithoutRecordsKeepsThePreviousList) {
 TEST_F(DictionaryFileTest, SaveCommandAsksAndReports) {
   Row(1, 12230, 1000, 500, 310.5);
   CommandContext context = Context();
-  FunSaveDicFile(context, session);  // cancelled: silent
+  SaveDictionaryCommand(context, session);  // cancelled: silent
   EXPECT_TRUE(ui.Messages().empty());
   ASSERT_EQ(ui.Prompts().size(), 1u);
   EXPECT_EQ(ui.Prompts()[0].filter, "KestrelDicFiles (*.Dic),*.Dic");
@@ -121,14 +121,14 @@ TEST_F(DictionaryFileTest, SaveCommandAsksAndReports) {
 
   std::string path = TempPath("saved.Dic");
   ui.QueueSaveFile(path);
-  FunSaveDicFile(context, session);
+  SaveDictionaryCommand(context, session);
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].title, "保存成功");
   EXPECT_EQ(ui.Messages()[0].text, "断面位置字典文件成功保存到：\r\n" + path);
   EXPECT_EQ(ReadTextFile(path), "KestrelFile2.0\r\n12230,1000,500,310.5\r\n");
 
   ui.QueueSaveFile(TempPath("no/such/folder/x.Dic"));
-  FunSaveDicFile(context, session);
+  SaveDictionaryCommand(context, session);
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[1].title, "保存失败");
   EXPECT_EQ(ui.Messages()[1].text, "断面位置字典文件保存不成功！");

@@ -95,7 +95,7 @@ TEST(KestrelDllDesignDialog, DesignRunsFromItsDialogAsOnTheModel) {
     form.OnCommandOKClick();
   });
   FormDesign twinForm(twinUi);
-  ASSERT_EQ(FunHdmDesign(twinContext, twinForm), CommandOutcome::Completed);
+  ASSERT_EQ(DesignSectionsCommand(twinContext, twinForm), CommandOutcome::Completed);
   ASSERT_EQ(twin.SheetCount(), 3);
   ASSERT_EQ(twinUi.Messages().size(), 1u);
   const std::wstring finished = ToWide(twinUi.Messages()[0].text);

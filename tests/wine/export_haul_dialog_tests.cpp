@@ -131,7 +131,7 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
     form.OnCommandOKClick();
   });
   FormExport twinExport(twinUi);
-  ASSERT_EQ(FunHdmExport(twinContext, twinExport), CommandOutcome::Completed);
+  ASSERT_EQ(ExportRoadCommand(twinContext, twinExport), CommandOutcome::Completed);
   twin.Activate(0);
   twinDialogs.Queue([&](Presenter& p) {
     auto& form = dynamic_cast<FormHaul&>(p);
@@ -142,7 +142,7 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
     form.OnCommandOKClick();
   });
   FormHaul twinHaul(twinUi, WriteMassHaulSvgFile);
-  ASSERT_EQ(FunHdmHaul(twinContext, twinHaul), CommandOutcome::Completed);
+  ASSERT_EQ(HaulDistributionCommand(twinContext, twinHaul), CommandOutcome::Completed);
   ASSERT_EQ(twinUi.Messages().size(), 2u);
   const std::wstring exported = ToWide(twinUi.Messages()[0].text);
   const std::wstring distributed = ToWide(twinUi.Messages()[1].text);

@@ -1,4 +1,4 @@
-// FormCAD from Kestrel.dll's FunHdmCadTool on a display (run_display_test.py): its controls and
+// FormCAD from Kestrel.dll's CadPluginCommand on a display (run_display_test.py): its controls and
 // texts, the empty-folder message, and the offline install that writes the carried Wendlekit to
 // TEMP and starts it, whose own message box the driver answers; the online install from the
 // loopback server of serve_installers.py (KESTREL_TEST_SERVER, KESTREL_TEST_SERVER_DIR), which
@@ -59,7 +59,7 @@ std::string Read(const std::wstring& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// FormCAD's window once FunHdmCadTool has shown it and it has painted; null (a failure) otherwise.
+// FormCAD's window once CadPluginCommand has shown it and it has painted; null (a failure) otherwise.
 HWND ShownDialog(UiDriver& driver) {
   HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
   driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
