@@ -10,7 +10,6 @@
 #include <optional>
 #include <ostream>
 
-#include "workbook/formula_eval.h"
 #include "io/csv_record.h"
 #include "io/workbook_file_error.h"
 #include "util/number_text.h"
@@ -169,8 +168,6 @@ std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
 }
 
 void WriteCsv(MemoryWorkbook& book, const std::string& path) {
-  // A CSV keeps results, not formulas: bring them up to date first, as the workbook writer does.
-  RecalculateWorkbook(book);
   const MemoryWorksheet& sheet = book.Active();
   std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");

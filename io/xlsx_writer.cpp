@@ -13,7 +13,6 @@
 #include <unistd.h>
 #endif
 
-#include "workbook/formula_eval.h"
 #include "io/workbook_file_error.h"
 #include "io/xlsx_kept.h"
 #include "io/xlsx_writer_formats.h"
@@ -71,8 +70,6 @@ int ShownActiveSheet(MemoryWorkbook& book) {
 void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled) {
   auto failure = [&](const std::string& reason) { return WorkbookFileError(path + ": cannot write (" + reason + ")"); };
 
-  // Only cached values change, so the book itself is recalculated.
-  RecalculateWorkbook(book);
   const QuietLibrary quiet;
 
   // libxlsxwriter writes everything but the rows and the shared strings: those are streamed to

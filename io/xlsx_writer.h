@@ -7,10 +7,9 @@
 
 namespace kestrel {
 
-// Writes exactly to path (SaveWorkbook makes that atomic). Formula cells get cached results
-// computed by Kestrel (RecalculateWorkbook runs on the book first; only caches change), so
-// viewers that do not recalculate show the right numbers; a formula Kestrel cannot compute keeps
-// the cached value it had. Throws WorkbookFileError ("road.xlsx: cannot write (reason)"); the
+// Writes exactly to path (SaveWorkbook makes that atomic). Formula cells are written with the
+// cached results the book holds: a command brings them up to date first (RecalculateWorkbook),
+// so that viewers that do not recalculate show the right numbers. Throws WorkbookFileError ("road.xlsx: cannot write (reason)"); the
 // file at path is then removed if the library had started it.
 //
 // Kept: sheets in order with their names, hidden sheets, the active sheet; numbers, texts,
@@ -31,6 +30,7 @@ namespace kestrel {
 // `macroEnabled`: the file is a macro-enabled workbook (.xlsm), which keeps the VBA project of
 // the file read; a .xlsx keeps none.
 //
+//   RecalculateWorkbook(book);
 //   WriteXlsx(book, "out.xlsx");   // A1 holds the formula with the result 2
 void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled = false);
 

@@ -554,6 +554,7 @@ TEST(XlsxWriterTest, KeepsEverySheetCellFormatAndLayoutOfTheModel) {
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
 
@@ -578,6 +579,7 @@ TEST(XlsxWriterTest, FormulaResultsInTheFileAreTheRecomputedOnes) {
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
 
@@ -627,6 +629,7 @@ TEST(XlsxWriterTest, ErrorsAndBooleansAreTypedCellsAndErrorConstantsHaveNoFormul
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
   // raw: the t attribute of the cell and whether it holds a formula.
@@ -702,6 +705,7 @@ TEST(XlsxWriterTest, LibreOfficeShowsTheStoredResultsAndTheSameAfterRecalculatin
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   const auto stored = LibreOfficeTexts(path, folder.File("lo"), "cached");
   const auto recalculated = LibreOfficeTexts(path, folder.File("lo"), "recalc");
@@ -797,6 +801,7 @@ TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumns) {
   s.SetValue(Cell("B2"), "=A2-A1");  // a formula amid the numbers, read back below
 
   const std::string path = folder.File("large.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
 
   auto found =
