@@ -68,7 +68,7 @@ int ShownActiveSheet(MemoryWorkbook& book) {
 }  // namespace
 
 void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled) {
-  auto failure = [&](const std::string& reason) { return WorkbookFileError(path + ": cannot write (" + reason + ")"); };
+  auto failure = [&](const std::string& reason) { return WorkbookFileError(WorkbookFileFault::WorkbookNotWritten, path, reason); };
 
   const QuietLibrary quiet;
 
