@@ -8,11 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
+#include "io/system_calls.h"
 #include "io/workbook_file_error.h"
 #include "io/xlsx_kept.h"
 #include "io/xlsx_writer_formats.h"
@@ -25,35 +21,6 @@ namespace {
 
 struct WorkbookFreer {
   void operator()(lxw_workbook* book) const { lxw_workbook_free(book); }
-};
-
-// libxlsxwriter prints its own "[ERROR][file.c:line]: ..." lines on stderr besides returning the
-// error; the caller reports the error in one line of its own, so those lines are sent nowhere for
-// as long as the library works.
-class QuietLibrary {
- public:
-  QuietLibrary() {
-#ifndef _WIN32
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved_ >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
-    if (nowhere >= 0) close(nowhere);
-#endif
-  }
-  ~QuietLibrary() {
-#ifndef _WIN32
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    dup2(saved_, STDERR_FILENO);
-    close(saved_);
-#endif
-  }
-  QuietLibrary(const QuietLibrary&) = delete;
-  QuietLibrary& operator=(const QuietLibrary&) = delete;
-
- private:
-  int saved_ = -1;
 };
 
 // The file cannot show a hidden sheet as the active one: the active sheet of the model, else
@@ -70,7 +37,9 @@ int ShownActiveSheet(MemoryWorkbook& book) {
 void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled) {
   auto failure = [&](const std::string& reason) { return WorkbookFileError(WorkbookFileFault::WorkbookNotWritten, path, reason); };
 
-  const QuietLibrary quiet;
+  // libxlsxwriter prints its own "[ERROR][file.c:line]: ..." lines besides returning the error,
+  // which the caller reports in one line of its own.
+  const SilencedStandardError quiet;
 
   // libxlsxwriter writes everything but the rows and the shared strings: those are streamed to
   // temporary files as the sheets are visited, and put into the saved file afterwards.

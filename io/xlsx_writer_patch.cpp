@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "io/system_calls.h"
 #include "io/xlsx_put_back.h"
 #include "util/unicode.h"
 

@@ -1,0 +1,34 @@
+// The operating system's part in saving workbook files: signals held while a save cannot be stopped, standard error silenced.
+#pragma once
+
+#include <csignal>
+
+namespace kestrel {
+
+// While it lives, SIGINT and SIGTERM wait on this thread, and on the threads it starts: the
+// handler of a save in progress runs on the saving thread, once nothing is half written.
+class HeldStops {
+ public:
+  HeldStops();
+  ~HeldStops();
+  HeldStops(const HeldStops&) = delete;
+  HeldStops& operator=(const HeldStops&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+// While it lives, what is written on standard error goes nowhere (a library that prints its own
+// lines besides returning the error the caller reports).
+class SilencedStandardError {
+ public:
+  SilencedStandardError();
+  ~SilencedStandardError();
+  SilencedStandardError(const SilencedStandardError&) = delete;
+  SilencedStandardError& operator=(const SilencedStandardError&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+}  // namespace kestrel
