@@ -1,4 +1,4 @@
-// The operating system's part in saving workbook files: signals held while a save cannot be stopped, standard error silenced.
+// The operating system's part in saving workbook files: signals held while a save cannot be stopped.
 #pragma once
 
 #include <csignal>
@@ -16,19 +16,6 @@ class HeldStops {
 
  private:
   sigset_t before_;
-};
-
-// While it lives, what is written on standard error goes nowhere (a library that prints its own
-// lines besides returning the error the caller reports).
-class SilencedStandardError {
- public:
-  SilencedStandardError();
-  ~SilencedStandardError();
-  SilencedStandardError(const SilencedStandardError&) = delete;
-  SilencedStandardError& operator=(const SilencedStandardError&) = delete;
-
- private:
-  int saved_ = -1;
 };
 
 }  // namespace kestrel

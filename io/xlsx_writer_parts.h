@@ -1,4 +1,4 @@
-// Parts the writer makes itself, streamed to temporary files: a sheet's rows and the shared strings.
+// Parts the writer streams as it makes them, deflated on threads of their own: a sheet's rows and the shared strings.
 #pragma once
 
 #include <cstdint>
