@@ -12,6 +12,7 @@
 #include "io/xlsx_put_back.h"
 #include "io/xlsx_writer_notes.h"
 #include "io/xlsx_writer_package.h"
+#include "io/xlsx_writer_parts.h"
 #include "io/xlsx_writer_sheet.h"
 #include "io/xlsx_writer_styles.h"
 #include "util/unicode.h"
@@ -43,17 +44,6 @@ std::string SheetNameFault(const std::string& name, const std::vector<std::strin
   for (const std::string& other : before)
     if (AsciiLower(other) == AsciiLower(name)) return "another sheet has the same name";
   return "";
-}
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '"')
-      out += "&quot;";
-    else
-      AppendXmlText(out, std::string_view(&c, 1));
-  }
-  return out;
 }
 
 std::string Relationship(const std::string& id, const std::string& type, const std::string& target) {
@@ -162,7 +152,7 @@ class BookWriter {
                       "<workbookPr/><bookViews><workbookView activeTab=\"" + std::to_string(active) +
                       "\"/></bookViews><sheets>";
     for (size_t i = 0; i < sheets_.size(); ++i) {
-      xml += "<sheet name=\"" + Escaped(sheets_[i].name) + "\" sheetId=\"" + std::to_string(i + 1) + "\"";
+      xml += "<sheet name=\"" + XmlAttributeText(sheets_[i].name) + "\" sheetId=\"" + std::to_string(i + 1) + "\"";
       if (sheets_[i].hidden) xml += " state=\"hidden\"";
       xml += " r:id=\"rId" + std::to_string(i + 1) + "\"/>";
     }
@@ -173,7 +163,7 @@ class BookWriter {
       std::string quoted;
       for (char c : sheets_[i].name) quoted += c == '\'' ? std::string("''") : std::string(1, c);
       names += "<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"" + std::to_string(i) + "\">" +
-               Escaped("'" + quoted + "'!" + sheets_[i].printTitleRows) + "</definedName>";
+               XmlAttributeText("'" + quoted + "'!" + sheets_[i].printTitleRows) + "</definedName>";
     }
     if (!names.empty()) xml += "<definedNames>" + names + "</definedNames>";
     return xml + "<calcPr calcId=\"124519\" fullCalcOnLoad=\"1\"/></workbook>";

@@ -228,6 +228,13 @@ void AppendXmlText(std::string& out, std::string_view text) {
   out.append(text.substr(from));
 }
 
+std::string XmlAttributeText(std::string_view text) {
+  std::string out;
+  AppendXmlText(out, text);
+  for (size_t at = out.find('"'); at != std::string::npos; at = out.find('"', at)) out.replace(at, 1, "&quot;");
+  return out;
+}
+
 bool NeedsPreservedSpace(std::string_view text) {
   auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
   return !text.empty() && (space(text.front()) || space(text.back()));

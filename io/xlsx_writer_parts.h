@@ -110,5 +110,7 @@ bool NeedsPreservedSpace(std::string_view text);
 
 // Text with &, < and > escaped, as XML text holds them.
 void AppendXmlText(std::string& out, std::string_view text);
+// The same with " escaped too, as an attribute's value in double quotes holds it.
+std::string XmlAttributeText(std::string_view text);
 
 }  // namespace kestrel

@@ -53,14 +53,7 @@ std::string RunProperties(const FontStyle& font, bool superscript) {
   if (font.color != 0) {
     xml += "<color rgb=\"" + ArgbColor(font.color) + "\"/>";
   }
-  xml += "<rFont val=\"";
-  for (char c : font.name) {
-    if (c == '"')
-      xml += "&quot;";
-    else
-      AppendXmlText(xml, std::string_view(&c, 1));
-  }
-  xml += "\"/><family val=\"2\"/>";
+  xml += "<rFont val=\"" + XmlAttributeText(font.name) + "\"/><family val=\"2\"/>";
   if (font.name == "Calibri") xml += "<scheme val=\"minor\"/>";
   xml += "</rPr>";
   return xml;

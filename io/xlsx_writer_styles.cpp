@@ -13,17 +13,6 @@ namespace {
 
 constexpr int kFirstCustomNumberFormat = 164;
 
-std::string Attribute(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '"')
-      out += "&quot;";
-    else
-      AppendXmlText(out, std::string_view(&c, 1));
-  }
-  return out;
-}
-
 std::string Number(double v) {
   char buffer[64];
   return std::string(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + sizeof buffer, v).ptr - buffer));
@@ -103,7 +92,7 @@ std::string WriterStyles::Part() const {
     xml += "<numFmts count=\"" + std::to_string(numberFormatCodes_.size()) + "\">";
     for (size_t i = 0; i < numberFormatCodes_.size(); ++i)
       xml += "<numFmt numFmtId=\"" + std::to_string(kFirstCustomNumberFormat + i) + "\" formatCode=\"" +
-             Attribute(numberFormatCodes_[i]) + "\"/>";
+             XmlAttributeText(numberFormatCodes_[i]) + "\"/>";
     xml += "</numFmts>";
   }
   // A font left at the model's default is the file's default font: Calibri 11, automatic colour.
@@ -114,7 +103,7 @@ std::string WriterStyles::Part() const {
     if (f.superscript) xml += "<vertAlign val=\"superscript\"/>";
     xml += "<sz val=\"" + Number(f.font.size) + "\"/>";
     xml += f.font.color != 0 ? "<color rgb=\"" + ArgbColor(f.font.color) + "\"/>" : "<color theme=\"1\"/>";
-    xml += "<name val=\"" + Attribute(f.font.name) + "\"/><family val=\"2\"/>";
+    xml += "<name val=\"" + XmlAttributeText(f.font.name) + "\"/><family val=\"2\"/>";
     if (f.font.name == "Calibri") xml += "<scheme val=\"minor\"/>";
     xml += "</font>";
   }

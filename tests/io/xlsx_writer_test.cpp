@@ -948,6 +948,11 @@ TEST(XlsxWriterTest, TheFileHoldsNoCellTheModelLacks) {
   TempFolder folder;
   MemoryWorkbook book;
   book.Sheet(0).SetValue(Cell("B2"), "路基");
+  book.Sheet(0).Rename("断面 \"A&B\"");  // texts of attributes
+  MemoryWorksheet& titled = book.AppendSheet("O'Neil");  // an apostrophe in a defined name
+  PageSetupChange page;
+  page.printTitleRows = "$1:$2";
+  titled.SetPageSetup(page);
   Note note;
   note.text = "桩号：K1+000";
   note.boldLength = 3;
@@ -956,6 +961,8 @@ TEST(XlsxWriterTest, TheFileHoldsNoCellTheModelLacks) {
   WriteXlsx(book, path);
   const Facts facts = ReadWithOpenpyxl(path);
   EXPECT_EQ(facts.Find("cell", Key(0, "A1")), nullptr);
+  EXPECT_EQ(facts.Get("sheet", "0")[0], "断面 \"A&B\"");
+  EXPECT_EQ(facts.Get("titles", "1")[0], "$1:$2");
   EXPECT_EQ(facts.Get("cell", Key(0, "B2")), (std::vector<std::string>{"s", "路基"}));
   EXPECT_EQ(NoteRuns(facts, 0, "C3"), (std::vector<std::pair<std::string, bool>>{{"桩号：", true}, {"K1+000", false}}));
   for (const char* part : {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
