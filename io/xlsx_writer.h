@@ -9,8 +9,9 @@ namespace kestrel {
 
 // Writes exactly to path (SaveWorkbook makes that atomic). Formula cells are written with the
 // cached results the book holds: a command brings them up to date first (RecalculateWorkbook),
-// so that viewers that do not recalculate show the right numbers. Throws WorkbookFileError ("road.xlsx: cannot write (reason)"); the
-// file at path is then removed if the library had started it.
+// so that viewers that do not recalculate show the right numbers. Every part of the file is
+// written here into one zip archive, the rows streamed as they are visited. Throws
+// WorkbookFileError ("road.xlsx: cannot write (reason)"); nothing is left at path then.
 //
 // Kept: sheets in order with their names, hidden sheets, the active sheet; numbers, texts,
 // booleans, error values (as typed error cells without formula), formulas with their results;
