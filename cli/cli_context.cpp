@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "io/workbook_file.h"
+#include "workbook/formula_eval.h"
 #include "io/xlsx_reader.h"
 #include "io/xlsx_kept.h"
 #include "util/text_file.h"
@@ -116,6 +117,8 @@ void CliContext::SaveBook(const BookOptions& options) {
   // As Excel saves a macro-enabled workbook as .xlsx: without its macros, and says so.
   if (!IsCsvFile(target) && !IsMacroWorkbookFile(target) && HoldsMacros(Book()))
     err_ << "kestrel: " << target << ": the workbook's macros (VBA project) are not kept in a .xlsx; name an .xlsm to keep them\n";
+  // The file holds each formula's result as well: brought up to date before it is written.
+  RecalculateWorkbook(Book());
   Progress("writing " + target);
   // Over the file read: only while no other run has saved it since.
   const bool overBook = !bookPath_.empty() && SameFile(target, bookPath_);

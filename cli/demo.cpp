@@ -22,6 +22,7 @@
 #include "io/mass_haul_page.h"
 #include "io/section_plot.h"
 #include "io/workbook_file.h"
+#include "workbook/formula_eval.h"
 #include "sections/dictionary_file.h"
 #include "sections/draw_data.h"
 #include "sections/drawing_dxf.h"
@@ -225,6 +226,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
 
   const std::string workbook = PathToUtf8(out / "sample-survey.xlsx");
   StoreSessionState(book, context.GetSession());
+  RecalculateWorkbook(book);
   SaveWorkbook(book, workbook);
   say << "wrote " << workbook << "\n";
   return kExitDone;

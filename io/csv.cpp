@@ -10,7 +10,6 @@
 #include <optional>
 #include <ostream>
 
-#include "workbook/formula_eval.h"
 #include "io/csv_record.h"
 #include "io/workbook_file_error.h"
 #include "util/number_text.h"
@@ -81,18 +80,18 @@ class CsvParser {
       }
     }
     if (quoted)
-      throw WorkbookFileError(path_ + ": line " + std::to_string(quoteLine) + ": a quoted field is not closed");
+      throw WorkbookFileError(WorkbookFileFault::Defect, path_, "line " + std::to_string(quoteLine) + ": a quoted field is not closed");
     if (!field_.empty() || column_ > 1 || wasQuoted) EndRecord();
   }
 
  private:
   void EndField() {
     if (column_ > kMaxColumns)
-      throw WorkbookFileError(path_ + ": row " + std::to_string(row_) + " has more than " +
+      throw WorkbookFileError(WorkbookFileFault::Defect, path_, "row " + std::to_string(row_) + " has more than " +
                               std::to_string(kMaxColumns) + " fields");
     if (!field_.empty()) {
       if (row_ > kMaxRows)
-        throw WorkbookFileError(path_ + ": more than " + std::to_string(kMaxRows) + " rows");
+        throw WorkbookFileError(WorkbookFileFault::Defect, path_, "more than " + std::to_string(kMaxRows) + " rows");
       if (auto number = StrictNumber(field_))
         sheet_.LoadCell({row_, column_}, *number);
       else
@@ -152,11 +151,11 @@ void WriteSheetRecords(const MemoryWorksheet& sheet, const std::function<std::st
 std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code error;
-  if (!std::filesystem::exists(file, error)) throw WorkbookFileError(path + ": no such file");
+  if (!std::filesystem::exists(file, error)) throw WorkbookFileError(WorkbookFileFault::NoSuchFile, path);
   std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, error)) throw WorkbookFileError(path + ": cannot be read");
+  if (!in || std::filesystem::is_directory(file, error)) throw WorkbookFileError(WorkbookFileFault::Unreadable, path);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw WorkbookFileError(path + ": cannot be read");
+  if (in.bad()) throw WorkbookFileError(WorkbookFileFault::Unreadable, path);
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   // Bytes that are not UTF-8 become U+FFFD, so that every text in the sheet is sound.
   text = RepairUtf8(std::move(text));
@@ -169,15 +168,13 @@ std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path) {
 }
 
 void WriteCsv(MemoryWorkbook& book, const std::string& path) {
-  // A CSV keeps results, not formulas: bring them up to date first, as the workbook writer does.
-  RecalculateWorkbook(book);
   const MemoryWorksheet& sheet = book.Active();
   std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+  if (!file) throw WorkbookFileError(WorkbookFileFault::TextNotWritten, path, std::strerror(errno));
   // Cells that only carry a format add nothing to a CSV file.
   WriteSheetRecords(sheet, [](const CellView& c) { return CsvFieldText(*c.value); }, file);
   file.close();
-  if (!file) throw WorkbookFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+  if (!file) throw WorkbookFileError(WorkbookFileFault::TextNotWritten, path, std::strerror(errno));
 }
 
 }  // namespace kestrel

@@ -14,7 +14,7 @@ namespace kestrel {
 // numbers. Throws WorkbookFileError.
 std::unique_ptr<MemoryWorkbook> ReadCsv(const std::string& path);
 // The active sheet's values in the general form (texts quoted when needed), as WriteSheetRecords
-// writes them.
+// writes them; a formula cell gives its cached result (RecalculateWorkbook brings them up to date).
 void WriteCsv(MemoryWorkbook& book, const std::string& path);
 
 // The sheet's cells from A1 as CSV records, written row by row as the stored cells are visited:

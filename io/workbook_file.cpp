@@ -28,7 +28,7 @@ FileType TypeOf(const std::string& path) {
   const std::string extension = AsciiLower(PathToUtf8(PathFromUtf8(path).extension()));
   if (extension == ".xlsx" || extension == ".xlsm") return FileType::Xlsx;
   if (extension == ".csv") return FileType::Csv;
-  throw WorkbookFileError(path + ": unknown file type (use .xlsx, .xlsm or .csv)");
+  throw WorkbookFileError(WorkbookFileFault::UnknownType, path);
 }
 
 // Replaces every occurrence of `from` in a message (the temporary file's name) by `to`.
@@ -44,11 +44,11 @@ std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vecto
                                              const std::string& onlySheet) {
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code error;
-  if (!std::filesystem::exists(file, error)) throw WorkbookFileError(path + ": no such file");
-  if (std::filesystem::is_directory(file, error)) throw WorkbookFileError(path + ": is a folder, not a file");
+  if (!std::filesystem::exists(file, error)) throw WorkbookFileError(WorkbookFileFault::NoSuchFile, path);
+  if (std::filesystem::is_directory(file, error)) throw WorkbookFileError(WorkbookFileFault::IsFolder, path);
   // A pipe would keep the reader waiting for a writer; a device is no workbook.
   if (!std::filesystem::is_regular_file(file, error))
-    throw WorkbookFileError(path + ": is not a regular file (a device, a pipe or a socket)");
+    throw WorkbookFileError(WorkbookFileFault::NotRegularFile, path);
   const FileType type = TypeOf(path);
   // Whatever goes wrong inside a reader ends as one plain message about the file.
   try {
@@ -56,9 +56,9 @@ std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vecto
   } catch (const WorkbookFileError&) {
     throw;
   } catch (const std::bad_alloc&) {
-    throw WorkbookFileError(path + ": too large to load into memory");
+    throw WorkbookFileError(WorkbookFileFault::TooLargeToLoad, path);
   } catch (const std::exception& e) {
-    throw WorkbookFileError(path + ": cannot be read (" + std::string(e.what()) + ")");
+    throw WorkbookFileError(WorkbookFileFault::ReadFailed, path, e.what());
   }
 }
 
@@ -68,11 +68,11 @@ void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::opti
   const std::filesystem::path target = OutputTarget(PathFromUtf8(path));
   const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   if (!std::filesystem::is_directory(folder, error))
-    throw WorkbookFileError(path + ": cannot be saved, the folder " + PathToUtf8(folder) + " does not exist");
-  if (std::filesystem::is_directory(target, error)) throw WorkbookFileError(path + ": is a folder, not a file");
+    throw WorkbookFileError(WorkbookFileFault::NoFolder, path, PathToUtf8(folder));
+  if (std::filesystem::is_directory(target, error)) throw WorkbookFileError(WorkbookFileFault::IsFolder, path);
   // The same rules as every file the tool writes: a special file or a read-only one is refused.
   AtomicTarget out(target);
-  if (!out.Refusal().empty()) throw WorkbookFileError(path + ": cannot be saved (" + out.Refusal() + ")");
+  if (!out.Refusal().empty()) throw WorkbookFileError(WorkbookFileFault::SaveFailed, path, out.Refusal());
   if (unchangedSince) out.RequireUnchanged(*unchangedSince);
   const std::string tempName = PathToUtf8(out.Temp());
   try {
@@ -81,12 +81,12 @@ void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::opti
     else
       WriteCsv(book, tempName);
   } catch (const WorkbookFileError& e) {
-    throw WorkbookFileError(Renamed(e.what(), tempName, path));
+    throw WorkbookFileError(e.Kind(), path, Renamed(e.Detail(), tempName, path));
   } catch (const std::exception& e) {
-    throw WorkbookFileError(path + ": cannot be saved (" + Renamed(e.what(), tempName, path) + ")");
+    throw WorkbookFileError(WorkbookFileFault::SaveFailed, path, Renamed(e.what(), tempName, path));
   }
   if (const std::string reason = out.Commit(); !reason.empty())
-    throw WorkbookFileError(path + ": cannot be saved (" + reason + ")");
+    throw WorkbookFileError(WorkbookFileFault::SaveFailed, path, reason);
 }
 
 }  // namespace kestrel

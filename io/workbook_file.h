@@ -25,6 +25,8 @@ std::unique_ptr<MemoryWorkbook> LoadWorkbook(const std::string& path, std::vecto
 // replaced (the link stays); the new file keeps the old one's permissions and, where allowed, its
 // owner; a read-only file, a device or a pipe is refused (AtomicTarget). Throws WorkbookFileError.
 // With `unchangedSince`, the file is replaced only while it is still as that stamp saw it.
+// The book is written as it is: formula results are the cached ones (the commands recalculate
+// the book before they save it).
 void SaveWorkbook(MemoryWorkbook& book, const std::string& path, const std::optional<FileStamp>& unchangedSince = {});
 
 }  // namespace kestrel

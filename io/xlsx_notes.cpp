@@ -111,9 +111,9 @@ void ReadNotes(ZipArchive& zip, const std::vector<Relationship>& sheetRelationsh
     std::string_view ref = comment.attribute("ref").value();
     RefCheck check = ParseCellRef(ref, cell);
     if (check == RefCheck::OutOfRange)
-      throw WorkbookFileError(zip.Path() + ": " + where + ": the note at " + MessageText(ref) + " is out of range");
+      throw WorkbookFileError(WorkbookFileFault::Defect, zip.Path(), where + ": the note at " + MessageText(ref) + " is out of range");
     if (check != RefCheck::Ok)
-      throw WorkbookFileError(zip.Path() + ": " + where + ": a note has the bad cell reference \"" +
+      throw WorkbookFileError(WorkbookFileFault::Defect, zip.Path(), where + ": a note has the bad cell reference \"" +
                               MessageText(ref) + "\"");
     RichText rich = ReadRichText(Child(comment, "text"));
     Note note;

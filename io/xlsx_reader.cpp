@@ -74,7 +74,7 @@ struct WorkbookPart {
 
 WorkbookPart ReadWorkbookPart(ZipArchive& zip, const std::string& name,
                               const std::vector<Relationship>& relationships) {
-  auto defect = [&](const std::string& what) { return WorkbookFileError(zip.Path() + ": " + what); };
+  auto defect = [&](const std::string& what) { return WorkbookFileError(WorkbookFileFault::Defect, zip.Path(), what); };
   XmlPart workbook(zip, name);
   WorkbookPart result;
   for (pugi::xml_node sheet : Children(Child(workbook.Root(), "sheets"), "sheet")) {
@@ -125,7 +125,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
                                          const std::string& onlySheet) {
   auto source = std::make_unique<ZipArchive>(path);
   ZipArchive& zip = *source;
-  auto defect = [&](const std::string& what) { return WorkbookFileError(path + ": " + what); };
+  auto defect = [&](const std::string& what) { return WorkbookFileError(WorkbookFileFault::Defect, path, what); };
 
   std::string workbookPart = "xl/workbook.xml";
   const std::vector<Relationship> packageRelationships = ReadRelationships(zip, "");

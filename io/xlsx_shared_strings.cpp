@@ -102,8 +102,7 @@ SharedStrings ReadSharedStrings(ZipArchive& zip, const std::string& part) {
         doc.load_buffer_inplace(run.data(), run.size(), kXmlParseOptions | pugi::parse_fragment);
     if (!result) {
       XmlPart check(zip.Path(), part, std::move(text));  // throws the whole part's message
-      throw WorkbookFileError(zip.Path() + ": " + part + " is damaged (XML error at offset " +
-                              std::to_string(from + static_cast<size_t>(result.offset)) + ")");
+      ThrowDamagedXml(zip.Path(), part, from + static_cast<size_t>(result.offset));
     }
     AddEntries(doc, strings);
     from = to;

@@ -117,8 +117,7 @@ class SheetReader {
       } else {
         ReadRowRuns(rows, [&](size_t offset) {
           XmlPart check(zip_.Path(), part_, whole());  // throws the whole part's message
-          throw WorkbookFileError(zip_.Path() + ": " + part_ + " is damaged (XML error at offset " +
-                                  std::to_string(cut + offset) + ")");
+          ThrowDamagedXml(zip_.Path(), part_, cut + offset);
         });
       }
       ApplyRowFormats();
@@ -134,7 +133,7 @@ class SheetReader {
 
  private:
   [[noreturn]] void Defect(const std::string& what) const {
-    throw WorkbookFileError(zip_.Path() + ": sheet " + MessageText(name_) + ": " + what);
+    throw WorkbookFileError(WorkbookFileFault::Defect, zip_.Path(), "sheet " + MessageText(name_) + ": " + what);
   }
 
   CellRef CellAt(std::string_view ref) const {

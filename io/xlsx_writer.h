@@ -7,11 +7,11 @@
 
 namespace kestrel {
 
-// Writes exactly to path (SaveWorkbook makes that atomic). Formula cells get cached results
-// computed by Kestrel (RecalculateWorkbook runs on the book first; only caches change), so
-// viewers that do not recalculate show the right numbers; a formula Kestrel cannot compute keeps
-// the cached value it had. Throws WorkbookFileError ("road.xlsx: cannot write (reason)"); the
-// file at path is then removed if the library had started it.
+// Writes exactly to path (SaveWorkbook makes that atomic). Formula cells are written with the
+// cached results the book holds: a command brings them up to date first (RecalculateWorkbook),
+// so that viewers that do not recalculate show the right numbers. Every part of the file is
+// written here into one zip archive, the rows streamed as they are visited. Throws
+// WorkbookFileError ("road.xlsx: cannot write (reason)"); nothing is left at path then.
 //
 // Kept: sheets in order with their names, hidden sheets, the active sheet; numbers, texts,
 // booleans, error values (as typed error cells without formula), formulas with their results;
@@ -31,6 +31,7 @@ namespace kestrel {
 // `macroEnabled`: the file is a macro-enabled workbook (.xlsm), which keeps the VBA project of
 // the file read; a .xlsx keeps none.
 //
+//   RecalculateWorkbook(book);
 //   WriteXlsx(book, "out.xlsx");   // A1 holds the formula with the result 2
 void WriteXlsx(MemoryWorkbook& book, const std::string& path, bool macroEnabled = false);
 

@@ -1,11 +1,9 @@
 // Part bodies deflated as they are written, and the shared-string table of the writer.
 #include "io/xlsx_writer_parts.h"
 
-#include <pthread.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <csignal>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -14,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "io/system_calls.h"
 #include "io/xlsx_strings.h"
 
 namespace kestrel {
@@ -70,16 +69,6 @@ std::thread QuietThread(Work work) {
 }
 
 }  // namespace
-
-HeldStops::HeldStops() {
-  sigset_t stops;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGINT);
-  sigaddset(&stops, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stops, &before_);
-}
-
-HeldStops::~HeldStops() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
 
 // The buffers handed over, and the stream they are deflated into, by the body's thread (or by
 // the writer's own thread when there is none).
@@ -237,6 +226,13 @@ void AppendXmlText(std::string& out, std::string_view text) {
     from = i + 1;
   }
   out.append(text.substr(from));
+}
+
+std::string XmlAttributeText(std::string_view text) {
+  std::string out;
+  AppendXmlText(out, text);
+  for (size_t at = out.find('"'); at != std::string::npos; at = out.find('"', at)) out.replace(at, 1, "&quot;");
+  return out;
 }
 
 bool NeedsPreservedSpace(std::string_view text) {

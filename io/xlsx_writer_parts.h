@@ -1,7 +1,6 @@
-// Parts the writer makes itself, streamed to temporary files: a sheet's rows and the shared strings.
+// Parts the writer streams as it makes them, deflated on threads of their own: a sheet's rows and the shared strings.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,19 +13,6 @@ namespace kestrel {
 // Parts written by Kestrel are compressed for speed: the fastest level takes a quarter of the
 // time of the best one (libzip's default) for a file about a third larger.
 constexpr int kPartCompressionLevel = 1;
-
-// While it lives, SIGINT and SIGTERM wait on this thread, and on the threads it starts: the
-// handler of a save in progress runs on the saving thread, once nothing is half written.
-class HeldStops {
- public:
-  HeldStops();
-  ~HeldStops();
-  HeldStops(const HeldStops&) = delete;
-  HeldStops& operator=(const HeldStops&) = delete;
-
- private:
-  sigset_t before_;
-};
 
 // The bytes of one part between its head and its tail, deflated as they come: each full buffer
 // goes to a thread of the part's own, which deflates the buffers in order into one raw deflate
@@ -124,5 +110,7 @@ bool NeedsPreservedSpace(std::string_view text);
 
 // Text with &, < and > escaped, as XML text holds them.
 void AppendXmlText(std::string& out, std::string_view text);
+// The same with " escaped too, as an attribute's value in double quotes holds it.
+std::string XmlAttributeText(std::string_view text);
 
 }  // namespace kestrel

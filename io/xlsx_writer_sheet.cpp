@@ -1,4 +1,4 @@
-// One model worksheet: its rows written by Kestrel; merges, columns, page setup, notes by libxlsxwriter.
+// One model worksheet as its part of the file: columns, rows, merges, the selection, page setup.
 #include "io/xlsx_writer_sheet.h"
 
 #include <algorithm>
@@ -16,7 +16,8 @@ namespace {
 
 constexpr double kPointsPerInch = 72;
 
-constexpr double kStandardRowHeight = 15;  // points, the file's default row height
+constexpr double kStandardRowHeight = 15;     // points, the file's default row height
+constexpr double kStandardColumnWidth = 8.43;  // characters, the file's default column width
 constexpr size_t kMaxTextLength = 32767;   // code points in a cell
 
 template <typename... Format>
@@ -40,7 +41,7 @@ void AppendInteger(std::string& out, long long n) {
 
 // The run properties of a piece of rich text in the cell's font; what the model leaves at its
 // standard is the file's default font (Calibri 11, automatic colour), stated in full as a run
-// must.
+// must (an automatic colour has no element).
 std::string RunProperties(const FontStyle& font, bool superscript) {
   std::string xml = "<rPr>";
   if (font.bold) xml += "<b/>";
@@ -50,19 +51,9 @@ std::string RunProperties(const FontStyle& font, bool superscript) {
   xml += NumberText(buffer, font.size);
   xml += "\"/>";
   if (font.color != 0) {
-    std::snprintf(buffer, sizeof buffer, "<color rgb=\"FF%06X\"/>", static_cast<unsigned>(WriterColor(font.color)));
-    xml += buffer;
-  } else {
-    xml += "<color theme=\"1\"/>";
+    xml += "<color rgb=\"" + ArgbColor(font.color) + "\"/>";
   }
-  xml += "<rFont val=\"";
-  for (char c : font.name) {
-    if (c == '"')
-      xml += "&quot;";
-    else
-      AppendXmlText(xml, std::string_view(&c, 1));
-  }
-  xml += "\"/><family val=\"2\"/>";
+  xml += "<rFont val=\"" + XmlAttributeText(font.name) + "\"/><family val=\"2\"/>";
   if (font.name == "Calibri") xml += "<scheme val=\"minor\"/>";
   xml += "</rPr>";
   return xml;
@@ -70,86 +61,88 @@ std::string RunProperties(const FontStyle& font, bool superscript) {
 
 class SheetWriter {
  public:
-  SheetWriter(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats, SharedStringTable& strings)
-      : target_(target), sheet_(sheet), formats_(formats), strings_(strings) {}
+  SheetWriter(const MemoryWorksheet& sheet, bool selected, WriterStyles& styles, SharedStringTable& strings)
+      : sheet_(sheet), selected_(selected), styles_(styles), strings_(strings) {}
 
-  SheetPatches Write() {
-    patches_.rows = std::make_unique<PartBody>();
-    WriteColumns();
-    WriteMerges();
+  WrittenSheet Write(const std::string& notesId) {
+    written_.rows = std::make_unique<PartBody>();
+    std::string columns = Columns();
+    merges_ = sheet_.Merges();
+    std::sort(merges_.begin(), merges_.end(),
+              [](const RangeRef& a, const RangeRef& b) { return a.first.row < b.first.row; });
     WriteRows();
-    patches_.rows->Finish();
-    patches_.dimension = Dimension();
-    WritePageSetup();
-    WriteSelection();
-    return std::move(patches_);
-  }
+    written_.rows->Finish();
+    written_.dimension = Dimension();
 
-  // The selection with its first cell active, as the commands leave it; A1 is the file's default.
-  void WriteSelection() {
-    // Selection() is the port's reading of the selection; it changes nothing.
-    const RangeRef selected = const_cast<MemoryWorksheet&>(sheet_).Selection();
-    if (selected == RangeRef::Cell(1, 1)) return;
-    worksheet_set_selection(target_, Row(selected.first), Column(selected.first), Row(selected.last),
-                            Column(selected.last));
+    std::string& xml = written_.xml;
+    xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">";
+    xml += "<dimension ref=\"" + written_.dimension + "\"/>";
+    xml += SheetViews();
+    xml += "<sheetFormatPr defaultRowHeight=\"15\"/>";
+    xml += columns;
+    xml += "<sheetData/>";
+    xml += MergeCells();
+    xml += PageSetupElements();
+    if (!written_.notes.empty()) xml += "<legacyDrawing r:id=\"" + notesId + "\"/>";
+    xml += "</worksheet>";
+    return std::move(written_);
   }
 
  private:
-  // The shared format of one of this sheet's style numbers.
-  lxw_format* Format(StyleId id) {
-    if (id >= byStyleId_.size()) byStyleId_.resize(id + 1, nullptr);
-    if (!byStyleId_[id]) byStyleId_[id] = formats_.Cell(sheet_.StyleById(id));
-    return byStyleId_[id];
+  // The view of the sheet: whether the workbook shows it, and the selection with its first cell
+  // active, as the commands leave it (A1 is the file's default).
+  std::string SheetViews() const {
+    std::string xml = "<sheetViews><sheetView";
+    if (selected_) xml += " tabSelected=\"1\"";
+    xml += " workbookViewId=\"0\"";
+    // Selection() is the port's reading of the selection; it changes nothing.
+    const RangeRef selected = const_cast<MemoryWorksheet&>(sheet_).Selection();
+    if (selected == RangeRef::Cell(1, 1)) return xml + "/></sheetViews>";
+    const std::string first = CellA1(selected.first);
+    const std::string area = selected.first == selected.last ? first : first + ":" + CellA1(selected.last);
+    return xml + "><selection activeCell=\"" + first + "\" sqref=\"" + area + "\"/></sheetView></sheetViews>";
   }
 
-  // The style record the file gives a style: its format's, numbered by the library as it numbers
-  // the formats of cells it writes itself.
+  // The style record the file gives one of this sheet's style numbers.
   int StyleRecord(StyleId id) {
     if (id >= recordByStyleId_.size()) recordByStyleId_.resize(id + 1, -1);
-    if (recordByStyleId_[id] < 0) recordByStyleId_[id] = lxw_format_get_xf_index(Format(id));
+    if (recordByStyleId_[id] < 0) recordByStyleId_[id] = styles_.Record(sheet_.StyleById(id));
     return recordByStyleId_[id];
   }
 
-  // `what` and `at` name the place in the message only when there is one to give.
-  static void Check(lxw_error error, CellRef at, const char* what) {
-    if (error != LXW_NO_ERROR) Check(error, std::string(what) + " " + CellA1(at));
-  }
-  static void Check(lxw_error error, const std::string& where) {
-    if (error != LXW_NO_ERROR) throw std::runtime_error(where + ": " + lxw_strerror(error));
-  }
-
-  // Consecutive columns with the same width and format share one column record.
-  void WriteColumns() {
+  // Consecutive columns with the same width and format share one column record; a column with a
+  // format and no width of its own has the standard width, not marked as its own; width 0 hides.
+  std::string Columns() {
     const auto columns = sheet_.ColumnFormats();
+    if (columns.empty()) return "";
+    std::string xml = "<cols>";
+    char buffer[64];
     for (size_t i = 0; i < columns.size();) {
       size_t j = i + 1;
       while (j < columns.size() && columns[j].column == columns[j - 1].column + 1 &&
              columns[j].width == columns[i].width && columns[j].style == columns[i].style)
         ++j;
       const ColumnFormat& c = columns[i];
-      lxw_format* format = c.style == kInheritStyle ? nullptr : Format(c.style);
-      lxw_error error = worksheet_set_column(target_, static_cast<lxw_col_t>(c.column - 1),
-                                             static_cast<lxw_col_t>(columns[j - 1].column - 1),
-                                             c.width.value_or(LXW_DEF_COL_WIDTH), format);
-      Check(error, "column " + ColumnLetters(c.column));
+      xml += "<col min=\"" + std::to_string(c.column) + "\" max=\"" + std::to_string(columns[j - 1].column) + "\"";
+      const double width = c.width.value_or(kStandardColumnWidth);
+      xml += " width=\"" + std::string(NumberText(buffer, width == 0 ? 0 : ColumnWidthToFile(width))) + "\"";
+      if (const int record = c.style == kInheritStyle ? 0 : StyleRecord(c.style))
+        xml += " style=\"" + std::to_string(record) + "\"";
+      if (width == 0) xml += " hidden=\"1\"";
+      if (c.width) xml += " customWidth=\"1\"";
+      xml += "/>";
       i = j;
     }
+    return xml + "</cols>";
   }
 
-  // The library records the areas; their cells are written with the rows.
-  void WriteMerges() {
-    merges_ = sheet_.Merges();
-    for (const RangeRef& m : merges_) {
-      if (!Padded(m)) {
-        patches_.largeMerges.push_back(m);
-        continue;
-      }
-      lxw_error error = worksheet_merge_range(target_, Row(m.first), Column(m.first), Row(m.last), Column(m.last), "",
-                                              Format(sheet_.StyleIdAt(m.first)));
-      Check(error, m.first, "merged area at");
-    }
-    std::sort(merges_.begin(), merges_.end(),
-              [](const RangeRef& a, const RangeRef& b) { return a.first.row < b.first.row; });
+  std::string MergeCells() const {
+    if (merges_.empty()) return "";
+    std::string xml = "<mergeCells count=\"" + std::to_string(merges_.size()) + "\">";
+    for (const RangeRef& m : merges_) xml += "<mergeCell ref=\"" + CellA1(m.first) + ":" + CellA1(m.last) + "\"/>";
+    return xml + "</mergeCells>";
   }
 
   // Whether a merged area's cells are written as blanks in its format, as the host writes them
@@ -159,9 +152,6 @@ class SheetWriter {
     return static_cast<long long>(m.Rows()) * static_cast<long long>(m.Columns()) <= kMostPaddedMergeCells;
   }
   static constexpr long long kMostPaddedMergeCells = 65536;
-
-  static lxw_row_t Row(CellRef at) { return static_cast<lxw_row_t>(at.row - 1); }
-  static lxw_col_t Column(CellRef at) { return static_cast<lxw_col_t>(at.column - 1); }
 
   // Every row holding stored cells, a format or height of its own, or part of a merged area, in
   // order: the rows without stored cells are taken in between the stored ones as they pass.
@@ -228,7 +218,7 @@ class SheetWriter {
   // One <row> with the cells of rowCells_ (then cleared) and, in merged areas, a blank in the
   // format it shows at each cell no stored cell is written to.
   void WriteRow(int row) {
-    PartBody& out = *patches_.rows;
+    PartBody& out = *written_.rows;
     rowText_.clear();
     AppendInteger(rowText_, row);
     const std::string head = RowHead(row);
@@ -305,23 +295,23 @@ class SheetWriter {
       cellHead_ += type;
       cellHead_ += '"';
     }
-    patches_.rows->Append(cellHead_);
+    written_.rows->Append(cellHead_);
   }
 
   void WriteBlank(CellRef at, StyleId style) {
     OpenCell(at, StyleRecord(style), nullptr);
-    patches_.rows->Append("/>");
+    written_.rows->Append("/>");
   }
 
   void CheckLength(CellRef at, const std::string& text) {
     if (text.size() > kMaxTextLength && CodePointCount(EncodeEscapes(text)) > kMaxTextLength)
-      Check(LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED, at, "text in");
+      throw std::runtime_error("text in " + CellA1(at) + ": longer than the 32767 characters a cell holds");
   }
 
   // A formula cell has its cached result: a number, else typed text, boolean or error; a formula
   // never computed offers an empty text. Numbers that are not finite are #NUM! errors.
   void WriteCell(const CellView& c) {
-    PartBody& out = *patches_.rows;
+    PartBody& out = *written_.rows;
     const CellValue& v = *c.value;
     int record = StyleRecord(c.style);
     const bool badNumber = v.IsNumber() && !std::isfinite(v.Number());
@@ -396,7 +386,7 @@ class SheetWriter {
     const bool anySuperscript = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.superscript; });
     if (!anySuperscript) return strings_.Plain(text);
     if (pieces.size() == 1 && pieces[0].length == 1) {
-      record = lxw_format_get_xf_index(formats_.Cell(style, true));
+      record = styles_.Record(style, true);
       return strings_.Plain(text);
     }
     if (pieces.size() == 1) {  // a rich text has two pieces at least
@@ -415,53 +405,41 @@ class SheetWriter {
     return strings_.Rich(runs);
   }
 
-  void WriteNote(CellRef at, const Note& note) {
-    lxw_comment_options options{};
-    options.visible = note.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
-    if (note.width > 0) options.width = static_cast<uint16_t>(PointsToPixels(note.width));
-    if (note.height > 0) options.height = static_cast<uint16_t>(PointsToPixels(note.height));
-    Check(worksheet_write_comment_opt(target_, Row(at), Column(at), EncodeEscapes(note.text).c_str(), &options), at,
-          "note of");
-    const int bold = std::min(note.boldLength, static_cast<int>(CodePointCount(note.text)));
-    if (bold > 0) patches_.notes.push_back({at, bold});
-  }
+  void WriteNote(CellRef at, const Note& note) { written_.notes.push_back({at, note}); }
 
-  // Margins in the file are inches. The library keeps its 0.3 inch header and footer margins
-  // unless given a positive one, and writes an empty header or footer to carry a margin.
-  void WritePageSetup() {
+  // Margins in the file are inches; the orientation is always stated. Print title rows are the
+  // workbook's (a defined name).
+  std::string PageSetupElements() {
     const PageSetup& page = sheet_.Page();
-    if (page.orientation == Orientation::Landscape)
-      worksheet_set_landscape(target_);
-    else
-      worksheet_set_portrait(target_);
-    worksheet_set_margins(target_, page.leftMargin / kPointsPerInch, page.rightMargin / kPointsPerInch,
-                          page.topMargin / kPointsPerInch, page.bottomMargin / kPointsPerInch);
-    const PageSetup standard;
-    if (page.headerMargin != standard.headerMargin) {
-      lxw_header_footer_options options{};
-      options.margin = page.headerMargin / kPointsPerInch;
-      worksheet_set_header_opt(target_, "", &options);
+    char buffer[64];
+    auto inches = [&](const char* name, double points) {
+      // To twelve decimals: 21.6 points are 0.3 inch, not 0.30000000000000004.
+      const double value = std::round(points / kPointsPerInch * 1e12) / 1e12;
+      return std::string(" ") + name + "=\"" + std::string(NumberText(buffer, value)) + "\"";
+    };
+    // The header and footer margins the file cannot keep (0 or less) are its standard 0.3 inch.
+    const double header = page.headerMargin > 0 ? page.headerMargin : 0.3 * kPointsPerInch;
+    const double footer = page.footerMargin > 0 ? page.footerMargin : 0.3 * kPointsPerInch;
+    std::string xml = "<pageMargins" + inches("left", page.leftMargin) + inches("right", page.rightMargin) +
+                      inches("top", page.topMargin) + inches("bottom", page.bottomMargin) + inches("header", header) +
+                      inches("footer", footer) + "/>";
+    xml += page.orientation == Orientation::Landscape ? "<pageSetup orientation=\"landscape\"/>"
+                                                       : "<pageSetup orientation=\"portrait\"/>";
+    if (!page.printTitleRows.empty()) {
+      auto rows = RangeRef::Parse(page.printTitleRows);
+      if (!rows || !rows->IsWholeRows())
+        throw std::runtime_error("print titles \"" + page.printTitleRows + "\" are not whole rows");
+      written_.printTitleRows = "$" + std::to_string(rows->first.row) + ":$" + std::to_string(rows->last.row);
     }
-    if (page.footerMargin != standard.footerMargin) {
-      lxw_header_footer_options options{};
-      options.margin = page.footerMargin / kPointsPerInch;
-      worksheet_set_footer_opt(target_, "", &options);
-    }
-    if (page.printTitleRows.empty()) return;
-    auto rows = RangeRef::Parse(page.printTitleRows);
-    if (!rows || !rows->IsWholeRows())
-      throw std::runtime_error("print titles \"" + page.printTitleRows + "\" are not whole rows");
-    lxw_error error = worksheet_repeat_rows(target_, Row(rows->first), Row(rows->last));
-    Check(error, "print titles " + page.printTitleRows);
+    return xml;
   }
 
-  lxw_worksheet* target_;
   const MemoryWorksheet& sheet_;
-  WriterFormats& formats_;
+  bool selected_;
+  WriterStyles& styles_;
   SharedStringTable& strings_;
-  std::vector<lxw_format*> byStyleId_;
   std::vector<int> recordByStyleId_;
-  SheetPatches patches_;
+  WrittenSheet written_;
   std::vector<RangeRef> merges_;  // by first row
   size_t nextMerge_ = 0;
   std::vector<RangeRef> activeMerges_;  // the areas of the row being written
@@ -477,13 +455,16 @@ class SheetWriter {
 
 }  // namespace
 
-int PointsToPixels(double points) {
-  return static_cast<int>(std::lround(std::clamp(points * 4 / 3, 1.0, 65535.0)));
+double ColumnWidthToFile(double characters) {
+  // The file format's conversions: whole pixels of a 7-pixel digit plus 5 pixels of padding (below
+  // one character, 12 pixels a character), then 1/256 steps of a digit.
+  const double pixels = characters >= 1 ? std::trunc(characters * 7 + 0.5) + 5 : std::trunc(characters * 12 + 0.5);
+  return std::trunc(pixels / 7 * 256) / 256;
 }
 
-SheetPatches WriteSheetContent(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats,
-                               SharedStringTable& strings) {
-  return SheetWriter(target, sheet, formats, strings).Write();
+WrittenSheet WriteSheet(const MemoryWorksheet& sheet, bool selected, WriterStyles& styles, SharedStringTable& strings,
+                        const std::string& notesId) {
+  return SheetWriter(sheet, selected, styles, strings).Write(notesId);
 }
 
 }  // namespace kestrel

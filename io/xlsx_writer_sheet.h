@@ -1,44 +1,42 @@
-// Writing one model worksheet: its rows by the writer itself, the rest through libxlsxwriter.
+// Writing one model worksheet as the parts of a .xlsx file: the sheet part with its rows, and its notes.
 #pragma once
-
-#include <xlsxwriter.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "workbook/memory_worksheet.h"
-#include "io/xlsx_writer_formats.h"
+#include "io/xlsx_writer_styles.h"
 #include "io/xlsx_writer_parts.h"
 
 namespace kestrel {
 
-// A note whose first `boldLength` code points are bold: libxlsxwriter 1.1.4 writes a note as one
-// plain run, which the saved file's comments part then splits.
-struct BoldNoteTitle {
+// A note of the sheet at its cell.
+struct WrittenNote {
   CellRef at;
-  int boldLength = 0;
+  Note note;
 };
 
-// What the saved sheet part gets after libxlsxwriter: its rows, written here, and bold note titles.
-struct SheetPatches {
-  std::unique_ptr<PartBody> rows;  // the content of <sheetData>
+// One sheet as the file holds it: the part's text with an empty <sheetData/> where the rows go,
+// the rows themselves (deflating as they were written), and what other parts need of it.
+struct WrittenSheet {
+  std::string xml;                 // the part, its rows left out
+  std::unique_ptr<PartBody> rows;  // the content of <sheetData>, finished
   std::string dimension;           // the used range, "A1:O109999"
-  std::vector<BoldNoteTitle> notes;
-  // Merged areas too large for the library, which writes a blank into every cell of an area:
-  // they go into the part as elements alone.
-  std::vector<RangeRef> largeMerges;
+  std::vector<WrittenNote> notes;  // in the order of their cells
+  std::string printTitleRows;      // "$1:$3", or empty
 };
 
-// Writes the sheet's merges, column formats, page setup and notes into `target` (visibility and
-// activation are the workbook's), and its rows (cells, row formats) to a part file of its own,
-// with the texts in `strings`. Throws std::runtime_error with the reason when something cannot
-// be written.
-SheetPatches WriteSheetContent(lxw_worksheet* target, const MemoryWorksheet& sheet, WriterFormats& formats,
-                               SharedStringTable& strings);
+// Writes the sheet: columns, rows (cells, row formats), merges, the selection, page setup,
+// `selected` marking the sheet the workbook shows; the cells' formats are records of `styles`,
+// their texts entries of `strings`; `notesId` is the relationship id of the sheet's notes drawing
+// (used only when the sheet has notes). Throws std::runtime_error with the reason when something
+// cannot be written.
+WrittenSheet WriteSheet(const MemoryWorksheet& sheet, bool selected, WriterStyles& styles, SharedStringTable& strings,
+                        const std::string& notesId);
 
-// Points (the model's unit of note sizes) as whole pixels at 96 dots per inch, within the
-// 1 to 65535 the library takes.
-int PointsToPixels(double points);
+// The file's width of a column (characters plus padding, in 1/256 steps) for the model's width in
+// characters of the standard font.
+double ColumnWidthToFile(double characters);
 
 }  // namespace kestrel

@@ -21,8 +21,13 @@ void CheckNodeCount(const std::string& file, const std::string& part, std::strin
   for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '=', end - p))) != nullptr; ++p)
     ++nodes;
   if (nodes > XmlPart::kMaxNodes)
-    throw WorkbookFileError(file + ": " + part + " has more than " + std::to_string(XmlPart::kMaxNodes) +
+    throw WorkbookFileError(WorkbookFileFault::Defect, file, part + " has more than " + std::to_string(XmlPart::kMaxNodes) +
                             " elements and attributes (too large to load)");
+}
+
+void ThrowDamagedXml(const std::string& file, const std::string& part, size_t offset) {
+  throw WorkbookFileError(WorkbookFileFault::Defect, file,
+                          part + " is damaged (XML error at offset " + std::to_string(offset) + ")");
 }
 
 XmlPart::XmlPart(ZipArchive& zip, std::string name) : XmlPart(zip.Path(), name, RepairUtf8(zip.Read(name))) {}
@@ -32,8 +37,7 @@ XmlPart::XmlPart(const std::string& file, std::string name, std::string text)
   CheckNodeCount(file, name_, text_);
   pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.data(), text_.size(), kXmlParseOptions);
   if (!result || !doc_.document_element())
-    throw WorkbookFileError(file + ": " + name_ + " is damaged (XML error at offset " +
-                            std::to_string(result ? text_.size() : result.offset) + ")");
+    ThrowDamagedXml(file, name_, result ? text_.size() : static_cast<size_t>(result.offset));
 }
 
 namespace {

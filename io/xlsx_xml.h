@@ -40,6 +40,9 @@ class XmlPart {
   pugi::xml_document doc_;
 };
 
+// Throws the error of a part that is not well-formed XML, at `offset` bytes into the part.
+[[noreturn]] void ThrowDamagedXml(const std::string& file, const std::string& part, size_t offset);
+
 // How every part is parsed: whitespace-only text is kept when it is an element's only content
 // (<t xml:space="preserve"> </t>); an element's text is kept in the element itself (as
 // child_value and text() read it), not in a node of its own, so a cell's <v> costs one node.

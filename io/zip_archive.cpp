@@ -64,7 +64,7 @@ ZipArchive::~ZipArchive() {
   if (archive_) zip_discard(archive_);
 }
 
-void ZipArchive::Fail(const std::string& what) const { throw WorkbookFileError(path_ + ": " + what); }
+void ZipArchive::Fail(const std::string& what) const { throw WorkbookFileError(WorkbookFileFault::Defect, path_, what); }
 
 bool ZipArchive::Has(std::string_view name) const {
   return zip_name_locate(archive_, std::string(name).c_str(), ZIP_FL_NOCASE) >= 0;

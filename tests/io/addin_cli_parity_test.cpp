@@ -18,6 +18,7 @@
 #include "haul/form_haul.h"
 #include "io/mass_haul_page.h"
 #include "io/workbook_file.h"
+#include "workbook/formula_eval.h"
 #include "io_test_support.h"
 #include "support/recording_shell.h"
 
@@ -173,6 +174,7 @@ TEST_F(AddinCliParityTest, DistributionAddsTheToolsTableAndDrawsItsDiagram) {
     DesignRequest request;
     request.Files = {profile, "", "", tpl};
     ASSERT_EQ(RunDesign(context, request), CommandOutcome::Completed);
+    RecalculateWorkbook(*book);  // as the host does
     SaveWorkbook(*book, workbook);
   }
   const std::string log = dir / "tool.log";
@@ -216,6 +218,7 @@ TEST_F(AddinCliParityTest, DistributionAddsTheToolsTableAndDrawsItsDiagram) {
   EXPECT_NE(ui.Messages()[0].text.find("K1+17O"), std::string::npos) << ui.Messages()[0].text;
   EXPECT_NE(ui.Messages()[1].text.find("已调配 "), std::string::npos) << ui.Messages()[1].text;
   ASSERT_EQ(book->SheetCount(), sheets + 1);
+  RecalculateWorkbook(*book);
   SaveWorkbook(*book, dir / "addin.xlsx");
 
   std::unique_ptr<MemoryWorkbook> tool = LoadWorkbook(dir / "tool.xlsx");

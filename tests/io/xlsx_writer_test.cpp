@@ -18,7 +18,8 @@
 
 #include "workbook/formula_eval.h"
 #include "io/workbook_file.h"
-#include "io/xlsx_writer_patch.h"
+#include "io/xlsx_writer_package.h"
+#include "io/xlsx_writer_styles.h"
 #include "support/oracle_tools.h"
 #include "util/unicode.h"
 
@@ -554,6 +555,7 @@ TEST(XlsxWriterTest, KeepsEverySheetCellFormatAndLayoutOfTheModel) {
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
 
@@ -578,6 +580,7 @@ TEST(XlsxWriterTest, FormulaResultsInTheFileAreTheRecomputedOnes) {
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
 
@@ -627,6 +630,7 @@ TEST(XlsxWriterTest, ErrorsAndBooleansAreTypedCellsAndErrorConstantsHaveNoFormul
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   Facts facts = ReadWithOpenpyxl(path);
   // raw: the t attribute of the cell and whether it holds a formula.
@@ -702,6 +706,7 @@ TEST(XlsxWriterTest, LibreOfficeShowsTheStoredResultsAndTheSameAfterRecalculatin
   MemoryWorkbook book;
   BuildWorkbook(book);
   const std::string path = folder.File("volumes.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
   const auto stored = LibreOfficeTexts(path, folder.File("lo"), "cached");
   const auto recalculated = LibreOfficeTexts(path, folder.File("lo"), "recalc");
@@ -797,6 +802,7 @@ TEST(XlsxWriterTest, WritesAHundredThousandRowsOfEightColumns) {
   s.SetValue(Cell("B2"), "=A2-A1");  // a formula amid the numbers, read back below
 
   const std::string path = folder.File("large.xlsx");
+  RecalculateWorkbook(book);  // as a command does before it saves
   WriteXlsx(book, path);
 
   auto found =
@@ -895,7 +901,7 @@ TEST(XlsxWriterTest, FailuresAreOneLineWorkbookFileErrors) {
   {
     MemoryWorkbook book;
     book.Sheet(0).SetValue(Cell("A1"), 1);
-    ExpectOneLineError(book, folder.File("no/such/folder/out.xlsx"), "Error creating output xlsx file");
+    ExpectOneLineError(book, folder.File("no/such/folder/out.xlsx"), "No such file or directory");
   }
   {
     MemoryWorkbook book;
@@ -916,28 +922,57 @@ TEST(XlsxWriterTest, FailuresAreOneLineWorkbookFileErrors) {
   }
 }
 
-TEST(XlsxWriterTest, FormatsAreCreatedOncePerDistinctStyle) {
-  TempFolder folder;
-  lxw_workbook* target = workbook_new(folder.File("formats.xlsx").c_str());
-  {
-    WriterFormats formats(target);
-    CellStyle plain, bold;
-    bold.font.bold = true;
-    CellStyle boldToo = bold;
-    EXPECT_EQ(formats.Cell(bold), formats.Cell(boldToo));
-    EXPECT_NE(formats.Cell(bold), formats.Cell(plain));
-    EXPECT_NE(formats.Cell(bold), formats.Cell(bold, true));
-  }
-  EXPECT_EQ(WriterColor(255), 0xFF0000u);
-  EXPECT_EQ(WriterColor(0x00FF00), 0x00FF00u);
-  EXPECT_EQ(WriterColor(0xFF0000), 0x0000FFu);
-  EXPECT_EQ(WriterColor(0x123456), 0x563412u);
-  lxw_workbook_free(target);
+TEST(XlsxWriterTest, StyleRecordsAreMadeOncePerDistinctStyle) {
+  WriterStyles styles;
+  CellStyle plain, bold, red;
+  bold.font.bold = true;
+  red.font.color = 255;  // the host's red
+  red.numberFormat = "0.000";
+  EXPECT_EQ(styles.Record(plain), 0);
+  const int boldRecord = styles.Record(bold);
+  EXPECT_EQ(styles.Record(CellStyle(bold)), boldRecord);
+  EXPECT_NE(styles.Record(bold, true), boldRecord);
+  const int redRecord = styles.Record(red);
+  const std::string part = styles.Part();
+  EXPECT_NE(part.find("<cellXfs count=\"" + std::to_string(redRecord + 1) + "\">"), std::string::npos) << part;
+  EXPECT_NE(part.find("<numFmt numFmtId=\"164\" formatCode=\"0.000\"/>"), std::string::npos) << part;
+  EXPECT_NE(part.find("<color rgb=\"FFFF0000\"/>"), std::string::npos) << part;
+  EXPECT_EQ(ArgbColor(0x00FF00), "FF00FF00");
+  EXPECT_EQ(ArgbColor(0xFF0000), "FF0000FF");
+  EXPECT_EQ(ArgbColor(0x123456), "FF563412");
 }
 
-// ---- The patches, on parts as libxlsxwriter writes them ----
+// The file holds what the model holds and nothing else: no cell the model does not have, and the
+// parts a reader expects of a workbook with texts and notes.
+TEST(XlsxWriterTest, TheFileHoldsNoCellTheModelLacks) {
+  TempFolder folder;
+  MemoryWorkbook book;
+  book.Sheet(0).SetValue(Cell("B2"), "路基");
+  book.Sheet(0).Rename("断面 \"A&B\"");  // texts of attributes
+  MemoryWorksheet& titled = book.AppendSheet("O'Neil");  // an apostrophe in a defined name
+  PageSetupChange page;
+  page.printTitleRows = "$1:$2";
+  titled.SetPageSetup(page);
+  Note note;
+  note.text = "桩号：K1+000";
+  note.boldLength = 3;
+  book.Sheet(0).SetNote(Cell("C3"), note);
+  const std::string path = folder.File("small.xlsx");
+  WriteXlsx(book, path);
+  const Facts facts = ReadWithOpenpyxl(path);
+  EXPECT_EQ(facts.Find("cell", Key(0, "A1")), nullptr);
+  EXPECT_EQ(facts.Get("sheet", "0")[0], "断面 \"A&B\"");
+  EXPECT_EQ(facts.Get("titles", "1")[0], "$1:$2");
+  EXPECT_EQ(facts.Get("cell", Key(0, "B2")), (std::vector<std::string>{"s", "路基"}));
+  EXPECT_EQ(NoteRuns(facts, 0, "C3"), (std::vector<std::pair<std::string, bool>>{{"桩号：", true}, {"K1+000", false}}));
+  for (const char* part : {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+                           "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"})
+    EXPECT_NE(facts.Find("entry", part), nullptr) << part;
+}
 
-TEST(XlsxWriterPatchTest, SheetPartAroundTheRowsStatesTheUsedRange) {
+// ---- The sheet part around its rows ----
+
+TEST(XlsxWriterPackageTest, SheetPartAroundTheRowsStatesTheUsedRange) {
   const std::string empty =
       "<worksheet><dimension ref=\"A1\"/><sheetViews/><sheetData/><pageMargins left=\"0.7\"/></worksheet>";
   EXPECT_EQ(SheetPartAround(empty, "B2:H90"),
@@ -949,68 +984,6 @@ TEST(XlsxWriterPatchTest, SheetPartAroundTheRowsStatesTheUsedRange) {
   EXPECT_EQ(SheetPartAround(filled, "A1:C3").second,
             "</sheetData><mergeCells count=\"1\"><mergeCell ref=\"A1:C3\"/></mergeCells></worksheet>");
   EXPECT_THROW(SheetPartAround("<worksheet><sheetData><row r=\"1\"/>", "A1"), std::runtime_error);
-}
-
-TEST(XlsxWriterPatchTest, BoldNoteTitlesSplitsAtCodePointsAndKeepsTheRest) {
-  const std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<comments xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><authors><author>K</author>"
-      "</authors><commentList><comment ref=\"B2\" authorId=\"0\"><text><r><rPr><sz val=\"8\"/>"
-      "<rFont val=\"Tahoma\"/></rPr><t>桩号：K1+000\n备注</t></r></text></comment>"
-      "<comment ref=\"C3\" authorId=\"0\"><text><r><rPr><sz val=\"8\"/></rPr><t>untouched</t></r></text>"
-      "</comment></commentList></comments>";
-  const std::string out = BoldNoteTitles(xml, {{Cell("B2"), 3}});
-  EXPECT_EQ(out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
-  EXPECT_NE(
-      out.find("<r><rPr><b/><sz val=\"8\"/><rFont val=\"Tahoma\"/></rPr><t xml:space=\"preserve\">桩号：</t></r>"
-               "<r><rPr><sz val=\"8\"/><rFont val=\"Tahoma\"/></rPr><t xml:space=\"preserve\">K1+000\n备注</t></r>"),
-      std::string::npos)
-      << out;
-  EXPECT_NE(out.find("<author>K</author>"), std::string::npos);
-  EXPECT_NE(out.find("<t>untouched</t>"), std::string::npos);
-  EXPECT_THROW(BoldNoteTitles(xml, {{Cell("D4"), 2}}), std::runtime_error);
-}
-
-// The patch replaces the parts concerned and copies every other part as it was.
-TEST(XlsxWriterPatchTest, PatchingTheSavedFileLeavesTheOtherPartsAlone) {
-  TempFolder folder;
-  const std::string path = folder.File("patched.xlsx");
-  lxw_workbook* target = workbook_new(path.c_str());
-  lxw_worksheet* sheet = workbook_add_worksheet(target, "数据");
-  workbook_add_worksheet(target, "Other");
-  worksheet_write_string(sheet, 0, 0, "x", nullptr);
-  worksheet_write_comment(sheet, 0, 2, "标题：正文");
-  ASSERT_EQ(workbook_close(target), LXW_NO_ERROR);
-  const Facts before = ReadWithOpenpyxl(path);
-
-  std::vector<SheetPatches> sheets(2);
-  SharedStringTable strings;
-  const std::string text = "x";
-  for (SheetPatches& patches : sheets) patches.rows = std::make_unique<PartBody>();
-  sheets[0].rows->Append("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>" + std::to_string(strings.Plain(text)) +
-                         "</v></c><c r=\"B1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c></row>");
-  sheets[0].dimension = "A1:B1";
-  sheets[1].dimension = "A1";
-  for (SheetPatches& patches : sheets) patches.rows->Finish();
-  sheets[0].notes.push_back({Cell("C1"), 3});
-  PatchSavedWorkbook(path, sheets, strings);
-  const Facts after = ReadWithOpenpyxl(path);
-
-  const std::set<std::string> patched = {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/comments1.xml"};
-  const auto parts = before.Keys("entry");
-  EXPECT_EQ(after.Keys("entry"), parts);
-  EXPECT_GT(parts.size(), 8u);
-  for (const std::string& part : parts) {
-    if (patched.count(part)) {
-      EXPECT_NE(after.Get("entry", part), before.Get("entry", part)) << part;
-    } else {
-      EXPECT_EQ(after.Get("entry", part), before.Get("entry", part)) << part;
-    }
-  }
-  EXPECT_EQ(after.Get("cell", Key(0, "A1")), (std::vector<std::string>{"s", "x"}));
-  EXPECT_EQ(after.Get("raw", Key(0, "B1")), (std::vector<std::string>{"e", "1"}));
-  EXPECT_EQ(NoteRuns(after, 0, "C1"), (std::vector<std::pair<std::string, bool>>{{"标题：", true}, {"正文", false}}));
-  EXPECT_EQ(after.Get("note", Key(0, "C1"))[0], "标题：正文");
 }
 
 }  // namespace
