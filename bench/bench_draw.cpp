@@ -38,11 +38,11 @@ void BenchOne(int points, int sections, int mode) {
   CommandContext context{session.HostApplication, ui, shell, dialogs};
   DrawingPlan plan;
   auto start = std::chrono::steady_clock::now();
-  CommandOutcome outcome = DrawSections(context, request, session, plan);
+  CommandOutcome outcome = DrawSections(context, request, session.Sections, plan);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("  draw data, mode %d, %6d points in %5d sections: %7.3f s, %6ld host calls (%ld sorts), %zu labels%s\n",
               mode, points, sections, seconds, host.Counter().TotalCalls(), host.Counter().Calls(HostCall::Sort),
-              session.LabelCommands.size(), outcome == CommandOutcome::Completed ? "" : "  [did not complete]");
+              session.Sections.LabelCommands.size(), outcome == CommandOutcome::Completed ? "" : "  [did not complete]");
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ void BenchGetH(const std::filesystem::path& folder) {
   Session session;
   SystemClock clock;
   QuietShell shell;
-  FunctionContext context{session, clock, shell, nullptr};
+  FunctionContext context{session.Geometry, clock, shell, nullptr};
   const WorksheetFunction& getH = *FindWorksheetFunction("GetH");
   double sum = 0;
   auto start = std::chrono::steady_clock::now();
@@ -62,7 +62,7 @@ void BenchGetH(const std::filesystem::path& folder) {
               kPoints, kStations, seconds, kStations / seconds, sum);
 
   // The record search alone on the cached table: bisection against the scan.
-  const VerticalProfile& profile = session.Profile.Curves;
+  const VerticalProfile& profile = session.Geometry.Profile.Curves;
   for (bool bisect : {true, false}) {
     double total = 0;
     start = std::chrono::steady_clock::now();

@@ -50,7 +50,7 @@ void BenchOne(int points, int sections) {
   ScriptedDialogs dialogs;
   CommandContext context{session.HostApplication, ui, shell, dialogs};
   auto start = std::chrono::steady_clock::now();
-  CommandOutcome outcome = SortSurvey(context, SortRequest{}, session);
+  CommandOutcome outcome = SortSurvey(context, SortRequest{}, session.Sections);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("  initial sort, %6d points in %5d sections: %7.3f s, %4ld host calls (%.4f per point)%s\n", points,
               sections, seconds, host.Counter().TotalCalls(),

@@ -111,9 +111,9 @@ int RunDemo(CliContext& context, const std::string& dir) {
   book.Activate(SheetIndex(book, "断面字典"));
   const std::string dic = PathToUtf8(out / "stations.Dic");
   context.Ui().QueueSaveFile(dic);
-  if (SaveDictionaryCommand(command, context.GetSession()) != CommandOutcome::Completed) return kExitError;
+  if (SaveDictionaryCommand(command, context.GetSession().Sections) != CommandOutcome::Completed) return kExitError;
   say << "1. saved the station-location dictionary: " << dic << " ("
-      << context.GetSession().StationDictionary.size() << " sections)\n";
+      << context.GetSession().Sections.StationDictionary.size() << " sections)\n";
 
   // 2. The initial sort of the survey, snapping to 5 m and matching the dictionary within 1 m.
   MemoryWorksheet& survey = book.Sheet(SheetIndex(book, "实测横断面"));
@@ -121,7 +121,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
   const int points = survey.UsedRange()->Rows();
   if (!LoadDictionary(context, dic)) return kExitStopped;
   std::optional<SortRequest> sort = SortRequestFrom({"5", "1", true}, context.Ui());
-  if (!sort || SortSurvey(command, *sort, context.GetSession()) != CommandOutcome::Completed) return kExitStopped;
+  if (!sort || SortSurvey(command, *sort, context.GetSession().Sections) != CommandOutcome::Completed) return kExitStopped;
   const int rows = survey.UsedRange()->Rows();
   say << "2. sorted " << points << " surveyed points into " << rows - points + 1
       << " sections, separated by empty rows (stations in column F)\n";
@@ -131,12 +131,12 @@ int RunDemo(CliContext& context, const std::string& dir) {
   drawEntries.StationLabelDY = "300";  // station labels near the sample's levels
   drawEntries.UseDictionary = true;
   DrawingPlan plan;
-  if (DrawSections(command, DrawRequestFrom(drawEntries), context.GetSession(), plan) != CommandOutcome::Completed)
+  if (DrawSections(command, DrawRequestFrom(drawEntries), context.GetSession().Sections, plan) != CommandOutcome::Completed)
     return kExitStopped;
   int matched = 0;
-  for (const SectionRecord& s : context.GetSession().SectionList) matched += s.Matched ? 1 : 0;
-  say << "3. drew " << context.GetSession().SectionCount << " sections (" << matched
-      << " placed in their dictionary frames), " << context.GetSession().LabelCommands.size()
+  for (const SectionRecord& s : context.GetSession().Sections.SectionList) matched += s.Matched ? 1 : 0;
+  say << "3. drew " << context.GetSession().Sections.SectionCount << " sections (" << matched
+      << " placed in their dictionary frames), " << context.GetSession().Sections.LabelCommands.size()
       << " level labels: columns I to O of " << survey.SheetName() << "\n";
   const DrawingShapes shapes = ShapesOfPlan(plan);
   if (!WriteFileAtomically(out / "sections.dxf", DrawingDxf(shapes)) ||
@@ -162,11 +162,11 @@ int RunDemo(CliContext& context, const std::string& dir) {
 
   // 7. A cut and fill volume sheet (design and measured) with the drawn sections' stations.
   Session& session = context.GetSession();
-  if (!CanFillStations(session, context.Ui())) return kExitStopped;
+  if (!CanFillStations(session.Sections, context.Ui())) return kExitStopped;
   const std::optional<VolumeSheetRequest> volume =
-      VolumeSheetRequestFrom({1, true, std::to_string(session.SectionCount)});
-  if (!volume || DrawVolumeSheet(command, *volume, session) != CommandOutcome::Completed) return kExitStopped;
-  say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().SectionCount
+      VolumeSheetRequestFrom({1, true, std::to_string(session.Sections.SectionCount)});
+  if (!volume || DrawVolumeSheet(command, *volume, session.Sections) != CommandOutcome::Completed) return kExitStopped;
+  say << "7. built the volume sheet " << book.Active().SheetName() << " for " << context.GetSession().Sections.SectionCount
       << " sections (design and measured areas go in columns B to E)\n";
 
   // 8. Design sections from the profile, the cross slope and the sample's template; a second volume

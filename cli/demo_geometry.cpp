@@ -60,7 +60,7 @@ int RunGeometryDemo(CliContext& context, MemoryWorkbook& book, const std::filesy
 
   // The worksheet functions as a cell would call them, through the catalogue.
   SystemClock clock;
-  FunctionContext call{context.GetSession(), clock, context.Shell(), nullptr};
+  FunctionContext call{context.GetSession().Geometry, clock, context.Shell(), nullptr};
   // A worksheet function answers a file it cannot read with a sentinel, which a cell would show;
   // the demo stops instead of printing it as a result.
   auto compute = [&](const char* name, FunctionArguments arguments, double sentinel, const std::string& file) {

@@ -13,7 +13,7 @@ namespace kestrel {
 // user has been told); the command then ends as a dialog that stays open would: cancelled.
 inline bool LoadDictionary(CliContext& context, const std::string& path) {
   context.Ui().QueueOpenFile(path);
-  return ChooseDictionaryFile(context.GetSession(), context.Ui()) == ChooseOutcome::Loaded;
+  return ChooseDictionaryFile(context.GetSession().Sections, context.Ui()) == ChooseOutcome::Loaded;
 }
 
 }  // namespace kestrel

@@ -21,7 +21,7 @@ int SaveDic(CliContext& context, SaveDicOptions options) {
   context.OpenBook(options.book);
   context.Ui().QueueSaveFile(options.file);
   CommandContext command = context.Command();
-  CommandOutcome outcome = SaveDictionaryCommand(command, context.GetSession());
+  CommandOutcome outcome = SaveDictionaryCommand(command, context.GetSession().Sections);
   return outcome == CommandOutcome::Completed ? kExitDone : kExitError;
 }
 
@@ -33,11 +33,11 @@ struct ShowDicOptions {
 int ShowDic(CliContext& context, const ShowDicOptions& options) {
   RequireInputFile(options.file);
   context.OpenBook(options.book);
-  if (ReadDicFile(options.file, context.GetSession()) != 1) {
+  if (ReadDicFile(options.file, context.GetSession().Sections) != 1) {
     throw CliError(options.file + ": not a valid station-location dictionary file");
   }
-  context.GetSession().DicFileName = options.file;
-  ShowDictionarySheet(options.file, *context.GetSession().HostApplication, context.GetSession());
+  context.GetSession().Sections.DicFileName = options.file;
+  ShowDictionarySheet(options.file, *context.GetSession().HostApplication, context.GetSession().Sections);
   return context.Finish(CommandOutcome::Completed, options.book);
 }
 

@@ -170,10 +170,10 @@ int Draw(CliContext& context, const DrawOptions& options) {
                                                !options.dic.empty()});
   CommandContext command = context.Command();
   DrawingPlan plan;
-  const CommandOutcome outcome = DrawSections(command, request, context.GetSession(), plan);
+  const CommandOutcome outcome = DrawSections(command, request, context.GetSession().Sections, plan);
   if (outcome == CommandOutcome::Completed) {
-    context.Err() << "drew " << context.GetSession().SectionCount << " sections, "
-                  << context.GetSession().LabelCommands.size() << " level labels\n";
+    context.Err() << "drew " << context.GetSession().Sections.SectionCount << " sections, "
+                  << context.GetSession().Sections.LabelCommands.size() << " level labels\n";
   }
   if (outcome == CommandOutcome::Completed) WriteDrawingFiles(context, options, plan);
   return context.Finish(outcome, options.book);

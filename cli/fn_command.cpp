@@ -58,7 +58,7 @@ int RunFunction(CliContext& context, const FnOptions& options) {
   MemoryWorkbook callerBook;
   if (!options.cell.empty()) callerBook.SetCaller(ParseCaller(options.cell));
   SystemClock clock;
-  FunctionContext call{context.GetSession(), clock, context.Shell(), &callerBook};
+  FunctionContext call{context.GetSession().Geometry, clock, context.Shell(), &callerBook};
   const FunctionValue result = CallWorksheetFunction(*function, arguments, call);
   context.Out() << result.ResultText() << "\n";
   return result.IsError() ? kExitStopped : kExitDone;

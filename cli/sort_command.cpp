@@ -30,7 +30,7 @@ int Sort(CliContext& context, const SortOptions& options) {
       SortRequestFrom({options.spacing, options.tolerance, !options.dic.empty()}, context.Ui());
   if (!request) return context.Finish(CommandOutcome::Cancelled, options.book);
   CommandContext command = context.Command();
-  return context.Finish(SortSurvey(command, *request, context.GetSession()), options.book);
+  return context.Finish(SortSurvey(command, *request, context.GetSession().Sections), options.book);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct VolumeOptions {
 int Volume(CliContext& context, const VolumeOptions& options) {
   context.OpenBook(options.book);
   // The options pass the dialog's own rules, messages and refusals.
-  const DrawnSections& drawn = context.GetSession();
+  const DrawnSections& drawn = context.GetSession().Sections;
   if (options.fillStations && !CanFillStations(drawn, context.Ui()))
     return context.Finish(CommandOutcome::Cancelled, options.book);  // no recorded sections: said so
   VolumeSheetEntries entries;

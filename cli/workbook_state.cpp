@@ -49,25 +49,25 @@ std::string RestoreSessionState(MemoryWorkbook& book, Session& session) {
       sections.push_back(s);
     }
   }
-  session.SectionList = std::move(sections);
-  session.SectionCount = n;
+  session.Sections.SectionList = std::move(sections);
+  session.Sections.SectionCount = n;
   return "";
 }
 
 void StoreSessionState(MemoryWorkbook& book, const Session& session) {
   MemoryWorksheet* state = book.FindSheet(kStateSheet);
   if (state == nullptr) {
-    if (session.SectionCount == 0) return;
+    if (session.Sections.SectionCount == 0) return;
     state = &book.AppendSheet(kStateSheet);
     state->SetHidden(true);
   }
   state->DeleteRows(1, kMaxRows);
-  const int n = static_cast<int>(session.SectionList.size());
+  const int n = static_cast<int>(session.Sections.SectionList.size());
   Grid rows(n + 1, 8);
   rows.At(0, 0) = "SectionList";
-  rows.At(0, 1) = static_cast<double>(session.SectionCount);
+  rows.At(0, 1) = static_cast<double>(session.Sections.SectionCount);
   for (int i = 0; i < n; ++i) {
-    const SectionRecord& s = session.SectionList[i];
+    const SectionRecord& s = session.Sections.SectionList[i];
     rows.At(i + 1, 0) = static_cast<double>(s.StartRow);
     rows.At(i + 1, 1) = static_cast<double>(s.EndRow);
     rows.At(i + 1, 2) = s.Station;

@@ -44,23 +44,23 @@ constexpr char kExportLabel[] = "导出 LandXML/IFC";
 constexpr char kHaulLabel[] = "土石方调配";
 
 void SortCommand(CommandContext& c, Session& s) {
-  if (!s.SortDialog) s.SortDialog = std::make_unique<FormSort>(s, c.ui, c.shell);
-  InitialSort(c, *s.SortDialog, s);
+  if (!s.SortDialog) s.SortDialog = std::make_unique<FormSort>(s.Sections, c.ui, c.shell);
+  InitialSort(c, *s.SortDialog, s.Sections);
 }
 void VolumeCommand(CommandContext& c, Session& s) {
-  if (!s.VolumeDialog) s.VolumeDialog = std::make_unique<FormDrawVSheet>(s, c.ui, c.shell);
-  VolumeSheetCommand(c, *s.VolumeDialog, s);
+  if (!s.VolumeDialog) s.VolumeDialog = std::make_unique<FormDrawVSheet>(s.Sections, c.ui, c.shell);
+  VolumeSheetCommand(c, *s.VolumeDialog, s.Sections);
 }
-void SaveDicCommand(CommandContext& c, Session& s) { SaveDictionaryCommand(c, s); }
+void SaveDicCommand(CommandContext& c, Session& s) { SaveDictionaryCommand(c, s.Sections); }
 void DrawCommand(CommandContext& c, Session& s) {
-  if (!s.DrawDialog) s.DrawDialog = std::make_unique<FormSet>(s, c.ui, c.shell, c.clipboard, c.timer);
-  DrawSectionData(c, *s.DrawDialog, s);
+  if (!s.DrawDialog) s.DrawDialog = std::make_unique<FormSet>(s.Sections, c.ui, c.shell, c.clipboard, c.timer);
+  DrawSectionData(c, *s.DrawDialog, s.Sections);
 }
 void SaveZmCommand(CommandContext& c, Session&) { SaveProfileFile(c); }
 void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
 void CadToolCommand(CommandContext& c, Session& s) {
   if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
-  CadPluginCommand(c, s);
+  CadPluginCommand(c, s.Cad);
 }
 
 void DesignCommand(CommandContext& c, Session& s) {
@@ -74,7 +74,7 @@ void ExportCommand(CommandContext& c, Session& s) {
 }
 
 void HaulCommand(CommandContext& c, Session& s) {
-  if (!s.HaulDialog) s.HaulDialog = std::make_unique<FormHaul>(c.ui, s.WriteHaulPage);
+  if (!s.HaulDialog) s.HaulDialog = std::make_unique<FormHaul>(c.ui, s.Haul.WriteHaulPage);
   HaulDistributionCommand(c, *s.HaulDialog);
 }
 

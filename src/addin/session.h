@@ -21,7 +21,13 @@ class Application;
 // The Windows shell owns one Session per process; tests and the command-line tool make their own.
 // It puts the features' own states together (each command gets the parts it needs from the
 // command table) with the connected host and the dialogs; nothing here is ever saved.
-struct Session : SectionsState, GeometryState, CadPluginState, HaulState {
+struct Session {
+  // What the features keep between runs.
+  SectionsState Sections;  // the dictionary and the last drawing
+  GeometryState Geometry;  // the worksheet functions' loaded profile and slope files
+  CadPluginState Cad;      // the plug-in installation dialog, which the platform's downloader reports to
+  HaulState Haul;          // the platform's diagram page writer
+
   // The host's Application while the host has the add-in connected; null otherwise.
   Application* HostApplication = nullptr;
 

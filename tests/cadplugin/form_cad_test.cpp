@@ -289,8 +289,8 @@ TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
       f.OnCloseRequest();
     });
     RunRibbonCommand(*command, context, session);
-    EXPECT_FALSE(session.CadDialog->Visible());
-    EXPECT_EQ(session.CadDialog->CmdInstall[1].text, "更新");
+    EXPECT_FALSE(session.Cad.CadDialog->Visible());
+    EXPECT_EQ(session.Cad.CadDialog->CmdInstall[1].text, "更新");
   }
   EXPECT_EQ(shownFolders, (std::vector<std::string>{"D:\\", "D:\\"}));
   EXPECT_TRUE(ui.Messages().empty());

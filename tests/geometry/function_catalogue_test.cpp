@@ -19,7 +19,7 @@ class FunctionCatalogueTest : public CommandFixture {
     const WorksheetFunction* f = FindWorksheetFunction(name);
     EXPECT_NE(f, nullptr) << name;
     if (!f) return {};
-    FunctionContext context{session, clock, shell, &book};
+    FunctionContext context{session.Geometry, clock, shell, &book};
     FunctionValue result = CallWorksheetFunction(*f, arguments, context);
     lastArguments = arguments;
     return result;
@@ -147,7 +147,7 @@ TEST_F(FunctionCatalogueTest, GetHAndTheSideValuesThroughTheSession) {
   Sheet().SetValue({3, 1}, 700);
   Sheet().SetValue({3, 2}, 99);
   EXPECT_EQ(Text("GetH", {300, Cells("A1:C3")}), "102.7");
-  EXPECT_EQ(session.Profile.Curves.size(), 1u);
+  EXPECT_EQ(session.Geometry.Profile.Curves.size(), 1u);
   EXPECT_EQ(Text("GetH", {300, Cells("A1:B3"), 0}), "-1");
   EXPECT_EQ(Text("GetH", {300, Cells("A1:C2")}), "-1");
 
@@ -157,14 +157,14 @@ TEST_F(FunctionCatalogueTest, GetHAndTheSideValuesThroughTheSession) {
   EXPECT_EQ(Text("GetJK", {150, -3.5, hp}), "0");
   EXPECT_EQ(Text("GetJK", {99.99, -3.5, hp}), "#VALUE!");
   EXPECT_EQ(Text("GetHP", {150, 1, TempPath("none.hp")}), "-999999");
-  EXPECT_EQ(session.Slopes.Files.size(), 1u);
+  EXPECT_EQ(session.Geometry.Slopes.Files.size(), 1u);
 }
 
 TEST_F(FunctionCatalogueTest, Rand0DrawsFromTheSessionsGenerator) {
   std::set<std::string> seen;
   for (int i = 0; i < 200; ++i) seen.insert(Text("Rand0", {1, 3}));
   EXPECT_EQ(seen, (std::set<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(session.RandomDraws, 200u);
+  EXPECT_EQ(session.Geometry.RandomDraws, 200u);
   EXPECT_EQ(Text("Rand0", {1, 3, 12}), "0");
 }
 

@@ -30,7 +30,7 @@ class ProfileCacheTest : public CommandFixture {
     return RangeArg(sheet ? *sheet : Sheet(), RangeRef::Parse(a1).value(), std::move(bookName));
   }
   double Elevation(double station, const FunctionValue& source, int refresh = 1) {
-    return ProfileElevation(station, source, refresh, session.Profile, clock, "/nowhere");
+    return ProfileElevation(station, source, refresh, session.Geometry.Profile, clock, "/nowhere");
   }
   // The worked profile raised by `raise` metres: 102.7 + raise at station 300.
   std::string ProfileFile(const std::string& name, double raise) {
@@ -56,15 +56,15 @@ TEST_F(ProfileCacheTest, ARangeGivesTheWorkedProfile) {
 }
 
 TEST_F(ProfileCacheTest, BadRangesGiveMinusOne) {
-  EXPECT_EQ(LoadProfile(Range("A1:B3"), session.Profile, ""), -1);
+  EXPECT_EQ(LoadProfile(Range("A1:B3"), session.Geometry.Profile, ""), -1);
   EXPECT_EQ(Elevation(300, Range("A1:B3")), -1);
-  EXPECT_EQ(LoadProfile(Range("A1:C2"), session.Profile, ""), -2);
+  EXPECT_EQ(LoadProfile(Range("A1:C2"), session.Geometry.Profile, ""), -2);
   EXPECT_EQ(Elevation(300, Range("A1:C2")), -1);
   EXPECT_EQ(Elevation(300, Range("A1:D3")), -1);
   // A cell holding a file name arrives as a one-column range, not as the name.
   Sheet().SetValue({10, 1}, ProfileFile("road.ZM", 0));
   EXPECT_EQ(Elevation(300, Range("A10")), -1);
-  EXPECT_EQ(LoadProfile(FunctionValue(12.5), session.Profile, ""), 0);
+  EXPECT_EQ(LoadProfile(FunctionValue(12.5), session.Geometry.Profile, ""), 0);
   EXPECT_EQ(Elevation(300, FunctionValue(12.5)), -1);
   EXPECT_EQ(Elevation(300, FunctionValue(12.5), 0), -1);
   EXPECT_EQ(Elevation(300, FunctionValue()), -1);
@@ -73,7 +73,7 @@ TEST_F(ProfileCacheTest, BadRangesGiveMinusOne) {
 TEST_F(ProfileCacheTest, AFailedRangeLoadLeavesTheTableButNeverUsesItForAnotherSource) {
   ASSERT_NEAR(Elevation(300, Range("A1:C3")), 102.7, 1e-9);
   EXPECT_EQ(Elevation(300, Range("A1:C2"), 0), -1);
-  EXPECT_EQ(session.Profile.Curves.size(), 1u);  // untouched by the failed load
+  EXPECT_EQ(session.Geometry.Profile.Curves.size(), 1u);  // untouched by the failed load
   clock.Advance(0.1);
   EXPECT_EQ(Elevation(300, Range("A1:C2"), 0), -1);  // within the half second: still not the old table
 }
@@ -81,8 +81,8 @@ TEST_F(ProfileCacheTest, AFailedRangeLoadLeavesTheTableButNeverUsesItForAnotherS
 TEST_F(ProfileCacheTest, ThePointsEndAtTheFirstEmptyStation) {
   for (int r = 4; r <= 10; ++r) SetRow(r, 1, 700 + 100 * r, 90, 0);
   Sheet().SetValue({4, 1}, CellValue());
-  ASSERT_EQ(LoadProfile(Range("A1:C10"), session.Profile, ""), 1);
-  EXPECT_EQ(session.Profile.Curves.size(), 1u);
+  ASSERT_EQ(LoadProfile(Range("A1:C10"), session.Geometry.Profile, ""), 1);
+  EXPECT_EQ(session.Geometry.Profile.Curves.size(), 1u);
   EXPECT_NEAR(Elevation(800, Range("A1:C10")), 98, 1e-9);
 }
 
@@ -141,7 +141,7 @@ TEST_F(ProfileCacheTest, AFileIsReadWhenItsNameChanges) {
   EXPECT_NEAR(Elevation(300, a), 102.7, 1e-9);
   EXPECT_NEAR(Elevation(300, b), 112.7, 1e-9);
   EXPECT_NEAR(Elevation(300, a), 102.7, 1e-9);
-  EXPECT_EQ(session.Profile.FileName, a);
+  EXPECT_EQ(session.Geometry.Profile.FileName, a);
 }
 
 TEST_F(ProfileCacheTest, TheSameFileNameIsReadAgainOnlyAfterHalfASecond) {
@@ -169,7 +169,7 @@ TEST_F(ProfileCacheTest, FileNamesGetTheExtensionAndTheModuleFolder) {
   ProfileFile("lower.zm", 10);
   const std::string folder = TempPath("");
   auto elevation = [&](const std::string& name) {
-    return ProfileElevation(300, name, 1, session.Profile, clock, folder.substr(0, folder.size() - 1));
+    return ProfileElevation(300, name, 1, session.Geometry.Profile, clock, folder.substr(0, folder.size() - 1));
   };
   EXPECT_NEAR(elevation(TempPath("road")), 102.7, 1e-9);  // a full path without extension
   EXPECT_NEAR(elevation("lower.zm"), 112.7, 1e-9);        // a bare name, from the module folder
@@ -197,10 +197,10 @@ TEST_F(ProfileCacheTest, AnEmptyProfileIsAnError) {
 TEST_F(ProfileCacheTest, TimedModeKeepsTheTimeOfTheLastTimedEvaluation) {
   const FunctionValue table = Range("A1:C3");
   Elevation(300, table, 0);
-  EXPECT_EQ(session.Profile.LastEvaluation, clock.NowSeconds());
+  EXPECT_EQ(session.Geometry.Profile.LastEvaluation, clock.NowSeconds());
   clock.Advance(3);
   Elevation(300, table, 1);  // reload mode leaves the time alone
-  EXPECT_EQ(session.Profile.LastEvaluation, clock.NowSeconds() - 3);
+  EXPECT_EQ(session.Geometry.Profile.LastEvaluation, clock.NowSeconds() - 3);
 }
 
 }  // namespace

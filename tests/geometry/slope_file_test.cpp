@@ -23,7 +23,7 @@ class SlopeFileTest : public CommandFixture {
   // The two control lines of the worked cases: (100, 2, 2) and (200, -2, 4).
   std::string Worked() { return FileWith("worked.hp", "KestrelFile2.0-HP\r\n100,2,2\r\n200,-2,4\r\n"); }
   double Value(double station, double offset, const std::string& file, int model = 1) {
-    const double cached = SideValue(station, offset, file, model, session.Slopes);
+    const double cached = SideValue(station, offset, file, model, session.Geometry.Slopes);
     SlopeTables tables;
     EXPECT_EQ(SideValueUncached(station, offset, file, model, tables), cached) << station << " " << offset;
     return cached;
@@ -79,8 +79,8 @@ TEST_F(SlopeFileTest, OtherModelsGiveZeroAndOutsideGivesMinusOne) {
 
 TEST_F(SlopeFileTest, AStationOutsideEverySegmentIsAnError) {
   const std::string file = Worked();
-  EXPECT_THROW(SideValue(99.99, 1, file, 1, session.Slopes), FunctionError);
-  EXPECT_THROW(SideValue(200.01, -1, file, 3, session.Slopes), FunctionError);
+  EXPECT_THROW(SideValue(99.99, 1, file, 1, session.Geometry.Slopes), FunctionError);
+  EXPECT_THROW(SideValue(200.01, -1, file, 3, session.Geometry.Slopes), FunctionError);
   SlopeTables tables;
   EXPECT_THROW(SideValueUncached(99.99, 1, file, 1, tables), FunctionError);
 }
@@ -132,13 +132,13 @@ TEST_F(SlopeFileTest, OneControlLineBuildsNoSegment) {
   ASSERT_EQ(LoadSlopeFile(single, tables), 1);
   EXPECT_TRUE(tables.LeftSegments.empty());
   // Nothing from the file read before lends its segments.
-  EXPECT_THROW(SideValue(150, 1, single, 1, session.Slopes), FunctionError);
+  EXPECT_THROW(SideValue(150, 1, single, 1, session.Geometry.Slopes), FunctionError);
 }
 
 TEST_F(SlopeFileTest, TheParseCacheSeesAChangedFile) {
   const std::string file = Worked();
   EXPECT_DOUBLE_EQ(Value(150, 1, file), 3);
-  ASSERT_EQ(session.Slopes.Files.size(), 1u);
+  ASSERT_EQ(session.Geometry.Slopes.Files.size(), 1u);
   // Same size, later time.
   ASSERT_EQ(WriteTextFile(file, "KestrelFile2.0-HP\r\n100,2,2\r\n200,-2,6\r\n"), 1);
   std::filesystem::last_write_time(PathFromUtf8(file),
@@ -158,15 +158,15 @@ TEST_F(SlopeFileTest, TheParseCacheSeesAChangedFile) {
 
 TEST_F(SlopeFileTest, TheParseCacheReadsAnUnchangedFileOnce) {
   const std::string file = Worked();
-  EXPECT_DOUBLE_EQ(SideValue(150, 1, file, 1, session.Slopes), 3);
+  EXPECT_DOUBLE_EQ(SideValue(150, 1, file, 1, session.Geometry.Slopes), 3);
   // Spoil the cached tables: an unchanged file must be answered from them.
-  session.Slopes.Files.begin()->second.Tables.RightSegments[0].ToValue = 40;
-  EXPECT_DOUBLE_EQ(SideValue(150, 1, file, 1, session.Slopes), 21);
+  session.Geometry.Slopes.Files.begin()->second.Tables.RightSegments[0].ToValue = 40;
+  EXPECT_DOUBLE_EQ(SideValue(150, 1, file, 1, session.Geometry.Slopes), 21);
   // The same file under another spelling of its path is the same entry.
   const std::filesystem::path path = PathFromUtf8(file);
   const std::string spelled = PathToUtf8(path.parent_path() / "." / path.filename());
-  EXPECT_DOUBLE_EQ(SideValue(150, 1, spelled, 1, session.Slopes), 21);
-  EXPECT_EQ(session.Slopes.Files.size(), 1u);
+  EXPECT_DOUBLE_EQ(SideValue(150, 1, spelled, 1, session.Geometry.Slopes), 21);
+  EXPECT_EQ(session.Geometry.Slopes.Files.size(), 1u);
 }
 
 TEST_F(SlopeFileTest, NumbersUseAPointInACommaLocale) {

@@ -34,7 +34,7 @@ inline void ReferenceDrawSectionData(Worksheet& sheet, const DrawRequest& set, S
   }
   const int d = static_cast<int>(RoundHalfEven(set.LevelDigits, 0));
   const bool off = set.LabelOffsets;
-  session.LabelCommands.clear();
+  session.Sections.LabelCommands.clear();
   int unmatched = 1;
   for (Sec& sec : secs) {
     if (sec.s != sec.e) sheet.Sort(RangeRef::Block(sec.s, 1, sec.e, 7), 7, SortHeader::No);
@@ -61,13 +61,13 @@ inline void ReferenceDrawSectionData(Worksheet& sheet, const DrawRequest& set, S
     ++unmatched;
     if (set.LabelMode <= 1) {
       if (sec.centre != 0) {
-        session.LabelCommands.push_back(LevelLabelCommand(
+        session.Sections.LabelCommands.push_back(LevelLabelCommand(
             {sec.bx, sec.by + sec.centre, FormatDecimal(sec.centre, d), off ? "0" : "NoD", set.LevelTextHeight}, off));
       }
       if (set.LabelMode == 1) {
         for (int r : {sec.s, sec.e}) {
           double g = num(r, 7), z = num(r, 4);
-          session.LabelCommands.push_back(LevelLabelCommand(
+          session.Sections.LabelCommands.push_back(LevelLabelCommand(
               {sec.bx + g, sec.by + z, FormatDecimal(z, d), off ? FormatDecimal(g, d) : "NoD", set.LevelTextHeight},
               off));
         }
@@ -99,13 +99,13 @@ inline void ReferenceDrawSectionData(Worksheet& sheet, const DrawRequest& set, S
     double x = num(r, 9) + num(r, 7), y = num(r, 10) + num(r, 4);
     sheet.SetValue({r, 11}, GeneralText(x) + "," + GeneralText(y));
     if (set.LabelMode == 2) {
-      session.LabelCommands.push_back(LevelLabelCommand(
+      session.Sections.LabelCommands.push_back(LevelLabelCommand(
           {x, y, FormatDecimal(num(r, 4), d), off ? FormatDecimal(num(r, 7), d) : "NoD", set.LevelTextHeight}, off));
     }
   }
   sheet.SetAlignment(RangeRef::WholeColumns(17, 17), HAlign::Fill, std::nullopt);
-  for (size_t k = 0; k < session.LabelCommands.size(); ++k)
-    sheet.SetValue({static_cast<int>(k) + 1, 17}, session.LabelCommands[k]);
+  for (size_t k = 0; k < session.Sections.LabelCommands.size(); ++k)
+    sheet.SetValue({static_cast<int>(k) + 1, 17}, session.Sections.LabelCommands[k]);
   sheet.ClearNotes(RangeRef::WholeColumns(6, 6));
   // The notes are checked on the block implementation itself.
   sheet.DeleteColumns(9, 2);

@@ -44,7 +44,7 @@ class DrawDataTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return DrawSectionData(context, DrawDialog(), session);
+    return DrawSectionData(context, DrawDialog(), session.Sections);
   }
   std::vector<std::string> Column(int c, int n) {
     std::vector<std::string> out;
@@ -73,11 +73,11 @@ TEST_F(DrawDataTest, TheWorkedExample) {
                      "pl 397,20 397.4,20.6 396.6,20.6 c -text j MC 397,21.05 0.7 0 20",
                      "pl 403,22 403.4,22.6 402.6,22.6 c -text j MC 403,23.05 0.7 0 22", ""}));
   // Session: the sections and their order, for the volume sheet.
-  ASSERT_EQ(session.SectionCount, 2);
-  EXPECT_EQ(session.SectionList[1].Station, 120);
-  EXPECT_EQ(session.SectionList[0].StartRow, 1);
-  EXPECT_EQ(session.SectionList[0].EndRow, 3);
-  EXPECT_DOUBLE_EQ(session.SectionList[0].CentreLevel, 10 + (12.0 - 10) / (2 - (-4)) * 4);
+  ASSERT_EQ(session.Sections.SectionCount, 2);
+  EXPECT_EQ(session.Sections.SectionList[1].Station, 120);
+  EXPECT_EQ(session.Sections.SectionList[0].StartRow, 1);
+  EXPECT_EQ(session.Sections.SectionList[0].EndRow, 3);
+  EXPECT_DOUBLE_EQ(session.Sections.SectionList[0].CentreLevel, 10 + (12.0 - 10) / (2 - (-4)) * 4);
   // The tidy-up: text format of the polylines, fonts, notes, selection.
   EXPECT_EQ(Sheet().NumberFormat({1, 9}), "@");
   EXPECT_EQ(Sheet().EffectiveStyle({1, 9}).font.size, 9);
@@ -195,7 +195,7 @@ TEST_F(DrawDataTest, DictionaryPlacementMixedWithSpacing) {
   Section(row, 100, {{-1, 10}, {1, 10}});
   Section(row, 120, {{-1, 20}, {1, 20}});
   Section(row, 140, {{-1, 30}, {1, 30}});
-  session.StationDictionary = {{120, 5000, 800, 15}, {140.0000001, 9000, 900, 0}};
+  session.Sections.StationDictionary = {{120, 5000, 800, 15}, {140.0000001, 9000, 900, 0}};
   Accept([](FormSet& f) {
     f.CheckAddFile.checked = true;
     f.OnCheckAddFileClick();
@@ -204,8 +204,8 @@ TEST_F(DrawDataTest, DictionaryPlacementMixedWithSpacing) {
   // 100: first unmatched, spacing 200; 120: its frame, base y 800 - 15; 140 differs by a hair: unmatched.
   EXPECT_EQ(Column(9, 6), (Strings{"199,10", "201,10", "  pl", "4999,805", "5001,805", "  pl"}));
   EXPECT_EQ(Sheet().Value({7, 9}).AsText(), "399,30");
-  EXPECT_TRUE(session.SectionList[1].Matched);
-  EXPECT_FALSE(session.SectionList[2].Matched);
+  EXPECT_TRUE(session.Sections.SectionList[1].Matched);
+  EXPECT_FALSE(session.Sections.SectionList[2].Matched);
 }
 
 TEST_F(DrawDataTest, DictionaryOnWithoutAListPlacesBySpacing) {
@@ -291,7 +291,7 @@ TEST_F(DrawDataTest, CancelTouchesNothing) {
   WorkedExample();
   EXPECT_EQ(Run(), CommandOutcome::Cancelled);
   EXPECT_TRUE(Sheet().Value({1, 9}).IsEmpty());
-  EXPECT_EQ(session.SectionCount, 0);
+  EXPECT_EQ(session.Sections.SectionCount, 0);
 }
 
 TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
@@ -344,7 +344,7 @@ TEST_F(DrawDataTest, BlocksGiveExactlyWhatCellByCellGives) {
         EXPECT_EQ(got.EffectiveStyle(c), want.EffectiveStyle(c));
       }
       EXPECT_EQ(got.ColumnWidth(10), want.ColumnWidth(10));
-      EXPECT_EQ(session.LabelCommands, referenceSession.LabelCommands);
+      EXPECT_EQ(session.Sections.LabelCommands, referenceSession.Sections.LabelCommands);
     }
   }
 }

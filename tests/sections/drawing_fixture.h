@@ -45,7 +45,7 @@ class DrawingFixture : public CommandFixture {
     });
     CommandContext context = Context();
     DrawingPlan plan;
-    EXPECT_EQ(DrawSectionData(context, DrawDialog(), session, plan), CommandOutcome::Completed);
+    EXPECT_EQ(DrawSectionData(context, DrawDialog(), session.Sections, plan), CommandOutcome::Completed);
     return plan;
   }
 

@@ -11,7 +11,7 @@ class FormSetTest : public CommandFixture {
  protected:
   MemoryClipboard clipboard;
   ManualTimer timer;
-  FormSet form{session, ui, shell, &clipboard, &timer};
+  FormSet form{session.Sections, ui, shell, &clipboard, &timer};
 
   void ShowAnd(std::function<void(FormSet&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormSet&>(p)); });
@@ -80,8 +80,8 @@ TEST_F(FormSetTest, CancelCloseAndThePictureAllCancel) {
   EXPECT_FALSE(form.Request().has_value());
   form.Show(dialogs, session.HostApplication);  // the close box
   EXPECT_FALSE(form.Request().has_value());
-  session.DicFileName = "road.Dic";
-  session.StationDictionary = {{1, 2, 3, 4}};
+  session.Sections.DicFileName = "road.Dic";
+  session.Sections.StationDictionary = {{1, 2, 3, 4}};
   ShowAnd([](FormSet& f) { f.OnImageViewClick(); });
   EXPECT_FALSE(form.Request().has_value());
   EXPECT_EQ(book.SheetCount(), 2);
@@ -107,9 +107,9 @@ TEST_F(FormSetTest, TheDictionaryBoxSetsItsOwnFlag) {
   EXPECT_FALSE(SortDialog().CheckAddFile.checked);  // the sort dialog's box is another one
   EXPECT_TRUE(form.CBFileAdd.enabled);
   // Cancelling the file dialog keeps what was loaded.
-  session.DicFileName = "kept.Dic";
+  session.Sections.DicFileName = "kept.Dic";
   ShowAnd([](FormSet& f) { f.OnCBFileAddClick(); });
-  EXPECT_EQ(session.DicFileName, "kept.Dic");
+  EXPECT_EQ(session.Sections.DicFileName, "kept.Dic");
   EXPECT_EQ(form.TextFileName.text, "kept.Dic");
 }
 
@@ -148,7 +148,7 @@ TEST_F(FormSetTest, TheWatcherStripsQuotesFromCopiedLabels) {
 }
 
 TEST_F(FormSetTest, WithoutAClipboardThereIsNoWatcher) {
-  FormSet bare(session, ui, shell, nullptr, nullptr);
+  FormSet bare(session.Sections, ui, shell, nullptr, nullptr);
   bare.TextBoxDrawD.checked = true;
   EXPECT_NO_THROW(bare.OnTextBoxDrawDClick());
   EXPECT_NO_THROW(bare.OnTimerTick());

@@ -11,7 +11,7 @@ namespace {
 
 class FormSortTest : public CommandFixture {
  protected:
-  FormSort form{session, ui, shell};
+  FormSort form{session.Sections, ui, shell};
 
   // Shows the dialog and plays one user action on it.
   void ShowAnd(std::function<void(FormSort&)> action) {
@@ -142,26 +142,26 @@ TEST_F(FormSortTest, LoadsADictionaryFileAndShowsItsPath) {
   ShowAnd([](FormSort& f) { f.OnCBFileAddClick(); });
   EXPECT_EQ(ui.Prompts()[0].filter, "KestrelDicFiles (*.Dic), *.Dic,All files (*.*),*.*");
   EXPECT_EQ(ui.Prompts()[0].title, "选择断面位置字典文件");
-  EXPECT_EQ(session.DicFileName, path);
+  EXPECT_EQ(session.Sections.DicFileName, path);
   EXPECT_EQ(form.TextFileName.text, path);
   EXPECT_EQ(form.TextFileName.caret, static_cast<int>(CodePointCount(path)));
   EXPECT_TRUE(form.Frame1.visible);
-  ASSERT_EQ(session.StationDictionary.size(), 1u);
+  ASSERT_EQ(session.Sections.StationDictionary.size(), 1u);
 
   // Cancelling the file dialog keeps the loaded dictionary and its path.
   ShowAnd([](FormSort& f) { f.OnCBFileAddClick(); });
-  EXPECT_EQ(session.DicFileName, path);
+  EXPECT_EQ(session.Sections.DicFileName, path);
   EXPECT_EQ(form.TextFileName.text, path);
   EXPECT_EQ(form.TextFileName.toolTip, path);  // the showing repainted it
 }
 
 TEST_F(FormSortTest, AnInvalidFileIsRefusedAndClearsThePath) {
-  session.DicFileName = "old.Dic";
+  session.Sections.DicFileName = "old.Dic";
   std::string path = TempPath("bad.Dic");
   ASSERT_EQ(WriteTextFile(path, "not a dictionary\r\n", true), 1);
   ui.QueueOpenFile(path);
   ShowAnd([](FormSort& f) { f.OnCBFileAddClick(); });
-  EXPECT_EQ(session.DicFileName, "");
+  EXPECT_EQ(session.Sections.DicFileName, "");
   EXPECT_EQ(form.TextFileName.text, "");
   EXPECT_FALSE(form.Frame1.visible);
   ASSERT_EQ(ui.Messages().size(), 1u);
@@ -171,8 +171,8 @@ TEST_F(FormSortTest, AnInvalidFileIsRefusedAndClearsThePath) {
 }
 
 TEST_F(FormSortTest, ThePictureListsTheDictionaryAndCancelsTheSort) {
-  session.DicFileName = "road.Dic";
-  session.StationDictionary = {{12230, 1000, 500, 310}};
+  session.Sections.DicFileName = "road.Dic";
+  session.Sections.StationDictionary = {{12230, 1000, 500, 310}};
   ShowAnd([](FormSort& f) { f.OnImageViewClick(); });
   EXPECT_FALSE(form.Request().has_value());
   EXPECT_FALSE(form.Visible());

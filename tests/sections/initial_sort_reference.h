@@ -30,8 +30,8 @@ inline void ReferenceInitialSort(Worksheet& sheet, const SortRequest& request, c
     if (e.AsText().empty()) continue;
     double station = e.IsNumber() ? e.Number() : *StrictNumber(e.AsText());
     std::optional<double> f;
-    if (!session.DicFileName.empty() && request.UseDictionary) {
-      for (const DicRecord& d : session.StationDictionary) {
+    if (!session.Sections.DicFileName.empty() && request.UseDictionary) {
+      for (const DicRecord& d : session.Sections.StationDictionary) {
         if (std::fabs(station - d.Station) < std::fabs(request.MatchTolerance)) {
           f = d.Station;
           break;

@@ -53,7 +53,7 @@ class InitialSortTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return InitialSort(context, SortDialog(), session);
+    return InitialSort(context, SortDialog(), session.Sections);
   }
   std::string A(int r) { return Sheet().Value({r, 1}).AsText(); }
   std::string F(int r) { return Sheet().Value({r, 6}).AsText(); }
@@ -92,8 +92,8 @@ TEST_F(InitialSortTest, ExactHalvesGoToTheEvenMultiple) {
 }
 
 TEST_F(InitialSortTest, DictionaryStationsWithinAStrictTolerance) {
-  session.DicFileName = "road.Dic";
-  session.StationDictionary = {{12241, 0, 0, 0}, {12250.5, 0, 0, 0}, {12250.9, 0, 0, 0}};
+  session.Sections.DicFileName = "road.Dic";
+  session.Sections.StationDictionary = {{12241, 0, 0, 0}, {12250.5, 0, 0, 0}, {12250.9, 0, 0, 0}};
   Survey({{"in", 1, 12240.5, 0}, {"edge", 1, 12240, 0}, {"both", 1, 12250.6, 0}});
   AcceptDialog("5", "1", true);
   Run();
@@ -104,7 +104,7 @@ TEST_F(InitialSortTest, DictionaryStationsWithinAStrictTolerance) {
 }
 
 TEST_F(InitialSortTest, DictionaryIsUsedOnlyWhenLoadedAndTicked) {
-  session.StationDictionary = {{12241, 0, 0, 0}};
+  session.Sections.StationDictionary = {{12241, 0, 0, 0}};
   Survey({{"a", 1, 12240.5, 0}});
   AcceptDialog("5", "1", true);  // ticked, but no file loaded
   Run();
@@ -290,11 +290,11 @@ TEST_F(InitialSortTest, BlocksGiveExactlyWhatCellByCellGives) {
     request.Spacing = 1 + static_cast<int>(random() % 20);
     request.MatchTolerance = 1;
     request.UseDictionary = round % 2 == 0;
-    referenceSession.DicFileName = "road.Dic";
-    for (int k = 0; k < 10; ++k) referenceSession.StationDictionary.push_back({12200.0 + 17 * k, 0, 0, 0});
+    referenceSession.Sections.DicFileName = "road.Dic";
+    for (int k = 0; k < 10; ++k) referenceSession.Sections.StationDictionary.push_back({12200.0 + 17 * k, 0, 0, 0});
     session.HostApplication = &blocks;
-    session.DicFileName = referenceSession.DicFileName;
-    session.StationDictionary = referenceSession.StationDictionary;
+    session.Sections.DicFileName = referenceSession.Sections.DicFileName;
+    session.Sections.StationDictionary = referenceSession.Sections.StationDictionary;
     // Every other round sorts twice: the second run answers Yes and undoes the first.
     for (int pass = 0; pass < 1 + round % 2; ++pass) {
       ReferenceInitialSort(reference.Active(), request, referenceSession);

@@ -24,15 +24,15 @@ class CommandFixture : public ::testing::Test {
   CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
   // The section dialogs as the add-in keeps them in its session.
   FormSort& SortDialog() {
-    if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session, ui, shell);
+    if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session.Sections, ui, shell);
     return *session.SortDialog;
   }
   FormSet& DrawDialog() {
-    if (!session.DrawDialog) session.DrawDialog = std::make_unique<FormSet>(session, ui, shell, nullptr, nullptr);
+    if (!session.DrawDialog) session.DrawDialog = std::make_unique<FormSet>(session.Sections, ui, shell, nullptr, nullptr);
     return *session.DrawDialog;
   }
   FormDrawVSheet& VolumeDialog() {
-    if (!session.VolumeDialog) session.VolumeDialog = std::make_unique<FormDrawVSheet>(session, ui, shell);
+    if (!session.VolumeDialog) session.VolumeDialog = std::make_unique<FormDrawVSheet>(session.Sections, ui, shell);
     return *session.VolumeDialog;
   }
 

@@ -15,7 +15,7 @@ class DrawSheetCommandTest : public CommandFixture {
   }
   CommandOutcome Run() {
     CommandContext context = Context();
-    return VolumeSheetCommand(context, VolumeDialog(), session);
+    return VolumeSheetCommand(context, VolumeDialog(), session.Sections);
   }
 };
 
@@ -62,9 +62,9 @@ TEST_F(DrawSheetCommandTest, DetectedSectionsBringTheirStations) {
   for (double station : {12200.0, 12220.0, 12245.5}) {
     SectionRecord record;
     record.Station = station;
-    session.SectionList.push_back(record);
+    session.Sections.SectionList.push_back(record);
   }
-  session.SectionCount = 3;
+  session.Sections.SectionCount = 3;
   Answer([](FormDrawVSheet& f) {
     f.ComboHDMnumber.listIndex = FormDrawVSheet::kDetectSections;
     f.OnComboHDMnumberClick();

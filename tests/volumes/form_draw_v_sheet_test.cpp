@@ -14,7 +14,7 @@ constexpr const char* kTooFew =
 
 class FormDrawVSheetTest : public CommandFixture {
  protected:
-  FormDrawVSheet form{session, ui, shell};
+  FormDrawVSheet form{session.Sections, ui, shell};
 
   void ShowAnd(std::function<void(FormDrawVSheet&)> action) {
     dialogs.Queue([action](Presenter& p) { action(dynamic_cast<FormDrawVSheet&>(p)); });
@@ -37,8 +37,8 @@ class FormDrawVSheetTest : public CommandFixture {
     });
   }
   void Record(int sections) {
-    session.SectionList.assign(sections, SectionRecord{});
-    session.SectionCount = sections;
+    session.Sections.SectionList.assign(sections, SectionRecord{});
+    session.Sections.SectionCount = sections;
   }
 };
 

@@ -15,17 +15,17 @@ class VolumeBlocksTest : public CommandFixture {
  protected:
   CommandOutcome Build(int last, int variant) {
     CommandContext context = Context();
-    return DrawVolumeSheet(context, {variant, last, fillStations}, session);
+    return DrawVolumeSheet(context, {variant, last, fillStations}, session.Sections);
   }
   bool fillStations = false;
   void Record(int count, std::mt19937& random) {
-    session.SectionList.clear();
+    session.Sections.SectionList.clear();
     for (int i = 0; i < count; ++i) {
       SectionRecord record;
       record.Station = 10000 + 20.0 * i + (random() % 1000) / 1000.0;
-      session.SectionList.push_back(record);
+      session.Sections.SectionList.push_back(record);
     }
-    session.SectionCount = count;
+    session.Sections.SectionCount = count;
   }
 };
 
@@ -111,7 +111,7 @@ TEST_F(VolumeBlocksTest, HostCallsDoNotGrowWithTheNumberOfSections) {
     EXPECT_EQ(large.Counter().Calls(HostCall::SetValue), small.Counter().Calls(HostCall::SetValue));
     EXPECT_EQ(large.Counter().TotalCalls() - small.Counter().TotalCalls(), groups * (blocksPerColumnGroup - 1));
     EXPECT_LT(large.Counter().TotalCalls(), 60);
-    EXPECT_EQ(book.Active().Value({10003, 1}), CellValue(session.SectionList[9999].Station));
+    EXPECT_EQ(book.Active().Value({10003, 1}), CellValue(session.Sections.SectionList[9999].Station));
     EXPECT_EQ(book.Active().Formula({10004, 2 + variant}),
               "=SUM(" + ColumnLetters(2 + variant) + "5:" + ColumnLetters(2 + variant) + "10003)");
   }

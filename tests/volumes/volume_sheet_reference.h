@@ -165,8 +165,8 @@ inline void ReferenceVolumeSheet(Application& host, const Session& session, int 
     sheet.SetBorder(ReferenceRange("A2:" + lastColumn + lastRow), e, LineStyle::Continuous);
 
   if (fillStations) {
-    for (size_t i = 1; i <= session.SectionList.size() && static_cast<int>(i) + 3 < last; ++i)
-      sheet.SetValue({static_cast<int>(i) + 3, 1}, session.SectionList[i - 1].Station);
+    for (size_t i = 1; i <= session.Sections.SectionList.size() && static_cast<int>(i) + 3 < last; ++i)
+      sheet.SetValue({static_cast<int>(i) + 3, 1}, session.Sections.SectionList[i - 1].Station);
   }
 }
 

@@ -20,16 +20,16 @@ class VolumeSheetTest : public CommandFixture {
  protected:
   CommandOutcome Build(int last, int variant, bool fillStations = false) {
     CommandContext context = Context();
-    return DrawVolumeSheet(context, {variant, last, fillStations}, session);
+    return DrawVolumeSheet(context, {variant, last, fillStations}, session.Sections);
   }
   void RecordStations(const std::vector<double>& stations) {
-    session.SectionList.clear();
+    session.Sections.SectionList.clear();
     for (double s : stations) {
       SectionRecord record;
       record.Station = s;
-      session.SectionList.push_back(record);
+      session.Sections.SectionList.push_back(record);
     }
-    session.SectionCount = static_cast<int>(stations.size());
+    session.Sections.SectionCount = static_cast<int>(stations.size());
   }
   std::string Formula(const std::string& a1) { return Sheet().Formula(C(a1)); }
   std::string Text(const std::string& a1) { return Sheet().Value(C(a1)).AsText(); }
@@ -265,7 +265,7 @@ TEST_F(VolumeSheetTest, GridAroundAndInsideTheTableButNotTheTitle) {
 TEST_F(VolumeSheetTest, RecordedStationsFillTheSectionRows) {
   RecordStations({12200, 12220.5, 12235.689, 12240, 12260, 12280, 12300, 12320, 12340, 12360});
   Build(20, 4, true);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(Sheet().Value({4 + i, 1}), CellValue(session.SectionList[i].Station)) << i;
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(Sheet().Value({4 + i, 1}), CellValue(session.Sections.SectionList[i].Station)) << i;
   EXPECT_EQ(Sheet().Text(C("A6")), "K12+235.689");
   // The rows past the list stay empty; their distances compute from empty cells.
   for (int r = 14; r <= 19; ++r) EXPECT_TRUE(Sheet().Value({r, 1}).IsEmpty()) << r;
@@ -288,8 +288,8 @@ TEST_F(VolumeSheetTest, NoStationsUnlessAsked) {
   RecordStations({100, 120, 140});
   Build(7, 2, false);
   for (int r = 4; r <= 6; ++r) EXPECT_TRUE(Sheet().Value({r, 1}).IsEmpty()) << r;
-  session.SectionList.clear();
-  session.SectionCount = 0;
+  session.Sections.SectionList.clear();
+  session.Sections.SectionCount = 0;
   EXPECT_EQ(Build(7, 2, true), CommandOutcome::Completed);  // an empty list writes nothing
   for (int r = 4; r <= 6; ++r) EXPECT_TRUE(Sheet().Value({r, 1}).IsEmpty()) << r;
 }

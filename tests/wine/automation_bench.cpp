@@ -144,13 +144,13 @@ int wmain(int argc, wchar_t** argv) {
   const auto jlCall = [&] { invoke(jlId, jlArgs); };
   const auto jlByName = [&] { byName(L"JL", jlArgs); };
   const Figures getHFigures{PerSecond(getHCall), PerSecond(getHByName),
-                     PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Profile, clock, ""); }),
+                     PerSecond([&] { sink += ProfileElevation(420, source, 0, session.Geometry.Profile, clock, ""); }),
                      AllocationsPerCall(getHCall), AllocationsPerCall(getHByName)};
   const auto getHRefreshCall = [&] { invoke(getHId, getHRefreshArgs); };
   const auto getHRefreshByName = [&] { byName(L"GetH", getHRefreshArgs); };
   const Figures getHRefreshFigures{
       PerSecond(getHRefreshCall), PerSecond(getHRefreshByName),
-      PerSecond([&] { sink += ProfileElevation(420, source, 1, session.Profile, clock, ""); }),
+      PerSecond([&] { sink += ProfileElevation(420, source, 1, session.Geometry.Profile, clock, ""); }),
       AllocationsPerCall(getHRefreshCall), AllocationsPerCall(getHRefreshByName)};
   const Figures jlFigures{PerSecond(jlCall), PerSecond(jlByName), PerSecond([&] { sink += JL(1, 3, 4, 7); }),
                    AllocationsPerCall(jlCall), AllocationsPerCall(jlByName)};

@@ -108,7 +108,7 @@ TEST(FormSetWatcher, StripsQuotedLabelCommandsWhileTheBoxIsTicked) {
   Win32Timer timer;
   OtherProgram other;
   {
-    FormSet form(session, ui, shell, &clipboard, &timer);
+    FormSet form(session.Sections, ui, shell, &clipboard, &timer);
     form.OnLoad();
     form.TextBoxDrawD.checked = true;
     form.OnTextBoxDrawDClick();

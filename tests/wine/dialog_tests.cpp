@@ -95,7 +95,7 @@ TEST(FormSortView, ShowsThePresenterAndCarriesTheUsersInputToIt) {
   Win32Ui ui(noHost);
   RecordingShell shell;
   ModalDialogs dialogs;
-  FormSort form(session, ui, shell);
+  FormSort form(session.Sections, ui, shell);
   UiDriver driver;
   HWND shown = nullptr;
 
@@ -203,7 +203,7 @@ TEST(FormSortView, LoadsADictionaryThroughTheHostsPromptAndShowsItOnANewSheet) {
   Win32Ui ui(host);
   RecordingShell shell;
   ModalDialogs dialogs;
-  FormSort form(session, ui, shell);
+  FormSort form(session.Sections, ui, shell);
   excel.QueueFileAnswer(bad);
   excel.QueueFileAnswer(good);
   UiDriver driver;
@@ -246,7 +246,7 @@ TEST(FormSortView, LoadsADictionaryThroughTheHostsPromptAndShowsItOnANewSheet) {
   user.join();
   for (const std::string& failure : driver.Failures()) ADD_FAILURE() << failure;
   EXPECT_FALSE(form.Request().has_value());  // the sort does not run
-  EXPECT_EQ(session.DicFileName, FromWide(good));
+  EXPECT_EQ(session.Sections.DicFileName, FromWide(good));
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(book.Active().Value({2, 1}), CellValue(12040.0));
   EXPECT_EQ(book.Active().Value({2, 4}), CellValue(6.0));
@@ -287,7 +287,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
       form.OnCommandOKClick();
     });
     CommandContext context{session.HostApplication, ui, shell, dialogs};
-    FormSort dialog(session, ui, shell);
+    FormSort dialog(session.Sections, ui, shell);
     ASSERT_EQ(InitialSort(context, dialog, session), CommandOutcome::Completed);
   }
   testing::FakeExcel excel(book);
@@ -298,7 +298,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
   Session freshSession;
   ScriptedUi freshUi;
   RecordingShell freshShell;
-  FormSort fresh(freshSession, freshUi, freshShell);
+  FormSort fresh(freshSession.Sections, freshUi, freshShell);
   UiDriver driver;
   std::thread user([&] {
     HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(kSortTitle); });

@@ -194,7 +194,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ScriptedUi freshUi;
   RecordingShell freshShell;
   Session freshSession;
-  FormDrawVSheet freshVolume(freshSession, freshUi, freshShell);
+  FormDrawVSheet freshVolume(freshSession.Sections, freshUi, freshShell);
   freshVolume.OnLoad();
   HWND volumeWindow = nullptr;
   UiDriver notice;
@@ -251,12 +251,12 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.TextBoxDrawD.checked = true;
     form.OnCommandOKClick();
   });
-  FormSet twinDrawDialog(twinSession, twinUi, twinShell, nullptr, nullptr);
+  FormSet twinDrawDialog(twinSession.Sections, twinUi, twinShell, nullptr, nullptr);
   ASSERT_EQ(DrawSectionData(twinContext, twinDrawDialog, twinSession), CommandOutcome::Completed);
-  ASSERT_EQ(twinSession.SectionCount, 9);
+  ASSERT_EQ(twinSession.Sections.SectionCount, 9);
   ASSERT_TRUE(twinUi.Messages().empty());
 
-  FormSet freshSet(freshSession, freshUi, freshShell, nullptr, nullptr);
+  FormSet freshSet(freshSession.Sections, freshUi, freshShell, nullptr, nullptr);
   freshSet.OnLoad();
   freshSet.OnPaint();
   HWND setWindow = nullptr;
@@ -321,7 +321,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.OnComboHDMnumberClick();
     form.OnCommandOKClick();
   });
-  FormDrawVSheet twinVolumeDialog(twinSession, twinUi, twinShell);
+  FormDrawVSheet twinVolumeDialog(twinSession.Sections, twinUi, twinShell);
   ASSERT_EQ(VolumeSheetCommand(twinContext, twinVolumeDialog, twinSession), CommandOutcome::Completed);
   ASSERT_TRUE(twinUi.Messages().empty());
   UiDriver volume;

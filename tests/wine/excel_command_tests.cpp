@@ -64,7 +64,7 @@ struct SessionRun {
   ScriptedUi ui;
   ScriptedDialogs dialogs;
   RecordingShell shell;
-  FormSort sortDialog{session, ui, shell};
+  FormSort sortDialog{session.Sections, ui, shell};
   CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
   void Accept(std::string spacing, std::string tolerance = "1", bool useDic = false) {
     dialogs.Queue([=](Presenter& p) {
@@ -129,8 +129,8 @@ TEST_F(CommandOnFakeExcelTest, RerunWithDictionaryAndTheCleaningPathMatchToo) {
   Survey(directBook.Active(), 5, 240);
   Survey(hostBook.Active(), 5, 240);
   Both([](SessionRun& r) {
-    r.session.DicFileName = "road.Dic";
-    for (int k = 0; k < 40; ++k) r.session.StationDictionary.push_back({12000 + 20.0 * k + 0.4, 0, 0, 0});
+    r.session.Sections.DicFileName = "road.Dic";
+    for (int k = 0; k < 40; ++k) r.session.Sections.StationDictionary.push_back({12000 + 20.0 * k + 0.4, 0, 0, 0});
     r.Accept("10", "0.9", true);
   });
   EXPECT_EQ(Sort(direct), CommandOutcome::Completed);
@@ -257,8 +257,8 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
   EXPECT_EQ(written, FileBytes(directFile));
   ASSERT_GT(written.size(), 2u);
   EXPECT_EQ(written.substr(0, 4), std::string("\xFF\xFE" "K\0", 4));
-  EXPECT_EQ(throughHost.session.StationDictionary, direct.session.StationDictionary);
-  EXPECT_EQ(throughHost.session.StationDictionary.size(), 700u);
+  EXPECT_EQ(throughHost.session.Sections.StationDictionary, direct.session.Sections.StationDictionary);
+  EXPECT_EQ(throughHost.session.Sections.StationDictionary.size(), 700u);
   ASSERT_EQ(throughHost.ui.Messages().size(), 1u);
   EXPECT_EQ(throughHost.ui.Messages()[0].title, "\xE4\xBF\x9D\xE5\xAD\x98\xE6\x88\x90\xE5\x8A\x9F");  // 保存成功
   EXPECT_NE(throughHost.ui.Messages()[0].text.find("\xE9\x81\x93\xE8\xB7\xAF.Dic"), std::string::npos);

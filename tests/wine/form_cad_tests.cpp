@@ -310,8 +310,8 @@ TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledRead
   Session session;
   ModalDialogs dialogs;
   Win32Downloader downloader(session, dialogs);
-  session.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
-  FormCad& form = *session.CadDialog;
+  session.Cad.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
+  FormCad& form = *session.Cad.CadDialog;
   form.TextFileName.text = "C:\\CAD";
   const std::wstring fresh = served + L"\\fresh.bin";
   DeleteFileW((served + L"\\release").c_str());
