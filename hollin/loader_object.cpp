@@ -5,13 +5,13 @@
 #include <new>
 #include <string>
 
-#include "automation_object.h"
-#include "com_error.h"
-#include "dispatch_call.h"
+#include "com/automation_object.h"
+#include "com/com_error.h"
+#include "excel/dispatch_call.h"
 #include "hollin_h.h"
 #include "interface_forwarder.h"
 #include "server_lifetime.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

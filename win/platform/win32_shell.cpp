@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "module.h"
+#include "com/module.h"
 #include "wide_text.h"
 
 namespace kestrel {

@@ -4,14 +4,14 @@
 #include <memory>
 
 #include "addin/session.h"
-#include "dispatch_application.h"
-#include "modal_dialogs.h"
-#include "win32_cad_install.h"
-#include "win32_clipboard.h"
-#include "win32_download.h"
-#include "win32_shell.h"
-#include "win32_timer.h"
-#include "win32_ui.h"
+#include "excel/dispatch_application.h"
+#include "dialogs/modal_dialogs.h"
+#include "platform/win32_cad_install.h"
+#include "platform/win32_clipboard.h"
+#include "platform/win32_download.h"
+#include "platform/win32_shell.h"
+#include "platform/win32_timer.h"
+#include "platform/win32_ui.h"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/host_error.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 

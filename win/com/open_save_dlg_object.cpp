@@ -6,7 +6,7 @@
 
 #include "automation_object.h"
 #include "automation_objects.h"
-#include "folder_picker.h"
+#include "platform/folder_picker.h"
 #include "kestrel_h.h"
 
 namespace kestrel {

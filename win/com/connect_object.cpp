@@ -8,11 +8,11 @@
 #include "addin/commands.h"
 #include "addin_process.h"
 #include "com_error.h"
-#include "dispatch_call.h"
+#include "excel/dispatch_call.h"
 #include "dual_dispatch.h"
 #include "module.h"
 #include "ribbon_picture.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -3,7 +3,7 @@
 #include "automation_objects.h"
 #include "kestrel_h.h"
 #include "util/speed_string.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

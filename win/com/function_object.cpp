@@ -13,12 +13,12 @@
 #include "host/system_clock.h"
 #include "addin_process.h"
 #include "automation_objects.h"
-#include "cell_variant.h"
-#include "dispatch_call.h"
-#include "dispatch_worksheet.h"
-#include "external_address.h"
+#include "excel/cell_variant.h"
+#include "excel/dispatch_call.h"
+#include "excel/dispatch_worksheet.h"
+#include "excel/external_address.h"
 #include "geometry/function_catalogue.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

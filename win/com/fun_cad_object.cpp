@@ -15,7 +15,7 @@
 #include "cadplugin/fun_cad.h"
 #include "cadplugin/polyline_order.h"
 #include "kestrel_h.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "host/host_error.h"
 #include "message_window.h"
-#include "module.h"
+#include "com/module.h"
 
 namespace kestrel {
 namespace {

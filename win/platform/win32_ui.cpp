@@ -4,8 +4,8 @@
 #include <string>
 
 #include "host/host_error.h"
-#include "dispatch_application.h"
-#include "modal_dialogs.h"
+#include "excel/dispatch_application.h"
+#include "dialogs/modal_dialogs.h"
 #include "wide_text.h"
 
 namespace kestrel {

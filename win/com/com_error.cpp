@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <new>
 
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 

@@ -10,7 +10,7 @@
 #include "connect_object.h"
 #include "module.h"
 #include "util/unicode.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "module.h"
+#include "com/module.h"
 #include "util/caption_band.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 

@@ -5,9 +5,9 @@
 
 #include "host/host_error.h"
 #include "caption_band_paint.h"
-#include "module.h"
+#include "com/module.h"
 #include "util/unicode.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "automation_object.h"
 #include "automation_objects.h"
-#include "dispatch_call.h"
+#include "excel/dispatch_call.h"
 #include "kestrel_h.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

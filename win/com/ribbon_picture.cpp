@@ -7,7 +7,7 @@
 
 #include "com_error.h"
 #include "module.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 

@@ -4,8 +4,8 @@
 #include <shellapi.h>
 
 #include "folder_picker.h"
-#include "modal_dialogs.h"
-#include "module.h"
+#include "dialogs/modal_dialogs.h"
+#include "com/module.h"
 #include "wide_text.h"
 #include "win32_signature.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "host/host_error.h"
-#include "com_error.h"
-#include "wide_text.h"
+#include "com/com_error.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

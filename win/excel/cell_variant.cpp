@@ -6,9 +6,9 @@
 #include <string>
 
 #include "host/host_error.h"
-#include "com_error.h"
+#include "com/com_error.h"
 #include "dispatch_call.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

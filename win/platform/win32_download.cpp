@@ -9,8 +9,8 @@
 
 #include "cadplugin/cad_state.h"
 #include "message_window.h"
-#include "modal_dialogs.h"
-#include "module.h"
+#include "dialogs/modal_dialogs.h"
+#include "com/module.h"
 #include "wide_text.h"
 
 namespace kestrel {

@@ -12,7 +12,7 @@
 #include "registry_apply.h"
 #include "type_library.h"
 #include "util/unicode.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/host_error.h"
-#include "module.h"
+#include "com/module.h"
 
 namespace kestrel {
 
