@@ -77,13 +77,13 @@ class AutomationObject : public I, public ISupportErrorInfo {
   std::atomic<ULONG> references_{1};
 };
 
-// A new object of class T (default-constructible), answered through interface iid.
-template <class T>
-HRESULT CreateAutomationObject(REFIID iid, void** object) {
+// A new object of class T, made from `arguments`, answered through interface iid.
+template <class T, class... Arguments>
+HRESULT CreateAutomationObject(REFIID iid, void** object, Arguments&&... arguments) {
   return ComBarrier(iid, [&] {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    T* created = new T();
+    T* created = new T(std::forward<Arguments>(arguments)...);
     HRESULT hr = created->QueryInterface(iid, object);
     created->Release();
     return hr;

@@ -5,11 +5,14 @@
 
 namespace kestrel {
 
-// Each makes a new object answered through interface iid (E_NOINTERFACE for another).
-HRESULT CreateFunctionObject(REFIID iid, void** object);
-HRESULT CreateFunCadObject(REFIID iid, void** object);
-HRESULT CreateIniObject(REFIID iid, void** object);
-HRESULT CreateOpenSaveDlgObject(REFIID iid, void** object);
-HRESULT CreateSpeedStringObject(REFIID iid, void** object);
+class ServerContext;
+
+// Each makes a new object answered through interface iid (E_NOINTERFACE for another); ClsFunction
+// and FunCad serve through `context`, the others need none of it.
+HRESULT CreateFunctionObject(ServerContext& context, REFIID iid, void** object);
+HRESULT CreateFunCadObject(ServerContext& context, REFIID iid, void** object);
+HRESULT CreateIniObject(ServerContext& context, REFIID iid, void** object);
+HRESULT CreateOpenSaveDlgObject(ServerContext& context, REFIID iid, void** object);
+HRESULT CreateSpeedStringObject(ServerContext& context, REFIID iid, void** object);
 
 }  // namespace kestrel

@@ -17,7 +17,7 @@ namespace kestrel {
 // Every id has its case: a row added to the class table without a factory here does not compile.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic error "-Wswitch"
-CreateFunction LibraryFactoryOf(ComFactoryId id) {
+LibraryCreateFunction LibraryFactoryOf(ComFactoryId id) {
   switch (id) {
     case ComFactoryId::Connect:
       return &ConnectObject::Create;
@@ -38,7 +38,7 @@ CreateFunction LibraryFactoryOf(ComFactoryId id) {
 }
 #pragma GCC diagnostic pop
 
-HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object) {
+HRESULT GetLibraryClassObject(ServerContext& context, REFCLSID clsid, REFIID iid, void** object) {
   return ComBarrier(IID_IClassFactory, [&] {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
@@ -50,9 +50,10 @@ HRESULT GetLibraryClassObject(REFCLSID clsid, REFIID iid, void** object) {
     static std::vector<std::unique_ptr<ClassFactory>> factories(LibraryClasses().size());
     std::unique_ptr<ClassFactory>& factory = factories[row - LibraryClasses().data()];
     if (!factory) {
-      CreateFunction create = LibraryFactoryOf(row->factory);
+      LibraryCreateFunction create = LibraryFactoryOf(row->factory);
       if (create == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
-      factory = std::make_unique<ClassFactory>(create);
+      factory = std::make_unique<ClassFactory>(
+          [create, &context](REFIID created, void** made) { return create(context, created, made); });
     }
     return factory->QueryInterface(iid, object);
   });

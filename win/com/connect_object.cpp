@@ -1,17 +1,16 @@
 // ConnectObject: COM plumbing around the core's Connect (interfaces, dispatch, error barriers).
 #include "connect_object.h"
 
-#include <memory>
 #include <new>
 #include <string>
 
 #include "addin/commands.h"
-#include "addin_process.h"
 #include "com_error.h"
 #include "excel/dispatch_call.h"
 #include "dual_dispatch.h"
 #include "module.h"
 #include "ribbon_picture.h"
+#include "server_context.h"
 #include "platform/wide_text.h"
 
 namespace kestrel {
@@ -34,21 +33,21 @@ std::string ControlId(IDispatch* control) {
 
 }  // namespace
 
-HRESULT ConnectObject::Create(REFIID iid, void** object) {
+HRESULT ConnectObject::Create(ServerContext& context, REFIID iid, void** object) {
   return ComBarrier(IID__Connect, [&] {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    ConnectObject* created = new ConnectObject();
+    ConnectObject* created = new ConnectObject(context);
     HRESULT hr = created->QueryInterface(iid, object);
     created->Release();
     return hr;
   });
 }
 
-ConnectObject::ConnectObject()
-    : connect_(TheAddinProcess().session, TheAddinProcess().ui, TheAddinProcess().shell,
-               TheAddinProcess().dialogs, &TheAddinProcess().clipboard, &TheAddinProcess().timer,
-               &TheAddinProcess().cadInstall) {
+ConnectObject::ConnectObject(ServerContext& context)
+    : context_(context),
+      connect_(context.session, context.ui, context.shell, context.dialogs, &context.clipboard, &context.timer,
+               &context.cadInstall) {
   LockModule();
 }
 
@@ -158,9 +157,10 @@ HRESULT ConnectObject::RunCallback(std::string_view name) {
     // Host objects are held only while a command runs.
     struct SheetRelease {
       ~SheetRelease() {
-        if (TheAddinProcess().host) TheAddinProcess().host->ReleaseSheets();
+        if (DispatchApplication* host = context.Host()) host->ReleaseSheets();
       }
-    } release;
+      ServerContext& context;
+    } release{context_};
     if (!connect_.RunCallback(name)) {
       throw ComError(DISP_E_MEMBERNOTFOUND, "No ribbon command is named " + std::string(name));
     }
@@ -175,17 +175,12 @@ HRESULT ConnectObject::InterfaceSupportsErrorInfo(REFIID iid) {
 }
 
 void ConnectObject::ConnectHost(IDispatch* application) {
-  AddinProcess& process = TheAddinProcess();
-  std::unique_ptr<DispatchApplication> host;
-  if (application != nullptr) host = std::make_unique<DispatchApplication>(application);
-  connect_.OnConnection(host.get());
-  process.host.swap(host);  // a previous host is released once the session no longer points at it
+  context_.ConnectHost(application, [&](DispatchApplication* host) { connect_.OnConnection(host); });
   connectedHost_ = true;
 }
 
 void ConnectObject::DisconnectHost() {
-  connect_.OnDisconnection();
-  TheAddinProcess().host.reset();
+  context_.DisconnectHost([&] { connect_.OnDisconnection(); });
   connectedHost_ = false;
 }
 

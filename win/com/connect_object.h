@@ -10,10 +10,12 @@
 
 namespace kestrel {
 
+class ServerContext;
+
 class ConnectObject final : public _Connect, public ISupportErrorInfo {
  public:
-  // A new object, answered through interface iid.
-  static HRESULT Create(REFIID iid, void** object);
+  // A new object serving through `context`, answered through interface iid.
+  static HRESULT Create(ServerContext& context, REFIID iid, void** object);
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -81,7 +83,7 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
     ConnectObject& outer_;
   };
 
-  ConnectObject();
+  explicit ConnectObject(ServerContext& context);
   ~ConnectObject();
 
   void ConnectHost(IDispatch* application);
@@ -90,6 +92,7 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
   HRESULT InvokeCommand(size_t index, WORD flags, DISPPARAMS* params, VARIANT* result);
 
   std::atomic<ULONG> references_{1};
+  ServerContext& context_;
   Connect connect_;
   bool connectedHost_ = false;
   AddinPart addin_{*this};

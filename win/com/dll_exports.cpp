@@ -10,6 +10,7 @@
 #include "kestrel_h.h"
 #include "module.h"
 #include "registry_apply.h"
+#include "server_context.h"
 #include "type_library.h"
 #include "util/unicode.h"
 #include "platform/wide_text.h"
@@ -37,7 +38,7 @@ HRESULT Unregister(RegistrationScope scope) {
 using namespace kestrel;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  return GetLibraryClassObject(clsid, iid, object);
+  return GetLibraryClassObject(LibraryContext(), clsid, iid, object);
 }
 
 STDAPI DllCanUnloadNow() {

@@ -9,13 +9,13 @@
 
 #include "host/clipboard.h"
 #include "host/host_error.h"
-#include "addin_process.h"
 #include "automation_object.h"
 #include "automation_objects.h"
 #include "cadplugin/fun_cad.h"
 #include "cadplugin/polyline_order.h"
 #include "kestrel_h.h"
 #include "platform/wide_text.h"
+#include "server_context.h"
 
 namespace kestrel {
 namespace {
@@ -141,6 +141,8 @@ VARIANT PolylineVariant(const Polyline& line, LONG low) {
 
 class FunCadObject final : public AutomationObject<_FunCad> {
  public:
+  explicit FunCadObject(ServerContext& context) : context_(context) {}
+
   // Dlg and Speed are made on their first read, so that a caller can use them at once; setting
   // Nothing empties them until the next read.
   HRESULT STDMETHODCALLTYPE get_Dlg(_OpenSaveDlg** dialog) override { return GetPart(dlg_, dialog, CreateOpenSaveDlgObject); }
@@ -171,7 +173,7 @@ class FunCadObject final : public AutomationObject<_FunCad> {
 
   HRESULT STDMETHODCALLTYPE GotoWeb(BSTR Name) override {
     return Barrier([&] {
-      kestrel::GotoWeb(FromBstr(Name), TheAddinProcess().shell);
+      kestrel::GotoWeb(FromBstr(Name), context_.shell);
       return S_OK;
     });
   }
@@ -247,12 +249,12 @@ class FunCadObject final : public AutomationObject<_FunCad> {
 
  private:
   template <class Part>
-  HRESULT GetPart(ComPtr<Part>& part, Part** out, HRESULT (*create)(REFIID, void**)) {
+  HRESULT GetPart(ComPtr<Part>& part, Part** out, HRESULT (*create)(ServerContext&, REFIID, void**)) {
     return Barrier([&] {
       if (out == nullptr) return E_POINTER;
       *out = nullptr;
       if (!part) {
-        HRESULT hr = create(__uuidof(Part), part.OutVoid());
+        HRESULT hr = create(context_, __uuidof(Part), part.OutVoid());
         if (FAILED(hr)) return hr;
       }
       part->AddRef();
@@ -263,9 +265,10 @@ class FunCadObject final : public AutomationObject<_FunCad> {
 
   // The private ClsFunction, made on the first FWJ or JL.
   HRESULT Functions() {
-    return Barrier([&] { return functions_ ? S_OK : CreateFunctionObject(IID__ClsFunction, functions_.OutVoid()); });
+    return Barrier([&] { return functions_ ? S_OK : CreateFunctionObject(context_, IID__ClsFunction, functions_.OutVoid()); });
   }
 
+  ServerContext& context_;
   ComPtr<_OpenSaveDlg> dlg_;
   ComPtr<_cSpeedString> speed_;
   ComPtr<_ClsFunction> functions_;
@@ -273,6 +276,8 @@ class FunCadObject final : public AutomationObject<_FunCad> {
 
 }  // namespace
 
-HRESULT CreateFunCadObject(REFIID iid, void** object) { return CreateAutomationObject<FunCadObject>(iid, object); }
+HRESULT CreateFunCadObject(ServerContext& context, REFIID iid, void** object) {
+  return CreateAutomationObject<FunCadObject>(iid, object, context);
+}
 
 }  // namespace kestrel

@@ -11,7 +11,6 @@
 #include "host/address.h"
 #include "host/host_error.h"
 #include "host/system_clock.h"
-#include "addin_process.h"
 #include "automation_objects.h"
 #include "excel/cell_variant.h"
 #include "excel/dispatch_call.h"
@@ -19,6 +18,7 @@
 #include "excel/external_address.h"
 #include "geometry/function_catalogue.h"
 #include "platform/wide_text.h"
+#include "server_context.h"
 
 namespace kestrel {
 namespace {
@@ -196,9 +196,8 @@ HRESULT FunctionObject::Call(std::string_view name, std::initializer_list<In> ar
   return Barrier([&] {
     if (result == nullptr) return E_POINTER;
     const WorksheetFunction& function = RowNamed(name);
-    AddinProcess& process = TheAddinProcess();
     static SystemClock clock;
-    FunctionContext context{process.session, clock, process.shell, process.session.HostApplication};
+    FunctionContext context{server_.session, clock, server_.shell, server_.Host()};
     CallRanges ranges;
     FunctionArguments values;
     // What the by-reference value arguments held before the call.
@@ -236,6 +235,8 @@ HRESULT FunctionObject::Call(std::string_view name, std::initializer_list<In> ar
   });
 }
 
-HRESULT CreateFunctionObject(REFIID iid, void** object) { return CreateAutomationObject<FunctionObject>(iid, object); }
+HRESULT CreateFunctionObject(ServerContext& context, REFIID iid, void** object) {
+  return CreateAutomationObject<FunctionObject>(iid, object, context);
+}
 
 }  // namespace kestrel

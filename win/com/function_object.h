@@ -10,14 +10,19 @@
 
 namespace kestrel {
 
+class ServerContext;
+
 // Every member converts its arguments to the catalogue's values (a host Range arrives as a
 // DispatchWorksheet over its sheet, read through the late-bound adaptor), runs the catalogue's
 // call with the process-wide caches the add-in's commands use, writes changed by-reference
-// arguments back, and converts the result. A failure the function has no sentinel for gives the
-// host's #VALUE!: the error value itself for a variant result, otherwise the failure HRESULT
-// 0x800A07DF (2015) that the host shows as #VALUE!.
+// arguments back, and converts the result; the session, the shell and the host are those of the
+// server context it was made for. A failure the function has no sentinel for gives the host's
+// #VALUE!: the error value itself for a variant result, otherwise the failure HRESULT 0x800A07DF
+// (2015) that the host shows as #VALUE!.
 class FunctionObject final : public ClsFunctionMembers<FunctionObject> {
  public:
+  explicit FunctionObject(ServerContext& server) : server_(server) {}
+
   // One argument as the member received it: a value already typed by the dispatch, a VARIANT
   // (by value or by reference, possibly a Range or missing), or an object.
   struct In {
@@ -36,6 +41,9 @@ class FunctionObject final : public ClsFunctionMembers<FunctionObject> {
   // passes its own name).
   template <class Result>
   HRESULT Call(std::string_view name, std::initializer_list<In> arguments, Result* result);
+
+ private:
+  ServerContext& server_;
 };
 
 // The #VALUE! failure of a worksheet function with a typed result.

@@ -110,6 +110,6 @@ class IniObject final : public AutomationObject<_Ini> {
 
 }  // namespace
 
-HRESULT CreateIniObject(REFIID iid, void** object) { return CreateAutomationObject<IniObject>(iid, object); }
+HRESULT CreateIniObject(ServerContext&, REFIID iid, void** object) { return CreateAutomationObject<IniObject>(iid, object); }
 
 }  // namespace kestrel

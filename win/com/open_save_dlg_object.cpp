@@ -126,7 +126,7 @@ class OpenSaveDlgObject final : public AutomationObject<_OpenSaveDlg> {
 
 }  // namespace
 
-HRESULT CreateOpenSaveDlgObject(REFIID iid, void** object) {
+HRESULT CreateOpenSaveDlgObject(ServerContext&, REFIID iid, void** object) {
   return CreateAutomationObject<OpenSaveDlgObject>(iid, object);
 }
 

@@ -43,7 +43,7 @@ class SpeedStringObject final : public AutomationObject<_cSpeedString> {
 
 }  // namespace
 
-HRESULT CreateSpeedStringObject(REFIID iid, void** object) {
+HRESULT CreateSpeedStringObject(ServerContext&, REFIID iid, void** object) {
   return CreateAutomationObject<SpeedStringObject>(iid, object);
 }
 

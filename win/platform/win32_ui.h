@@ -14,7 +14,8 @@ class DispatchApplication;
 
 class Win32Ui final : public Ui {
  public:
-  // `host` is the process's connected host, empty while none is connected; it is read at each call.
+  // `host` is where the server holds its connected host, empty while none is connected; it is read
+  // at each call.
   explicit Win32Ui(const std::unique_ptr<DispatchApplication>& host) : host_(host) {}
 
   // A modal MessageBoxW: Ok or Yes/No buttons, optionally the information icon; the answer the
