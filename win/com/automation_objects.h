@@ -7,8 +7,8 @@ namespace kestrel {
 
 class ServerContext;
 
-// Each makes a new object answered through interface iid (E_NOINTERFACE for another); ClsFunction
-// and FunCad serve through `context`, the others need none of it.
+// Each makes a new object answered through interface iid (E_NOINTERFACE for another), which holds
+// the server through `context` while it lives; ClsFunction and FunCad also work through it.
 HRESULT CreateFunctionObject(ServerContext& context, REFIID iid, void** object);
 HRESULT CreateFunCadObject(ServerContext& context, REFIID iid, void** object);
 HRESULT CreateIniObject(ServerContext& context, REFIID iid, void** object);

@@ -46,6 +46,7 @@ HRESULT ConnectObject::Create(ServerContext& context, REFIID iid, void** object)
 
 ConnectObject::ConnectObject(ServerContext& context)
     : context_(context),
+      server_(context),
       connect_(context.session, context.ui, context.shell, context.dialogs, &context.clipboard, &context.timer,
                &context.cadInstall) {
   LockModule();

@@ -7,10 +7,9 @@
 
 #include "addin/connect.h"
 #include "kestrel_h.h"
+#include "server_context.h"
 
 namespace kestrel {
-
-class ServerContext;
 
 class ConnectObject final : public _Connect, public ISupportErrorInfo {
  public:
@@ -93,6 +92,7 @@ class ConnectObject final : public _Connect, public ISupportErrorInfo {
 
   std::atomic<ULONG> references_{1};
   ServerContext& context_;
+  ServerReference server_;
   Connect connect_;
   bool connectedHost_ = false;
   AddinPart addin_{*this};

@@ -141,7 +141,7 @@ VARIANT PolylineVariant(const Polyline& line, LONG low) {
 
 class FunCadObject final : public AutomationObject<_FunCad> {
  public:
-  explicit FunCadObject(ServerContext& context) : context_(context) {}
+  explicit FunCadObject(ServerContext& context) : context_(context), server_(context) {}
 
   // Dlg and Speed are made on their first read, so that a caller can use them at once; setting
   // Nothing empties them until the next read.
@@ -269,6 +269,7 @@ class FunCadObject final : public AutomationObject<_FunCad> {
   }
 
   ServerContext& context_;
+  ServerReference server_;
   ComPtr<_OpenSaveDlg> dlg_;
   ComPtr<_cSpeedString> speed_;
   ComPtr<_ClsFunction> functions_;

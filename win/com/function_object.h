@@ -7,10 +7,9 @@
 
 #include "cls_function_members.h"
 #include "geometry/function_value.h"
+#include "server_context.h"
 
 namespace kestrel {
-
-class ServerContext;
 
 // Every member converts its arguments to the catalogue's values (a host Range arrives as a
 // DispatchWorksheet over its sheet, read through the late-bound adaptor), runs the catalogue's
@@ -21,7 +20,7 @@ class ServerContext;
 // (2015) that the host shows as #VALUE!.
 class FunctionObject final : public ClsFunctionMembers<FunctionObject> {
  public:
-  explicit FunctionObject(ServerContext& server) : server_(server) {}
+  explicit FunctionObject(ServerContext& server) : server_(server), held_(server) {}
 
   // One argument as the member received it: a value already typed by the dispatch, a VARIANT
   // (by value or by reference, possibly a Range or missing), or an object.
@@ -44,6 +43,7 @@ class FunctionObject final : public ClsFunctionMembers<FunctionObject> {
 
  private:
   ServerContext& server_;
+  ServerReference held_;
 };
 
 // The #VALUE! failure of a worksheet function with a typed result.

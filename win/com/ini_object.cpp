@@ -9,6 +9,7 @@
 #include "excel/dispatch_call.h"
 #include "kestrel_h.h"
 #include "platform/wide_text.h"
+#include "server_context.h"
 
 namespace kestrel {
 namespace {
@@ -45,6 +46,8 @@ std::wstring WideOf(VARIANT* v) {
 
 class IniObject final : public AutomationObject<_Ini> {
  public:
+  explicit IniObject(ServerContext& context) : server_(context) {}
+
   HRESULT STDMETHODCALLTYPE get_INIFileName(BSTR* path) override {
     return Barrier([&] {
       if (path == nullptr) return E_POINTER;
@@ -105,11 +108,14 @@ class IniObject final : public AutomationObject<_Ini> {
  private:
   std::string File() const { return Ansi(path_); }
 
+  ServerReference server_;
   std::wstring path_;
 };
 
 }  // namespace
 
-HRESULT CreateIniObject(ServerContext&, REFIID iid, void** object) { return CreateAutomationObject<IniObject>(iid, object); }
+HRESULT CreateIniObject(ServerContext& context, REFIID iid, void** object) {
+  return CreateAutomationObject<IniObject>(iid, object, context);
+}
 
 }  // namespace kestrel

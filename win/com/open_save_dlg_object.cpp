@@ -8,6 +8,7 @@
 #include "automation_objects.h"
 #include "platform/folder_picker.h"
 #include "kestrel_h.h"
+#include "server_context.h"
 
 namespace kestrel {
 namespace {
@@ -37,6 +38,8 @@ HWND WindowOf(VARIANT* handle) {
 
 class OpenSaveDlgObject final : public AutomationObject<_OpenSaveDlg> {
  public:
+  explicit OpenSaveDlgObject(ServerContext& context) : server_(context) {}
+
   HRESULT STDMETHODCALLTYPE get_Filter(BSTR* value) override { return Put(filter_, value); }
   HRESULT STDMETHODCALLTYPE put_Filter(BSTR value) override { return Set(filter_, value); }
   HRESULT STDMETHODCALLTYPE get_Flags(enuDlgFlgs* value) override {
@@ -120,14 +123,15 @@ class OpenSaveDlgObject final : public AutomationObject<_OpenSaveDlg> {
     });
   }
 
+  ServerReference server_;
   std::wstring filter_, initDir_, dialogTitle_, fileTitle_, fileName_, defaultExt_;
   DWORD flags_ = 0;
 };
 
 }  // namespace
 
-HRESULT CreateOpenSaveDlgObject(ServerContext&, REFIID iid, void** object) {
-  return CreateAutomationObject<OpenSaveDlgObject>(iid, object);
+HRESULT CreateOpenSaveDlgObject(ServerContext& context, REFIID iid, void** object) {
+  return CreateAutomationObject<OpenSaveDlgObject>(iid, object, context);
 }
 
 }  // namespace kestrel

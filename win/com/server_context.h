@@ -18,11 +18,13 @@
 namespace kestrel {
 
 // One per server, outliving every object it serves: the class objects hand it to each object they
-// make. The dialog windows go before the session whose presenters they show; the clipboard and the
+// make, and each object holds the server through it while it lives (see HoldServer). The dialog windows go before the session whose presenters they show; the clipboard and the
 // timer outlive the session, whose drawing dialog stops the timer when it goes.
 class ServerContext {
  public:
-  ServerContext() = default;
+  // Finds the running program's server hold: Hollin.exe exports KestrelHoldServer and
+  // KestrelReleaseServer; a host's program exports neither, and there the hold is nothing.
+  ServerContext();
   ServerContext(const ServerContext&) = delete;
   ServerContext& operator=(const ServerContext&) = delete;
 
@@ -39,6 +41,11 @@ class ServerContext {
     connected(host.get());
     host_.swap(host);
   }
+  // One more, or one less, reason for the server that this code runs in to keep running: so
+  // Hollin.exe runs while a client holds an object made here, whichever object handed it out.
+  void HoldServer() const;
+  void ReleaseServer() const;
+
   // Releases the host once `disconnected` has forgotten it.
   template <class Disconnected>
   void DisconnectHost(Disconnected&& disconnected) {
@@ -48,6 +55,8 @@ class ServerContext {
 
  private:
   std::unique_ptr<DispatchApplication> host_;
+  void (*holdServer_)() = nullptr;
+  void (*releaseServer_)() = nullptr;
 
  public:
   Win32Clipboard clipboard;
@@ -59,6 +68,18 @@ class ServerContext {
   Win32CadInstallSystem cadSystem;
   Win32Downloader cadDownloader{session, dialogs};
   CadInstallPorts cadInstall{cadSystem, cadDownloader};
+};
+
+// A hold on the server of `context` for as long as it lives: a member of each object made for it.
+class ServerReference {
+ public:
+  explicit ServerReference(const ServerContext& context) : context_(context) { context_.HoldServer(); }
+  ~ServerReference() { context_.ReleaseServer(); }
+  ServerReference(const ServerReference&) = delete;
+  ServerReference& operator=(const ServerReference&) = delete;
+
+ private:
+  const ServerContext& context_;
 };
 
 // The context of the library's own objects (those DllGetClassObject's class objects make): it

@@ -4,12 +4,15 @@
 #include "kestrel_h.h"
 #include "util/speed_string.h"
 #include "platform/wide_text.h"
+#include "server_context.h"
 
 namespace kestrel {
 namespace {
 
 class SpeedStringObject final : public AutomationObject<_cSpeedString> {
  public:
+  explicit SpeedStringObject(ServerContext& context) : server_(context) {}
+
   HRESULT STDMETHODCALLTYPE Reset() override {
     return Barrier([&] {
       builder_.Reset();
@@ -38,13 +41,14 @@ class SpeedStringObject final : public AutomationObject<_cSpeedString> {
   }
 
  private:
+  ServerReference server_;
   SpeedString builder_;
 };
 
 }  // namespace
 
-HRESULT CreateSpeedStringObject(ServerContext&, REFIID iid, void** object) {
-  return CreateAutomationObject<SpeedStringObject>(iid, object);
+HRESULT CreateSpeedStringObject(ServerContext& context, REFIID iid, void** object) {
+  return CreateAutomationObject<SpeedStringObject>(iid, object, context);
 }
 
 }  // namespace kestrel
