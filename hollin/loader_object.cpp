@@ -1,17 +1,18 @@
-// LoaderObject (Cls64) creates objects by ProgID; ServerHeldObject hands them out under a server reference.
+// LoaderObject (Cls64) creates objects by ProgID; the library's hold the server themselves,
+// ServerHeldObject hands out another's under a server reference.
 #include "loader_object.h"
 
 #include <atomic>
 #include <new>
 #include <string>
 
-#include "automation_object.h"
-#include "com_error.h"
-#include "dispatch_call.h"
+#include "com/automation_object.h"
+#include "com/com_error.h"
+#include "excel/dispatch_call.h"
 #include "hollin_h.h"
-#include "interface_forwarder.h"
+#include "registration/registration.h"
 #include "server_lifetime.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {
@@ -29,56 +30,18 @@ std::string SystemText(HRESULT hr) {
   return FromWide(message);
 }
 
-// The dual interface that an object's type information describes (for FunCad, _FunCad), when
-// its vtable fits the forwarder; IID_NULL for none.
-IID DualInterfaceOf(IDispatch* object) {
-  IID found = IID_NULL;
-  ITypeInfo* info = nullptr;
-  if (FAILED(object->GetTypeInfo(0, 0, &info)) || info == nullptr) return found;
-  // A dual interface's type information comes as its dispatch half or as its vtable half.
-  ITypeInfo* vtableHalf = nullptr;
-  HREFTYPE ref = 0;
-  TYPEATTR* attributes = nullptr;
-  if (SUCCEEDED(info->GetTypeAttr(&attributes))) {
-    const bool dual = (attributes->wTypeFlags & TYPEFLAG_FDUAL) != 0;
-    if (attributes->typekind == TKIND_INTERFACE && dual) {
-      vtableHalf = info;
-      vtableHalf->AddRef();
-    } else if (attributes->typekind == TKIND_DISPATCH && dual && SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref))) {
-      info->GetRefTypeInfo(ref, &vtableHalf);
-    }
-    info->ReleaseTypeAttr(attributes);
-  }
-  info->Release();
-  if (vtableHalf == nullptr) return found;
-  if (SUCCEEDED(vtableHalf->GetTypeAttr(&attributes))) {
-    if (attributes->cbSizeVft / sizeof(void*) <= kMaxForwardedSlots) found = attributes->guid;
-    vtableHalf->ReleaseTypeAttr(attributes);
-  }
-  vtableHalf->Release();
-  return found;
-}
-
 IDispatch* Held(IDispatch* object);
 
-// An object made in this process as the client receives it, holding the server while the client
-// holds it: COM releases it when the client releases its proxy. Its IDispatch forwards call for
-// call, for late-bound clients (scripts, the plug-in's macros), and hands out the objects that
-// calls return (FunCad's Speed) held alike; its dual interface (FunCad's _FunCad) forwards slot
-// for slot, for clients bound early to the inner object's type library.
+// Another's object made in this process as the client receives it, holding the server while the
+// client holds it: COM releases it when the client releases its proxy. Its IDispatch forwards call
+// for call, for late-bound clients, and hands out the objects that calls return held alike.
 class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
  public:
-  explicit ServerHeldObject(IDispatch* inner) : inner_(inner), dualId_(DualInterfaceOf(inner)) {
+  explicit ServerHeldObject(IDispatch* inner) : inner_(inner) {
     inner_->AddRef();
-    if (!IsEqualIID(dualId_, IID_NULL)) {
-      inner_->QueryInterface(dualId_, reinterpret_cast<void**>(&innerDual_));
-      if (innerDual_ != nullptr) dual_ = new InterfaceForwarder(static_cast<IDispatch*>(this), innerDual_);
-    }
     HoldServer();
   }
   ~ServerHeldObject() {
-    delete dual_;
-    if (innerDual_ != nullptr) innerDual_->Release();
     inner_->Release();
     ReleaseServer();
   }
@@ -91,8 +54,6 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
       *object = static_cast<IDispatch*>(this);
     } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
       *object = static_cast<ISupportErrorInfo*>(this);
-    } else if (dual_ != nullptr && IsEqualIID(iid, dualId_)) {
-      *object = dual_->Pointer();
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -129,19 +90,23 @@ class ServerHeldObject final : public IDispatch, public ISupportErrorInfo {
     return hr;
   }
 
-  // The inner object's errors reach the client through Invoke's exception information, and
-  // through the error info that the dual interface's methods set.
+  // The inner object's errors reach the client through Invoke's exception information.
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-    return IsEqualIID(iid, IID_IDispatch) || (dual_ != nullptr && IsEqualIID(iid, dualId_)) ? S_OK : S_FALSE;
+    return IsEqualIID(iid, IID_IDispatch) ? S_OK : S_FALSE;
   }
 
  private:
   IDispatch* inner_;
-  const IID dualId_;
-  IUnknown* innerDual_ = nullptr;
-  InterfaceForwarder* dual_ = nullptr;
   std::atomic<ULONG> references_{1};
 };
+
+// Whether objects of clsid are the library's (made in this process, holding the server themselves).
+bool LibraryObject(REFCLSID clsid) {
+  wchar_t text[40] = {};
+  if (StringFromGUID2(clsid, text, 40) == 0) return false;
+  const ComClass* row = FindLibraryClass(FromWide(text));
+  return row != nullptr && row->server == ServerKind::InProcess;
+}
 
 // The object wrapped for the client (a new reference), or null when memory runs out.
 IDispatch* Held(IDispatch* object) {
@@ -193,7 +158,10 @@ IDispatch* CreateHeldObject(const std::wstring& progId) {
     if (reason.empty()) reason = "cannot be created (" + HresultText(hr) + ")";
     throw ComError(hr, FromWide(progId) + ": " + reason);
   }
-  // The wrapper takes its own reference; the one from the creation is released here.
+  // The library's object holds the server itself, and answers its own interfaces to clients bound
+  // early to them. Another's is wrapped: the wrapper takes its own reference; the one from the
+  // creation is released here.
+  if (LibraryObject(clsid)) return created;
   IDispatch* held = Held(created);
   created->Release();
   if (held == nullptr) throw std::bad_alloc();

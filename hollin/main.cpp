@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "registration/registration.h"
-#include "class_factory.h"
-#include "com_error.h"
+#include "com/class_factory.h"
+#include "com/com_error.h"
 #include "loader_object.h"
-#include "module.h"
-#include "registry_apply.h"
+#include "com/module.h"
+#include "com/registry_apply.h"
 #include "server_lifetime.h"
 #include "server_switch.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -27,6 +27,9 @@ void ReleaseServer() {
   if (--held == 0) PostThreadMessageW(loopThread.load(), kIdleMessage, 0, 0);
 }
 
+extern "C" void KestrelHoldServer() { HoldServer(); }
+extern "C" void KestrelReleaseServer() { ReleaseServer(); }
+
 void RunServerLoop() {
   loopThread = GetCurrentThreadId();
   // One thread timer at a time: the idle wait, restarted by each idle message; when it expires

@@ -36,7 +36,10 @@ class IncludeRules(unittest.TestCase):
                 "src/exchange/landxml.cpp": '#include "sections/s.h"\n#include "io/p.h"\n',
                 # Features read the workbook through the ports; the Windows shell serves a real host.
                 "src/earthworks/e.cpp": '#include "workbook/memory_workbook.h"\n',
-                "win/view.cpp": '#include "sections/s.h"\n#include "workbook/memory_workbook.h"\n',
+                "win/dialogs/view.cpp": '#include "sections/s.h"\n#include "workbook/memory_workbook.h"\n',
+                # win/'s role folders are win/: Hollin is built on them, a feature never includes them.
+                "hollin/main.cpp": '#include "dialogs/view.h"\n',
+                "src/geometry/t.cpp": '#include "dialogs/view.h"\n',
                 "src/workbook/memory_workbook.h": '#include "host/shell.h"\n',
                 # Two io/ files that include each other, one through a header beside it.
                 "io/q.h": '#include "io/r.h"\n',
@@ -48,15 +51,16 @@ class IncludeRules(unittest.TestCase):
             code, out = run(root)
             lines = out.splitlines()
             self.assertEqual(code, 1)
-            self.assertEqual(len(lines), 8, out)
+            self.assertEqual(len(lines), 9, out)
             self.assertTrue(lines[0].startswith('io/p.h: #include "geometry/g.h"'), out)
             self.assertTrue(lines[1].startswith('src/earthworks/e.cpp: #include "workbook/memory_workbook.h": a feature'), out)
             self.assertTrue(lines[2].startswith('src/exchange/landxml.cpp: #include "io/p.h": a feature'), out)
-            self.assertTrue(lines[3].startswith('src/util/a.cpp: #include "host/shell.h"'), out)
-            self.assertTrue(lines[4].startswith('win/view.cpp: #include "workbook/memory_workbook.h"'), out)
-            self.assertTrue(lines[5].startswith("include cycle between host, util"), out)
-            self.assertTrue(lines[6].startswith("include cycle between sections, volumes"), out)
-            self.assertTrue(lines[7].startswith("include cycle between files io/q, io/r"), out)
+            self.assertTrue(lines[3].startswith('src/geometry/t.cpp: #include "dialogs/view.h": only a shell includes win/'), out)
+            self.assertTrue(lines[4].startswith('src/util/a.cpp: #include "host/shell.h"'), out)
+            self.assertTrue(lines[5].startswith('win/dialogs/view.cpp: #include "workbook/memory_workbook.h"'), out)
+            self.assertTrue(lines[6].startswith("include cycle between host, util"), out)
+            self.assertTrue(lines[7].startswith("include cycle between sections, volumes"), out)
+            self.assertTrue(lines[8].startswith("include cycle between files io/q, io/r"), out)
 
             # Without the broken rules the same tree passes: cli and addin may include the features.
             (root / "src/util/a.cpp").write_text('#include "util/a.h"\n')
@@ -64,7 +68,8 @@ class IncludeRules(unittest.TestCase):
             (root / "io/p.h").write_text('#include "drawing/shapes.h"\n')
             (root / "src/exchange/landxml.cpp").write_text('#include "sections/s.h"\n#include "volumes/v.h"\n')
             (root / "src/earthworks/e.cpp").write_text('#include "host/shell.h"\n')
-            (root / "win/view.cpp").write_text('#include "sections/s.h"\n#include "addin/commands.h"\n')
+            (root / "src/geometry/t.cpp").unlink()
+            (root / "win/dialogs/view.cpp").write_text('#include "sections/s.h"\n#include "addin/commands.h"\n')
             (root / "io/r.cpp").write_text('#include "r.h"\n#include "workbook/memory_workbook.h"\n')
             self.assertEqual(run(root), (0, ""))
 

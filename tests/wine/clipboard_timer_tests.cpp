@@ -15,8 +15,8 @@
 #include "clipboard_user.h"
 #include "message_pump.h"
 #include "support/recording_shell.h"
-#include "win32_clipboard.h"
-#include "win32_timer.h"
+#include "platform/win32_clipboard.h"
+#include "platform/win32_timer.h"
 
 namespace kestrel {
 namespace {

@@ -16,14 +16,14 @@
 #include "earthworks/design_template.h"
 #include "earthworks/form_design.h"
 #include "fake_excel/fake_excel.h"
-#include "form_design_ids.h"
+#include "dialogs/form_design_ids.h"
 #include "kestrel_h.h"
 #include "ribbon_call.h"
 #include "sheet_compare.h"
 #include "support/recording_shell.h"
 #include "ui_driver.h"
 #include "util/text_file.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

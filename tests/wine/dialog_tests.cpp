@@ -17,12 +17,12 @@
 #include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
 #include "dialog_checks.h"
-#include "dispatch_application.h"
+#include "excel/dispatch_application.h"
 #include "fake_excel/fake_excel.h"
-#include "form_sort_ids.h"
+#include "dialogs/form_sort_ids.h"
 #include "kestrel_h.h"
 #include "ribbon_call.h"
-#include "modal_dialogs.h"
+#include "dialogs/modal_dialogs.h"
 #include "sections/dictionary_file.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"
@@ -31,8 +31,8 @@
 #include "ui_driver.h"
 #include "util/caption_band.h"
 #include "util/text_file.h"
-#include "wide_text.h"
-#include "win32_ui.h"
+#include "platform/wide_text.h"
+#include "platform/win32_ui.h"
 
 namespace kestrel {
 namespace {

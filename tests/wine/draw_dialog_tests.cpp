@@ -18,8 +18,8 @@
 #include "clipboard_user.h"
 #include "dialog_checks.h"
 #include "fake_excel/fake_excel.h"
-#include "form_draw_v_sheet_ids.h"
-#include "form_set_ids.h"
+#include "dialogs/form_draw_v_sheet_ids.h"
+#include "dialogs/form_set_ids.h"
 #include "kestrel_h.h"
 #include "message_pump.h"
 #include "ribbon_call.h"
@@ -30,7 +30,7 @@
 #include "ui_driver.h"
 #include "volumes/draw_sheet_command.h"
 #include "volumes/form_draw_v_sheet.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

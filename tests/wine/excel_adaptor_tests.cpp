@@ -9,11 +9,11 @@
 #include <random>
 
 #include "host/host_error.h"
-#include "dispatch_application.h"
+#include "excel/dispatch_application.h"
 #include "fake_excel/fake_excel.h"
-#include "row_areas.h"
+#include "excel/row_areas.h"
 #include "sheet_compare.h"
-#include "win32_ui.h"
+#include "platform/win32_ui.h"
 
 namespace kestrel {
 namespace {

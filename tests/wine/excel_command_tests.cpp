@@ -16,7 +16,7 @@
 #include "host_doubles/scripted_dialogs.h"
 #include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
-#include "dispatch_application.h"
+#include "excel/dispatch_application.h"
 #include "fake_excel/fake_excel.h"
 #include "fake_excel/fake_object.h"
 #include "sections/dictionary_file.h"
@@ -24,7 +24,7 @@
 #include "sections/initial_sort.h"
 #include "sheet_compare.h"
 #include "support/recording_shell.h"
-#include "win32_ui.h"
+#include "platform/win32_ui.h"
 
 namespace kestrel {
 namespace {

@@ -22,8 +22,8 @@
 #include "exchange/form_export.h"
 #include "exchange/road_export.h"
 #include "fake_excel/fake_excel.h"
-#include "form_export_ids.h"
-#include "form_haul_ids.h"
+#include "dialogs/form_export_ids.h"
+#include "dialogs/form_haul_ids.h"
 #include "haul/form_haul.h"
 #include "kestrel_h.h"
 #include "ribbon_call.h"
@@ -31,7 +31,7 @@
 #include "support/recording_shell.h"
 #include "ui_driver.h"
 #include "util/text_file.h"
-#include "wide_text.h"
+#include "platform/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -18,15 +18,15 @@
 #include "addin/session.h"
 #include "cadplugin/form_cad.h"
 #include "dialog_checks.h"
-#include "form_cad_ids.h"
+#include "dialogs/form_cad_ids.h"
 #include "kestrel_h.h"
 #include "message_pump.h"
-#include "modal_dialogs.h"
+#include "dialogs/modal_dialogs.h"
 #include "ribbon_call.h"
 #include "support/recording_shell.h"
 #include "ui_driver.h"
-#include "wide_text.h"
-#include "win32_download.h"
+#include "platform/wide_text.h"
+#include "platform/win32_download.h"
 
 namespace kestrel {
 namespace {

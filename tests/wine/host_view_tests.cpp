@@ -15,7 +15,7 @@
 #include "host_doubles/scripted_dialogs.h"
 #include "host_doubles/scripted_ui.h"
 #include "addin/session.h"
-#include "dispatch_application.h"
+#include "excel/dispatch_application.h"
 #include "fake_excel/fake_excel.h"
 #include "fake_excel/fake_object.h"
 #include "sections/form_set.h"

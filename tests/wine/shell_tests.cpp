@@ -12,12 +12,12 @@
 #include "host/application.h"
 #include "host/host_error.h"
 #include "registration/registration.h"
-#include "com_error.h"
-#include "dispatch_application.h"
+#include "com/com_error.h"
+#include "excel/dispatch_application.h"
 #include "fake_dispatch.h"
-#include "registry_apply.h"
-#include "wide_text.h"
-#include "win32_shell.h"
+#include "com/registry_apply.h"
+#include "platform/wide_text.h"
+#include "platform/win32_shell.h"
 
 namespace kestrel {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cadplugin/installer_signature.h"
-#include "win32_signature.h"
+#include "platform/win32_signature.h"
 
 namespace kestrel {
 namespace {

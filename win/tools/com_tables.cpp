@@ -155,7 +155,7 @@ std::string Filled(const std::string& text) {
 std::string ClsFunctionMembersCpp() {
   std::ostringstream out;
   out << "// ClsFunctionMembers: _ClsFunction's methods, written by com_tables from the worksheet-function catalogue.\n"
-         "#pragma once\n\n#include \"automation_object.h\"\n#include \"kestrel_h.h\"\n\nnamespace kestrel {\n\n"
+         "#pragma once\n\n#include \"com/automation_object.h\"\n#include \"kestrel_h.h\"\n\nnamespace kestrel {\n\n"
          "// Each method calls Object::Call with the catalogue row's name, its arguments and its result.\n"
          "template <class Object>\nclass ClsFunctionMembers : public AutomationObject<_ClsFunction> {\n public:\n";
   for (const WorksheetFunction& f : WorksheetFunctions()) {
