@@ -288,7 +288,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
     });
     CommandContext context{session.HostApplication, ui, shell, dialogs};
     FormSort dialog(session.Sections, ui, shell);
-    ASSERT_EQ(InitialSort(context, dialog, session), CommandOutcome::Completed);
+    ASSERT_EQ(InitialSort(context, dialog, session.Sections), CommandOutcome::Completed);
   }
   testing::FakeExcel excel(book);
   testing::ConnectedAddIn addIn;

@@ -252,7 +252,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.OnCommandOKClick();
   });
   FormSet twinDrawDialog(twinSession.Sections, twinUi, twinShell, nullptr, nullptr);
-  ASSERT_EQ(DrawSectionData(twinContext, twinDrawDialog, twinSession), CommandOutcome::Completed);
+  ASSERT_EQ(DrawSectionData(twinContext, twinDrawDialog, twinSession.Sections), CommandOutcome::Completed);
   ASSERT_EQ(twinSession.Sections.SectionCount, 9);
   ASSERT_TRUE(twinUi.Messages().empty());
 
@@ -322,7 +322,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
     form.OnCommandOKClick();
   });
   FormDrawVSheet twinVolumeDialog(twinSession.Sections, twinUi, twinShell);
-  ASSERT_EQ(VolumeSheetCommand(twinContext, twinVolumeDialog, twinSession), CommandOutcome::Completed);
+  ASSERT_EQ(VolumeSheetCommand(twinContext, twinVolumeDialog, twinSession.Sections), CommandOutcome::Completed);
   ASSERT_TRUE(twinUi.Messages().empty());
   UiDriver volume;
   std::thread user3([&] {

@@ -94,7 +94,7 @@ class CommandOnFakeExcelTest : public ::testing::Test {
   }
   CommandOutcome Sort(SessionRun& run) {
     CommandContext context = run.Context();
-    CommandOutcome outcome = InitialSort(context, run.sortDialog, run.session);
+    CommandOutcome outcome = InitialSort(context, run.sortDialog, run.session.Sections);
     host.ReleaseSheets();
     return outcome;
   }
@@ -248,9 +248,9 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
   excel.ResetCounts();
 
   CommandContext directContext = direct.Context();
-  EXPECT_EQ(SaveDictionaryCommand(directContext, direct.session), CommandOutcome::Completed);
+  EXPECT_EQ(SaveDictionaryCommand(directContext, direct.session.Sections), CommandOutcome::Completed);
   CommandContext hostContext{throughHost.session.HostApplication, ui, throughHost.shell, throughHost.dialogs};
-  EXPECT_EQ(SaveDictionaryCommand(hostContext, throughHost.session), CommandOutcome::Completed);
+  EXPECT_EQ(SaveDictionaryCommand(hostContext, throughHost.session.Sections), CommandOutcome::Completed);
   std::cout << "FunSaveDicFile, 700 records: " << excel.CountReport() << "\n";
 
   const std::string written = FileBytes(hostFile);
@@ -268,7 +268,7 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
   // Cancelled in the host's prompt: no file, no message.
   excel.QueueFileAnswer(std::nullopt);
   std::filesystem::remove(hostFile);
-  EXPECT_EQ(SaveDictionaryCommand(hostContext, throughHost.session), CommandOutcome::Cancelled);
+  EXPECT_EQ(SaveDictionaryCommand(hostContext, throughHost.session.Sections), CommandOutcome::Cancelled);
   EXPECT_FALSE(std::filesystem::exists(hostFile));
   EXPECT_EQ(throughHost.ui.Messages().size(), 1u);
   std::filesystem::remove_all(folder);

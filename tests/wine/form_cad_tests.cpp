@@ -309,7 +309,7 @@ TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledRead
   RecordingSystem system;
   Session session;
   ModalDialogs dialogs;
-  Win32Downloader downloader(session, dialogs);
+  Win32Downloader downloader(session.Cad, dialogs);
   session.Cad.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
   FormCad& form = *session.Cad.CadDialog;
   form.TextFileName.text = "C:\\CAD";

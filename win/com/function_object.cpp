@@ -197,7 +197,7 @@ HRESULT FunctionObject::Call(std::string_view name, std::initializer_list<In> ar
     if (result == nullptr) return E_POINTER;
     const WorksheetFunction& function = RowNamed(name);
     static SystemClock clock;
-    FunctionContext context{server_.session, clock, server_.shell, server_.Host()};
+    FunctionContext context{server_.session.Geometry, clock, server_.shell, server_.Host()};
     CallRanges ranges;
     FunctionArguments values;
     // What the by-reference value arguments held before the call.
