@@ -10,7 +10,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "io/system_calls.h"
+#include "util/atomic_output.h"
 
 namespace kestrel {
 

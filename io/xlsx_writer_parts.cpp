@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "io/system_calls.h"
+#include "util/atomic_output.h"
 #include "io/xlsx_strings.h"
 
 namespace kestrel {

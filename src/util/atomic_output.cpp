@@ -14,6 +14,7 @@
 #include <system_error>
 
 #ifndef _WIN32
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -248,5 +249,20 @@ void OutputJournal::Keep() {
     slot.state = kFree;
   }
 }
+
+#ifndef _WIN32
+HeldStops::HeldStops() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stops, &before_);
+}
+
+HeldStops::~HeldStops() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+#else
+HeldStops::HeldStops() = default;
+HeldStops::~HeldStops() = default;
+#endif
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
-// The one way every file is written: a temporary file beside the target, renamed over it; a command's outputs put back together.
+// The one way every file is written, and the operating system's part in it: a temporary file beside the target, renamed over it; a command's outputs put back together; stops held while a save cannot be interrupted.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -72,6 +73,22 @@ class OutputJournal {
   OutputJournal& operator=(const OutputJournal&) = delete;
   // The files written stay; what they replaced is let go.
   void Keep();
+};
+
+// While it lives, SIGINT and SIGTERM wait on this thread and on the threads it starts, so that a
+// stop arriving while a file is half written is handled on the saving thread once nothing is
+// (the deflating threads of a workbook save hold them). Nothing on a platform without such signals.
+class HeldStops {
+ public:
+  HeldStops();
+  ~HeldStops();
+  HeldStops(const HeldStops&) = delete;
+  HeldStops& operator=(const HeldStops&) = delete;
+
+ private:
+#ifndef _WIN32
+  sigset_t before_;
+#endif
 };
 
 }  // namespace kestrel
