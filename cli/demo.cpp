@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "commands.h"
-#include "dialog_entries.h"
+#include "dictionary_option.h"
 #include "demo_geometry.h"
 #include "earthworks/design_command.h"
 #include "earthworks/design_drawing.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "dialog_entries.h"
+#include "dictionary_option.h"
 #include "file_checks.h"
 #include "earthworks/design_drawing.h"
 #include "earthworks/design_results.h"

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "commands.h"
-#include "dialog_entries.h"
+#include "dictionary_option.h"
 #include "file_checks.h"
 #include "sections/form_sort.h"
 #include "sections/initial_sort.h"

@@ -1,4 +1,4 @@
-// The dictionary a section command's --dic option names, loaded as the dialogs' ".." button loads it.
+// The --dic option of the section commands: the dictionary loaded as the dialogs' ".." button loads it.
 #pragma once
 
 #include <string>
