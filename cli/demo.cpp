@@ -9,7 +9,6 @@
 #include "dictionary_option.h"
 #include "demo_geometry.h"
 #include "earthworks/design_command.h"
-#include "earthworks/design_drawing.h"
 #include "earthworks/design_results.h"
 #include "haul/haul_sheet.h"
 #include "haul/mass_haul_diagram.h"
@@ -138,17 +137,16 @@ int RunDemo(CliContext& context, const std::string& dir) {
   say << "3. drew " << context.GetSession().Sections.SectionCount << " sections (" << matched
       << " placed in their dictionary frames), " << context.GetSession().Sections.LabelCommands.size()
       << " level labels: columns I to O of " << survey.SheetName() << "\n";
-  const DrawingShapes shapes = ShapesOfPlan(plan);
-  if (!WriteFileAtomically(out / "sections.dxf", DrawingDxf(shapes)) ||
-      !WriteFileAtomically(out / "sections.scr", DrawingScript(shapes)))
+  const RenderedDrawing drawing = RenderDrawing(plan, *WorkbookDesignResults(book));
+  if (!WriteFileAtomically(out / "sections.dxf", DrawingDxf(drawing.Shapes)) ||
+      !WriteFileAtomically(out / "sections.scr", DrawingScript(drawing.Shapes)))
     throw CliError("cannot write the drawing files in " + PathToUtf8(out));
   PreviewOptions preview;
   preview.title = survey.SheetName() + ": the sample survey's sections";
-  if (std::string error = WriteDrawingPreview(shapes, PathToUtf8(out / "sections.png"), preview); !error.empty())
+  if (std::string error = WriteDrawingPreview(drawing.Shapes, PathToUtf8(out / "sections.png"), preview); !error.empty())
     throw CliError(error);
   say << "   the same drawing without the clipboard: sections.dxf, sections.scr, sections.png\n";
-  const std::vector<SheetSection> sheets =
-      SheetSectionsOf(ReadSurveyedSections(survey), *WorkbookDesignResults(book));
+  const std::vector<SheetSection>& sheets = drawing.Sheets;
   const SheetLayout layout = LayOutSheets(sheets, {.paper = *PaperNamed("A3", true)});
   if (std::string error = WriteSectionSheets(sheets, layout, "sample-survey.xlsx  " + survey.SheetName(),
                                              PathToUtf8(out / "sections.pdf"), nullptr);
@@ -189,8 +187,7 @@ int RunDemo(CliContext& context, const std::string& dir) {
       << " m2 of cut and " << FormatNumber(fill, "0.0") << " m2 of fill in all; " << extended
       << " with the ground line extended), results on a new sheet; the volume sheet " << book.Active().SheetName()
       << " has their design areas\n";
-  DrawingShapes designShapes = ShapesOfPlan(plan);
-  AddDesignShapes(designShapes, plan, designed);
+  const DrawingShapes designShapes = RenderDrawing(plan, *DesignResultsOf(designed)).Shapes;
   if (!WriteFileAtomically(out / "design.dxf", DrawingDxf(designShapes)))
     throw CliError("cannot write the drawing files in " + PathToUtf8(out));
   preview.title = survey.SheetName() + ": the sample survey's sections with their design lines";

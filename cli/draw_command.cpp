@@ -12,7 +12,6 @@
 #include "commands.h"
 #include "dictionary_option.h"
 #include "file_checks.h"
-#include "earthworks/design_drawing.h"
 #include "earthworks/design_results.h"
 #include "io/drawing_preview.h"
 #include "io/section_plot.h"
@@ -67,8 +66,8 @@ std::string PreviewTitle(const std::string& sheet, const DrawingPlan& plan) {
   std::string title =
       sheet + ": " + std::to_string(plan.sections.size()) + (plan.sections.size() == 1 ? " section" : " sections");
   if (!plan.sections.empty()) {
-    title += ", " + plan.sections.front().record.StationText;
-    if (plan.sections.size() > 1) title += " to " + plan.sections.back().record.StationText;
+    title += ", " + plan.sections.front().Surveyed.StationText;
+    if (plan.sections.size() > 1) title += " to " + plan.sections.back().Surveyed.StationText;
   }
   return title;
 }
@@ -76,29 +75,13 @@ std::string PreviewTitle(const std::string& sheet, const DrawingPlan& plan) {
 // Scales a section is shown at in detail, the largest that fits the page taken.
 constexpr int kDetailScales[] = {20, 50, 100, 200, 500, 1000, 2000, 5000};
 
-// The preview's sections: the plan's, as the plotted sheets read the sheet.
-std::vector<SheetSection> SheetSectionsOfPlan(const DrawingPlan& plan, const DesignResults& design) {
-  std::vector<SurveyedSection> surveyed;
-  for (const SectionDrawing& s : plan.sections) {
-    SurveyedSection& read = surveyed.emplace_back();
-    read.StartRow = s.record.StartRow;
-    read.EndRow = s.record.EndRow;
-    read.Station = s.record.Station;
-    read.StationText = s.record.StationText;
-    for (const DrawnPoint& p : s.points) read.Points.push_back({p.row, p.offset, p.level});
-  }
-  return SheetSectionsOf(std::move(surveyed), design);
-}
-
 bool IsSectionAt(const std::string& station, double value, const std::string& typed) {
   return station == typed || std::fabs(value - TypedStation(typed).value_or(-1e300)) < 0.0005;
 }
 
 // The first sheet of the plot's layout, or the chosen section alone at the largest scale that
 // fits the page.
-std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, const DrawingPlan& plan,
-                              const std::string& title) {
-  std::vector<SheetSection> sections = SheetSectionsOfPlan(plan, *WorkbookDesignResults(context.Book()));
+std::string WriteSheetPreview(const DrawOptions& options, std::vector<SheetSection> sections, const std::string& title) {
   SheetOptions sheet;
   if (!options.section.empty()) {
     std::erase_if(sections, [&](const SheetSection& s) { return !IsSectionAt(s.stationText, s.station, options.section); });
@@ -121,8 +104,7 @@ std::string WriteSheetPreview(CliContext& context, const DrawOptions& options, c
 // journal puts those written before it back as they were, so that either every file asked for
 // is written or none is.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
-  DrawingShapes shapes = ShapesOfPlan(plan);
-  AddDesignShapes(shapes, plan, ReadWorkbookDesignResults(context.Book()));
+  RenderedDrawing rendered = RenderDrawing(plan, *WorkbookDesignResults(context.Book()));
   std::vector<std::string> written;
   auto fail = [&](const std::string& message) { throw CliError(message); };
   auto write = [&](const std::string& path, const std::string& bytes) {
@@ -130,15 +112,15 @@ void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const Dr
       fail("cannot write " + path + ": " + why);
     written.push_back(path);
   };
-  if (!options.dxf.empty()) write(options.dxf, DrawingDxf(shapes));
-  if (!options.script.empty()) write(options.script, DrawingScript(shapes));
+  if (!options.dxf.empty()) write(options.dxf, DrawingDxf(rendered.Shapes));
+  if (!options.script.empty()) write(options.script, DrawingScript(rendered.Shapes));
   if (!options.preview.empty()) {
     const std::string sheet = context.Book().Active().Name();
     const std::string error =
         options.previewOverview
-            ? WriteDrawingPreview(shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)))
+            ? WriteDrawingPreview(rendered.Shapes, options.preview, PreviewOptionsOf(options, PreviewTitle(sheet, plan)))
             : plan.sections.empty() ? std::string("--preview: the sheet has no sections to show")
-                                    : WriteSheetPreview(context, options, plan, sheet);
+                                    : WriteSheetPreview(options, std::move(rendered.Sheets), sheet);
     if (!error.empty()) fail(error);
     written.push_back(options.preview);
   }

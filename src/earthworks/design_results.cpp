@@ -157,7 +157,11 @@ std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook) {
 }
 
 std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook) {
-  return std::make_unique<SheetDesignResults>(ReadWorkbookDesignResults(workbook));
+  return DesignResultsOf(ReadWorkbookDesignResults(workbook));
+}
+
+std::unique_ptr<DesignResults> DesignResultsOf(std::vector<DesignSection> sections) {
+  return std::make_unique<SheetDesignResults>(std::move(sections));
 }
 
 void FillVolumeAreas(Worksheet& volumeSheet, const std::vector<DesignSection>& sections) {

@@ -54,6 +54,8 @@ std::vector<DesignSection> ReadWorkbookDesignResults(Application& workbook);
 // The same for the cross-section sheets, read through the host's ports (so from Excel as from a
 // file); a workbook without a results sheet has no outline at any station.
 std::unique_ptr<DesignResults> WorkbookDesignResults(Application& workbook);
+// The outlines of a design run's sections, by station (within 1 mm), for the drawings.
+std::unique_ptr<DesignResults> DesignResultsOf(std::vector<DesignSection> sections);
 
 // The design line as the sheet holds it, and back: "-8,10;-4,12;0,12".
 std::string OutlineText(const std::vector<SectionPoint>& outline);

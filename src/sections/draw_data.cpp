@@ -33,17 +33,17 @@ Placement PlaceSection(double station, int unmatched, const DrawRequest& request
 
 // The labels of one section for modes 0 and 1: the centre, then the left and the right end.
 void SectionLabels(const SectionDrawing& section, const DrawRequest& settings, int digits, DrawingPlan& plan) {
-  const SectionRecord& r = section.record;
   const bool offsets = settings.LabelOffsets;
   auto offsetText = [&](double g) { return offsets ? FormatDecimal(g, digits) : std::string("NoD"); };
-  if (r.CentreLevel != 0) {
-    plan.labels.push_back({r.BaseX, r.BaseY + r.CentreLevel, FormatDecimal(r.CentreLevel, digits),
+  if (section.CentreLevel != 0) {
+    plan.labels.push_back({section.BaseX, section.BaseY + section.CentreLevel, FormatDecimal(section.CentreLevel, digits),
                            offsets ? std::string("0") : std::string("NoD"), settings.LevelTextHeight});
   }
-  if (settings.LabelMode == 1 && !section.points.empty()) {
-    for (const DrawnPoint* p : {&section.points.front(), &section.points.back()}) {
-      plan.labels.push_back({r.BaseX + p->offset, r.BaseY + p->level, FormatDecimal(p->level, digits),
-                             offsetText(p->offset), settings.LevelTextHeight});
+  const std::vector<SurveyedPoint>& points = section.Surveyed.Points;
+  if (settings.LabelMode == 1 && !points.empty()) {
+    for (const SurveyedPoint* p : {&points.front(), &points.back()}) {
+      const PlanePoint at = section.Placed(*p);
+      plan.labels.push_back({at.x, at.y, FormatDecimal(p->Level, digits), offsetText(p->Offset), settings.LevelTextHeight});
     }
   }
 }
@@ -138,10 +138,10 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sectio
     Grid cells(count, 3);  // L to N; K stays empty for the user's design levels
     for (int i = 0; i < count; ++i) {
       const SectionDrawing& s = plan.sections[i];
-      stations.At(i, 0) = s.record.Station;
-      if (s.record.CentreLevel != 0) cells.At(i, 0) = FormatDecimal(s.record.CentreLevel, 3);
+      stations.At(i, 0) = s.Surveyed.Station;
+      if (s.CentreLevel != 0) cells.At(i, 0) = FormatDecimal(s.CentreLevel, 3);
       cells.At(i, 1) = StationLabelCommand(s, plan.stationTextHeight);
-      cells.At(i, 2) = "=\"" + GeneralText(s.record.BaseX) + ",\" & " + GeneralText(s.record.BaseY) + "+K" +
+      cells.At(i, 2) = "=\"" + GeneralText(s.BaseX) + ",\" & " + GeneralText(s.BaseY) + "+K" +
                        std::to_string(i + 1);
     }
     sheet.SetValues({1, kStations}, stations);
@@ -179,7 +179,7 @@ void WriteDrawingColumns(Worksheet& sheet, const DrawingPlan& plan, const Sectio
 }  // namespace
 
 LabelText StationLabelText(const SectionDrawing& section, double textHeight) {
-  return MakeLabelText(section.labelX, section.labelY, FormatDecimal(textHeight, 3), section.record.StationText);
+  return MakeLabelText(section.LabelX, section.LabelY, FormatDecimal(textHeight, 3), section.Surveyed.StationText);
 }
 
 std::string StationLabelCommand(const SectionDrawing& section, double textHeight) {
@@ -190,8 +190,12 @@ std::string PolylineCell(const DrawingPlan& plan, int row) {
   const int index = plan.rowSection[row - 1];
   if (index < 0) return "  pl";
   const SectionDrawing& s = plan.sections[index];
-  const DrawnPoint& p = s.points[row - s.record.StartRow];
+  const PlanePoint p = s.Placed(s.Surveyed.Points[row - s.Surveyed.StartRow]);
   return GeneralText(p.x) + "," + GeneralText(p.y);
+}
+
+SectionRecord SectionDrawing::Record() const {
+  return {Surveyed.StartRow, Surveyed.EndRow, Surveyed.Station, Surveyed.StationText, CentreLevel, BaseX, BaseY, Matched};
 }
 
 DrawingPlan PlanDrawing(Worksheet& sheet, const DrawRequest& settings, const DictionaryState& dictionary) {
@@ -205,33 +209,26 @@ DrawingPlan PlanDrawing(Worksheet& sheet, const DrawRequest& settings, const Dic
   int unmatched = 1;
   for (SurveyedSection& surveyed : ReadSurveyedSections(sheet)) {
     SectionDrawing s;
-    SectionRecord& r = s.record;
-    r.StartRow = surveyed.StartRow;
-    r.EndRow = surveyed.EndRow;
-    r.Station = surveyed.Station;
-    r.StationText = std::move(surveyed.StationText);
-    r.CentreLevel = surveyed.CentreLevel();
-    for (const SurveyedPoint& p : surveyed.Points) s.points.push_back({p.Row, p.Offset, p.Level, 0, 0});
-    Placement place = PlaceSection(r.Station, unmatched, settings, dictionary);
-    r.BaseX = place.baseX;
-    r.BaseY = place.baseY;
-    r.Matched = place.matched;
-    if (!r.Matched) ++unmatched;
-    for (DrawnPoint& p : s.points) {
-      p.x = r.BaseX + p.offset;
-      p.y = r.BaseY + p.level;
-    }
-    s.labelX = settings.StationLabelDX + r.BaseX;
-    s.labelY = settings.StationLabelDY + r.BaseY;
-    for (int row = r.StartRow; row <= r.EndRow; ++row) plan.rowSection[row - 1] = static_cast<int>(plan.sections.size());
+    s.CentreLevel = surveyed.CentreLevel();
+    const Placement place = PlaceSection(surveyed.Station, unmatched, settings, dictionary);
+    s.BaseX = place.baseX;
+    s.BaseY = place.baseY;
+    s.Matched = place.matched;
+    if (!s.Matched) ++unmatched;
+    s.LabelX = settings.StationLabelDX + s.BaseX;
+    s.LabelY = settings.StationLabelDY + s.BaseY;
+    for (int row = surveyed.StartRow; row <= surveyed.EndRow; ++row)
+      plan.rowSection[row - 1] = static_cast<int>(plan.sections.size());
+    s.Surveyed = std::move(surveyed);
     if (settings.LabelMode == 0 || settings.LabelMode == 1) SectionLabels(s, settings, digits, plan);
     plan.sections.push_back(std::move(s));
   }
   if (settings.LabelMode == 2) {
     for (const SectionDrawing& s : plan.sections) {
-      for (const DrawnPoint& p : s.points) {
-        plan.labels.push_back({p.x, p.y, FormatDecimal(p.level, digits),
-                               plan.withOffsets ? FormatDecimal(p.offset, digits) : std::string("NoD"),
+      for (const SurveyedPoint& p : s.Surveyed.Points) {
+        const PlanePoint at = s.Placed(p);
+        plan.labels.push_back({at.x, at.y, FormatDecimal(p.Level, digits),
+                               plan.withOffsets ? FormatDecimal(p.Offset, digits) : std::string("NoD"),
                                settings.LevelTextHeight});
       }
     }
@@ -257,7 +254,7 @@ CommandOutcome DrawSheet(Worksheet& sheet, const DrawRequest& request, SectionsS
     SortSectionsByOffset(sheet, kBlockFirst);
     DrawingPlan plan = PlanDrawing(sheet, request, sections);
     sections.SectionList.clear();
-    for (const SectionDrawing& s : plan.sections) sections.SectionList.push_back(s.record);
+    for (const SectionDrawing& s : plan.sections) sections.SectionList.push_back(s.Record());
     sections.SectionCount = static_cast<int>(plan.sections.size());
     sections.LabelCommands.clear();
     for (const LevelLabel& label : plan.labels) sections.LabelCommands.push_back(LevelLabelCommand(label, plan.withOffsets));

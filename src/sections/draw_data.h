@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "drawing/shapes.h"
 #include "host/command_context.h"
 #include "sections/drawn_sections.h"
 #include "sections/level_labels.h"
+#include "sections/surveyed_section.h"
 
 namespace kestrel {
 
@@ -29,22 +31,22 @@ struct DrawRequest {
   bool UseDictionary = false;  // sections found in the dictionary are placed in their frames
 };
 
-// One surveyed point of a section, in drawing coordinates and as the sheet holds it.
-struct DrawnPoint {
-  int row = 0;
-  double offset = 0;  // column G
-  double level = 0;   // column D
-  double x = 0, y = 0;
-};
-
 // Everything one run draws, computed once and rendered as sheet columns (and as DXF, script or
-// picture elsewhere): the sections, each with its points in sheet order, the station label, the
-// level labels in the order they are produced.
+// picture elsewhere): the sections as the survey reader read them, each placed at its base point,
+// the station label, the level labels in the order they are produced.
 struct SectionDrawing {
-  SectionRecord record;
-  std::vector<DrawnPoint> points;
-  // Station label: middle-centre text at (x, y).
-  double labelX = 0, labelY = 0;
+  SurveyedSection Surveyed;  // its points in sheet order (by offset, after the per-section sort)
+  double CentreLevel = 0;    // the ground at offset 0 (SurveyedSection::CentreLevel)
+  // Where the section's zero point is drawn, and whether the dictionary placed it there.
+  double BaseX = 0, BaseY = 0;
+  bool Matched = false;
+  // Station label: middle-centre text at (LabelX, LabelY).
+  double LabelX = 0, LabelY = 0;
+
+  // A point of the section in drawing coordinates: (BaseX + offset, BaseY + level).
+  PlanePoint Placed(const SurveyedPoint& point) const { return {BaseX + point.Offset, BaseY + point.Level}; }
+  // The section as the volume sheet and the saved state keep it.
+  SectionRecord Record() const;
 };
 
 struct DrawingPlan {
