@@ -46,7 +46,7 @@ void BenchDesign() {
   ScriptedUi ui;
   QuietShell shell;
   ScriptedDialogs dialogs;
-  CommandContext context{&host, ui, shell, dialogs};
+  CommandContext context{host, {ui, shell, dialogs}};
   DesignRequest request;
   request.Files = {zm, hp, "", tpl};
   std::vector<DesignSection> results;

@@ -35,7 +35,7 @@ void BenchOne(int points, int sections, int mode) {
   ScriptedDialogs dialogs;
   DrawRequest request;
   request.LabelMode = mode;
-  CommandContext context{session.HostApplication, ui, shell, dialogs};
+  CommandContext context{*session.HostApplication, {ui, shell, dialogs}};
   DrawingPlan plan;
   auto start = std::chrono::steady_clock::now();
   CommandOutcome outcome = DrawSections(context, request, session.Sections, plan);

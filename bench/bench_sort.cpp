@@ -48,7 +48,7 @@ void BenchOne(int points, int sections) {
   ScriptedUi ui;
   QuietShell shell;
   ScriptedDialogs dialogs;
-  CommandContext context{session.HostApplication, ui, shell, dialogs};
+  CommandContext context{*session.HostApplication, {ui, shell, dialogs}};
   auto start = std::chrono::steady_clock::now();
   CommandOutcome outcome = SortSurvey(context, SortRequest{}, session.Sections);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

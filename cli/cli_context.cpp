@@ -107,6 +107,11 @@ MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
   return *book_;
 }
 
+CommandContext CliContext::Command() {
+  Book();  // a command runs on an open workbook
+  return {*host_, {*ui_, shell_, dialogs_}};
+}
+
 void CliContext::SaveBook(const BookOptions& options) {
   StoreSessionState(Book(), session_);
   const std::string& target = options.output.empty() ? options.book : options.output;

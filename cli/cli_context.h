@@ -53,8 +53,8 @@ class CliContext {
   CliShell& Shell() { return shell_; }
   // The dialogs of a command: the options are typed into them and OK is pressed.
   ScriptedDialogs& Dialogs() { return dialogs_; }
-  // What a core command works with, on the open workbook.
-  CommandContext Command() { return {session_.HostApplication, *ui_, shell_, dialogs_}; }
+  // What a core command works with, on the open workbook (OpenBook or UseBook first).
+  CommandContext Command();
   // Whether the open workbook changed since it was opened (its revision moved).
   bool BookChanged() const;
   // The exit status of a command's outcome; saves the workbook when the command changed it. A

@@ -27,7 +27,7 @@ namespace kestrel {
 namespace {
 
 // A command this platform cannot serve tells the user so, and changes nothing.
-void NotInThisVersion(CommandContext& context, std::string_view label) {
+void NotInThisVersion(PlatformPorts& context, std::string_view label) {
   context.ui.MessageBox("本版本尚未提供“" + std::string(label) + "”功能。", "提示", MessageButtons::Ok,
                         MessageIcon::Information);
 }
@@ -58,9 +58,11 @@ void DrawCommand(CommandContext& c, Session& s) {
 }
 void SaveZmCommand(CommandContext& c, Session&) { SaveProfileFile(c); }
 void SaveHpCommand(CommandContext& c, Session&) { SaveSlopeFile(c); }
-void CadToolCommand(CommandContext& c, Session& s) {
+void CadToolCommand(PlatformPorts& c, Session& s) {
   if (c.cadInstall == nullptr) return NotInThisVersion(c, kCadToolLabel);
-  CadPluginCommand(c, s.Cad);
+  // A fresh dialog at each showing, and the one presenter the download reports to.
+  if (!s.CadDialog) s.CadDialog = std::make_unique<FormCad>(c.ui, c.shell, c.cadInstall->system, c.cadInstall->downloader);
+  s.CadDialog->Show(c.dialogs);
 }
 
 void DesignCommand(CommandContext& c, Session& s) {
@@ -78,26 +80,23 @@ void HaulCommand(CommandContext& c, Session& s) {
   HaulDistributionCommand(c, *s.HaulDialog);
 }
 
-void GoHelp(CommandContext& c, Session&) { GoWebPage("help", c.shell); }
-void GoIndex(CommandContext& c, Session&) { GoWebPage("index", c.shell); }
-void GoCadWeb(CommandContext& c, Session&) { GoWebPage("CadWeb", c.shell); }
-void GoQqGroup(CommandContext& c, Session&) { GoWebPage("qqgroup", c.shell); }
-void GoCorvane(CommandContext& c, Session&) { GoWebPage("Corvane", c.shell); }
+void GoHelp(PlatformPorts& c, Session&) { GoWebPage("help", c.shell); }
+void GoIndex(PlatformPorts& c, Session&) { GoWebPage("index", c.shell); }
+void GoCadWeb(PlatformPorts& c, Session&) { GoWebPage("CadWeb", c.shell); }
+void GoQqGroup(PlatformPorts& c, Session&) { GoWebPage("qqgroup", c.shell); }
+void GoCorvane(PlatformPorts& c, Session&) { GoWebPage("Corvane", c.shell); }
 
 // Screen updating off around a wrapped command, and always back on.
 void RunWrapped(const RibbonCommand& command, CommandContext& context, Session& session) {
-  Application* host = context.host;
-  if (command.wrapped && host != nullptr) {
-    // A host that refuses to stop updating the screen only shows more of the work.
-    std::optional<ScreenUpdatingOff> screen;
+  // A host that refuses to stop updating the screen only shows more of the work.
+  std::optional<ScreenUpdatingOff> screen;
+  if (command.wrapped) {
     try {
-      screen.emplace(*host);
+      screen.emplace(context.host);
     } catch (const HostError&) {
     }
-    command.run(context, session);
-  } else {
-    command.run(context, session);
   }
+  command.run(context, session);
 }
 
 // The user's answers, passed on; remembers the host call count at the last message shown, so
@@ -136,12 +135,12 @@ const std::vector<RibbonCommand>& RibbonCommands() {
       {"FunSaveDicFile", kSaveDicLabel, false, SheetUse::Reads, SaveDicCommand},
       {"FunSaveSQXFile", kSaveZmLabel, false, SheetUse::Reads, SaveZmCommand},
       {"FunSaveHPJKFile", kSaveHpLabel, false, SheetUse::Reads, SaveHpCommand},
-      {"FunHdmCadTool", kCadToolLabel, false, SheetUse::None, CadToolCommand},
-      {"FunGoCADWeb", "CAD 插件视频教程", false, SheetUse::None, GoCadWeb},
-      {"FunGoHelp", "查看使用说明书", false, SheetUse::None, GoHelp},
-      {"FunGoWeb", "查看视频教程", false, SheetUse::None, GoIndex},
-      {"FunGoQQGroup", "访问QQ群", false, SheetUse::None, GoQqGroup},
-      {"FunGoCorvane", "访问官网", false, SheetUse::None, GoCorvane},
+      {"FunHdmCadTool", kCadToolLabel, false, SheetUse::None, nullptr, CadToolCommand},
+      {"FunGoCADWeb", "CAD 插件视频教程", false, SheetUse::None, nullptr, GoCadWeb},
+      {"FunGoHelp", "查看使用说明书", false, SheetUse::None, nullptr, GoHelp},
+      {"FunGoWeb", "查看视频教程", false, SheetUse::None, nullptr, GoIndex},
+      {"FunGoQQGroup", "访问QQ群", false, SheetUse::None, nullptr, GoQqGroup},
+      {"FunGoCorvane", "访问官网", false, SheetUse::None, nullptr, GoCorvane},
       {"FunHdmDesign", kDesignLabel, true, SheetUse::Changes, DesignCommand},
       {"FunHdmExport", kExportLabel, true, SheetUse::Reads, ExportCommand},
       {"FunHdmHaul", kHaulLabel, true, SheetUse::Reads, HaulCommand},
@@ -157,9 +156,9 @@ const RibbonCommand* FindRibbonCommand(std::string_view name) {
   return nullptr;
 }
 
-void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Session& session) {
-  Application* host = context.host;
-  if (host == nullptr || command.use == SheetUse::None) return RunWrapped(command, context, session);
+void RunRibbonCommand(const RibbonCommand& command, PlatformPorts& platform, Application* host, Session& session) {
+  if (command.runWithoutWorkbook != nullptr) return command.runWithoutWorkbook(platform, session);
+  if (host == nullptr) return;  // no workbook to work on: the command ends before it shows anything
   std::optional<std::string> problem;
   try {
     problem = ViewProblem(host->View(), command.use, command.label);
@@ -167,15 +166,15 @@ void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Ses
     // A host that cannot tell what it shows: the command finds out for itself.
   }
   if (problem) {
-    context.ui.MessageBox(*problem, kViewProblemTitle, MessageButtons::Ok, MessageIcon::None);
+    platform.ui.MessageBox(*problem, kViewProblemTitle, MessageButtons::Ok, MessageIcon::None);
     return;
   }
   // The command works through a counting decorator, which notes what it changed and what the
   // host refused; the user's answers through one that notes when a message was shown.
   CountingApplication watched(*host);
-  MessageWatch ui(context.ui, watched.Counter());
-  CommandContext watchedContext{&watched, ui, context.shell, context.dialogs, context.clipboard, context.timer,
-                                context.cadInstall};
+  MessageWatch ui(platform.ui, watched.Counter());
+  CommandContext watchedContext(
+      watched, {ui, platform.shell, platform.dialogs, platform.clipboard, platform.timer, platform.cadInstall});
   try {
     RunWrapped(command, watchedContext, session);
   } catch (const HostError&) {
@@ -183,7 +182,7 @@ void RunRibbonCommand(const RibbonCommand& command, CommandContext& context, Ses
   }
   const auto& refusal = watched.Counter().FirstRefusal();
   if (refusal && !ui.ShownSince(refusal->atCall)) {
-    context.ui.MessageBox(RefusalMessage(command.label, watched.Counter(), refusal->text), kRefusalTitle,
+    platform.ui.MessageBox(RefusalMessage(command.label, watched.Counter(), refusal->text), kRefusalTitle,
                           MessageButtons::Ok, MessageIcon::None);
   }
 }

@@ -32,8 +32,7 @@ std::string_view Connect::ImageFor(std::string_view controlId) {
 bool Connect::RunCallback(std::string_view callbackName) {
   const RibbonCommand* command = FindRibbonCommand(callbackName);
   if (command == nullptr) return false;
-  CommandContext context{session_.HostApplication, ui_, shell_, dialogs_, clipboard_, timer_, cadInstall_};
-  RunRibbonCommand(*command, context, session_);
+  RunRibbonCommand(*command, platform_, session_.HostApplication, session_);
   return true;
 }
 

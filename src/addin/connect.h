@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/command_context.h"
+
 namespace kestrel {
 
 class Application;
@@ -20,13 +22,7 @@ class Connect {
   // clipboard and timer may be null where the platform has none.
   Connect(Session& session, Ui& ui, Shell& shell, DialogHost& dialogs, Clipboard* clipboard = nullptr,
           Timer* timer = nullptr, CadInstallPorts* cadInstall = nullptr)
-      : session_(session),
-        ui_(ui),
-        shell_(shell),
-        dialogs_(dialogs),
-        clipboard_(clipboard),
-        timer_(timer),
-        cadInstall_(cadInstall) {}
+      : session_(session), platform_{ui, shell, dialogs, clipboard, timer, cadInstall} {}
 
   // Stores the host application as the session's HostApplication; disconnection releases it.
   void OnConnection(Application* host);
@@ -40,17 +36,13 @@ class Connect {
   static std::string_view ImageFor(std::string_view controlId);
 
   // Runs the ribbon callback of that name (compared without regard to case, as the host
-  // resolves callback names). False when no callback has that name.
+  // resolves callback names); a command on the workbook runs only while a host is connected.
+  // False when no callback has that name.
   bool RunCallback(std::string_view callbackName);
 
  private:
   Session& session_;
-  Ui& ui_;
-  Shell& shell_;
-  DialogHost& dialogs_;
-  Clipboard* clipboard_;
-  Timer* timer_;
-  CadInstallPorts* cadInstall_;
+  PlatformPorts platform_;
 };
 
 }  // namespace kestrel

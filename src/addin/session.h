@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "cadplugin/cad_state.h"
+#include "cadplugin/form_cad.h"
 #include "earthworks/form_design.h"
 #include "exchange/form_export.h"
 #include "geometry/geometry_state.h"
@@ -25,7 +25,6 @@ struct Session {
   // What the features keep between runs.
   SectionsState Sections;  // the dictionary and the last drawing
   GeometryState Geometry;  // the worksheet functions' loaded profile and slope files
-  CadPluginState Cad;      // the plug-in installation dialog, which the platform's downloader reports to
   HaulState Haul;          // the platform's diagram page writer
 
   // The host's Application while the host has the add-in connected; null otherwise.
@@ -39,6 +38,9 @@ struct Session {
   std::unique_ptr<FormDesign> DesignDialog;
   std::unique_ptr<FormExport> ExportDialog;
   std::unique_ptr<FormHaul> HaulDialog;
+  // The plug-in installation dialog, made once (each showing starts it afresh); the platform's
+  // download reports to it.
+  std::unique_ptr<FormCad> CadDialog;
 };
 
 }  // namespace kestrel

@@ -3,11 +3,9 @@
 
 #include <string>
 
-#include "host/command_context.h"
 #include "host/shell.h"
 #include "host/ui.h"
 #include "util/web_links.h"
-#include "cadplugin/cad_state.h"
 
 namespace kestrel {
 namespace {
@@ -141,7 +139,7 @@ void FormCad::OnCmdInstallClick(int index) {
     CmdInstall[0].enabled = false;
     CmdInstall[1].enabled = false;
     CmdInstall[1].text = kDownloading;  // before the request, whose events may come at once
-    downloader_.DownLoadFile(url, "");
+    downloader_.DownLoadFile(*this, url, "");
     return;
   }
   std::string path = temp + "\\CAD插件1010.exe";
@@ -194,14 +192,6 @@ void FormCad::OnCloseRequest() {
     return;
   }
   Hide();
-}
-
-void CadPluginCommand(CommandContext& context, CadPluginState& state) {
-  if (!state.CadDialog) {
-    state.CadDialog = std::make_unique<FormCad>(context.ui, context.shell, context.cadInstall->system,
-                                                  context.cadInstall->downloader);
-  }
-  state.CadDialog->Show(context.dialogs);
 }
 
 }  // namespace kestrel

@@ -39,13 +39,15 @@ class CadInstallSystem {
   virtual VerifiedSignature VerifySignature(std::string_view path) = 0;
 };
 
+class FormCad;
+
 // BsDown, the download control: an asynchronous, cache-bypassing read of a URL into a local
 // temporary file. Its events (completion with status kAsyncReadDone, error, progress) reach the
-// dialog on its own thread through OnAsyncRead...
+// dialog that asked, on its own thread, through OnAsyncRead...
 class Downloader {
  public:
   virtual ~Downloader() = default;
-  virtual void DownLoadFile(std::string_view target, std::string_view schedule) = 0;
+  virtual void DownLoadFile(FormCad& requester, std::string_view target, std::string_view schedule) = 0;
   virtual void CancelDownload(std::string_view property) = 0;  // errors ignored
 };
 
@@ -123,11 +125,5 @@ struct CadInstallPorts {
   CadInstallSystem& system;
   Downloader& downloader;
 };
-
-struct CadPluginState;
-struct CommandContext;
-// CadPluginCommand: shows FormCAD modally (the state keeps the one presenter); needs
-// context.cadInstall.
-void CadPluginCommand(CommandContext& context, CadPluginState& state);
 
 }  // namespace kestrel

@@ -61,20 +61,19 @@ std::vector<GroundSection> SurveyToDesign(Worksheet& sheet) {
 }  // namespace
 
 CommandOutcome RunDesign(CommandContext& context, const DesignRequest& request, std::vector<DesignSection>* results) {
-  Application* host = context.host;
-  if (!host) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   const DesignInputs inputs = LoadDesignInputs(request.Files);
-  const std::vector<GroundSection> ground = SurveyToDesign(host->ActiveSheet());
+  const std::vector<GroundSection> ground = SurveyToDesign(host.ActiveSheet());
   std::vector<DesignSection> sections = DesignSections(ground, inputs);
 
-  host->AddSheet();
-  WriteDesignResults(host->ActiveSheet(), sections);
+  host.AddSheet();
+  WriteDesignResults(host.ActiveSheet(), sections);
   CommandOutcome outcome = CommandOutcome::Completed;
   if (request.Volume) {
     const int lastRow = std::max(6, static_cast<int>(sections.size()) + 4);
     // The design's own stations and areas fill the table, never a draw-data run's.
     outcome = DrawVolumeSheet(context, {request.Variant, lastRow, false}, DrawnSections{});
-    if (outcome == CommandOutcome::Completed) FillVolumeAreas(host->ActiveSheet(), sections);
+    if (outcome == CommandOutcome::Completed) FillVolumeAreas(host.ActiveSheet(), sections);
   }
   if (results) *results = std::move(sections);
   return outcome;

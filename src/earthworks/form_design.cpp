@@ -69,7 +69,6 @@ void FormDesign::OnCloseRequest() {
 }
 
 CommandOutcome DesignSectionsCommand(CommandContext& context, FormDesign& form) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
   const std::optional<DesignRequest> request = form.Ask(context.dialogs);
   if (!request) return CommandOutcome::Cancelled;
   std::vector<DesignSection> sections;

@@ -88,13 +88,12 @@ void FormExport::OnCloseRequest() {
 }
 
 CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
   const std::optional<ExportRequest> asked = form.Ask(context.dialogs);
   if (!asked) return CommandOutcome::Cancelled;
   const ExportRequest& request = *asked;
   std::string written;
   try {
-    PlanAlignment alignment = WorkbookAlignment(*context.host, "平面线形", request.Alignment, nullptr);
+    PlanAlignment alignment = WorkbookAlignment(context.host, "平面线形", request.Alignment, nullptr);
     if (alignment.Empty()) {
       Say(context.ui,
           std::string("没有平面线形：请选择 LandXML 线形文件，或在工作簿中建立名为“") + kStationSheetName +
@@ -102,7 +101,7 @@ CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
           kFailedTitle);
       return CommandOutcome::Stopped;
     }
-    const RoadExchange road = WorkbookRoad(*context.host, std::move(alignment), request.Files);
+    const RoadExchange road = WorkbookRoad(context.host, std::move(alignment), request.Files);
     const ExchangeStamp stamp = CurrentStamp();
     if (!request.LandXml.empty()) {
       WriteLandXmlFile(road, request.LandXml, stamp);

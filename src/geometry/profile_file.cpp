@@ -86,14 +86,13 @@ int LoadProfileFile(std::string_view path, VerticalProfile& profile) {
 }
 
 CommandOutcome SaveProfileFile(CommandContext& context) {
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   auto fail = [&context] {
     context.ui.MessageBox("纵断面文件保存失败！", "失败", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Stopped;
   };
   try {
-    Worksheet& sheet = host->ActiveSheet();
+    Worksheet& sheet = host.ActiveSheet();
     const RangeArg table(sheet, RangeRef::Block(1, 1, sheet.RowCount(), 3));
     const std::string text = ProfileFileText(ProfileRecords(ReadProfilePoints(table)));
     std::optional<std::string> path = context.ui.GetSaveAsFilename(

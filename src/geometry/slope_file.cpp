@@ -111,10 +111,9 @@ double SideValue(double station, double offset, std::string_view fileName, int m
 }
 
 CommandOutcome SaveSlopeFile(CommandContext& context) {
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   try {
-    Worksheet& sheet = host->ActiveSheet();
+    Worksheet& sheet = host.ActiveSheet();
     std::vector<SlopeControl> controls;
     bool ended = false;
     const int rows = sheet.RowCount();

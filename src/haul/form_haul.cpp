@@ -149,12 +149,11 @@ void FormHaul::OnCloseRequest() {
 }
 
 CommandOutcome HaulDistributionCommand(CommandContext& context, FormHaul& form) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
   const std::optional<HaulRequest> request = form.Ask(context.dialogs);
   if (!request) return CommandOutcome::Cancelled;
   HaulTable table;
   try {
-    table = RunHaulOnActiveSheet(*context.host, *request, form.DiagramFile(), form.PageWriter());
+    table = RunHaulOnActiveSheet(context.host, *request, form.DiagramFile(), form.PageWriter());
   } catch (const HaulError& e) {
     context.ui.MessageBox(std::string("土石方调配失败：") + e.what(), kFailedTitle, MessageButtons::Ok,
                           MessageIcon::None);

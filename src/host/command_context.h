@@ -17,15 +17,11 @@ class Ui;
 // changed is that step's result; or its dialog was cancelled.
 enum class CommandOutcome { Completed, Stopped, EndedAfterApprovedStep, Cancelled };
 
-// The platform as one command run sees it. The feature state a command keeps between runs is
-// passed beside it by the command table, never reached through here. (The worksheet functions,
-// which also need a clock, get theirs in FunctionContext.)
-//   CommandContext context{&book, ui, shell, dialogs};
-//   InitialSort(context, sections);
-struct CommandContext {
-  // The host's Application while the host has the add-in connected; null otherwise (every
-  // command then ends Cancelled before it shows anything).
-  Application* host;
+// The platform as every command sees it, with or without a workbook: messages, the shell, the
+// dialogs. The feature state a command keeps between runs is passed beside it by the command
+// table, never reached through here. (The worksheet functions, which also need a clock, get
+// theirs in FunctionContext.)
+struct PlatformPorts {
   Ui& ui;
   Shell& shell;
   DialogHost& dialogs;
@@ -35,6 +31,16 @@ struct CommandContext {
   Timer* timer = nullptr;
   // The plug-in installation's file system, installer and download; null where there is none.
   CadInstallPorts* cadInstall = nullptr;
+};
+
+// A command on the workbook: the platform and the host's Application. The host is checked once,
+// where a command starts (the ribbon's command table, the command-line tool): a command on the
+// workbook never runs without one.
+//   CommandContext context{book, {ui, shell, dialogs}};
+//   InitialSort(context, dialog, sections);
+struct CommandContext : PlatformPorts {
+  CommandContext(Application& host, const PlatformPorts& platform) : PlatformPorts(platform), host(host) {}
+  Application& host;
 };
 
 }  // namespace kestrel

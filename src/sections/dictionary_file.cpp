@@ -87,11 +87,10 @@ int WriteDicFile(std::string_view path, Application& host, DictionaryState& dict
 }
 
 CommandOutcome SaveDictionaryCommand(CommandContext& context, DictionaryState& dictionary) {
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   std::optional<std::string> path = context.ui.GetSaveAsFilename("", "KestrelDicFiles (*.Dic),*.Dic", "保存字典文件");
   if (!path || AsciiLower(*path) == "false") return CommandOutcome::Cancelled;
-  if (WriteDicFile(*path, *host, dictionary) == 1) {
+  if (WriteDicFile(*path, host, dictionary) == 1) {
     context.ui.MessageBox("断面位置字典文件成功保存到：\r\n" + *path, "保存成功", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Completed;
   }

@@ -274,18 +274,16 @@ CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, Section
 }
 
 CommandOutcome DrawSectionData(CommandContext& context, FormSet& dialog, SectionsState& sections, DrawingPlan& plan) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
-  Worksheet* sheet = ActiveSheetOf(*context.host);
+  Worksheet* sheet = ActiveSheetOf(context.host);
   if (sheet == nullptr) return CommandOutcome::Stopped;
-  std::optional<DrawRequest> request = dialog.Ask(context.dialogs, context.host);
+  std::optional<DrawRequest> request = dialog.Ask(context.dialogs, &context.host);
   if (!request) return CommandOutcome::Cancelled;
   return DrawSheet(*sheet, *request, sections, plan);
 }
 
 CommandOutcome DrawSections(CommandContext& context, const DrawRequest& request, SectionsState& sections,
                             DrawingPlan& plan) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
-  Worksheet* sheet = ActiveSheetOf(*context.host);
+  Worksheet* sheet = ActiveSheetOf(context.host);
   if (sheet == nullptr) return CommandOutcome::Stopped;
   return DrawSheet(*sheet, request, sections, plan);
 }

@@ -171,13 +171,12 @@ CommandOutcome SortSheet(CommandContext& context, Application& host, Worksheet& 
 // refuses a step ends the command there, and what was done stays.
 CommandOutcome SortActiveSheet(CommandContext& context, const std::function<std::optional<SortRequest>()>& ask,
                                const DictionaryState& dictionary) {
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   try {
-    Worksheet& sheet = host->ActiveSheet();
+    Worksheet& sheet = host.ActiveSheet();
     std::optional<SortRequest> request = ask();
     if (!request) return CommandOutcome::Cancelled;
-    return SortSheet(context, *host, sheet, *request, dictionary);
+    return SortSheet(context, host, sheet, *request, dictionary);
   } catch (const HostError&) {
     return CommandOutcome::Stopped;
   }
@@ -190,7 +189,7 @@ CommandOutcome SortSurvey(CommandContext& context, const SortRequest& request, c
 }
 
 CommandOutcome InitialSort(CommandContext& context, FormSort& dialog, const DictionaryState& dictionary) {
-  return SortActiveSheet(context, [&] { return dialog.Ask(context.dialogs, context.host); }, dictionary);
+  return SortActiveSheet(context, [&] { return dialog.Ask(context.dialogs, &context.host); }, dictionary);
 }
 
 void SetHeaderNote(Worksheet& sheet, CellRef cell, std::string_view title, std::string_view body, int width,

@@ -9,7 +9,6 @@
 namespace kestrel {
 
 CommandOutcome VolumeSheetCommand(CommandContext& context, FormDrawVSheet& dialog, const DrawnSections& sections) {
-  if (context.host == nullptr) return CommandOutcome::Cancelled;
   const std::optional<VolumeSheetRequest> request = dialog.Ask(context.dialogs);
   if (!request) return CommandOutcome::Cancelled;
   return DrawVolumeSheet(context, *request, sections);

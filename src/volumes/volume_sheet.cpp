@@ -144,10 +144,9 @@ void BuildSheet(Application& host, const VolumeSheetRequest& request, const Draw
 CommandOutcome DrawVolumeSheet(CommandContext& context, const VolumeSheetRequest& request,
                                const DrawnSections& sections) {
   const VolumeLayout& layout = VolumeLayoutOf(request.Variant);
-  Application* host = context.host;
-  if (host == nullptr) return CommandOutcome::Cancelled;
+  Application& host = context.host;
   try {
-    BuildSheet(*host, request, sections, layout);
+    BuildSheet(host, request, sections, layout);
   } catch (const HostError&) {
     context.ui.MessageBox("有错误，提示有错误！", "提示", MessageButtons::Ok, MessageIcon::None);
     return CommandOutcome::Stopped;

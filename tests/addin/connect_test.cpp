@@ -93,17 +93,17 @@ TEST_F(ConnectTest, WrappedCommandsSwitchScreenUpdatingOffAndBackOn) {
 
 // A command that writes a value and then meets a refusal of the host.
 void WriteThenInsert(CommandContext& context, Session&) {
-  Worksheet& sheet = context.host->ActiveSheet();
+  Worksheet& sheet = context.host.ActiveSheet();
   sheet.SetValue({1, 1}, 5);
   sheet.InsertRows(2, 1);
 }
 
 TEST_F(ConnectTest, AHostRefusalIsShownWithWhatHadChangedAndScreenUpdatingComesBackOn) {
   CountingApplication host(book);
-  CommandContext context{&host, ui, shell, dialogs};
+  CommandContext context{host, {ui, shell, dialogs}};
   const RibbonCommand command{"FunWrites", "写入", true, SheetUse::Changes, WriteThenInsert};
   host.Counter().FailOnOperation(HostCall::InsertRows);
-  RunRibbonCommand(command, context, session);
+  RunRibbonCommand(command, context, &host, session);
   EXPECT_TRUE(book.ScreenUpdating());
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].title, "失败");
@@ -114,23 +114,23 @@ TEST_F(ConnectTest, AHostRefusalIsShownWithWhatHadChangedAndScreenUpdatingComesB
 
   // Refused at its first change: nothing changed, and the message says so.
   host.Counter().FailOnOperation(HostCall::SetValue);
-  RunRibbonCommand(command, context, session);
+  RunRibbonCommand(command, context, &host, session);
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[1].text.find("工作簿没有被改动。"), ui.Messages()[1].text.find("\r\n") + 2);
 }
 
 TEST_F(ConnectTest, ARefusalTheCommandReportedItselfIsNotReportedAgain) {
   CountingApplication host(book);
-  CommandContext context{&host, ui, shell, dialogs};
+  CommandContext context{host, {ui, shell, dialogs}};
   const RibbonCommand command{"FunOwn", "自报", true, SheetUse::Changes, [](CommandContext& c, Session&) {
                                 try {
-                                  c.host->ActiveSheet().InsertRows(2, 1);
+                                  c.host.ActiveSheet().InsertRows(2, 1);
                                 } catch (const HostError&) {
                                   c.ui.MessageBox("有错误，提示有错误！", "提示", MessageButtons::Ok, MessageIcon::None);
                                 }
                               }};
   host.Counter().FailOnOperation(HostCall::InsertRows);
-  RunRibbonCommand(command, context, session);
+  RunRibbonCommand(command, context, &host, session);
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].text, "有错误，提示有错误！");
 }

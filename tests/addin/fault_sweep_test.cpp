@@ -26,7 +26,7 @@ namespace {
 // One run of one command on its own workbook, behind a counting host.
 struct Bench {
   Bench() { session.HostApplication = &host; }
-  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
+  CommandContext Context() { return {*session.HostApplication, {ui, shell, dialogs}}; }
   MemoryWorksheet& Sheet() { return book.Active(); }
   // The calls so far, by name.
   std::vector<std::string> Log() {
@@ -189,7 +189,7 @@ class FaultSweepTest : public ::testing::TestWithParam<Sweep> {
     GetParam().setUp(*b, file);
     if (failAt) b->host.Counter().FailOnCall(*failAt);
     CommandContext context = b->Context();
-    EXPECT_NO_THROW(RunRibbonCommand(*FindRibbonCommand(GetParam().callback), context, b->session));
+    EXPECT_NO_THROW(RunRibbonCommand(*FindRibbonCommand(GetParam().callback), context, &context.host, b->session));
     return b;
   }
 

@@ -69,7 +69,7 @@ class MemorySystem : public CadInstallSystem {
 class RecordingDownloader : public Downloader {
  public:
   std::vector<std::string> requested;
-  void DownLoadFile(std::string_view target, std::string_view schedule) override { requested.emplace_back(target); }
+  void DownLoadFile(FormCad&, std::string_view target, std::string_view schedule) override { requested.emplace_back(target); }
   void CancelDownload(std::string_view) override {}
 };
 
@@ -276,7 +276,7 @@ TEST_F(FormCadTest, DownloadErrorOffersTheProductPageAndOnlyHttpsOrLoopbackIsFet
 TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
   Session session;
   CadInstallPorts ports{system, downloader};
-  CommandContext context{session.HostApplication, ui, shell, dialogs, nullptr, nullptr, &ports};
+  PlatformPorts platform{ui, shell, dialogs, nullptr, nullptr, &ports};  // no workbook: the CAD host's case
   const RibbonCommand* command = FindRibbonCommand("FunHdmCadTool");
   ASSERT_NE(command, nullptr);
   std::vector<std::string> shownFolders;
@@ -288,9 +288,9 @@ TEST_F(FormCadTest, TheRibbonButtonShowsTheDialogFreshEachTime) {
       f.CmdInstall[1].text = "更新";
       f.OnCloseRequest();
     });
-    RunRibbonCommand(*command, context, session);
-    EXPECT_FALSE(session.Cad.CadDialog->Visible());
-    EXPECT_EQ(session.Cad.CadDialog->CmdInstall[1].text, "更新");
+    RunRibbonCommand(*command, platform, nullptr, session);
+    EXPECT_FALSE(session.CadDialog->Visible());
+    EXPECT_EQ(session.CadDialog->CmdInstall[1].text, "更新");
   }
   EXPECT_EQ(shownFolders, (std::vector<std::string>{"D:\\", "D:\\"}));
   EXPECT_TRUE(ui.Messages().empty());

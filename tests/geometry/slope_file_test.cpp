@@ -215,9 +215,9 @@ TEST_F(SlopeFileTest, SaveCancelFailureAndHostError) {
 
   CountingApplication host(book);
   host.Counter().FailOnOperation(HostCall::Values);
-  context.host = &host;
+  CommandContext refusing(host, context);
   ui.QueueSaveFile(TempPath("y.hp"));
-  EXPECT_EQ(SaveSlopeFile(context), CommandOutcome::Stopped);
+  EXPECT_EQ(SaveSlopeFile(refusing), CommandOutcome::Stopped);
   EXPECT_EQ(ui.Messages().size(), 1u);  // silently
 }
 

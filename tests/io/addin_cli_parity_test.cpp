@@ -110,7 +110,7 @@ TEST_F(AddinCliParityTest, ExportWritesWhatTheToolWritesAndRefusesWithoutACentre
       << ReadBytes(log);
 
   std::unique_ptr<MemoryWorkbook> book = LoadWorkbook(workbook);
-  CommandContext context{book.get(), ui, shell, dialogs};
+  CommandContext context{*book, {ui, shell, dialogs}};
   FormExport form(ui);
   ui.QueueSaveFile(dir / "addin/road.xml");
   dialogs.Queue([&](Presenter& p) {
@@ -170,7 +170,7 @@ TEST_F(AddinCliParityTest, DistributionAddsTheToolsTableAndDrawsItsDiagram) {
   // The design results the distribution starts from, made by the design command on the survey.
   {
     std::unique_ptr<MemoryWorkbook> book = LoadWorkbook(workbook);
-    CommandContext context{book.get(), ui, shell, dialogs};
+    CommandContext context{*book, {ui, shell, dialogs}};
     DesignRequest request;
     request.Files = {profile, "", "", tpl};
     ASSERT_EQ(RunDesign(context, request), CommandOutcome::Completed);
@@ -189,7 +189,7 @@ TEST_F(AddinCliParityTest, DistributionAddsTheToolsTableAndDrawsItsDiagram) {
 
   std::unique_ptr<MemoryWorkbook> book = LoadWorkbook(workbook);
   const int sheets = book->SheetCount();
-  CommandContext context{book.get(), ui, shell, dialogs};
+  CommandContext context{*book, {ui, shell, dialogs}};
   FormHaul form(ui, WriteMassHaulPage);
   ui.QueueSaveFile(dir / "addin.svg");
   dialogs.Queue([&](Presenter& p) {

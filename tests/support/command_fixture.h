@@ -21,7 +21,7 @@ class CommandFixture : public ::testing::Test {
   CommandFixture() { session.HostApplication = &book; }
 
   MemoryWorksheet& Sheet() { return book.Active(); }
-  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
+  CommandContext Context() { return {*session.HostApplication, {ui, shell, dialogs}}; }
   // The section dialogs as the add-in keeps them in its session.
   FormSort& SortDialog() {
     if (!session.SortDialog) session.SortDialog = std::make_unique<FormSort>(session.Sections, ui, shell);

@@ -84,7 +84,7 @@ TEST_F(DrawSheetCommandTest, TheRibbonRunsItWithScreenUpdatingOff) {
   ASSERT_NE(command, nullptr);
   EXPECT_TRUE(command->wrapped);
   CommandContext context = Context();
-  RunRibbonCommand(*command, context, session);
+  RunRibbonCommand(*command, context, &host, session);
   EXPECT_TRUE(ui.Messages().empty());  // no longer the "not in this version" notice
   ASSERT_EQ(book.SheetCount(), 2);
   EXPECT_EQ(Sheet().Value({20, 1}), CellValue("合计:"));  // the default 16 sections
@@ -96,10 +96,12 @@ TEST_F(DrawSheetCommandTest, TheRibbonRunsItWithScreenUpdatingOff) {
   EXPECT_TRUE(book.ScreenUpdating());
 }
 
-TEST_F(DrawSheetCommandTest, WithoutAHostNothingIsShown) {
-  session.HostApplication = nullptr;
-  EXPECT_EQ(Run(), CommandOutcome::Cancelled);
+TEST_F(DrawSheetCommandTest, WithoutAHostTheRibbonShowsNothing) {
+  CommandContext context = Context();
+  RunRibbonCommand(*FindRibbonCommand("FunhdmDrawSheet"), context, nullptr, session);
   EXPECT_TRUE(dialogs.Shown().empty());
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(book.SheetCount(), 1);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(KestrelDllDesignDialog, DesignRunsFromItsDialogAsOnTheModel) {
   ScriptedUi twinUi;
   ScriptedDialogs twinDialogs;
   RecordingShell twinShell;
-  CommandContext twinContext{&twin, twinUi, twinShell, twinDialogs};
+  CommandContext twinContext{twin, {twinUi, twinShell, twinDialogs}};
   twinDialogs.Queue([&](Presenter& p) {
     auto& form = dynamic_cast<FormDesign&>(p);
     form.TextProfile.text = profile;

@@ -286,7 +286,7 @@ TEST(KestrelDllDialogs, FunHdmOrderShowsTheSortDialogAndSortsTheHostsSheet) {
       form.TextBoxDistance.text = "10";
       form.OnCommandOKClick();
     });
-    CommandContext context{session.HostApplication, ui, shell, dialogs};
+    CommandContext context{*session.HostApplication, {ui, shell, dialogs}};
     FormSort dialog(session.Sections, ui, shell);
     ASSERT_EQ(InitialSort(context, dialog, session.Sections), CommandOutcome::Completed);
   }

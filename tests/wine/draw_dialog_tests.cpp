@@ -181,7 +181,7 @@ TEST(KestrelDllDrawDialogs, DrawDataAndVolumeSheetRunFromTheirDialogsAndTheWatch
   ScriptedUi twinUi;
   ScriptedDialogs twinDialogs;
   RecordingShell twinShell;
-  CommandContext twinContext{twinSession.HostApplication, twinUi, twinShell, twinDialogs};
+  CommandContext twinContext{*twinSession.HostApplication, {twinUi, twinShell, twinDialogs}};
 
   testing::FakeExcel excel(book);
   testing::ConnectedAddIn addIn;

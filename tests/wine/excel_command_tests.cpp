@@ -65,7 +65,7 @@ struct SessionRun {
   ScriptedDialogs dialogs;
   RecordingShell shell;
   FormSort sortDialog{session.Sections, ui, shell};
-  CommandContext Context() { return {session.HostApplication, ui, shell, dialogs}; }
+  CommandContext Context() { return {*session.HostApplication, {ui, shell, dialogs}}; }
   void Accept(std::string spacing, std::string tolerance = "1", bool useDic = false) {
     dialogs.Queue([=](Presenter& p) {
       auto& form = dynamic_cast<FormSort&>(p);
@@ -249,7 +249,7 @@ TEST_F(CommandOnFakeExcelTest, SaveDictionaryFileWritesTheSameFileThroughTheHost
 
   CommandContext directContext = direct.Context();
   EXPECT_EQ(SaveDictionaryCommand(directContext, direct.session.Sections), CommandOutcome::Completed);
-  CommandContext hostContext{throughHost.session.HostApplication, ui, throughHost.shell, throughHost.dialogs};
+  CommandContext hostContext{*throughHost.session.HostApplication, {ui, throughHost.shell, throughHost.dialogs}};
   EXPECT_EQ(SaveDictionaryCommand(hostContext, throughHost.session.Sections), CommandOutcome::Completed);
   std::cout << "FunSaveDicFile, 700 records: " << excel.CountReport() << "\n";
 

@@ -68,7 +68,7 @@ void Road(MemoryWorkbook& book, const std::string& profile, const std::string& t
   ScriptedUi ui;
   ScriptedDialogs dialogs;
   RecordingShell shell;
-  CommandContext context{&book, ui, shell, dialogs};
+  CommandContext context{book, {ui, shell, dialogs}};
   DesignRequest request;
   request.Files = {profile, "", "", tpl};
   ASSERT_EQ(RunDesign(context, request), CommandOutcome::Completed);
@@ -122,7 +122,7 @@ TEST(KestrelDllExportHaulDialogs, ExportAndDistributionRunFromTheirButtonsAsOnTh
   ScriptedUi twinUi;
   ScriptedDialogs twinDialogs;
   RecordingShell twinShell;
-  CommandContext twinContext{&twin, twinUi, twinShell, twinDialogs};
+  CommandContext twinContext{twin, {twinUi, twinShell, twinDialogs}};
   twin.Activate(1);
   twinDialogs.Queue([&](Presenter& p) {
     auto& form = dynamic_cast<FormExport&>(p);

@@ -1,4 +1,4 @@
-// FormCAD from Kestrel.dll's CadPluginCommand on a display (run_display_test.py): its controls and
+// FormCAD from Kestrel.dll's ribbon command on a display (run_display_test.py): its controls and
 // texts, the empty-folder message, and the offline install that writes the carried Wendlekit to
 // TEMP and starts it, whose own message box the driver answers; the online install from the
 // loopback server of serve_installers.py (KESTREL_TEST_SERVER, KESTREL_TEST_SERVER_DIR), which
@@ -59,7 +59,7 @@ std::string Read(const std::wstring& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// FormCAD's window once CadPluginCommand has shown it and it has painted; null (a failure) otherwise.
+// FormCAD's window once the ribbon command has shown it and it has painted; null (a failure) otherwise.
 HWND ShownDialog(UiDriver& driver) {
   HWND dialog = UiDriver::WaitFor([] { return UiDriver::FindDialog(L"CAD插件安装"); });
   driver.Check(dialog != nullptr, "FunHdmCadTool showed no dialog");
@@ -79,7 +79,7 @@ class NoSystem : public CadInstallSystem, public Downloader {
   std::string LocalTimeStamp() override { return ""; }
   std::string ChooseFolder() override { return ""; }
   VerifiedSignature VerifySignature(std::string_view) override { return {}; }
-  void DownLoadFile(std::string_view, std::string_view) override {}
+  void DownLoadFile(FormCad&, std::string_view, std::string_view) override {}
   void CancelDownload(std::string_view) override {}
 };
 
@@ -309,9 +309,9 @@ TEST(Win32Downloader, DeliversTheServersBytesOnTheCallingThreadAndACancelledRead
   RecordingSystem system;
   Session session;
   ModalDialogs dialogs;
-  Win32Downloader downloader(session.Cad, dialogs);
-  session.Cad.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
-  FormCad& form = *session.Cad.CadDialog;
+  Win32Downloader downloader(dialogs);
+  session.CadDialog = std::make_unique<FormCad>(ui, shell, system, downloader);
+  FormCad& form = *session.CadDialog;
   form.TextFileName.text = "C:\\CAD";
   const std::wstring fresh = served + L"\\fresh.bin";
   DeleteFileW((served + L"\\release").c_str());

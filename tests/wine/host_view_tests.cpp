@@ -55,8 +55,8 @@ struct UserRun {
       if (auto* set = dynamic_cast<FormSet*>(&p)) return set->OnCommandOKClick();
       if (auto* sheet = dynamic_cast<FormDrawVSheet*>(&p)) return sheet->OnCommandOKClick();
     });
-    CommandContext context{session.HostApplication, ui, shell, dialogs};
-    RunRibbonCommand(*FindRibbonCommand(callback), context, session);
+    PlatformPorts platform{ui, shell, dialogs};
+    RunRibbonCommand(*FindRibbonCommand(callback), platform, session.HostApplication, session);
   }
   Session session;
   ScriptedUi ui;

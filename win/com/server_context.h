@@ -66,7 +66,7 @@ class ServerContext {
   Win32Shell shell;
   ModalDialogs dialogs;
   Win32CadInstallSystem cadSystem;
-  Win32Downloader cadDownloader{session.Cad, dialogs};
+  Win32Downloader cadDownloader{dialogs};
   CadInstallPorts cadInstall{cadSystem, cadDownloader};
 };
 

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <vector>
 
-#include "cadplugin/cad_state.h"
 #include "message_window.h"
 #include "dialogs/modal_dialogs.h"
 #include "com/module.h"
@@ -122,7 +121,7 @@ DWORD WINAPI Worker(void* parameter) {
 
 }  // namespace
 
-Win32Downloader::Win32Downloader(CadPluginState& state, ModalDialogs& dialogs) : state_(state), dialogs_(dialogs) {}
+Win32Downloader::Win32Downloader(ModalDialogs& dialogs) : dialogs_(dialogs) {}
 
 Win32Downloader::~Win32Downloader() {
   // At unload the worker may still run; it only touches its own Job, which it co-owns.
@@ -130,8 +129,9 @@ Win32Downloader::~Win32Downloader() {
   DestroyMessageWindow(window_);
 }
 
-void Win32Downloader::DownLoadFile(std::string_view target, std::string_view schedule) {
+void Win32Downloader::DownLoadFile(FormCad& requester, std::string_view target, std::string_view schedule) {
   CancelDownload(property_);
+  requester_ = &requester;
   if (window_ == nullptr || !IsWindow(window_)) {
     window_ = CreateMessageWindow(L"KestrelDownloadWindow", &Procedure, this);
   }
@@ -168,7 +168,7 @@ void Win32Downloader::CancelDownload(std::string_view property) {
 
 void Win32Downloader::Arrived(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!job_ || job_->id != lParam) return;  // a read that was cancelled or replaced
-  FormCad* form = state_.CadDialog.get();
+  FormCad* form = requester_;
   if (message == kProgress) {
     if (form != nullptr) dialogs_.Raise(*form, [&] { form->OnAsyncReadProgress({kDownloadingData, ""}); });
     return;
