@@ -87,10 +87,7 @@ void FormExport::OnCloseRequest() {
   Hide();
 }
 
-CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
-  const std::optional<ExportRequest> asked = form.Ask(context.dialogs);
-  if (!asked) return CommandOutcome::Cancelled;
-  const ExportRequest& request = *asked;
+CommandOutcome ExportRoad(CommandContext& context, const ExportRequest& request) {
   std::string written;
   try {
     PlanAlignment alignment = WorkbookAlignment(context.host, "平面线形", request.Alignment, nullptr);
@@ -119,6 +116,11 @@ CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
     return CommandOutcome::Stopped;
   }
   return CommandOutcome::Completed;
+}
+
+CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& form) {
+  const std::optional<ExportRequest> request = form.Ask(context.dialogs);
+  return request ? ExportRoad(context, *request) : CommandOutcome::Cancelled;
 }
 
 }  // namespace kestrel

@@ -65,11 +65,13 @@ class FormExport : public Presenter {
   bool cancelled_ = true;
 };
 
-// The add-in's export command: the dialog (kept by its owner between runs), then the road of the
-// active sheet along the named centre line, written to the named files through the same code as
-// `kestrel export`. A workbook without a centre line, or an input or target that fails, is said in
-// a message box titled "失败" and nothing is written (Stopped); a finished run names the files it
-// wrote. Cancelled when the dialog was cancelled or no host is connected.
+// The road of the active sheet along the named centre line, written to the named files through
+// the same code as `kestrel export`. A workbook without a centre line, or an input or target that
+// fails, is said in a message box titled "失败" and nothing is written (Stopped); a finished run
+// names the files it wrote.
+CommandOutcome ExportRoad(CommandContext& context, const ExportRequest& request);
+// The add-in's export command: the dialog (kept by its owner between runs), then ExportRoad;
+// Cancelled when the dialog was cancelled.
 //   FormExport dialog(context.ui);
 //   ExportRoadCommand(context, dialog);
 CommandOutcome ExportRoadCommand(CommandContext& context, FormExport& dialog);
