@@ -137,6 +137,9 @@ void MemoryRowStore::Split(size_t c) {
     right.formulas += right.entries.back().row.FormulaCount();
   }
   left.entries.resize(mid);
+  // Rows stored in order fill a chunk up to its limit before it splits: the half it keeps would
+  // otherwise hold room for four times its rows.
+  left.entries.shrink_to_fit();
   left.span = cut;
   left.formulas -= right.formulas;
   chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(right));
