@@ -4,7 +4,6 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,7 +36,12 @@ class WrittenPackage::StreamedPart {
     } catch (const std::runtime_error& e) {
       throw std::runtime_error(part_ + ": " + e.what());
     }
-    pieces_ = {text_.head, *text_.body, text_.tail};
+    pieces_.clear();
+    pieces_.push_back(text_.head);
+    pieces_.insert(pieces_.end(), text_.body->begin(), text_.body->end());
+    pieces_.push_back(text_.tail);
+    compressedSize_ = 0;
+    for (std::string_view piece : pieces_) compressedSize_ += piece.size();
   }
 
   static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -75,7 +79,7 @@ class WrittenPackage::StreamedPart {
         if (!stat) return -1;
         zip_stat_init(stat);
         stat->size = text_.size;
-        stat->comp_size = pieces_[0].size() + pieces_[1].size() + pieces_[2].size();
+        stat->comp_size = compressedSize_;
         stat->crc = text_.crc;
         stat->comp_method = ZIP_CM_DEFLATE;
         stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
@@ -97,7 +101,8 @@ class WrittenPackage::StreamedPart {
   PartBody& body_;
   std::string tail_;
   DeflatedText text_;
-  std::array<std::string_view, 3> pieces_;
+  std::vector<std::string_view> pieces_;
+  std::uint64_t compressedSize_ = 0;
   size_t piece_ = 0;
   size_t at_ = 0;
   zip_error_t error_;

@@ -41,6 +41,29 @@ void DeflateInto(z_stream& stream, std::string_view in, int flush, std::string& 
   } while (stream.avail_out == 0 || stream.avail_in != 0);
 }
 
+// Deflates `in` onto the end of the stream held in `out`, flushed as `flush` says: the stream is
+// held in pieces of kStreamPiece bytes or less, so that it grows without being copied and holds
+// no more than one piece it does not use.
+void DeflateInto(z_stream& stream, std::string_view in, int flush, std::vector<std::string>& out) {
+  constexpr size_t kStreamPiece = size_t{1} << 18;
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  stream.avail_in = static_cast<uInt>(in.size());
+  do {
+    if (out.empty() || out.back().size() == kStreamPiece) {
+      out.emplace_back();
+      out.back().reserve(kStreamPiece);
+    }
+    std::string& piece = out.back();
+    const size_t at = piece.size();
+    piece.resize(kStreamPiece);
+    stream.next_out = reinterpret_cast<Bytef*>(piece.data() + at);
+    stream.avail_out = static_cast<uInt>(kStreamPiece - at);
+    const int result = deflate(&stream, flush);
+    piece.resize(kStreamPiece - stream.avail_out);
+    if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
+  } while (stream.avail_out == 0 || stream.avail_in != 0);
+}
+
 // A whole text as its own deflated stream.
 std::string Deflated(std::string_view text, int flush) {
   z_stream stream;
@@ -115,12 +138,13 @@ struct PartBody::Deflater {
       spare.push_back(std::move(in));
       if (!failed.empty()) failure = failed;
       done = last || !failed.empty();
+      if (done) std::vector<std::string>().swap(spare);  // the buffers are not needed again
       changed.notify_all();
     }
   }
 
   z_stream stream;
-  std::string out;
+  std::vector<std::string> out;
   uLong crc = crc32_z(0, nullptr, 0);
 
   std::mutex mutex;
@@ -172,7 +196,10 @@ void PartBody::Hand() {
   d.changed.notify_all();
   buffer_ = std::move(next);
   buffer_.clear();
-  if (!finished_) buffer_.reserve(kBufferBytes + 4096);
+  if (finished_)
+    buffer_.shrink_to_fit();
+  else
+    buffer_.reserve(kBufferBytes + 4096);
 }
 
 void PartBody::Finish() {
@@ -193,7 +220,7 @@ void PartBody::Wait() {
   if (!d.failure.empty()) throw std::runtime_error(d.failure);
 }
 
-const std::string& PartBody::Deflated() {
+const std::vector<std::string>& PartBody::Deflated() {
   Wait();
   return deflater_->out;
 }

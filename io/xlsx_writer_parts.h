@@ -43,9 +43,9 @@ class PartBody {
 
   // Nothing more is appended: the rest is handed over.
   void Finish();
-  // After Finish: the deflated stream (empty for an empty body) and the CRC-32 of the bytes,
-  // once the thread is done.
-  const std::string& Deflated();
+  // After Finish: the deflated stream in pieces, in order (none for an empty body), and the
+  // CRC-32 of the bytes, once the thread is done.
+  const std::vector<std::string>& Deflated();
   std::uint32_t Crc();
 
  private:
@@ -66,7 +66,7 @@ class PartBody {
 // here around the body's stream.
 struct DeflatedText {
   std::string head;                 // ends with a sync flush
-  const std::string* body = nullptr;  // the body's stream
+  const std::vector<std::string>* body = nullptr;  // the body's stream, in pieces
   std::string tail;                 // ends the stream
   std::uint64_t size = 0;           // of the text
   std::uint32_t crc = 0;            // of the text
