@@ -63,35 +63,60 @@ bool TagNameBefore(std::string_view text, size_t at, std::string_view opener, st
 
 }  // namespace
 
+SheetDataStart FindSheetDataStart(std::string_view text) {
+  constexpr std::string_view kName = "sheetData";
+  SheetDataStart start;
+  size_t open = text.find(kName);
+  while (open != std::string_view::npos && !TagNameBefore(text, open, "<", start.prefix))
+    open = text.find(kName, open + 1);
+  if (open == std::string_view::npos) return start;
+  const size_t tagEnd = text.find('>', open);
+  if (tagEnd == std::string_view::npos) return start;
+  start.state = SheetDataStart::Unsuitable;
+  if (text[tagEnd - 1] == '/') return start;
+  const std::string_view attributes = text.substr(open + kName.size(), tagEnd - open - kName.size());
+  if (!attributes.empty() && attributes.find_first_not_of(" \t\r\n") == 0) return start;  // a longer name
+  if (attributes.find_first_of("\"'") != std::string_view::npos) return start;
+  start.state = SheetDataStart::Found;
+  start.begin = tagEnd + 1;
+  return start;
+}
+
+std::optional<std::pair<size_t, size_t>> FindSheetDataEnd(std::string_view text, size_t from, std::string_view prefix) {
+  constexpr std::string_view kName = "sheetData";
+  std::string_view closingPrefix;
+  for (size_t at = text.find(kName, from); at != std::string_view::npos; at = text.find(kName, at + 1))
+    if (TagNameBefore(text, at, "</", closingPrefix) && closingPrefix == prefix)
+      return std::make_pair(at - prefix.size() - 2, at);
+  return std::nullopt;
+}
+
 std::optional<std::pair<size_t, size_t>> SheetDataContent(std::string_view text) {
   constexpr std::string_view kName = "sheetData";
   if (text.find("<!") != std::string_view::npos) return std::nullopt;  // comments, CDATA, declarations
-  std::string_view prefix, closingPrefix;
-  size_t open = text.find(kName);
-  while (open != std::string_view::npos && !TagNameBefore(text, open, "<", prefix)) open = text.find(kName, open + 1);
-  if (open == std::string_view::npos) return std::nullopt;
-  const size_t tagEnd = text.find('>', open);
-  if (tagEnd == std::string_view::npos || text[tagEnd - 1] == '/') return std::nullopt;
-  const std::string_view attributes = text.substr(open + kName.size(), tagEnd - open - kName.size());
-  if (!attributes.empty() && attributes.find_first_not_of(" \t\r\n") == 0) return std::nullopt;  // a longer name
-  if (attributes.find_first_of("\"'") != std::string_view::npos) return std::nullopt;
+  const SheetDataStart start = FindSheetDataStart(text);
+  if (start.state != SheetDataStart::Found) return std::nullopt;
+  std::string_view closingPrefix;
   const size_t close = text.rfind(kName);
-  if (close == std::string_view::npos || close <= tagEnd || !TagNameBefore(text, close, "</", closingPrefix) ||
-      closingPrefix != prefix)
+  if (close == std::string_view::npos || close < start.begin || !TagNameBefore(text, close, "</", closingPrefix) ||
+      closingPrefix != start.prefix)
     return std::nullopt;
-  const size_t begin = tagEnd + 1, end = close - closingPrefix.size() - 2;
+  const size_t begin = start.begin, end = close - closingPrefix.size() - 2;
   if (text.substr(begin, end - begin).find("<?") != std::string_view::npos) return std::nullopt;
   return std::make_pair(begin, end);
 }
 
-size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size) {
+std::optional<size_t> FindRowEnd(std::string_view text, size_t from, size_t end) {
   constexpr std::string_view kRowEnd = "row>";
-  if (end - from <= size) return end;
   std::string_view prefix;
-  for (size_t at = text.find(kRowEnd, from + size); at != std::string_view::npos && at < end;
-       at = text.find(kRowEnd, at + 1))
+  for (size_t at = text.find(kRowEnd, from); at != std::string_view::npos && at < end; at = text.find(kRowEnd, at + 1))
     if (TagNameBefore(text, at, "</", prefix)) return at + kRowEnd.size();
-  return end;
+  return std::nullopt;
+}
+
+size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size) {
+  if (end - from <= size) return end;
+  return FindRowEnd(text, from + size, end).value_or(end);
 }
 
 std::string_view LocalName(pugi::xml_node node) {
