@@ -101,7 +101,7 @@ class StreamedRows {
       if (start.state == SheetDataStart::Found) {
         head_ = buffer_.substr(0, start.begin);
         prefix_ = std::string(start.prefix);
-        if (head_.find("<!") != std::string::npos || !IsValidUtf8(head_) || RootName().empty()) return false;
+        if (HoldsMarkup(head_, '!') || !IsValidUtf8(head_) || RootName().empty()) return false;
         buffer_.erase(0, start.begin);
         return true;
       }
@@ -166,7 +166,7 @@ class StreamedRows {
       endName_ -= cut;
       run->last = *end_ == 0;
     }
-    if (run->text.find("<?") != std::string::npos || run->text.find("<!") != std::string::npos ||
+    if (HoldsMarkup(run->text, '?') || HoldsMarkup(run->text, '!') ||
         !IsValidUtf8(run->text))
       throw PartNeedsWholeReading();
     if (run->last) ReadTail();
@@ -194,7 +194,7 @@ class StreamedRows {
     tail_ = std::move(buffer_);
     while (stream_.AppendTo(tail_) != 0) {
     }
-    if (tail_.find("sheetData", endName_ + 1) != std::string::npos || tail_.find("<!") != std::string::npos ||
+    if (tail_.find("sheetData", endName_ + 1) != std::string::npos || HoldsMarkup(tail_, '!') ||
         !IsValidUtf8(tail_))
       throw PartNeedsWholeReading();
   }

@@ -49,6 +49,11 @@ class XmlPart {
 inline constexpr unsigned kXmlParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
 
+// Whether the text holds "<" followed by `mark`: '!' begins a comment, CDATA section or
+// declaration, '?' a processing instruction. Looked for by the mark, which markup seldom holds,
+// rather than by "<", which it holds everywhere.
+bool HoldsMarkup(std::string_view text, char mark);
+
 // The content of a worksheet's <sheetData> as [begin, end) of its text, when it holds nothing
 // but elements and text (no comment, CDATA section, processing instruction or declaration), so
 // that it can be cut after any row's end tag into runs of whole rows; nothing otherwise.
