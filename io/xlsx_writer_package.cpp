@@ -4,6 +4,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -36,12 +37,8 @@ class WrittenPackage::StreamedPart {
     } catch (const std::runtime_error& e) {
       throw std::runtime_error(part_ + ": " + e.what());
     }
-    pieces_.clear();
-    pieces_.push_back(text_.head);
-    pieces_.insert(pieces_.end(), text_.body->begin(), text_.body->end());
-    pieces_.push_back(text_.tail);
-    compressedSize_ = 0;
-    for (std::string_view piece : pieces_) compressedSize_ += piece.size();
+    bodySize_ = text_.body->DeflatedSize();
+    compressedSize_ = text_.head.size() + bodySize_ + text_.tail.size();
   }
 
   static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -52,22 +49,33 @@ class WrittenPackage::StreamedPart {
   zip_int64_t Serve(void* data, zip_uint64_t length, zip_source_cmd_t command) {
     switch (command) {
       case ZIP_SOURCE_OPEN:
-        piece_ = 0;
         at_ = 0;
         return 0;
       case ZIP_SOURCE_READ: {
+        // The head, the body's stream, then the tail.
         char* into = static_cast<char*>(data);
         size_t done = 0;
-        while (done < length && piece_ < pieces_.size()) {
-          const std::string_view piece = pieces_[piece_];
-          const size_t got = static_cast<size_t>(std::min<std::uint64_t>(length - done, piece.size() - at_));
-          std::memcpy(into + done, piece.data() + at_, got);
-          done += got;
-          at_ += got;
-          if (at_ == piece.size()) {
-            ++piece_;
-            at_ = 0;
+        try {
+          while (done < length && at_ < compressedSize_) {
+            const std::uint64_t bodyEnd = text_.head.size() + bodySize_;
+            size_t got = 0;
+            if (at_ < text_.head.size()) {
+              got = static_cast<size_t>(std::min<std::uint64_t>(length - done, text_.head.size() - at_));
+              std::memcpy(into + done, text_.head.data() + at_, got);
+            } else if (at_ < bodyEnd) {
+              got = text_.body->ReadDeflated(at_ - text_.head.size(), into + done,
+                                             static_cast<size_t>(std::min<std::uint64_t>(length - done, bodyEnd - at_)));
+            } else {
+              got = static_cast<size_t>(std::min<std::uint64_t>(length - done, compressedSize_ - at_));
+              std::memcpy(into + done, text_.tail.data() + (at_ - bodyEnd), got);
+            }
+            if (got == 0) break;
+            done += got;
+            at_ += got;
           }
+        } catch (const std::runtime_error&) {
+          zip_error_set(&error_, ZIP_ER_READ, EIO);
+          return -1;
         }
         return static_cast<zip_int64_t>(done);
       }
@@ -101,10 +109,9 @@ class WrittenPackage::StreamedPart {
   PartBody& body_;
   std::string tail_;
   DeflatedText text_;
-  std::vector<std::string_view> pieces_;
+  std::uint64_t bodySize_ = 0;
   std::uint64_t compressedSize_ = 0;
-  size_t piece_ = 0;
-  size_t at_ = 0;
+  std::uint64_t at_ = 0;  // read so far
   zip_error_t error_;
 };
 
