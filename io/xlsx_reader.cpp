@@ -119,10 +119,13 @@ const SheetEntry* ActiveEntry(const std::vector<SheetEntry>& entries, const std:
   return nullptr;
 }
 
-}  // namespace
+// How the worksheets' parts are read: each as it is inflated, holding one run of its rows at a
+// time, or each whole (the first one inflated on a helper thread while the shared strings and
+// styles are read).
+enum class SheetReading { Streamed, Whole };
 
-std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings,
-                                         const std::string& onlySheet) {
+std::unique_ptr<MemoryWorkbook> ReadXlsxAs(SheetReading reading, const std::string& path,
+                                           std::vector<std::string>* warnings, const std::string& onlySheet) {
   auto source = std::make_unique<ZipArchive>(path);
   ZipArchive& zip = *source;
   auto defect = [&](const std::string& what) { return WorkbookFileError(WorkbookFileFault::Defect, path, what); };
@@ -149,7 +152,7 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
       first = &entry;
       break;
     }
-  if (first) {
+  if (first && reading == SheetReading::Whole) {
     try {
       firstSheet = std::async(std::launch::async, [&path, part = first->part] {
         ZipArchive own(path);
@@ -227,7 +230,9 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
     if (entry.modelIndex < 0 || (!only.empty() && entry.name != only)) continue;
     MemoryWorksheet& sheet = book->Sheet(entry.modelIndex);
     KeptSheet kept;
-    if (&entry == first && firstSheet.valid())
+    if (reading == SheetReading::Streamed)
+      ReadWorksheetStreamed(zip, entry.part, entry.name, shared, sheet, warnings, &kept);
+    else if (&entry == first && firstSheet.valid())
       ReadWorksheet(zip, entry.part, firstSheet.get(), entry.name, shared, sheet, warnings, &kept);
     else
       ReadWorksheet(zip, entry.part, entry.name, shared, sheet, warnings, &kept);
@@ -238,6 +243,21 @@ std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<st
     book->sheets.emplace(&sheet, std::move(kept));
   }
   return book;
+}
+
+}  // namespace
+
+std::unique_ptr<MemoryWorkbook> ReadXlsx(const std::string& path, std::vector<std::string>* warnings,
+                                         const std::string& onlySheet) {
+  const size_t warned = warnings ? warnings->size() : 0;
+  try {
+    return ReadXlsxAs(SheetReading::Streamed, path, warnings, onlySheet);
+  } catch (const SheetNeedsWholeReading&) {
+    // A part that only its whole text reads right (or whose defect that reading names): the
+    // workbook is read again, every sheet whole.
+    if (warnings) warnings->resize(warned);
+    return ReadXlsxAs(SheetReading::Whole, path, warnings, onlySheet);
+  }
 }
 
 }  // namespace kestrel

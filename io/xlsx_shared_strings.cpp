@@ -22,7 +22,7 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // part holds nothing but elements and text (no comment, CDATA, declaration or instruction after
 // the XML declaration) and its root is <sst>; nothing otherwise.
 std::optional<std::pair<std::pair<size_t, size_t>, std::string>> SstContent(std::string_view text) {
-  if (text.find("<!") != std::string_view::npos) return std::nullopt;
+  if (HoldsMarkup(text, '!')) return std::nullopt;
   size_t open = 0;  // the root's start tag, after the XML declaration
   while ((open = text.find('<', open)) != std::string_view::npos && open + 1 < text.size() && text[open + 1] == '?') {
     const size_t declarationEnd = text.find("?>", open);
@@ -54,7 +54,7 @@ std::optional<std::pair<std::pair<size_t, size_t>, std::string>> SstContent(std:
   while (after < text.size() && Blank(text[after])) ++after;
   if (after >= text.size() || text[after] != '>') return std::nullopt;
   const std::pair<size_t, size_t> content(tagEnd + 1, close);
-  if (text.substr(content.first, content.second - content.first).find("<?") != std::string_view::npos)
+  if (HoldsMarkup(text.substr(content.first, content.second - content.first), '?'))
     return std::nullopt;
   return std::make_pair(content, colon == std::string_view::npos ? std::string() : std::string(name.substr(0, colon + 1)));
 }

@@ -72,6 +72,141 @@ std::optional<double> DateSerial(std::string_view text) {
   return static_cast<double>(days + 25569) + (hh * 3600 + mm * 60 + ss) / 86400.0;
 }
 
+// Thrown while a part is read as it is inflated, when it turns out to need reading whole.
+struct PartNeedsWholeReading {};
+
+// The rows of a worksheet part as the part is inflated, in runs of whole rows cut exactly where
+// the reading of the whole part cuts them (SheetDataContent, RowRunEnd), with the part's text
+// before and after the rows. Only one run and the piece being read are held at a time.
+class StreamedRows {
+ public:
+  static constexpr size_t kRunBytes = size_t{2} << 20;
+  // A part whose start tag of the rows is not found in this much is read whole.
+  static constexpr size_t kMostHead = size_t{16} << 20;
+
+  struct Run {
+    std::string text;
+    pugi::xml_document doc;
+    pugi::xml_parse_result result;
+    bool last = false;
+  };
+
+  explicit StreamedRows(ZipArchive::Stream stream) : stream_(std::move(stream)) {}
+
+  // Reads on to the rows' start tag: false when the part cannot be read in runs as it comes
+  // (Whole then gives its text).
+  bool FindStart() {
+    for (;;) {
+      const SheetDataStart start = FindSheetDataStart(buffer_);
+      if (start.state == SheetDataStart::Found) {
+        head_ = buffer_.substr(0, start.begin);
+        prefix_ = std::string(start.prefix);
+        if (HoldsMarkup(head_, '!') || !IsValidUtf8(head_) || RootName().empty()) return false;
+        buffer_.erase(0, start.begin);
+        return true;
+      }
+      if (start.state == SheetDataStart::Unsuitable || buffer_.size() > kMostHead || stream_.AppendTo(buffer_) == 0)
+        return false;
+    }
+  }
+
+  // The whole part's text, when FindStart gave false.
+  std::string Whole() {
+    std::string text = std::move(buffer_);
+    while (stream_.AppendTo(text) != 0) {
+    }
+    return text;
+  }
+
+  // The part before the rows, closed after an empty <sheetData>: what the rows need to know
+  // first (the columns' formats, the default row height).
+  std::string HeadDocument() const {
+    return head_ + "</" + prefix_ + "sheetData></" + RootName() + ">";
+  }
+
+  // The next run, parsed on the thread that calls; the last one says so. Throws
+  // PartNeedsWholeReading, or WorkbookFileError.
+  std::unique_ptr<Run> Next(const std::string& file, const std::string& part) {
+    size_t cut = 0;
+    for (bool more = true;; more = stream_.AppendTo(buffer_) != 0) {
+      if (!end_) {
+        if (auto end = FindSheetDataEnd(buffer_, endScan_, prefix_)) {
+          end_ = end->first;
+          endName_ = end->second;
+        } else {
+          // A name that the next piece completes begins in the last few bytes.
+          endScan_ = buffer_.size() >= 8 ? buffer_.size() - 8 : 0;
+        }
+      }
+      if (end_ && *end_ <= kRunBytes) {
+        cut = *end_;
+        break;
+      }
+      if (buffer_.size() > kRunBytes) {
+        const std::optional<size_t> rowEnd = FindRowEnd(buffer_, std::max(kRunBytes, rowScan_), end_.value_or(buffer_.size()));
+        if (rowEnd) {
+          cut = *rowEnd;
+          break;
+        }
+        if (end_) {
+          cut = *end_;
+          break;
+        }
+        rowScan_ = buffer_.size() >= 3 ? buffer_.size() - 3 : 0;
+      }
+      if (!more) throw PartNeedsWholeReading();  // no end tag of the rows
+    }
+    auto run = std::make_unique<Run>();
+    run->text = buffer_.substr(0, cut);
+    buffer_.erase(0, cut);
+    rowScan_ = 0;
+    endScan_ = endScan_ > cut ? endScan_ - cut : 0;
+    if (end_) {
+      *end_ -= cut;
+      endName_ -= cut;
+      run->last = *end_ == 0;
+    }
+    if (HoldsMarkup(run->text, '?') || HoldsMarkup(run->text, '!') ||
+        !IsValidUtf8(run->text))
+      throw PartNeedsWholeReading();
+    if (run->last) ReadTail();
+    CheckNodeCount(file, part, run->text);
+    run->result = run->doc.load_buffer_inplace(run->text.data(), run->text.size(), kXmlParseOptions | pugi::parse_fragment);
+    return run;
+  }
+
+  // After the last run: the part without its rows, as the whole part's reading parses it.
+  std::string Rest() const { return head_ + tail_; }
+
+ private:
+  // The root element's name, as its start tag in the head gives it.
+  std::string RootName() const {
+    size_t open = 0;
+    while ((open = head_.find('<', open)) != std::string::npos && open + 1 < head_.size() && head_[open + 1] == '?')
+      ++open;
+    if (open == std::string::npos) return "";
+    const size_t nameEnd = head_.find_first_of(" \t\r\n/>", open + 1);
+    return nameEnd == std::string::npos ? "" : head_.substr(open + 1, nameEnd - open - 1);
+  }
+
+  // The rest of the part after the rows, which must hold no other tag of the rows' name.
+  void ReadTail() {
+    tail_ = std::move(buffer_);
+    while (stream_.AppendTo(tail_) != 0) {
+    }
+    if (tail_.find("sheetData", endName_ + 1) != std::string::npos || HoldsMarkup(tail_, '!') ||
+        !IsValidUtf8(tail_))
+      throw PartNeedsWholeReading();
+  }
+
+  ZipArchive::Stream stream_;
+  std::string buffer_;  // read and not handed on: from the next run's start
+  std::string head_, tail_, prefix_;
+  std::optional<size_t> end_;  // in the buffer: the end tag of the rows, once read
+  size_t endName_ = 0;         // in the buffer: that tag's name
+  size_t endScan_ = 0, rowScan_ = 0;
+};
+
 class SheetReader {
  public:
   SheetReader(ZipArchive& zip, const std::string& part, const std::string& name, const XlsxShared& shared,
@@ -109,9 +244,7 @@ class SheetReader {
       }
       if (!rows.empty() && !Child(xml->Root(), "sheetData")) xml.emplace(zip_.Path(), part_, whole());
       pugi::xml_node root = xml->Root();
-      ReadColumns(Child(root, "cols"));
-      defaultHeight_ =
-          XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
+      ReadHead(root);
       if (rows.empty()) {
         ReadRows(Child(root, "sheetData"));
       } else {
@@ -120,18 +253,85 @@ class SheetReader {
           ThrowDamagedXml(zip_.Path(), part_, cut + offset);
         });
       }
-      ApplyRowFormats();
-      ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
-      ReadMerges(Child(root, "mergeCells"));
-      ReadPage(root);
-      ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
-      if (kept) *kept = KeepSheetElements(root);
+      ReadAfterRows(root, kept);
     }
+    ReadNotesOf(warnings);
+  }
+
+  // The same with the part read as it is inflated, so that its text is never held whole: the
+  // part up to the rows first, then each run of rows, parsed on a helper thread while this one
+  // loads the run before, then the rest. Throws PartNeedsWholeReading when the part has to be
+  // read whole after all (a comment, a damaged run, anything reading it whole would find
+  // otherwise or refuse): the sheet may hold some of its rows then.
+  void ReadStreamed(std::vector<std::string>* warnings, KeptSheet* kept) {
+    try {
+      StreamedRows rows(zip_.Open(part_));
+      if (!rows.FindStart()) return Read(RepairUtf8(rows.Whole()), warnings, kept);
+      {
+        XmlPart head(zip_.Path(), part_, rows.HeadDocument());
+        if (!Child(head.Root(), "sheetData")) throw PartNeedsWholeReading();
+        ReadHead(head.Root());
+      }
+      auto start = [&] {
+        auto next = [&rows, this] { return rows.Next(zip_.Path(), part_); };
+        try {
+          return std::async(std::launch::async, next);
+        } catch (const std::system_error&) {
+          return std::async(std::launch::deferred, next);  // no second thread
+        }
+      };
+      auto next = start();
+      for (;;) {
+        std::unique_ptr<StreamedRows::Run> run = next.get();
+        const bool last = run->last;
+        if (!last) next = start();
+        if (!run->result) throw PartNeedsWholeReading();
+        ReadRows(run->doc);
+        if (last) break;
+      }
+      XmlPart rest(zip_.Path(), part_, rows.Rest());
+      const pugi::xml_node root = rest.Root();
+      // What the rows were read with is what the whole part gives.
+      if (!Child(root, "sheetData") || !BeforeRows(root, "cols") || !BeforeRows(root, "sheetFormatPr"))
+        throw PartNeedsWholeReading();
+      ReadAfterRows(root, kept);
+    } catch (const WorkbookFileError&) {
+      throw PartNeedsWholeReading();  // the whole part's reading gives the message
+    }
+    ReadNotesOf(warnings);
+  }
+
+ private:
+  // What the rows need first: the columns' formats and the default row height.
+  void ReadHead(pugi::xml_node root) {
+    ReadColumns(Child(root, "cols"));
+    defaultHeight_ = XmlNumber(Child(root, "sheetFormatPr").attribute("defaultRowHeight")).value_or(kStandardRowHeight);
+  }
+
+  void ReadAfterRows(pugi::xml_node root, KeptSheet* kept) {
+    ApplyRowFormats();
+    ApplyCellFormats(sheet_, std::move(styled_), shared_.styles, full_);
+    ReadMerges(Child(root, "mergeCells"));
+    ReadPage(root);
+    ReadSelection(Child(Child(root, "sheetViews"), "sheetView"));
+    if (kept) *kept = KeepSheetElements(root);
+  }
+
+  void ReadNotesOf(std::vector<std::string>* warnings) {
     Warn(warnings);
     ReadNotes(zip_, ReadRelationships(zip_, part_), "sheet " + MessageText(name_), sheet_, warnings);
   }
 
- private:
+  // Whether the root's first child element of that name, if any, comes before its rows.
+  static bool BeforeRows(pugi::xml_node root, std::string_view local) {
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+      if (child.type() != pugi::node_element) continue;
+      if (LocalName(child) == local) return true;
+      if (LocalName(child) == "sheetData") return !Child(root, local);
+    }
+    return true;
+  }
+
   [[noreturn]] void Defect(const std::string& what) const {
     throw WorkbookFileError(WorkbookFileFault::Defect, zip_.Path(), "sheet " + MessageText(name_) + ": " + what);
   }
@@ -485,6 +685,16 @@ double ColumnWidthFromFile(double fileWidth) {
 void ReadWorksheet(ZipArchive& zip, const std::string& part, const std::string& sheetName, const XlsxShared& shared,
                    MemoryWorksheet& sheet, std::vector<std::string>* warnings, KeptSheet* kept) {
   SheetReader(zip, part, sheetName, shared, sheet).Read(warnings, kept);
+}
+
+void ReadWorksheetStreamed(ZipArchive& zip, const std::string& part, const std::string& sheetName,
+                           const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings,
+                           KeptSheet* kept) {
+  try {
+    SheetReader(zip, part, sheetName, shared, sheet).ReadStreamed(warnings, kept);
+  } catch (const PartNeedsWholeReading&) {
+    throw SheetNeedsWholeReading();
+  }
 }
 
 void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, const std::string& sheetName,

@@ -37,6 +37,14 @@ void ReadWorksheet(ZipArchive& zip, const std::string& part, std::string text, c
                    const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings = nullptr,
                    KeptSheet* kept = nullptr);
 
+// The same with the part read as it is inflated, a run of rows at a time, so that its text is
+// never held whole. Throws SheetNeedsWholeReading when the part turns out to need reading whole
+// (ReadWorksheet) after some of its rows went into the sheet: the caller starts again.
+struct SheetNeedsWholeReading {};
+void ReadWorksheetStreamed(ZipArchive& zip, const std::string& part, const std::string& sheetName,
+                           const XlsxShared& shared, MemoryWorksheet& sheet, std::vector<std::string>* warnings = nullptr,
+                           KeptSheet* kept = nullptr);
+
 // A column width of the file (characters of the default font's widest digit plus padding) as
 // the host's ColumnWidth, in characters, for the standard font (a 7-pixel digit, 5 pixels of
 // padding): 9.140625 -> 8.43.

@@ -4,7 +4,7 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,7 +37,8 @@ class WrittenPackage::StreamedPart {
     } catch (const std::runtime_error& e) {
       throw std::runtime_error(part_ + ": " + e.what());
     }
-    pieces_ = {text_.head, *text_.body, text_.tail};
+    bodySize_ = text_.body->DeflatedSize();
+    compressedSize_ = text_.head.size() + bodySize_ + text_.tail.size();
   }
 
   static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -48,22 +49,33 @@ class WrittenPackage::StreamedPart {
   zip_int64_t Serve(void* data, zip_uint64_t length, zip_source_cmd_t command) {
     switch (command) {
       case ZIP_SOURCE_OPEN:
-        piece_ = 0;
         at_ = 0;
         return 0;
       case ZIP_SOURCE_READ: {
+        // The head, the body's stream, then the tail.
         char* into = static_cast<char*>(data);
         size_t done = 0;
-        while (done < length && piece_ < pieces_.size()) {
-          const std::string_view piece = pieces_[piece_];
-          const size_t got = static_cast<size_t>(std::min<std::uint64_t>(length - done, piece.size() - at_));
-          std::memcpy(into + done, piece.data() + at_, got);
-          done += got;
-          at_ += got;
-          if (at_ == piece.size()) {
-            ++piece_;
-            at_ = 0;
+        try {
+          while (done < length && at_ < compressedSize_) {
+            const std::uint64_t bodyEnd = text_.head.size() + bodySize_;
+            size_t got = 0;
+            if (at_ < text_.head.size()) {
+              got = static_cast<size_t>(std::min<std::uint64_t>(length - done, text_.head.size() - at_));
+              std::memcpy(into + done, text_.head.data() + at_, got);
+            } else if (at_ < bodyEnd) {
+              got = text_.body->ReadDeflated(at_ - text_.head.size(), into + done,
+                                             static_cast<size_t>(std::min<std::uint64_t>(length - done, bodyEnd - at_)));
+            } else {
+              got = static_cast<size_t>(std::min<std::uint64_t>(length - done, compressedSize_ - at_));
+              std::memcpy(into + done, text_.tail.data() + (at_ - bodyEnd), got);
+            }
+            if (got == 0) break;
+            done += got;
+            at_ += got;
           }
+        } catch (const std::runtime_error&) {
+          zip_error_set(&error_, ZIP_ER_READ, EIO);
+          return -1;
         }
         return static_cast<zip_int64_t>(done);
       }
@@ -75,7 +87,7 @@ class WrittenPackage::StreamedPart {
         if (!stat) return -1;
         zip_stat_init(stat);
         stat->size = text_.size;
-        stat->comp_size = pieces_[0].size() + pieces_[1].size() + pieces_[2].size();
+        stat->comp_size = compressedSize_;
         stat->crc = text_.crc;
         stat->comp_method = ZIP_CM_DEFLATE;
         stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
@@ -97,9 +109,9 @@ class WrittenPackage::StreamedPart {
   PartBody& body_;
   std::string tail_;
   DeflatedText text_;
-  std::array<std::string_view, 3> pieces_;
-  size_t piece_ = 0;
-  size_t at_ = 0;
+  std::uint64_t bodySize_ = 0;
+  std::uint64_t compressedSize_ = 0;
+  std::uint64_t at_ = 0;  // read so far
   zip_error_t error_;
 };
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -37,6 +39,29 @@ void DeflateInto(z_stream& stream, std::string_view in, int flush, std::string& 
     stream.avail_out = static_cast<uInt>(block);
     const int result = deflate(&stream, flush);
     out.resize(at + block - stream.avail_out);
+    if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
+  } while (stream.avail_out == 0 || stream.avail_in != 0);
+}
+
+// Deflates `in` onto the end of the stream held in `out`, flushed as `flush` says: the stream is
+// held in pieces of kStreamPiece bytes or less, so that it grows without being copied and holds
+// no more than one piece it does not use.
+void DeflateInto(z_stream& stream, std::string_view in, int flush, std::vector<std::string>& out) {
+  constexpr size_t kStreamPiece = size_t{1} << 18;
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  stream.avail_in = static_cast<uInt>(in.size());
+  do {
+    if (out.empty() || out.back().size() == kStreamPiece) {
+      out.emplace_back();
+      out.back().reserve(kStreamPiece);
+    }
+    std::string& piece = out.back();
+    const size_t at = piece.size();
+    piece.resize(kStreamPiece);
+    stream.next_out = reinterpret_cast<Bytef*>(piece.data() + at);
+    stream.avail_out = static_cast<uInt>(kStreamPiece - at);
+    const int result = deflate(&stream, flush);
+    piece.resize(kStreamPiece - stream.avail_out);
     if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
   } while (stream.avail_out == 0 || stream.avail_in != 0);
 }
@@ -84,12 +109,23 @@ struct PartBody::Deflater {
       thread.join();
     }
     deflateEnd(&stream);
+    if (spill) std::fclose(spill);
   }
 
-  // One buffer into the stream; the last one ends it with a sync flush.
+  // One buffer into the stream; the last one ends it with a sync flush. The pieces filled go to
+  // the temporary file.
   void Deflate(std::string_view in, bool last) {
     crc = crc32_z(crc, reinterpret_cast<const Bytef*>(in.data()), in.size());
     DeflateInto(stream, in, last ? Z_SYNC_FLUSH : Z_NO_FLUSH, out);
+    if (!spill || out.empty()) return;
+    const size_t moved = last ? out.size() : out.size() - 1;  // the last piece may still grow
+    for (size_t i = 0; i < moved; ++i) {
+      if (std::fwrite(out[i].data(), 1, out[i].size(), spill) != out[i].size())
+        throw std::runtime_error("cannot keep a deflated part in a temporary file");
+      spilled += out[i].size();
+    }
+    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(moved));
+    if (last && std::fflush(spill) != 0) throw std::runtime_error("cannot keep a deflated part in a temporary file");
   }
 
   // The thread's loop: buffers in the order they were handed, until the last one.
@@ -115,12 +151,16 @@ struct PartBody::Deflater {
       spare.push_back(std::move(in));
       if (!failed.empty()) failure = failed;
       done = last || !failed.empty();
+      if (done) std::vector<std::string>().swap(spare);  // the buffers are not needed again
       changed.notify_all();
     }
   }
 
   z_stream stream;
-  std::string out;
+  std::vector<std::string> out;  // the stream after what went to the file
+  std::FILE* spill = std::tmpfile();
+  std::uint64_t spilled = 0;     // bytes of the stream in the file
+  std::uint64_t readAt = ~std::uint64_t{0};  // where the file is read next; at first, unknown
   uLong crc = crc32_z(0, nullptr, 0);
 
   std::mutex mutex;
@@ -172,7 +212,10 @@ void PartBody::Hand() {
   d.changed.notify_all();
   buffer_ = std::move(next);
   buffer_.clear();
-  if (!finished_) buffer_.reserve(kBufferBytes + 4096);
+  if (finished_)
+    buffer_.shrink_to_fit();
+  else
+    buffer_.reserve(kBufferBytes + 4096);
 }
 
 void PartBody::Finish() {
@@ -193,9 +236,39 @@ void PartBody::Wait() {
   if (!d.failure.empty()) throw std::runtime_error(d.failure);
 }
 
-const std::string& PartBody::Deflated() {
+std::uint64_t PartBody::DeflatedSize() {
   Wait();
-  return deflater_->out;
+  std::uint64_t size = deflater_->spilled;
+  for (const std::string& piece : deflater_->out) size += piece.size();
+  return size;
+}
+
+size_t PartBody::ReadDeflated(std::uint64_t offset, char* into, size_t length) {
+  Wait();
+  Deflater& d = *deflater_;
+  size_t done = 0;
+  if (offset < d.spilled) {
+    if (offset != d.readAt && std::fseek(d.spill, static_cast<long>(offset), SEEK_SET) != 0)
+      throw std::runtime_error("cannot read a deflated part back from its temporary file");
+    const size_t want = static_cast<size_t>(std::min<std::uint64_t>(length, d.spilled - offset));
+    if (std::fread(into, 1, want, d.spill) != want)
+      throw std::runtime_error("cannot read a deflated part back from its temporary file");
+    d.readAt = offset + want;
+    done = want;
+  }
+  std::uint64_t at = d.spilled;
+  for (const std::string& piece : d.out) {
+    if (done == length) break;
+    const std::uint64_t from = offset + done;
+    if (from < at + piece.size()) {
+      const size_t skip = static_cast<size_t>(from - at);
+      const size_t got = std::min(length - done, piece.size() - skip);
+      std::memcpy(into + done, piece.data() + skip, got);
+      done += got;
+    }
+    at += piece.size();
+  }
+  return done;
 }
 
 std::uint32_t PartBody::Crc() {
@@ -205,7 +278,8 @@ std::uint32_t PartBody::Crc() {
 
 DeflatedText DeflateAround(std::string_view head, PartBody& body, std::string_view tail) {
   DeflatedText text;
-  text.body = &body.Deflated();
+  body.DeflatedSize();  // waits for the thread
+  text.body = &body;
   text.head = Deflated(head, Z_SYNC_FLUSH);
   text.tail = Deflated(tail, Z_FINISH);
   text.size = head.size() + body.Size() + tail.size();
@@ -242,11 +316,11 @@ bool NeedsPreservedSpace(std::string_view text) {
 
 int SharedStringTable::Plain(std::string_view text) {
   ++count_;
-  const std::size_t hash = std::hash<std::string_view>{}(text);
+  const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
   if (2 * (texts_.size() + 1) > slots_.size()) {
     std::vector<std::uint32_t> grown(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
     for (std::uint32_t i = 0; i < texts_.size(); ++i) {
-      std::size_t at = hashes_[i] & (grown.size() - 1);
+      std::size_t at = texts_[i].hash & (grown.size() - 1);
       while (grown[at] != 0) at = (at + 1) & (grown.size() - 1);
       grown[at] = i + 1;
     }
@@ -254,13 +328,11 @@ int SharedStringTable::Plain(std::string_view text) {
   }
   std::size_t at = hash & (slots_.size() - 1);
   for (; slots_[at] != 0; at = (at + 1) & (slots_.size() - 1)) {
-    const std::uint32_t i = slots_[at] - 1;
-    if (hashes_[i] == hash && texts_[i] == text) return indexes_[i];
+    const PlainText& known = texts_[slots_[at] - 1];
+    if (known.hash == hash && std::string_view(known.data, known.size) == text) return known.index;
   }
   slots_[at] = static_cast<std::uint32_t>(texts_.size() + 1);
-  texts_.push_back(text);
-  hashes_.push_back(hash);
-  indexes_.push_back(unique_);
+  texts_.push_back({text.data(), static_cast<std::uint32_t>(text.size()), hash, unique_});
   // Most texts have no control character and no "_" that could read as an escape: they are
   // written as they are.
   const bool asItIs = std::none_of(text.begin(), text.end(), [](char c) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,11 +20,13 @@ constexpr int kPartCompressionLevel = 1;
 // stream, while the writer goes on. The stream ends with a sync flush and no final block, so that
 // a separately deflated head and tail can be put around it (DeflatedText). A sheet of millions of
 // cells is held only deflated, about a fifth of its text. Throws std::runtime_error when it
-// cannot be deflated.
+// cannot be deflated. The deflated stream is kept in an unnamed temporary file as it grows (in
+// memory when no such file can be made), so that a workbook's parts do not all take room in
+// memory until the archive is written.
 //   PartBody rows;
 //   rows.Append("<row r=\"1\">...</row>");
 //   rows.Finish();
-//   rows.Deflated();   // waits for the thread
+//   rows.DeflatedSize();   // waits for the thread
 class PartBody {
  public:
   PartBody();
@@ -43,9 +46,11 @@ class PartBody {
 
   // Nothing more is appended: the rest is handed over.
   void Finish();
-  // After Finish: the deflated stream (empty for an empty body) and the CRC-32 of the bytes,
-  // once the thread is done.
-  const std::string& Deflated();
+  // After Finish, once the thread is done: the size of the deflated stream (0 for an empty
+  // body), its bytes from `offset` on (up to `length` of them, how many were copied), and the
+  // CRC-32 of the bytes appended. Throws std::runtime_error when the stream cannot be read back.
+  std::uint64_t DeflatedSize();
+  size_t ReadDeflated(std::uint64_t offset, char* into, size_t length);
   std::uint32_t Crc();
 
  private:
@@ -65,9 +70,9 @@ class PartBody {
 // A part's text as one raw deflate stream, as a zip entry holds it: the head and the tail deflated
 // here around the body's stream.
 struct DeflatedText {
-  std::string head;                 // ends with a sync flush
-  const std::string* body = nullptr;  // the body's stream
-  std::string tail;                 // ends the stream
+  std::string head;          // ends with a sync flush
+  PartBody* body = nullptr;  // the body's stream (PartBody::ReadDeflated)
+  std::string tail;          // ends the stream
   std::uint64_t size = 0;           // of the text
   std::uint32_t crc = 0;            // of the text
 };
@@ -94,11 +99,16 @@ class SharedStringTable {
  private:
   // Plain texts by hash, open addressing: a slot holds an index into texts_ plus one, 0 when free.
   // A sheet's texts are mostly distinct, so the table is kept small and free of allocations per
-  // text; its size is a power of two, at most half full.
+  // text; its size is a power of two, at most half full. The texts are kept in blocks that never
+  // move, so that the table grows without copying them or holding twice their room.
+  struct PlainText {
+    const char* data;
+    std::uint32_t size;  // a cell's text is far shorter than 4 GB
+    std::uint32_t hash;  // the low half of the text's hash
+    int index;           // its entry
+  };
   std::vector<std::uint32_t> slots_;
-  std::vector<std::string_view> texts_;
-  std::vector<std::size_t> hashes_;
-  std::vector<int> indexes_;  // each text's entry
+  std::deque<PlainText> texts_;
   std::unordered_map<std::string, int> rich_;
   PartBody entries_;
   std::uint64_t count_ = 0;

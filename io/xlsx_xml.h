@@ -49,13 +49,34 @@ class XmlPart {
 inline constexpr unsigned kXmlParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
 
+// Whether the text holds "<" followed by `mark`: '!' begins a comment, CDATA section or
+// declaration, '?' a processing instruction. Looked for by the mark, which markup seldom holds,
+// rather than by "<", which it holds everywhere.
+bool HoldsMarkup(std::string_view text, char mark);
+
 // The content of a worksheet's <sheetData> as [begin, end) of its text, when it holds nothing
 // but elements and text (no comment, CDATA section, processing instruction or declaration), so
 // that it can be cut after any row's end tag into runs of whole rows; nothing otherwise.
 std::optional<std::pair<size_t, size_t>> SheetDataContent(std::string_view text);
+
+// The <sheetData> start tag as SheetDataContent takes it, looked for in the beginning of a
+// worksheet's text: `begin` is where the rows start, just after the tag; `prefix` the tag's
+// ("" or "x:"). NotYet while the text holds no whole start tag; Unsuitable when the tag it holds
+// cannot start rows that are cut into runs.
+struct SheetDataStart {
+  enum State { NotYet, Found, Unsuitable } state = NotYet;
+  size_t begin = 0;
+  std::string_view prefix;
+};
+SheetDataStart FindSheetDataStart(std::string_view text);
+// The first end tag of <sheetData> with `prefix` at or after `from`: where it starts (its "<"),
+// and where its name starts, or nothing.
+std::optional<std::pair<size_t, size_t>> FindSheetDataEnd(std::string_view text, size_t from, std::string_view prefix);
 // Where the run of rows starting at `from` (a row's start) ends: just after the first row end
 // tag at or beyond from + size, or at `end`.
 size_t RowRunEnd(std::string_view text, size_t from, size_t end, size_t size);
+// Just after the first row end tag that starts at or beyond `from` and before `end`, or nothing.
+std::optional<size_t> FindRowEnd(std::string_view text, size_t from, size_t end);
 
 // Refuses a part of `file` (or the piece of it parsed at once) with more than XmlPart::kMaxNodes
 // elements and attributes (counted from its markup, before anything is parsed). Throws

@@ -3,9 +3,9 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "io/workbook_file_error.h"
 
@@ -29,10 +29,6 @@ std::string ZipErrorText(int code) {
   zip_error_fini(&error);
   return text;
 }
-
-struct ZipFileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
 
 }  // namespace
 
@@ -70,7 +66,7 @@ bool ZipArchive::Has(std::string_view name) const {
   return zip_name_locate(archive_, std::string(name).c_str(), ZIP_FL_NOCASE) >= 0;
 }
 
-std::string ZipArchive::Read(std::string_view name) {
+ZipArchive::Stream ZipArchive::Open(std::string_view name) {
   const std::string part(name);
   zip_int64_t index = zip_name_locate(archive_, part.c_str(), ZIP_FL_NOCASE);
   if (index < 0) Fail(part + " is missing");
@@ -79,10 +75,10 @@ std::string ZipArchive::Read(std::string_view name) {
   if (zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0)
     Fail(part + " is damaged in the zip archive");
   // The stated size is checked first so that a bomb is refused before anything is inflated; the
-  // reading below is bounded as well, in case the stated size lies.
+  // reading is bounded as well, in case the stated size lies.
   if ((stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxPartBytes)
     Fail(part + " is larger than " + std::to_string(kMaxPartBytes >> 20) + " MB uncompressed");
-  std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
+  zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0);
   if (!file) {
     zip_error_t* error = zip_get_error(archive_);
     const int code = zip_error_code_zip(error);
@@ -90,19 +86,42 @@ std::string ZipArchive::Read(std::string_view name) {
       Fail(part + " is encrypted");
     Fail(part + " cannot be read from the zip archive (" + zip_error_strerror(error) + ")");
   }
+  return Stream(*this, part, file, (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0);
+}
+
+ZipArchive::Stream::Stream(Stream&& other) noexcept
+    : zip_(other.zip_),
+      part_(std::move(other.part_)),
+      file_(std::exchange(other.file_, nullptr)),
+      statedSize_(other.statedSize_),
+      read_(other.read_) {}
+
+ZipArchive::Stream::~Stream() {
+  if (file_) zip_fclose(file_);
+}
+
+size_t ZipArchive::Stream::AppendTo(std::string& out) {
+  constexpr size_t kPiece = 65536;
+  const size_t at = out.size();
+  out.resize(at + kPiece);
+  const zip_int64_t got = zip_fread(file_, out.data() + at, kPiece);
+  out.resize(at + static_cast<size_t>(std::max<zip_int64_t>(got, 0)));
+  if (got < 0)
+    zip_.Fail(part_ + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file_)) + ")");
+  read_ += static_cast<std::uint64_t>(got);
+  if (read_ > kMaxPartBytes) zip_.Fail(part_ + " is larger than " + std::to_string(kMaxPartBytes >> 20) + " MB uncompressed");
+  zip_.totalRead_ += static_cast<std::uint64_t>(got);
+  if (zip_.totalRead_ > kMaxTotalBytes)
+    zip_.Fail("the workbook is larger than " + std::to_string(kMaxTotalBytes >> 20) + " MB uncompressed");
+  return static_cast<size_t>(got);
+}
+
+std::string ZipArchive::Read(std::string_view name) {
+  Stream stream = Open(name);
   std::string bytes;
-  if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(stat.size));
-  char buffer[65536];
-  for (;;) {
-    zip_int64_t got = zip_fread(file.get(), buffer, sizeof buffer);
-    if (got < 0) Fail(part + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file.get())) + ")");
-    if (got == 0) break;
-    if (bytes.size() + static_cast<size_t>(got) > kMaxPartBytes)
-      Fail(part + " is larger than " + std::to_string(kMaxPartBytes >> 20) + " MB uncompressed");
-    totalRead_ += static_cast<std::uint64_t>(got);
-    if (totalRead_ > kMaxTotalBytes)
-      Fail("the workbook is larger than " + std::to_string(kMaxTotalBytes >> 20) + " MB uncompressed");
-    bytes.append(buffer, static_cast<size_t>(got));
+  // Room for the last piece as well, which is appended at its full length before it is cut.
+  if (stream.statedSize_ != 0) bytes.reserve(static_cast<size_t>(stream.statedSize_) + 65536);
+  while (stream.AppendTo(bytes) != 0) {
   }
   return bytes;
 }

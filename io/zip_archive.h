@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 struct zip;
+struct zip_file;
 
 namespace kestrel {
 
@@ -28,6 +30,33 @@ class ZipArchive {
   bool Has(std::string_view name) const;
   // The part's bytes; a missing part is a defect of the file.
   std::string Read(std::string_view name);
+
+  // A part read a piece at a time, within the same limits as Read. One thread at a time reads
+  // the archive.
+  //   ZipArchive::Stream rows = zip.Open("xl/worksheets/sheet1.xml");
+  //   std::string text;
+  //   while (rows.AppendTo(text) != 0) ...
+  class Stream {
+   public:
+    Stream(Stream&& other) noexcept;
+    ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+    Stream& operator=(Stream&&) = delete;
+    // Appends the part's next bytes (64 KB at most) to `out`: how many, 0 once the part is read.
+    size_t AppendTo(std::string& out);
+
+   private:
+    friend class ZipArchive;
+    Stream(ZipArchive& zip, std::string part, zip_file* file, std::uint64_t statedSize)
+        : zip_(zip), part_(std::move(part)), file_(file), statedSize_(statedSize) {}
+    ZipArchive& zip_;
+    std::string part_;
+    zip_file* file_;
+    std::uint64_t statedSize_;  // 0 when the archive does not say
+    std::uint64_t read_ = 0;
+  };
+  Stream Open(std::string_view name);
 
   const std::string& Path() const { return path_; }
 

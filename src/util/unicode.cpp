@@ -157,8 +157,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view sep) 
   }
 }
 
-std::string RepairUtf8(std::string text) {
-  // Checked first: the conversion below costs a copy, and almost every file is sound.
+bool IsValidUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const size_t n = text.size();
   bool valid = true;
@@ -186,7 +185,12 @@ std::string RepairUtf8(std::string text) {
     if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) valid = false;
     i += extra + 1;
   }
-  if (valid) return text;
+  return valid;
+}
+
+std::string RepairUtf8(std::string text) {
+  // Checked first: the conversion below costs a copy, and almost every file is sound.
+  if (IsValidUtf8(text)) return text;
   return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 

@@ -32,5 +32,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view sep);
 // The text of a file as the readers keep it: itself when it is valid UTF-8, else with every
 // malformed sequence as U+FFFD, so that everything read, and so everything written, is sound.
 std::string RepairUtf8(std::string text);
+// Whether RepairUtf8 leaves the text as it is.
+bool IsValidUtf8(std::string_view text);
 
 }  // namespace kestrel

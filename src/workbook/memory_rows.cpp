@@ -90,7 +90,12 @@ const std::vector<int>& MemoryRowStore::Starts() const {
 
 size_t MemoryRowStore::ChunkOf(int row) const {
   const auto& starts = Starts();
-  return static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), row) - starts.begin()) - 1;
+  // Rows are mostly looked up in order, many times each: the chunk found last comes first.
+  if (lastChunk_ < starts.size() && starts[lastChunk_] <= row &&
+      (lastChunk_ + 1 == starts.size() || row < starts[lastChunk_ + 1]))
+    return lastChunk_;
+  lastChunk_ = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), row) - starts.begin()) - 1;
+  return lastChunk_;
 }
 
 MemoryRow* MemoryRowStore::Find(int row) {
@@ -109,7 +114,10 @@ MemoryRow& MemoryRowStore::GetOrCreate(int row) {
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   auto& entries = chunks_[c].entries;
-  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  // A sheet is mostly filled downwards: the row is the chunk's last, or goes after it.
+  auto it = !entries.empty() && entries.back().offset <= offset
+                ? entries.end() - 1 + (entries.back().offset < offset)
+                : std::lower_bound(entries.begin(), entries.end(), offset, Before);
   if (it != entries.end() && it->offset == offset) return it->row;
   it = entries.insert(it, Entry{offset, MemoryRow{}});
   if (entries.size() <= kMaxChunkRows) return it->row;
@@ -137,6 +145,9 @@ void MemoryRowStore::Split(size_t c) {
     right.formulas += right.entries.back().row.FormulaCount();
   }
   left.entries.resize(mid);
+  // Rows stored in order fill a chunk up to its limit before it splits: the half it keeps would
+  // otherwise hold room for four times its rows.
+  left.entries.shrink_to_fit();
   left.span = cut;
   left.formulas -= right.formulas;
   chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(right));

@@ -129,6 +129,7 @@ class MemoryRowStore {
   std::vector<Chunk> chunks_;            // spans add up to kMaxRows
   mutable std::vector<int> starts_;      // first row number of each chunk
   mutable bool startsValid_ = false;
+  mutable size_t lastChunk_ = 0;         // the chunk ChunkOf found last
 };
 
 template <class Self, class F>

@@ -88,15 +88,21 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     if (lo == hi) return;
     SortItem item;
     item.row = row;
-    item.cells.reserve(hi - lo);
     int formulas = 0;
     for (size_t i = lo; i < hi; ++i) {
       if (r.cells[i].column == keyColumn) SetKey(item, r.cells[i].value);
       formulas += r.cells[i].HasFormula() ? 1 : 0;
-      item.cells.push_back(std::move(r.cells[i]));
     }
     if (formulas != 0) rows_.AddFormulas(row, -formulas);
-    r.cells.erase(r.cells.begin() + static_cast<std::ptrdiff_t>(lo), r.cells.begin() + static_cast<std::ptrdiff_t>(hi));
+    if (lo == 0 && hi == r.cells.size()) {
+      // The range holds every cell of the row: the row's own storage moves, so that sorting a
+      // sheet never holds its cells twice.
+      item.cells.swap(r.cells);
+    } else {
+      item.cells.reserve(hi - lo);
+      for (size_t i = lo; i < hi; ++i) item.cells.push_back(std::move(r.cells[i]));
+      r.cells.erase(r.cells.begin() + static_cast<std::ptrdiff_t>(lo), r.cells.begin() + static_cast<std::ptrdiff_t>(hi));
+    }
     items.push_back(std::move(item));
   });
 
@@ -129,9 +135,13 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
         cell.extras->formula = OffsetReferences(cell.extras->formula, target - items[i].row, 0);
     int formulas = 0;
     for (const auto& cell : items[i].cells) formulas += cell.HasFormula() ? 1 : 0;
-    size_t pos = row.Span(c1, c2).first;
-    row.cells.insert(row.cells.begin() + static_cast<std::ptrdiff_t>(pos),
-                     std::make_move_iterator(items[i].cells.begin()), std::make_move_iterator(items[i].cells.end()));
+    if (row.cells.empty()) {
+      row.cells.swap(items[i].cells);
+    } else {
+      size_t pos = row.Span(c1, c2).first;
+      row.cells.insert(row.cells.begin() + static_cast<std::ptrdiff_t>(pos),
+                       std::make_move_iterator(items[i].cells.begin()), std::make_move_iterator(items[i].cells.end()));
+    }
     // Only the rows of the range change their formula counts: no walk over the whole sheet.
     if (formulas != 0) rows_.AddFormulas(target, formulas);
   }
