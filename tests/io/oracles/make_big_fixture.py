@@ -8,9 +8,7 @@ import zipfile
 
 from facts import Facts
 
-MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
-REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
-PKG = "http://schemas.openxmlformats.org/package/2006/relationships"
+from one_sheet_package import MAIN, write_package
 STRINGS = 500
 
 path, rows, facts_path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
@@ -44,18 +42,7 @@ def write_book(path, damaged_row=None):
     """The workbook; with damaged_row, a stray "<" in that row: its offset in the sheet part."""
     stray = None
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
-        z.writestr("_rels/.rels", '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/officeDocument" '
-                   'Target="xl/workbook.xml"/></Relationships>' % (PKG, REL))
-        z.writestr("xl/workbook.xml", '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="%s" sheetId="1" '
-                   'r:id="rId1"/></sheets></workbook>' % (MAIN, REL, S))
-        z.writestr("xl/_rels/workbook.xml.rels", (
-            '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/worksheet" Target="worksheets/sheet1.xml"/>'
-            '<Relationship Id="rId2" Type="%s/styles" Target="styles.xml"/>'
-            '<Relationship Id="rId3" Type="%s/sharedStrings" Target="sharedStrings.xml"/></Relationships>')
-            % (PKG, REL, REL, REL))
-        z.writestr("xl/styles.xml", styles)
-        z.writestr("xl/sharedStrings.xml", ('<sst xmlns="%s">%s</sst>' % (
+        write_package(z, S, styles, ('<sst xmlns="%s">%s</sst>' % (
             MAIN, "".join("<si><t>点%d</t></si>" % i for i in range(STRINGS)))).encode("utf-8"))
         with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
             written = f.write(('<worksheet xmlns="%s"><sheetData>' % MAIN).encode())

@@ -17,9 +17,7 @@ import zipfile
 
 from facts import Facts
 
-MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
-REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
-PKG = "http://schemas.openxmlformats.org/package/2006/relationships"
+from one_sheet_package import MAIN, write_package
 S = "数据"
 
 folder, rows = sys.argv[1], int(sys.argv[2])
@@ -79,15 +77,7 @@ def write(name, form):
         assert (before + len(extra)) % 65536 == 65532, (before + len(extra)) % 65536
     part = head.encode("utf-8") + b"".join(body) + tail.encode("utf-8")
     with zipfile.ZipFile(os.path.join(folder, name + ".xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
-        z.writestr("_rels/.rels", '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/officeDocument" '
-                   'Target="xl/workbook.xml"/></Relationships>' % (PKG, REL))
-        z.writestr("xl/workbook.xml", '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="%s" sheetId="1" '
-                   'r:id="rId1"/></sheets></workbook>' % (MAIN, REL, S))
-        z.writestr("xl/_rels/workbook.xml.rels", (
-            '<Relationships xmlns="%s"><Relationship Id="rId1" Type="%s/worksheet" Target="worksheets/sheet1.xml"/>'
-            '<Relationship Id="rId2" Type="%s/styles" Target="styles.xml"/></Relationships>') % (PKG, REL, REL))
-        z.writestr("xl/styles.xml", styles)
+        write_package(z, S, styles)
         z.writestr("xl/worksheets/sheet1.xml", part)
 
     facts = Facts()
