@@ -108,7 +108,7 @@ MemoryWorkbook& CliContext::UseBook(std::unique_ptr<MemoryWorkbook> book) {
 }
 
 CommandContext CliContext::Command() {
-  Book();  // a command runs on an open workbook
+  if (!host_) throw CliError("no workbook is open");
   return {*host_, {*ui_, shell_, dialogs_}};
 }
 

@@ -46,15 +46,14 @@ DrawingShapes ShapesOfPlan(const DrawingPlan& plan) {
 
 RenderedDrawing RenderDrawing(const DrawingPlan& plan, const DesignResults& design) {
   RenderedDrawing rendered{ShapesOfPlan(plan), {}};
-  std::vector<SurveyedSection> surveyed;
-  surveyed.reserve(plan.sections.size());
+  rendered.Sheets.reserve(plan.sections.size());
   for (const SectionDrawing& section : plan.sections) {
-    surveyed.push_back(section.Surveyed);
-    const std::optional<DesignOutline> outline = design.OutlineAt(section.Surveyed.Station);
+    std::optional<DesignOutline> outline = design.OutlineAt(section.Surveyed.Station);
     if (outline && !outline->points.empty())
       AddDesignShapes(rendered.Shapes, section, *outline, plan.stationTextHeight);
+    rendered.Sheets.push_back(SheetSectionOf(section.Surveyed, std::move(outline)));
   }
-  rendered.Sheets = SheetSectionsOf(std::move(surveyed), design);
+  SortByStation(rendered.Sheets);
   return rendered;
 }
 

@@ -10,20 +10,29 @@ std::vector<SheetSection> SheetSectionsOf(std::vector<SurveyedSection> surveyed,
   std::vector<SheetSection> sections;
   for (SurveyedSection& read : surveyed) {
     if ((from && read.Station < *from) || (to && read.Station > *to)) continue;
-    std::stable_sort(read.Points.begin(), read.Points.end(),
-                     [](const SurveyedPoint& a, const SurveyedPoint& b) { return a.Offset < b.Offset; });
-    SheetSection s;
-    s.station = read.Station;
-    s.stationText = std::move(read.StationText);
-    s.centreLevel = read.CentreLevel();
-    s.ground.reserve(read.Points.size());
-    for (const SurveyedPoint& p : read.Points) s.ground.push_back({p.Offset, p.Level});
-    s.design = design.OutlineAt(s.station);
-    sections.push_back(std::move(s));
+    const double station = read.Station;
+    sections.push_back(SheetSectionOf(std::move(read), design.OutlineAt(station)));
   }
+  SortByStation(sections);
+  return sections;
+}
+
+SheetSection SheetSectionOf(SurveyedSection surveyed, std::optional<DesignOutline> design) {
+  std::stable_sort(surveyed.Points.begin(), surveyed.Points.end(),
+                   [](const SurveyedPoint& a, const SurveyedPoint& b) { return a.Offset < b.Offset; });
+  SheetSection s;
+  s.station = surveyed.Station;
+  s.stationText = std::move(surveyed.StationText);
+  s.centreLevel = surveyed.CentreLevel();
+  s.ground.reserve(surveyed.Points.size());
+  for (const SurveyedPoint& p : surveyed.Points) s.ground.push_back({p.Offset, p.Level});
+  s.design = std::move(design);
+  return s;
+}
+
+void SortByStation(std::vector<SheetSection>& sections) {
   std::stable_sort(sections.begin(), sections.end(),
                    [](const SheetSection& a, const SheetSection& b) { return a.station < b.station; });
-  return sections;
 }
 
 }  // namespace kestrel

@@ -19,6 +19,11 @@ class DesignResults {
 };
 // (earthworks/design_results.h reads them from the design-section command's results sheet.)
 
+// One section as a sheet draws it, its points by offset, with the design outline given.
+SheetSection SheetSectionOf(SurveyedSection surveyed, std::optional<DesignOutline> design);
+// Puts sheet sections in ascending stations, sections of one station in the order they come.
+void SortByStation(std::vector<SheetSection>& sections);
+
 // The sheet sections of a survey, in ascending stations (sections of one station in sheet
 // order), each section's points by offset; stations outside [from, to] are left out.
 std::vector<SheetSection> SheetSectionsOf(std::vector<SurveyedSection> surveyed, const DesignResults& design,
