@@ -77,6 +77,10 @@ class CliContext {
   const std::string& BookPath() const { return bookPath_; }
   // Shows what the tool is doing on a terminal's status line; "" clears it.
   void Progress(const std::string& what);
+  // For the end of the process: the open workbook is let go without being taken apart, so that
+  // its memory goes back to the system at once instead of cell by cell (a fifth of a second over
+  // a million points). Nothing of it is used afterwards.
+  void LeaveBookToExit();
 
  private:
   std::istream& in_;

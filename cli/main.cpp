@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
       if (!c.command->parsed()) continue;
       const int status = c.run();
       journal.Keep();
+      context.LeaveBookToExit();
       return status;
     }
   } catch (const CliError& e) {
