@@ -3,10 +3,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace kestrel {
@@ -25,81 +25,99 @@ std::string CellErrorText(CellError e);
 // The error value a cell showing this text holds; nothing for any other text.
 std::optional<CellError> CellErrorOfText(std::string_view text);
 
-// A text as values hold it: one stored copy shared by every value made from another, so that
-// copying a value (a cell read, sorted, moved or written to a file) copies a pointer, and the
-// cells that show one of a workbook's shared strings keep that string once.
-class SharedText {
- public:
-  explicit SharedText(std::string text) : block_(new Block{{1}, std::move(text)}) {}
-  SharedText(const SharedText& other) noexcept : block_(other.block_) { Hold(); }
-  SharedText(SharedText&& other) noexcept : block_(other.block_) { other.block_ = Empty(); }
-  SharedText& operator=(const SharedText& other) noexcept {
-    SharedText copy(other);
-    std::swap(block_, copy.block_);
-    return *this;
-  }
-  SharedText& operator=(SharedText&& other) noexcept {
-    std::swap(block_, other.block_);
-    return *this;
-  }
-  ~SharedText() { Release(); }
-
-  const std::string& Get() const { return block_->text; }
-
-  friend bool operator==(const SharedText& a, const SharedText& b) {
-    return a.block_ == b.block_ || a.Get() == b.Get();
-  }
-
- private:
-  struct Block {
-    std::atomic<std::uint32_t> holders;
-    std::string text;
-  };
-  // What a moved-from text holds: "", never freed.
-  static Block empty_;
-  static Block* Empty() { return &empty_; }
-  void Hold() {
-    if (block_ != Empty()) block_->holders.fetch_add(1, std::memory_order_relaxed);
-  }
-  void Release() {
-    if (block_ != Empty() && block_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete block_;
-  }
-
-  Block* block_;
-};
-
-inline SharedText::Block SharedText::empty_{{1}, std::string()};
-
+// What a cell's Value holds, in 8 bytes, so that a sheet of millions of cells and the blocks of
+// values read from it stay small. A number is its own bits (every NaN is kept as the one quiet
+// NaN); the other kinds are NaNs the arithmetic never makes, carrying their kind and payload: a
+// text is a pointer to one stored copy shared by every value made from another, so that copying
+// a value (a cell read, sorted, moved or written to a file) copies a pointer, and the cells that
+// show one of a workbook's shared strings keep that string once.
 class CellValue {
  public:
   CellValue() = default;
-  CellValue(double n) : v_(n) {}
-  CellValue(int n) : v_(static_cast<double>(n)) {}
-  CellValue(std::string s) : v_(SharedText(std::move(s))) {}
-  CellValue(const char* s) : v_(SharedText(s)) {}
-  CellValue(SharedText s) : v_(std::move(s)) {}
-  static CellValue Boolean(bool b) { CellValue c; c.v_ = b; return c; }
-  static CellValue Error(CellError e) { CellValue c; c.v_ = e; return c; }
+  CellValue(double n) : bits_(NumberBits(n)) {}
+  CellValue(int n) : CellValue(static_cast<double>(n)) {}
+  CellValue(std::string s) : bits_(Tagged(Kind::Text, reinterpret_cast<std::uintptr_t>(new TextBlock{{1}, std::move(s)}))) {}
+  CellValue(const char* s) : CellValue(std::string(s)) {}
+  static CellValue Boolean(bool b) { return CellValue(Tagged(Kind::Boolean, b ? 1 : 0)); }
+  static CellValue Error(CellError e) {
+    return CellValue(Tagged(Kind::Error, static_cast<std::uint32_t>(static_cast<int>(e))));
+  }
 
-  bool IsEmpty() const { return std::holds_alternative<std::monostate>(v_); }
-  bool IsNumber() const { return std::holds_alternative<double>(v_); }
-  bool IsText() const { return std::holds_alternative<SharedText>(v_); }
-  bool IsBoolean() const { return std::holds_alternative<bool>(v_); }
-  bool IsError() const { return std::holds_alternative<CellError>(v_); }
+  CellValue(const CellValue& other) noexcept : bits_(other.bits_) { Hold(); }
+  CellValue(CellValue&& other) noexcept : bits_(other.bits_) { other.bits_ = kEmpty; }
+  CellValue& operator=(const CellValue& other) noexcept {
+    CellValue copy(other);
+    std::swap(bits_, copy.bits_);
+    return *this;
+  }
+  CellValue& operator=(CellValue&& other) noexcept {
+    std::swap(bits_, other.bits_);
+    return *this;
+  }
+  ~CellValue() { Release(); }
 
-  double Number() const { return std::get<double>(v_); }
-  const std::string& Text() const { return std::get<SharedText>(v_).Get(); }
-  bool Bool() const { return std::get<bool>(v_); }
-  CellError Error() const { return std::get<CellError>(v_); }
+  bool IsEmpty() const { return bits_ == kEmpty; }
+  bool IsNumber() const { return (bits_ & kTagMask) != kTagMask; }
+  bool IsText() const { return KindOf() == Kind::Text; }
+  bool IsBoolean() const { return KindOf() == Kind::Boolean; }
+  bool IsError() const { return KindOf() == Kind::Error; }
+
+  double Number() const {
+    double n;
+    std::memcpy(&n, &bits_, sizeof n);
+    return n;
+  }
+  const std::string& Text() const { return Block()->text; }
+  bool Bool() const { return Payload() != 0; }
+  CellError Error() const { return static_cast<CellError>(static_cast<int>(static_cast<std::uint32_t>(Payload()))); }
 
   // The value as a macro sees it converted to a string: "" for empty, t(v) for numbers,
   // "True"/"False", the text itself, the error's text.
   std::string AsText() const;
 
-  friend bool operator==(const CellValue&, const CellValue&) = default;
+  // The same kind and value: numbers by ==, texts by their characters.
+  friend bool operator==(const CellValue& a, const CellValue& b) {
+    if (a.IsNumber() || b.IsNumber()) return a.IsNumber() && b.IsNumber() && a.Number() == b.Number();
+    if (a.bits_ == b.bits_) return true;
+    return a.IsText() && b.IsText() && a.Text() == b.Text();
+  }
 
  private:
-  std::variant<std::monostate, double, SharedText, bool, CellError> v_;
+  enum class Kind : std::uint64_t { Empty = 1, Text = 2, Boolean = 3, Error = 4 };
+  struct TextBlock {
+    std::atomic<std::uint32_t> holders;
+    std::string text;
+  };
+  // Sign, exponent and quiet bit set: a NaN, which a number never is once NumberBits has made
+  // every NaN the positive one. The kind is in the three bits below, the payload in the low 48
+  // (a pointer of the address spaces the tool runs in fits there).
+  static constexpr std::uint64_t kTagMask = 0xFFF8'0000'0000'0000;
+  static constexpr int kKindShift = 48;
+  static constexpr std::uint64_t kPayloadMask = (std::uint64_t{1} << kKindShift) - 1;
+  static constexpr std::uint64_t Tagged(Kind kind, std::uint64_t payload) {
+    return kTagMask | (static_cast<std::uint64_t>(kind) << kKindShift) | payload;
+  }
+  static constexpr std::uint64_t kEmpty = kTagMask | (std::uint64_t{1} << kKindShift);  // Kind::Empty
+  static std::uint64_t NumberBits(double n) {
+    std::uint64_t bits = 0x7FF8'0000'0000'0000;  // every NaN is this quiet one
+    if (n == n) std::memcpy(&bits, &n, sizeof bits);
+    return bits;
+  }
+
+  explicit CellValue(std::uint64_t bits) : bits_(bits) {}
+  Kind KindOf() const {
+    return IsNumber() ? Kind{0} : static_cast<Kind>((bits_ >> kKindShift) & 7);
+  }
+  std::uint64_t Payload() const { return bits_ & kPayloadMask; }
+  TextBlock* Block() const { return reinterpret_cast<TextBlock*>(static_cast<std::uintptr_t>(Payload())); }
+  void Hold() {
+    if (IsText()) Block()->holders.fetch_add(1, std::memory_order_relaxed);
+  }
+  void Release() {
+    if (IsText() && Block()->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete Block();
+  }
+
+  std::uint64_t bits_ = kEmpty;
 };
 
 // A block of values read from or written to a range, row-major, indexed from 0.

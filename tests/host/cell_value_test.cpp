@@ -1,5 +1,10 @@
-// Tests of CellValue's text forms.
+// Tests of CellValue: its kinds and its text forms.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 #include "host/cell_value.h"
 
@@ -37,6 +42,48 @@ TEST(CellValueTest, NewerErrorValuesHaveTheirTextsAndAnUnnamedCodeStaysItself) {
   EXPECT_NE(unnamed, CellValue::Error(CellError::Value));
   EXPECT_EQ(CellErrorOfText("#ERR2099"), std::nullopt);
   EXPECT_EQ(CellErrorOfText("#N/A"), CellError::NA);
+}
+
+// A value keeps its kind and content whatever number it holds: a NaN with any sign or payload
+// (as arithmetic makes them) and the infinities stay numbers; texts, booleans and error codes
+// survive copies and moves.
+TEST(CellValueTest, EveryNumberStaysANumberAndEveryOtherKindItsOwn) {
+  std::vector<double> numbers = {0.0, -0.0, 1e308, -1e-320, std::numeric_limits<double>::infinity(),
+                                 -std::numeric_limits<double>::infinity()};
+  for (std::uint64_t bits : {0xFFF8'0000'0000'0000ull, 0xFFFA'0000'0000'1234ull, 0x7FF0'0000'0000'0001ull,
+                             0xFFFF'FFFF'FFFF'FFFFull}) {
+    double nan;
+    std::memcpy(&nan, &bits, sizeof nan);
+    numbers.push_back(nan);
+  }
+  for (double n : numbers) {
+    const CellValue v(n);
+    EXPECT_TRUE(v.IsNumber()) << n;
+    EXPECT_FALSE(v.IsEmpty() || v.IsText() || v.IsBoolean() || v.IsError()) << n;
+    if (std::isnan(n)) {
+      EXPECT_TRUE(std::isnan(v.Number()));
+    } else {
+      EXPECT_EQ(v.Number(), n);
+      EXPECT_EQ(std::signbit(v.Number()), std::signbit(n));
+    }
+  }
+  EXPECT_TRUE(CellValue().IsEmpty());
+  EXPECT_FALSE(CellValue().IsNumber());
+  EXPECT_NE(CellValue(), CellValue(0));
+  EXPECT_NE(CellValue(""), CellValue());
+  EXPECT_NE(CellValue::Boolean(false), CellValue(0));
+  EXPECT_NE(CellValue::Error(CellError::Null), CellValue(2000));
+
+  CellValue text("K12+235.689");
+  CellValue copy = text;
+  CellValue moved = std::move(copy);
+  EXPECT_TRUE(copy.IsEmpty());
+  EXPECT_EQ(moved.Text(), "K12+235.689");
+  EXPECT_EQ(moved, CellValue(std::string("K12+235.689")));
+  text = CellValue::Boolean(true);
+  EXPECT_EQ(moved.Text(), "K12+235.689");
+  EXPECT_TRUE(text.IsBoolean() && text.Bool());
+  EXPECT_EQ(CellValue::Error(static_cast<CellError>(2099)).Error(), static_cast<CellError>(2099));
 }
 
 }  // namespace
