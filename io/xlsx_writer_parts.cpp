@@ -1,6 +1,8 @@
 // Part bodies deflated as they are written, and the shared-string table of the writer.
 #include "io/xlsx_writer_parts.h"
 
+#include <isa-l/crc.h>
+#include <isa-l/igzip_lib.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -21,64 +23,88 @@ namespace kestrel {
 
 namespace {
 
-void StartDeflating(z_stream& stream) {
-  stream = z_stream{};
-  if (deflateInit2(&stream, kPartCompressionLevel, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw std::runtime_error("cannot deflate (out of memory)");
+// A raw deflate stream, as a zip entry holds it, made by ISA-L's igzip at level 1: about four times
+// the speed of zlib's level 1, and a slightly smaller stream.
+class DeflateStream {
+ public:
+  enum class Flush { None, Sync, End };
+  DeflateStream() : levelBuffer_(ISAL_DEF_LVL1_DEFAULT) {
+    isal_deflate_init(&stream_);
+    stream_.level = kPartCompressionLevel;
+    stream_.level_buf = levelBuffer_.data();
+    stream_.level_buf_size = static_cast<std::uint32_t>(levelBuffer_.size());
+  }
+  DeflateStream(const DeflateStream&) = delete;
+  DeflateStream& operator=(const DeflateStream&) = delete;
+
+  // Deflates `in` onto the stream, flushed as `flush` says (a sync flush ends byte-aligned with an
+  // empty stored block, so that another stream may follow): room(at least) gives the next place
+  // to write to and its size, taken(n) says how much of it was used.
+  template <class Room, class Taken>
+  void Deflate(std::string_view in, Flush flush, Room room, Taken taken) {
+    stream_.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(in.data()));
+    stream_.avail_in = static_cast<std::uint32_t>(in.size());
+    stream_.flush = flush == Flush::None ? NO_FLUSH : SYNC_FLUSH;
+    stream_.end_of_stream = flush == Flush::End ? 1 : 0;
+    do {
+      const auto [into, size] = room(std::max<size_t>(in.size() / 4, 1 << 14));
+      stream_.next_out = reinterpret_cast<std::uint8_t*>(into);
+      stream_.avail_out = static_cast<std::uint32_t>(size);
+      if (isal_deflate(&stream_) != COMP_OK) throw std::runtime_error("cannot deflate");
+      taken(size - stream_.avail_out);
+    } while (stream_.avail_in != 0 || stream_.avail_out == 0 ||
+             (flush == Flush::End && stream_.internal_state.state != ZSTATE_END));
+  }
+
+ private:
+  isal_zstream stream_;
+  std::vector<std::uint8_t> levelBuffer_;
+};
+
+// Deflates `in` onto the end of `out`.
+void DeflateInto(DeflateStream& stream, std::string_view in, DeflateStream::Flush flush, std::string& out) {
+  size_t at = 0;
+  stream.Deflate(
+      in, flush,
+      [&](size_t block) {
+        at = out.size();
+        out.resize(at + block);
+        return std::make_pair(out.data() + at, block);
+      },
+      [&](size_t used) { out.resize(at + used); });
 }
 
-// Deflates `in` onto the end of `out`, flushed as `flush` says (Z_NO_FLUSH, Z_SYNC_FLUSH, Z_FINISH).
-void DeflateInto(z_stream& stream, std::string_view in, int flush, std::string& out) {
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  stream.avail_in = static_cast<uInt>(in.size());
-  const size_t block = std::max<size_t>(in.size() / 4, 1 << 14);
-  do {
-    const size_t at = out.size();
-    out.resize(at + block);
-    stream.next_out = reinterpret_cast<Bytef*>(out.data() + at);
-    stream.avail_out = static_cast<uInt>(block);
-    const int result = deflate(&stream, flush);
-    out.resize(at + block - stream.avail_out);
-    if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
-  } while (stream.avail_out == 0 || stream.avail_in != 0);
-}
-
-// Deflates `in` onto the end of the stream held in `out`, flushed as `flush` says: the stream is
-// held in pieces of kStreamPiece bytes or less, so that it grows without being copied and holds
-// no more than one piece it does not use.
-void DeflateInto(z_stream& stream, std::string_view in, int flush, std::vector<std::string>& out) {
+// Deflates `in` onto the end of the stream held in `out`: the stream is held in pieces of
+// kStreamPiece bytes or less, so that it grows without being copied and holds no more than one
+// piece it does not use.
+void DeflateInto(DeflateStream& stream, std::string_view in, DeflateStream::Flush flush, std::vector<std::string>& out) {
   constexpr size_t kStreamPiece = size_t{1} << 18;
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  stream.avail_in = static_cast<uInt>(in.size());
-  do {
-    if (out.empty() || out.back().size() == kStreamPiece) {
-      out.emplace_back();
-      out.back().reserve(kStreamPiece);
-    }
-    std::string& piece = out.back();
-    const size_t at = piece.size();
-    piece.resize(kStreamPiece);
-    stream.next_out = reinterpret_cast<Bytef*>(piece.data() + at);
-    stream.avail_out = static_cast<uInt>(kStreamPiece - at);
-    const int result = deflate(&stream, flush);
-    piece.resize(kStreamPiece - stream.avail_out);
-    if (result == Z_STREAM_ERROR) throw std::runtime_error("cannot deflate");
-  } while (stream.avail_out == 0 || stream.avail_in != 0);
+  size_t at = 0;
+  stream.Deflate(
+      in, flush,
+      [&](size_t) {
+        if (out.empty() || out.back().size() == kStreamPiece) {
+          out.emplace_back();
+          out.back().reserve(kStreamPiece);
+        }
+        std::string& piece = out.back();
+        at = piece.size();
+        piece.resize(kStreamPiece);
+        return std::make_pair(piece.data() + at, kStreamPiece - at);
+      },
+      [&](size_t used) { out.back().resize(at + used); });
 }
 
 // A whole text as its own deflated stream.
-std::string Deflated(std::string_view text, int flush) {
-  z_stream stream;
-  StartDeflating(stream);
+std::string Deflated(std::string_view text, DeflateStream::Flush flush) {
+  DeflateStream stream;
   std::string out;
-  try {
-    DeflateInto(stream, text, flush, out);
-  } catch (...) {
-    deflateEnd(&stream);
-    throw;
-  }
-  deflateEnd(&stream);
+  DeflateInto(stream, text, flush, out);
   return out;
+}
+
+std::uint32_t Crc32(std::uint32_t crc, std::string_view bytes) {
+  return crc32_gzip_refl(crc, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 // A thread that leaves SIGINT and SIGTERM to the thread that saves, whose handler removes the
@@ -98,7 +124,6 @@ std::thread QuietThread(Work work) {
 // The buffers handed over, and the stream they are deflated into, by the body's thread (or by
 // the writer's own thread when there is none).
 struct PartBody::Deflater {
-  Deflater() { StartDeflating(stream); }
   ~Deflater() {
     if (thread.joinable()) {
       {
@@ -108,15 +133,14 @@ struct PartBody::Deflater {
       changed.notify_all();
       thread.join();
     }
-    deflateEnd(&stream);
     if (spill) std::fclose(spill);
   }
 
   // One buffer into the stream; the last one ends it with a sync flush. The pieces filled go to
   // the temporary file.
   void Deflate(std::string_view in, bool last) {
-    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(in.data()), in.size());
-    DeflateInto(stream, in, last ? Z_SYNC_FLUSH : Z_NO_FLUSH, out);
+    crc = Crc32(crc, in);
+    DeflateInto(stream, in, last ? DeflateStream::Flush::Sync : DeflateStream::Flush::None, out);
     if (!spill || out.empty()) return;
     const size_t moved = last ? out.size() : out.size() - 1;  // the last piece may still grow
     for (size_t i = 0; i < moved; ++i) {
@@ -156,12 +180,12 @@ struct PartBody::Deflater {
     }
   }
 
-  z_stream stream;
+  DeflateStream stream;
   std::vector<std::string> out;  // the stream after what went to the file
   std::FILE* spill = std::tmpfile();
   std::uint64_t spilled = 0;     // bytes of the stream in the file
   std::uint64_t readAt = ~std::uint64_t{0};  // where the file is read next; at first, unknown
-  uLong crc = crc32_z(0, nullptr, 0);
+  std::uint32_t crc = 0;
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -280,13 +304,11 @@ DeflatedText DeflateAround(std::string_view head, PartBody& body, std::string_vi
   DeflatedText text;
   body.DeflatedSize();  // waits for the thread
   text.body = &body;
-  text.head = Deflated(head, Z_SYNC_FLUSH);
-  text.tail = Deflated(tail, Z_FINISH);
+  text.head = Deflated(head, DeflateStream::Flush::Sync);
+  text.tail = Deflated(tail, DeflateStream::Flush::End);
   text.size = head.size() + body.Size() + tail.size();
-  uLong crc = crc32_z(0, reinterpret_cast<const Bytef*>(head.data()), head.size());
-  crc = crc32_combine(crc, body.Crc(), static_cast<z_off_t>(body.Size()));
-  const uLong tailCrc = crc32_z(0, reinterpret_cast<const Bytef*>(tail.data()), tail.size());
-  text.crc = static_cast<std::uint32_t>(crc32_combine(crc, tailCrc, static_cast<z_off_t>(tail.size())));
+  uLong crc = crc32_combine(Crc32(0, head), body.Crc(), static_cast<z_off_t>(body.Size()));
+  text.crc = static_cast<std::uint32_t>(crc32_combine(crc, Crc32(0, tail), static_cast<z_off_t>(tail.size())));
   return text;
 }
 
