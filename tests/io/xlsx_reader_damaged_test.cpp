@@ -67,6 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
         std::make_pair("not_zip.xlsx", ": not a workbook (no zip archive)"),
         std::make_pair("empty.xlsx", ": empty file"),
         std::make_pair("truncated.xlsx", ": the zip archive is truncated or damaged"),
+        std::make_pair("bad_crc.xlsx", ": xl/worksheets/sheet1.xml is damaged in the zip archive (CRC error)"),
+        std::make_pair("bad_deflate.xlsx",
+                       ": xl/worksheets/sheet1.xml is damaged in the zip archive (its compressed data is damaged)"),
+        std::make_pair("short_deflate.xlsx",
+                       ": xl/worksheets/sheet1.xml is damaged in the zip archive (its compressed data ends early)"),
+        std::make_pair("wrong_size.xlsx", ": xl/worksheets/sheet1.xml is damaged in the zip archive (its size is not "
+                                          "the one the archive states)"),
         std::make_pair("garbage_sheet.xlsx", ": xl/worksheets/sheet1.xml is damaged (XML error at offset "),
         std::make_pair("missing_sheet.xlsx", ": sheet Data (xl/worksheets/sheet2.xml) is missing"),
         std::make_pair("missing_workbook.xlsx", ": xl/workbook.xml is missing"),
@@ -89,12 +96,16 @@ TEST(DamagedWorkbookParts, AZipBombIsRefused) {
       << message;
 }
 
+// The original, and the same with its sheet's part written as the damaged ones are (which
+// proves that only their damage refuses them).
 TEST(DamagedWorkbookParts, TheSoundOriginalReads) {
-  auto book = ReadXlsx((DamagedDir("files") / "sound.xlsx").string());
-  MemoryWorksheet& sheet = book->Sheet(0);
-  EXPECT_EQ(sheet.Value({1, 2}), CellValue("K12+300"));
-  EXPECT_EQ(sheet.Formula({1, 3}), "=A1*2");
-  EXPECT_EQ(sheet.Value({2, 1}), CellValue("路基"));
+  for (const char* file : {"sound.xlsx", "sound_raw.xlsx"}) {
+    auto book = ReadXlsx((DamagedDir("files") / file).string());
+    MemoryWorksheet& sheet = book->Sheet(0);
+    EXPECT_EQ(sheet.Value({1, 2}), CellValue("K12+300")) << file;
+    EXPECT_EQ(sheet.Formula({1, 3}), "=A1*2") << file;
+    EXPECT_EQ(sheet.Value({2, 1}), CellValue("路基")) << file;
+  }
 }
 
 TEST(DamagedWorkbookParts, AMergeOfTheWholeSheetLoadsQuickly) {

@@ -6,6 +6,7 @@ import os
 import random
 import sys
 import zipfile
+import zlib
 
 MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
 REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
@@ -37,6 +38,34 @@ def book(sheet_xml, strings=None, sheets=(("Sheet1", "rId1"),), extra_rels=(), d
     for name in drop:
         parts.pop(name, None)
     return parts
+
+
+def with_raw_member(path, parts, name, raw, crc, size):
+    """The package with `name` holding the raw deflate bytes `raw`, stated as deflated, with the CRC
+    and uncompressed size given: written stored, then its method, CRC and size are set in both the
+    local and the central header."""
+    write(path, {k: v for k, v in parts.items() if k != name}, zipfile.ZIP_DEFLATED)
+    with zipfile.ZipFile(path, "a", zipfile.ZIP_STORED) as z:
+        z.writestr(name, raw)
+    with zipfile.ZipFile(path) as z:
+        local = z.getinfo(name).header_offset
+    with open(path, "r+b") as f:
+        data = bytearray(f.read())
+        central = data.rfind(b"PK\x01\x02" + data[local + 4:local + 6])
+        while data[central + 46:central + 46 + len(name)] != name.encode():
+            central = data.rfind(b"PK\x01\x02", 0, central)
+        for at, fields in ((local, (8, 14, 22)), (central, (10, 16, 24))):
+            method, crc_at, size_at = fields
+            data[at + method:at + method + 2] = (8).to_bytes(2, "little")
+            data[at + crc_at:at + crc_at + 4] = crc.to_bytes(4, "little")
+            data[at + size_at:at + size_at + 4] = size.to_bytes(4, "little")
+        f.seek(0)
+        f.write(data)
+
+
+def raw_deflate(data, flush=zlib.Z_FINISH):
+    packer = zlib.compressobj(6, zlib.DEFLATED, -15)
+    return packer.compress(data) + packer.flush(flush)
 
 
 def sheet(rows):
@@ -77,6 +106,18 @@ def small_files(out):
         data = f.read()
     with open(os.path.join(out, "truncated.xlsx"), "wb") as f:
         f.write(data[: len(data) // 2])
+
+    # A sheet part whose deflated bytes do not hold what the archive states.
+    sound = book(SOUND, strings=["K12+300"])
+    text = SOUND.encode()
+    crc = zlib.crc32(text)
+    name = "xl/worksheets/sheet1.xml"
+    with_raw_member(os.path.join(out, "bad_crc.xlsx"), sound, name, raw_deflate(text), crc ^ 1, len(text))
+    with_raw_member(os.path.join(out, "bad_deflate.xlsx"), sound, name, b"\xff" * 64, crc, len(text))
+    with_raw_member(os.path.join(out, "short_deflate.xlsx"), sound, name, raw_deflate(text, zlib.Z_SYNC_FLUSH),
+                    crc, len(text))
+    with_raw_member(os.path.join(out, "wrong_size.xlsx"), sound, name, raw_deflate(text), crc, len(text) + 1)
+    with_raw_member(os.path.join(out, "sound_raw.xlsx"), sound, name, raw_deflate(text), crc, len(text))
 
     write(os.path.join(out, "garbage_sheet.xlsx"),
           book('<worksheet xmlns="%s"><sheetData><row r="1"><c r="A1"><v>1</v></c>\x01\x02<<>>&&' % MAIN))
