@@ -2,7 +2,9 @@
 #include "io/xlsx_shared_strings.h"
 
 #include <optional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -81,6 +83,39 @@ void AddEntries(pugi::xml_node holder, SharedStrings& strings) {
   }
 }
 
+// A run whose every entry is plain text in its simplest form (<si><t>text</t></si>, the <t> with
+// xml:space="preserve" or nothing, the text without a character reference or a carriage return)
+// is read without building its tree: its texts are the characters between the tags, as the
+// parser would give them. Nothing is added unless the whole run has that form.
+bool AddPlainEntries(std::string_view run, const std::string& prefix, SharedStrings& strings) {
+  const std::string si = "<" + prefix + "si>", t = "<" + prefix + "t>",
+                    preserved = "<" + prefix + "t xml:space=\"preserve\">",
+                    close = "</" + prefix + "t></" + prefix + "si>";
+  auto startsAt = [&](size_t at, std::string_view what) { return run.compare(at, what.size(), what) == 0; };
+  std::vector<std::string_view> texts;
+  for (size_t at = 0;;) {
+    while (at < run.size() && Blank(run[at])) ++at;
+    if (at == run.size()) break;
+    if (!startsAt(at, si)) return false;
+    at += si.size();
+    if (startsAt(at, t)) {
+      at += t.size();
+    } else if (startsAt(at, preserved)) {
+      at += preserved.size();
+    } else {
+      return false;
+    }
+    const size_t end = run.find('<', at);
+    if (end == std::string_view::npos || !startsAt(end, close)) return false;
+    const std::string_view text = run.substr(at, end - at);
+    if (text.find_first_of("&\r") != std::string_view::npos) return false;
+    texts.push_back(text);
+    at = end + close.size();
+  }
+  for (std::string_view text : texts) strings.texts.Add(DecodeEscapes(text));
+  return true;
+}
+
 }  // namespace
 
 SharedStrings ReadSharedStrings(ZipArchive& zip, const std::string& part) {
@@ -95,6 +130,10 @@ SharedStrings ReadSharedStrings(ZipArchive& zip, const std::string& part) {
   const auto [begin, end] = content->first;
   for (size_t from = begin; from < end;) {
     const size_t to = EntryRunEnd(text, from, end, kRunBytes, content->second);
+    if (AddPlainEntries(std::string_view(text).substr(from, to - from), content->second, strings)) {
+      from = to;
+      continue;
+    }
     std::string run = text.substr(from, to - from);
     CheckNodeCount(zip.Path(), part, run);
     pugi::xml_document doc;

@@ -39,10 +39,11 @@ struct SharedStrings {
   std::unordered_map<size_t, std::vector<TextRun>> superscripts;  // by index, of the texts that have any
 };
 
-// Reads the shared-strings part: its <si> entries are parsed in runs of about 2 MB of the part,
-// one at a time, so that the parsed form held is one run's whatever the number of entries (a
-// part with a comment, CDATA or a processing instruction among them is parsed whole, within
-// the limit of elements of XmlPart). Throws WorkbookFileError.
+// Reads the shared-strings part: its <si> entries are read in runs of about 2 MB of the part,
+// one at a time, so that the parsed form held is one run's whatever the number of entries. A run
+// of plain entries only (<si><t>text</t></si>) is read straight from its text; any other is
+// parsed (a part with a comment, CDATA or a processing instruction among its entries is parsed
+// whole, within the limit of elements of XmlPart). Throws WorkbookFileError.
 SharedStrings ReadSharedStrings(ZipArchive& zip, const std::string& part);
 
 }  // namespace kestrel

@@ -37,13 +37,13 @@ TEST_P(StreamedSheet, ReadsEveryRowOnceWithWhatTheRowsNeedFromTheRestOfThePart) 
   EXPECT_EQ(used->first, (CellRef{1, 1}));
   EXPECT_EQ(used->last.row, kRows);
   EXPECT_EQ(CheckFacts(*book, ReadFacts(StreamedDir() / (std::string(GetParam()) + ".facts")), AllKinds()),
-            8 * 5 + 2);
+            9 * 5 + 2);
   EXPECT_TRUE(warnings.empty()) << warnings.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, StreamedSheet,
                          ::testing::Values("prefixed", "comment-after", "cols-after", "instruction", "bad-utf8",
-                                           "height", "end-across-pieces"),
+                                           "height", "end-across-pieces", "shared-strings"),
                          [](const auto& info) {
                            std::string name = info.param;
                            for (char& c : name)

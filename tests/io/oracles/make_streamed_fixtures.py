@@ -10,7 +10,10 @@ Forms:
   instruction     a processing instruction among the last rows (the part is read whole)
   bad-utf8        a byte that is not UTF-8 in a text of the last rows (read as U+FFFD)
   height          the sheet's default row height before the rows: rows at it keep no height
-  end-across-pieces  the rows' end tag across a boundary of 64 KiB of the part"""
+  end-across-pieces  the rows' end tag across a boundary of 64 KiB of the part
+  shared-strings  column B's texts in shared strings of several runs, most entries plain text in
+                  its simplest forms (read without a tree), some written with a character
+                  reference, an escape or as a rich text, which send their run to the parser"""
 import os
 import sys
 import zipfile
@@ -37,6 +40,32 @@ def text(r):
     return "第%d行" % r
 
 
+PADDING = 60000  # shared strings no cell shows, before those of the rows
+
+
+def shared_strings(rows):
+    """The part: PADDING plain entries, then the text of each row in turn, in a form that depends on
+    the row: plain, with xml:space="preserve", after a line break, and in a few late rows with a
+    character reference, a _xHHHH_ escape or as a rich text of two runs (each the same text)."""
+    entries = ['<si><t>pad %d</t></si>' % k for k in range(PADDING)]
+    for r in range(1, rows + 1):
+        t = text(r)
+        if r == rows - 2:
+            entry = '<si><t>%s&#34892;</t></si>' % t[:-1]
+        elif r == rows - 1:
+            entry = '<si><t>_x7B2C_%s</t></si>' % t[1:]
+        elif r == rows:
+            entry = '<si><r><t>%s</t></r><r><rPr><b/></rPr><t>%s</t></r></si>' % (t[:1], t[1:])
+        elif r % 3 == 1:
+            entry = '<si><t xml:space="preserve">%s</t></si>' % t
+        elif r % 3 == 2:
+            entry = '\n<si><t>%s</t></si>' % t
+        else:
+            entry = '<si><t>%s</t></si>' % t
+        entries.append(entry)
+    return '<sst xmlns="%s" count="%d">%s</sst>' % (MAIN, PADDING + rows, "".join(entries))
+
+
 def write(name, form):
     p = "x:" if form == "prefixed" else ""
     root = '<%sworksheet xmlns%s="%s">' % (p, ":x" if p else "", MAIN)
@@ -60,6 +89,8 @@ def write(name, form):
         cells = ('<%sc r="A%d"><%sv>%d</%sv></%sc><%sc r="B%d" t="inlineStr"><%sis><%st>%s</%st></%sis></%sc>'
                  '<%sc r="C%d"><%sv>%r</%sv></%sc>') % (p, r, p, r, p, p, p, r, p, p, "@TEXT@", p, p, p, p, r, p,
                                                          level(r), p, p)
+        if form == "shared-strings":
+            cells = cells.replace('t="inlineStr"><is><t>@TEXT@</t></is></c>', 't="s"><v>%d</v></c>' % (PADDING + r - 1))
         row = ('<%srow r="%d"%s>%s</%srow>' % (p, r, height, cells, p)).encode("utf-8")
         row = row.replace(b"@TEXT@", text(r).encode("utf-8") + (b"\xff" if form == "bad-utf8" and r == odd else b""))
         if form == "instruction" and r == odd:
@@ -77,11 +108,11 @@ def write(name, form):
         assert (before + len(extra)) % 65536 == 65532, (before + len(extra)) % 65536
     part = head.encode("utf-8") + b"".join(body) + tail.encode("utf-8")
     with zipfile.ZipFile(os.path.join(folder, name + ".xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
-        write_package(z, S, styles)
+        write_package(z, S, styles, shared_strings(rows) if form == "shared-strings" else None)
         z.writestr("xl/worksheets/sheet1.xml", part)
 
     facts = Facts()
-    for r in sorted({1, 2, 999, 1000, rows // 2, odd, rows - 1, rows}):
+    for r in sorted({1, 2, 999, 1000, rows // 2, odd, rows - 2, rows - 1, rows}):
         facts.value(S, "A%d" % r, r)
         facts.value(S, "B%d" % r, text(r) + ("\ufffd" if form == "bad-utf8" and r == odd else ""))
         facts.value(S, "C%d" % r, level(r))
@@ -94,5 +125,6 @@ def write(name, form):
     facts.write(os.path.join(folder, name + ".facts"))
 
 
-for form in ("prefixed", "comment-after", "cols-after", "instruction", "bad-utf8", "height", "end-across-pieces"):
+for form in ("prefixed", "comment-after", "cols-after", "instruction", "bad-utf8", "height", "end-across-pieces",
+             "shared-strings"):
     write(form, form)
