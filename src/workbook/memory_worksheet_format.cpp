@@ -41,8 +41,18 @@ class StyleChanger {
 
 // Display width in the host's column-width units: one per character of the standard font, two
 // for a wide (CJK or full-width) character; the widest line counts.
-double TextUnits(const std::string& text) {
+double TextUnits(std::string_view text) {
   double widest = 0, line = 0;
+  // Most texts are ASCII: one unit a byte, counted without converting them.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    for (size_t from = 0;;) {
+      const size_t end = text.find('\n', from);
+      line = static_cast<double>((end == std::string_view::npos ? text.size() : end) - from);
+      widest = std::max(widest, line);
+      if (end == std::string_view::npos) return widest;
+      from = end + 1;
+    }
+  }
   for (char16_t u : Utf8ToUtf16(text)) {
     if (u == u'\n') {
       widest = std::max(widest, line);
@@ -276,19 +286,22 @@ void MemoryWorksheet::AutoFitColumns(int firstColumn, int lastColumn) {
   if (book_ != nullptr)
     for (int s = 0; s < book_->SheetCount(); ++s)
       if (&book_->Sheet(s) == this) sheetIndex = s;
-  auto shown = [&](const MemoryCell& cell) {
+  std::optional<CellValue> computed;
+  auto shown = [&](const MemoryCell& cell) -> const CellValue& {
     if (!cell.HasFormula() || sheetIndex < 0) return cell.value;
-    return EvaluateFormula(*book_, sheetIndex, cell.extras->formula).value_or(cell.value);
+    computed = EvaluateFormula(*book_, sheetIndex, cell.extras->formula).value_or(cell.value);
+    return *computed;
   };
   rows_.ForEach(1, kMaxRows, [&](int rowNumber, const MemoryRow& row) {
     auto [lo, hi] = row.Span(firstColumn, lastColumn);
     for (size_t i = lo; i < hi; ++i) {
       const MemoryCell& cell = row.cells[i];
       if (inWideMerge(rowNumber, cell.column)) continue;
-      const CellValue value = shown(cell);
+      const CellValue& value = shown(cell);
       if (value.IsEmpty()) continue;
       const CellStyle& style = StyleOf(&row, &cell, cell.column);
-      double units = TextUnits(DisplayText(value, style)) * style.font.size / 11.0;
+      const double units =
+          (value.IsText() ? TextUnits(value.Text()) : TextUnits(DisplayText(value, style))) * style.font.size / 11.0;
       double& best = widest[static_cast<size_t>(cell.column - firstColumn)];
       best = std::max(best, units);
     }
