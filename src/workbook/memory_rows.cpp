@@ -115,22 +115,32 @@ MemoryRow* MemoryRowStore::Find(int row) {
   return const_cast<MemoryRow*>(static_cast<const MemoryRowStore*>(this)->Find(row));
 }
 
+size_t MemoryRowStore::PlaceOf(size_t chunk, int offset) const {
+  const auto& entries = chunks_[chunk].entries;
+  // Rows are mostly looked up in order (a sheet read, filled or walked downwards): the place
+  // found last, and the one after it, come first.
+  const size_t hint = lastEntry_;
+  if (hint < entries.size() && entries[hint].offset <= offset) {
+    if (entries[hint].offset == offset) return hint;
+    if (hint + 1 == entries.size() || entries[hint + 1].offset >= offset) return lastEntry_ = hint + 1;
+  }
+  lastEntry_ = static_cast<size_t>(std::lower_bound(entries.begin(), entries.end(), offset, Before) - entries.begin());
+  return lastEntry_;
+}
+
 const MemoryRow* MemoryRowStore::Find(int row) const {
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   const auto& entries = chunks_[c].entries;
-  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
-  return it != entries.end() && it->offset == offset ? &it->row : nullptr;
+  const size_t at = PlaceOf(c, offset);
+  return at < entries.size() && entries[at].offset == offset ? &entries[at].row : nullptr;
 }
 
 MemoryRow& MemoryRowStore::GetOrCreate(int row) {
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   auto& entries = chunks_[c].entries;
-  // A sheet is mostly filled downwards: the row is the chunk's last, or goes after it.
-  auto it = !entries.empty() && entries.back().offset <= offset
-                ? entries.end() - 1 + (entries.back().offset < offset)
-                : std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  auto it = entries.begin() + static_cast<std::ptrdiff_t>(PlaceOf(c, offset));
   if (it != entries.end() && it->offset == offset) return it->row;
   it = entries.insert(it, Entry{offset, MemoryRow{}});
   if (entries.size() <= kMaxChunkRows) return it->row;
@@ -142,7 +152,7 @@ void MemoryRowStore::EraseIfBlank(int row) {
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   auto& entries = chunks_[c].entries;
-  auto it = std::lower_bound(entries.begin(), entries.end(), offset, Before);
+  auto it = entries.begin() + static_cast<std::ptrdiff_t>(PlaceOf(c, offset));
   if (it != entries.end() && it->offset == offset && it->row.IsBlank()) entries.erase(it);
 }
 

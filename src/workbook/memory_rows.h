@@ -119,6 +119,8 @@ class MemoryRowStore {
 
   const std::vector<int>& Starts() const;
   size_t ChunkOf(int row) const;
+  // Where `offset` is, or would go, among the chunk's entries.
+  size_t PlaceOf(size_t chunk, int offset) const;
   void Split(size_t chunk);
   void Coalesce();
   static bool Before(const Entry& e, int offset) { return e.offset < offset; }
@@ -130,6 +132,7 @@ class MemoryRowStore {
   mutable std::vector<int> starts_;      // first row number of each chunk
   mutable bool startsValid_ = false;
   mutable size_t lastChunk_ = 0;         // the chunk ChunkOf found last
+  mutable size_t lastEntry_ = 0;         // the place PlaceOf found last, in whichever chunk
 };
 
 template <class Self, class F>
