@@ -142,8 +142,11 @@ size_t ZipArchive::Stream::Next(char* into, size_t room) {
     const std::uint32_t roomBefore = state.avail_out, inputBefore = state.avail_in;
     if (isal_inflate(&state) < 0) zip_.Fail(part_ + " is damaged in the zip archive (its compressed data is damaged)");
     const bool moved = state.avail_out != roomBefore || state.avail_in != inputBefore;
-    if (!moved && in.inputEnded && state.block_state != ISAL_BLOCK_FINISH)
-      zip_.Fail(part_ + " is damaged in the zip archive (its compressed data ends early)");
+    if (!moved && state.block_state != ISAL_BLOCK_FINISH) {
+      if (in.inputEnded) zip_.Fail(part_ + " is damaged in the zip archive (its compressed data ends early)");
+      // Input there, room for output, and nothing taken or given: never loop on it.
+      if (state.avail_in != 0) zip_.Fail(part_ + " is damaged in the zip archive (its compressed data is damaged)");
+    }
   }
   const size_t got = room - state.avail_out;
   in.crc = crc32_gzip_refl(in.crc, reinterpret_cast<const unsigned char*>(into), got);
