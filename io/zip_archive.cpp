@@ -118,13 +118,15 @@ ZipArchive::Stream::Stream(ZipArchive& zip, std::string part, zip_file* file, st
                            std::unique_ptr<Inflater> inflater)
     : zip_(zip), part_(std::move(part)), file_(file), inflater_(std::move(inflater)), statedSize_(statedSize) {}
 
+size_t ZipArchive::Stream::Read(void* into, size_t room) {
+  const zip_int64_t got = zip_fread(file_, into, room);
+  if (got < 0)
+    zip_.Fail(part_ + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file_)) + ")");
+  return static_cast<size_t>(got);
+}
+
 size_t ZipArchive::Stream::Next(char* into, size_t room) {
-  if (!inflater_) {
-    const zip_int64_t got = zip_fread(file_, into, room);
-    if (got < 0)
-      zip_.Fail(part_ + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file_)) + ")");
-    return static_cast<size_t>(got);
-  }
+  if (!inflater_) return Read(into, room);
   Inflater& in = *inflater_;
   if (in.ended) return 0;
   inflate_state& state = in.state;
@@ -132,9 +134,7 @@ size_t ZipArchive::Stream::Next(char* into, size_t room) {
   state.avail_out = static_cast<std::uint32_t>(room);
   while (state.avail_out != 0 && state.block_state != ISAL_BLOCK_FINISH) {
     if (state.avail_in == 0 && !in.inputEnded) {
-      const zip_int64_t got = zip_fread(file_, in.input.data(), in.input.size());
-      if (got < 0)
-        zip_.Fail(part_ + " is damaged in the zip archive (" + zip_error_strerror(zip_file_get_error(file_)) + ")");
+      const size_t got = Read(in.input.data(), in.input.size());
       in.inputEnded = got == 0;
       state.next_in = in.input.data();
       state.avail_in = static_cast<std::uint32_t>(got);

@@ -54,6 +54,8 @@ class ZipArchive {
            std::unique_ptr<Inflater> inflater);
     // The next bytes of the part into `into`: how many, 0 once it is read.
     size_t Next(char* into, size_t room);
+    // The next bytes libzip gives (inflated, or raw for the inflater): how many, 0 at the end.
+    size_t Read(void* into, size_t room);
     ZipArchive& zip_;
     std::string part_;
     zip_file* file_;
