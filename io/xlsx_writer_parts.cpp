@@ -336,25 +336,35 @@ bool NeedsPreservedSpace(std::string_view text) {
   return !text.empty() && (space(text.front()) || space(text.back()));
 }
 
+int SharedStringTable::IndexOf(std::uint32_t place) const {
+  return static_cast<int>(place + (std::upper_bound(richBefore_.begin(), richBefore_.end(), place) - richBefore_.begin()));
+}
+
 int SharedStringTable::Plain(std::string_view text) {
   ++count_;
   const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
-  if (2 * (texts_.size() + 1) > slots_.size()) {
+  const std::uint32_t tag = hash >> kPlaceBits << kPlaceBits;
+  if (4 * (texts_.size() + 1) > 3 * slots_.size()) {
     std::vector<std::uint32_t> grown(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
     for (std::uint32_t i = 0; i < texts_.size(); ++i) {
-      std::size_t at = texts_[i].hash & (grown.size() - 1);
+      const std::uint32_t known = texts_[i].hash;
+      std::size_t at = known & (grown.size() - 1);
       while (grown[at] != 0) at = (at + 1) & (grown.size() - 1);
-      grown[at] = i + 1;
+      grown[at] = (known >> kPlaceBits << kPlaceBits) | (i + 1);
     }
     slots_.swap(grown);
   }
   std::size_t at = hash & (slots_.size() - 1);
   for (; slots_[at] != 0; at = (at + 1) & (slots_.size() - 1)) {
-    const PlainText& known = texts_[slots_[at] - 1];
-    if (known.hash == hash && std::string_view(known.data, known.size) == text) return known.index;
+    if ((slots_[at] & ~kMostPlaces) != tag) continue;
+    const std::uint32_t place = (slots_[at] & kMostPlaces) - 1;
+    const PlainText& known = texts_[place];
+    if (known.hash == hash && std::string_view(known.data, known.size) == text) return IndexOf(place);
   }
-  slots_[at] = static_cast<std::uint32_t>(texts_.size() + 1);
-  texts_.push_back({text.data(), static_cast<std::uint32_t>(text.size()), hash, unique_});
+  if (texts_.size() < kMostPlaces) {
+    slots_[at] = tag | static_cast<std::uint32_t>(texts_.size() + 1);
+    texts_.push_back({text.data(), static_cast<std::uint32_t>(text.size()), hash});
+  }
   // Most texts have no control character and no "_" that could read as an escape: they are
   // written as they are.
   const bool asItIs = std::none_of(text.begin(), text.end(), [](char c) {
@@ -378,6 +388,7 @@ int SharedStringTable::Rich(const std::string& runs) {
   ++count_;
   auto [it, added] = rich_.try_emplace(runs, unique_);
   if (!added) return it->second;
+  richBefore_.push_back(static_cast<std::uint32_t>(texts_.size()));
   entries_.Append("<si>");
   entries_.Append(runs);
   entries_.Append("</si>");

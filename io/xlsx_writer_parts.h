@@ -97,18 +97,25 @@ class SharedStringTable {
   PartBody& Entries() { return entries_; }
 
  private:
-  // Plain texts by hash, open addressing: a slot holds an index into texts_ plus one, 0 when free.
-  // A sheet's texts are mostly distinct, so the table is kept small and free of allocations per
-  // text; its size is a power of two, at most half full. The texts are kept in blocks that never
-  // move, so that the table grows without copying them or holding twice their room.
+  // Plain texts by hash, open addressing: a slot holds the text's place in texts_ plus one, 0
+  // when free, with the top bits of the text's hash above it, so that a probe reads the text
+  // only when those agree. A sheet's texts are mostly distinct, so the table is kept small and
+  // free of allocations per text; its size is a power of two, at most three quarters full. The
+  // texts are kept in blocks that never move, so that the table grows without copying them or
+  // holding twice their room. Past kMostPlaces texts the rest are written without looking for
+  // an earlier entry.
+  static constexpr int kPlaceBits = 26;
+  static constexpr std::uint32_t kMostPlaces = (std::uint32_t{1} << kPlaceBits) - 1;
   struct PlainText {
     const char* data;
     std::uint32_t size;  // a cell's text is far shorter than 4 GB
     std::uint32_t hash;  // the low half of the text's hash
-    int index;           // its entry
   };
+  // The entry of texts_[place]: the rich entries made before it come between.
+  int IndexOf(std::uint32_t place) const;
   std::vector<std::uint32_t> slots_;
   std::deque<PlainText> texts_;
+  std::vector<std::uint32_t> richBefore_;  // for each rich entry, how many plain texts came first
   std::unordered_map<std::string, int> rich_;
   PartBody entries_;
   std::uint64_t count_ = 0;
