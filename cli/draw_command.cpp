@@ -158,6 +158,7 @@ int Draw(CliContext& context, const DrawOptions& options) {
                   << context.GetSession().Sections.LabelCommands.size() << " level labels\n";
   }
   if (outcome == CommandOutcome::Completed) WriteDrawingFiles(context, options, plan);
+  plan = {};  // the drawing is in the sheet and the files: its room goes back before the save
   return context.Finish(outcome, options.book);
 }
 
