@@ -71,6 +71,15 @@ class CellValue {
   bool Bool() const { return Payload() != 0; }
   CellError Error() const { return static_cast<CellError>(static_cast<int>(static_cast<std::uint32_t>(Payload()))); }
 
+  // A value lent to a holder of its own as room for a pointer (a cell's record pointing at its
+  // fuller form): no kind of value, never shown to anyone else; copied as it is and never freed
+  // by the value, so its holder frees what it points at.
+  static CellValue Lent(void* p) { return CellValue(Tagged(Kind::Lent, reinterpret_cast<std::uintptr_t>(p))); }
+  // What a lent value points at; nullptr for every other value.
+  void* LentTo() const {
+    return KindOf() == Kind::Lent ? reinterpret_cast<void*>(static_cast<std::uintptr_t>(Payload())) : nullptr;
+  }
+
   // The value as a macro sees it converted to a string: "" for empty, t(v) for numbers,
   // "True"/"False", the text itself, the error's text.
   std::string AsText() const;
@@ -83,7 +92,7 @@ class CellValue {
   }
 
  private:
-  enum class Kind : std::uint64_t { Empty = 1, Text = 2, Boolean = 3, Error = 4 };
+  enum class Kind : std::uint64_t { Empty = 1, Text = 2, Boolean = 3, Error = 4, Lent = 5 };
   struct TextBlock {
     std::atomic<std::uint32_t> holders;
     std::string text;

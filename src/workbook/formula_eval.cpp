@@ -288,8 +288,8 @@ class Calculator {
         if (node < 0) {
           const MemoryRow* row = RowOf(sheet, at.row);
           const MemoryCell* cell = row ? row->Find(at.column) : nullptr;
-          if (cell && cell->HasFormula()) node = NodeFor(sheet, at, &cell->extras->formula);
-          else if (cell) op.constant = &cell->value;
+          if (cell && cell->HasFormula()) node = NodeFor(sheet, at, cell->FormulaIfAny());
+          else if (cell) op.constant = &cell->Value();
         }
         if (node >= 0) {
           op.node = node;

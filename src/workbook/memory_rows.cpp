@@ -8,18 +8,30 @@ namespace kestrel {
 MemoryCell MemoryCell::Clone() const {
   MemoryCell copy(column);
   copy.style = style;
-  copy.value = value;
-  if (extras) copy.extras = std::make_unique<CellExtras>(*extras);
+  if (const FullCell* full = Full())
+    copy.slot_ = CellValue::Lent(new FullCell(*full));
+  else
+    copy.slot_ = slot_;
   return copy;
 }
 
+void MemoryCell::SetValue(CellValue value) {
+  if (FullCell* full = Full())
+    full->value = std::move(value);
+  else
+    slot_ = std::move(value);
+}
+
 CellExtras& MemoryCell::Extras() {
-  if (!extras) extras = std::make_unique<CellExtras>();
-  return *extras;
+  if (!Full()) slot_ = CellValue::Lent(new FullCell{std::move(slot_), {}});
+  return Full()->extras;
 }
 
 void MemoryCell::DropEmptyExtras() {
-  if (extras && extras->Empty()) extras.reset();
+  FullCell* full = Full();
+  if (!full || !full->extras.Empty()) return;
+  slot_ = std::move(full->value);
+  delete full;
 }
 
 namespace {

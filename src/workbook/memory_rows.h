@@ -28,25 +28,57 @@ struct CellExtras {
   bool Empty() const { return formula.empty() && superscripts.empty() && !note; }
 };
 
-struct MemoryCell {
+// One cell's record, in 16 bytes: a sheet holds millions. The few cells that carry more than a
+// value and a style (a formula, superscripts, a note) keep their value with those in a block of
+// their own, which the record's value slot points at.
+class MemoryCell {
+ public:
   explicit MemoryCell(int col) : column(col) {}
-  MemoryCell(MemoryCell&&) noexcept = default;
-  MemoryCell& operator=(MemoryCell&&) noexcept = default;
+  MemoryCell(MemoryCell&& other) noexcept = default;
+  MemoryCell& operator=(MemoryCell&& other) noexcept {
+    std::swap(column, other.column);
+    std::swap(style, other.style);
+    std::swap(slot_, other.slot_);  // the other record frees what this one held
+    return *this;
+  }
+  ~MemoryCell() { delete Full(); }
   MemoryCell Clone() const;
 
   int column;
   StyleId style = kInheritStyle;
-  CellValue value;  // the constant, or the cached result of the formula
-  std::unique_ptr<CellExtras> extras;
 
-  bool HasFormula() const { return extras && !extras->formula.empty(); }
-  // Filled as the host's End sees it: a value or a formula.
-  bool IsFilled() const { return HasFormula() || !value.IsEmpty(); }
-  // Holds nothing at all, so the record can go.
-  bool IsBlank() const { return value.IsEmpty() && style == kInheritStyle && (!extras || extras->Empty()); }
+  // The constant, or the cached result of the formula.
+  const CellValue& Value() const { return Full() ? Full()->value : slot_; }
+  void SetValue(CellValue value);
+  // What the cell carries besides, or nullptr.
+  const CellExtras* ExtrasIfAny() const { return Full() ? &Full()->extras : nullptr; }
+  CellExtras* ExtrasIfAny() { return Full() ? &Full()->extras : nullptr; }
+  // Made when the cell has none yet.
   CellExtras& Extras();
+  // Back to a plain record when the cell carries nothing besides its value.
   void DropEmptyExtras();
+
+  bool HasFormula() const { return Full() && !Full()->extras.formula.empty(); }
+  // The formula ("=A5-A4"), or nullptr for a constant.
+  const std::string* FormulaIfAny() const { return HasFormula() ? &Full()->extras.formula : nullptr; }
+  std::string* FormulaIfAny() { return HasFormula() ? &Full()->extras.formula : nullptr; }
+  // Filled as the host's End sees it: a value or a formula.
+  bool IsFilled() const { return HasFormula() || !Value().IsEmpty(); }
+  // Holds nothing at all, so the record can go.
+  bool IsBlank() const {
+    return Value().IsEmpty() && style == kInheritStyle && (!Full() || Full()->extras.Empty());
+  }
+
+ private:
+  struct FullCell {
+    CellValue value;
+    CellExtras extras;
+  };
+  FullCell* Full() const { return static_cast<FullCell*>(slot_.LentTo()); }
+
+  CellValue slot_;  // the value, or lent to point at the cell's FullCell
 };
+static_assert(sizeof(MemoryCell) == 16);
 
 struct MemoryRow {
   std::vector<MemoryCell> cells;  // ascending by column, one record per column at most

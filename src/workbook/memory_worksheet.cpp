@@ -94,7 +94,7 @@ std::string MemoryWorksheet::DisplayText(const CellValue& v, const CellStyle& st
 CellValue MemoryWorksheet::Value(CellRef cell) {
   Check(cell);
   const MemoryCell* c = FindCell(cell.row, cell.column);
-  return c ? c->value : CellValue();
+  return c ? c->Value() : CellValue();
 }
 
 Grid MemoryWorksheet::Values(const RangeRef& range) {
@@ -103,7 +103,7 @@ Grid MemoryWorksheet::Values(const RangeRef& range) {
   rows_.ForEach(range.first.row, range.last.row, [&](int row, const MemoryRow& r) {
     auto [lo, hi] = r.Span(range.first.column, range.last.column);
     for (size_t i = lo; i < hi; ++i)
-      grid.At(row - range.first.row, r.cells[i].column - range.first.column) = r.cells[i].value;
+      grid.At(row - range.first.row, r.cells[i].column - range.first.column) = r.cells[i].Value();
   });
   return grid;
 }
@@ -112,8 +112,8 @@ std::string MemoryWorksheet::Text(CellRef cell) {
   Check(cell);
   const MemoryRow* r = rows_.Find(cell.row);
   const MemoryCell* c = r ? r->Find(cell.column) : nullptr;
-  if (!c || c->value.IsEmpty()) return "";
-  return DisplayText(c->value, StyleOf(r, c, cell.column));
+  if (!c || c->Value().IsEmpty()) return "";
+  return DisplayText(c->Value(), StyleOf(r, c, cell.column));
 }
 
 std::vector<std::string> MemoryWorksheet::Texts(const RangeRef& range) {
@@ -124,9 +124,9 @@ std::vector<std::string> MemoryWorksheet::Texts(const RangeRef& range) {
     auto [lo, hi] = r.Span(range.first.column, range.last.column);
     for (size_t i = lo; i < hi; ++i) {
       const MemoryCell& c = r.cells[i];
-      if (c.value.IsEmpty()) continue;
+      if (c.Value().IsEmpty()) continue;
       texts[static_cast<size_t>(row - range.first.row) * columns + (c.column - range.first.column)] =
-          DisplayText(c.value, StyleOf(&r, &c, c.column));
+          DisplayText(c.Value(), StyleOf(&r, &c, c.column));
     }
   });
   return texts;
@@ -136,7 +136,7 @@ std::string MemoryWorksheet::Formula(CellRef cell) {
   Check(cell);
   const MemoryCell* c = FindCell(cell.row, cell.column);
   if (!c) return "";
-  return c->HasFormula() ? c->extras->formula : TypedText(c->value);
+  return c->HasFormula() ? *c->FormulaIfAny() : TypedText(c->Value());
 }
 
 std::string MemoryWorksheet::NumberFormat(CellRef cell) {
@@ -168,8 +168,8 @@ void MemoryWorksheet::WriteInRow(int rowNumber, MemoryRow& row, int column, Cell
     cell = &row.GetOrCreate(column);
   }
   const bool hadFormula = cell->HasFormula();
-  cell->value = std::move(value);
-  if (cell->extras || !formula.empty()) {
+  cell->SetValue(std::move(value));
+  if (cell->ExtrasIfAny() || !formula.empty()) {
     CellExtras& extras = cell->Extras();
     extras.formula = std::move(formula);
     extras.superscripts.clear();
@@ -222,7 +222,7 @@ void MemoryWorksheet::SetCachedValue(CellRef cell, const CellValue& value) {
   MemoryRow* r = rows_.Find(cell.row);
   MemoryCell* c = r ? r->Find(cell.column) : nullptr;
   if (!c || !c->HasFormula()) throw std::invalid_argument("no formula in " + CellA1(cell));
-  c->value = value;
+  c->SetValue(value);
 }
 
 void MemoryWorksheet::LoadCell(CellRef cell, CellValue value, std::string formula) {
@@ -274,8 +274,9 @@ void MemoryWorksheet::SetNote(CellRef cell, const Note& note) {
 std::optional<Note> MemoryWorksheet::GetNote(CellRef cell) {
   Check(cell);
   const MemoryCell* c = FindCell(cell.row, cell.column);
-  if (!c || !c->extras) return std::nullopt;
-  return c->extras->note;
+  const CellExtras* extras = c ? c->ExtrasIfAny() : nullptr;
+  if (!extras) return std::nullopt;
+  return extras->note;
 }
 
 void MemoryWorksheet::ClearNotes(const RangeRef& range) {
@@ -287,8 +288,9 @@ void MemoryWorksheet::ClearNotes(const RangeRef& range) {
     std::vector<int> blank;
     for (size_t i = lo; i < hi; ++i) {
       MemoryCell& c = r.cells[i];
-      if (!c.extras || !c.extras->note) continue;
-      c.extras->note.reset();
+      CellExtras* extras = c.ExtrasIfAny();
+      if (!extras || !extras->note) continue;
+      extras->note.reset();
       c.DropEmptyExtras();
       if (c.IsBlank()) blank.push_back(c.column);
     }
@@ -346,7 +348,8 @@ double MemoryWorksheet::RowHeight(int row) const {
 std::vector<TextRun> MemoryWorksheet::SuperscriptRuns(CellRef cell) const {
   Check(cell);
   const MemoryCell* c = FindCell(cell.row, cell.column);
-  return c && c->extras ? c->extras->superscripts : std::vector<TextRun>{};
+  const CellExtras* extras = c ? c->ExtrasIfAny() : nullptr;
+  return extras ? extras->superscripts : std::vector<TextRun>{};
 }
 
 std::vector<CellRef> MemoryWorksheet::UsedCells() const {
@@ -376,13 +379,13 @@ std::optional<RangeRef> MemoryWorksheet::UsedRange() const {
 CellView MemoryWorksheet::ViewOf(int row, const MemoryRow& r, const MemoryCell& cell) const {
   CellView view;
   view.at = {row, cell.column};
-  view.value = &cell.value;
+  view.value = &cell.Value();
   view.style = StyleIdOf(&r, &cell, cell.column);
   view.ownStyle = cell.style != kInheritStyle;
-  if (cell.extras) {
-    if (!cell.extras->formula.empty()) view.formula = &cell.extras->formula;
-    if (!cell.extras->superscripts.empty()) view.superscripts = &cell.extras->superscripts;
-    if (cell.extras->note) view.note = &*cell.extras->note;
+  if (const CellExtras* extras = cell.ExtrasIfAny()) {
+    if (!extras->formula.empty()) view.formula = &extras->formula;
+    if (!extras->superscripts.empty()) view.superscripts = &extras->superscripts;
+    if (extras->note) view.note = &*extras->note;
   }
   return view;
 }
@@ -398,7 +401,7 @@ void MemoryWorksheet::VisitCells(const RangeRef& block, const std::function<void
 namespace {
 
 CellContent ContentOf(int row, const MemoryCell& cell) {
-  return {{row, cell.column}, &cell.value, cell.HasFormula() ? &cell.extras->formula : nullptr};
+  return {{row, cell.column}, &cell.Value(), cell.FormulaIfAny()};
 }
 
 }  // namespace
@@ -419,7 +422,7 @@ const MemoryRow* MemoryWorksheet::StoredRow(int row) const {
 void MemoryWorksheet::VisitFormulas(const std::function<void(CellRef, const std::string&)>& visit) const {
   rows_.ForEachFormulaRow([&](int row, const MemoryRow& r) {
     for (const MemoryCell& c : r.cells)
-      if (c.HasFormula()) visit({row, c.column}, c.extras->formula);
+      if (c.HasFormula()) visit({row, c.column}, *c.FormulaIfAny());
   });
 }
 

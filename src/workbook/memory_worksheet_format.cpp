@@ -232,8 +232,8 @@ void MemoryWorksheet::SetSuperscript(CellRef cell, int start, int length) {
   MemoryRow* row = rows_.Find(cell.row);
   MemoryCell* c = row ? row->Find(cell.column) : nullptr;
   // Character formats apply to a text constant only; on anything else the call changes nothing.
-  if (!c || c->HasFormula() || !c->value.IsText()) return;
-  const int size = static_cast<int>(CodePointCount(c->value.Text()));
+  if (!c || c->HasFormula() || !c->Value().IsText()) return;
+  const int size = static_cast<int>(CodePointCount(c->Value().Text()));
   const int first = std::max(start, 1);
   const int end = std::min(start + std::max(length, 0), size + 1);  // one past the last
   if (first >= end) return;
@@ -288,8 +288,8 @@ void MemoryWorksheet::AutoFitColumns(int firstColumn, int lastColumn) {
       if (&book_->Sheet(s) == this) sheetIndex = s;
   std::optional<CellValue> computed;
   auto shown = [&](const MemoryCell& cell) -> const CellValue& {
-    if (!cell.HasFormula() || sheetIndex < 0) return cell.value;
-    computed = EvaluateFormula(*book_, sheetIndex, cell.extras->formula).value_or(cell.value);
+    if (!cell.HasFormula() || sheetIndex < 0) return cell.Value();
+    computed = EvaluateFormula(*book_, sheetIndex, *cell.FormulaIfAny()).value_or(cell.Value());
     return *computed;
   };
   rows_.ForEach(1, kMaxRows, [&](int rowNumber, const MemoryRow& row) {

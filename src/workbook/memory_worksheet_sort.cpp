@@ -64,13 +64,13 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     if (const MemoryRow* top = rows_.Find(first)) {
       auto [lo, hi] = top->Span(c1, c2);
       for (size_t i = lo; i < hi; ++i) {
-        headerNumber = headerNumber || top->cells[i].value.IsNumber();
-        headerText = headerText || top->cells[i].value.IsText();
+        headerNumber = headerNumber || top->cells[i].Value().IsNumber();
+        headerText = headerText || top->cells[i].Value().IsText();
       }
     }
     rows_.ForEach(first + 1, last, [&](int, const MemoryRow& r) {
       const MemoryCell* k = r.Find(keyColumn);
-      keyNumber = keyNumber || (k && k->value.IsNumber());
+      keyNumber = keyNumber || (k && k->Value().IsNumber());
     });
     if (headerText && !headerNumber && keyNumber) ++first;
   }
@@ -90,7 +90,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     item.row = row;
     int formulas = 0;
     for (size_t i = lo; i < hi; ++i) {
-      if (r.cells[i].column == keyColumn) SetKey(item, r.cells[i].value);
+      if (r.cells[i].column == keyColumn) SetKey(item, r.cells[i].Value());
       formulas += r.cells[i].HasFormula() ? 1 : 0;
     }
     if (formulas != 0) rows_.AddFormulas(row, -formulas);
@@ -132,7 +132,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     // A moved formula reads as if copied to its new row: relative references follow it.
     for (auto& cell : items[i].cells)
       if (cell.HasFormula() && target != items[i].row)
-        cell.extras->formula = OffsetReferences(cell.extras->formula, target - items[i].row, 0);
+        *cell.FormulaIfAny() = OffsetReferences(*cell.FormulaIfAny(), target - items[i].row, 0);
     int formulas = 0;
     for (const auto& cell : items[i].cells) formulas += cell.HasFormula() ? 1 : 0;
     if (row.cells.empty()) {
@@ -174,9 +174,9 @@ void MemoryWorksheet::Replace(const RangeRef& range, std::string_view what, std:
     for (size_t i = lo; i < hi; ++i) {
       const MemoryCell& cell = r.cells[i];
       if (!cell.IsFilled()) continue;
-      const std::u16string typed = Utf8ToUtf16(cell.HasFormula() ? cell.extras->formula
-                                               : cell.value.IsBoolean() ? (cell.value.Bool() ? "TRUE" : "FALSE")
-                                                                        : cell.value.AsText());
+      const std::u16string typed = Utf8ToUtf16(cell.HasFormula() ? *cell.FormulaIfAny()
+                                               : cell.Value().IsBoolean() ? (cell.Value().Bool() ? "TRUE" : "FALSE")
+                                                                        : cell.Value().AsText());
       const std::u16string search = folded(typed);
       std::u16string result;
       size_t from = 0;

@@ -18,7 +18,7 @@ void CheckCount(int count) {
 
 bool MemoryWorksheet::HasContentFrom(RefAxis axis, int first) const {
   bool found = false;
-  auto holds = [](const MemoryCell& c) { return c.IsFilled() || (c.extras && c.extras->note); };
+  auto holds = [](const MemoryCell& c) { return c.IsFilled() || (c.ExtrasIfAny() && c.ExtrasIfAny()->note); };
   if (axis == RefAxis::Rows) {
     rows_.ForEach(first, kMaxRows, [&](int, const MemoryRow& row) {
       for (const auto& c : row.cells) found = found || holds(c);
@@ -148,7 +148,7 @@ void MemoryWorksheet::AfterStructureChange(const RefShift& shift) {
   ++cellMoves_;
   rows_.ForEachFormulaRow([&](int, MemoryRow& row) {
     for (auto& c : row.cells)
-      if (c.HasFormula()) c.extras->formula = ShiftReferences(c.extras->formula, shift, name_, true);
+      if (std::string* formula = c.FormulaIfAny()) *formula = ShiftReferences(*formula, shift, name_, true);
   });
 
   const bool rows = shift.axis == RefAxis::Rows;
@@ -186,7 +186,7 @@ void MemoryWorksheet::AfterStructureChange(const RefShift& shift) {
 void MemoryWorksheet::ShiftForeignReferences(std::string_view sheet, const RefShift& shift) {
   rows_.ForEachFormulaRow([&](int, MemoryRow& row) {
     for (auto& c : row.cells)
-      if (c.HasFormula()) c.extras->formula = ShiftReferences(c.extras->formula, shift, sheet, false);
+      if (std::string* formula = c.FormulaIfAny()) *formula = ShiftReferences(*formula, shift, sheet, false);
   });
 }
 
