@@ -303,7 +303,7 @@ class SheetWriter {
     written_.rows->Append("/>");
   }
 
-  void CheckLength(CellRef at, const std::string& text) {
+  void CheckLength(CellRef at, std::string_view text) {
     if (text.size() > kMaxTextLength && CodePointCount(EncodeEscapes(text)) > kMaxTextLength)
       throw std::runtime_error("text in " + CellA1(at) + ": longer than the 32767 characters a cell holds");
   }
@@ -364,7 +364,7 @@ class SheetWriter {
   // characters, each with the cell's font (a piece without a font of its own would show the
   // file's default font instead). A text of one superscript character is plain text in a
   // superscript format, whose style record replaces `record`.
-  int RichTextIndex(const CellView& c, const std::string& text, int& record) {
+  int RichTextIndex(const CellView& c, std::string_view text, int& record) {
     const CellStyle& style = sheet_.StyleById(c.style);
     const int size = static_cast<int>(CodePointCount(text));
     struct Piece {

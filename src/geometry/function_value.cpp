@@ -51,7 +51,7 @@ double ToNumber(const FunctionValue& value) {
   if (v.IsNumber()) return v.Number();
   if (v.IsBoolean()) return v.Bool() ? -1 : 0;
   std::optional<double> n = StrictNumber(v.Text());
-  if (!n || !std::isfinite(*n)) throw FunctionError("type mismatch: \"" + v.Text() + "\" is not a number");
+  if (!n || !std::isfinite(*n)) throw FunctionError("type mismatch: \"" + std::string(v.Text()) + "\" is not a number");
   return *n;
 }
 

@@ -21,7 +21,7 @@ constexpr std::string_view kRangePrefix = "range\x1F", kFilePrefix = "file\x1F";
 
 std::optional<std::string> SourceKey(const FunctionValue& source) {
   if (source.IsRange()) return std::string(kRangePrefix) + source.Range().Key();
-  if (source.IsText()) return std::string(kFilePrefix) + source.Value().Text();
+  if (source.IsText()) return std::string(kFilePrefix) + std::string(source.Value().Text());
   return std::nullopt;
 }
 

@@ -1,6 +1,10 @@
 // CellValue's text forms: the host's error texts and a value as a macro converts it to a string.
 #include "host/cell_value.h"
 
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "util/number_text.h"
@@ -32,10 +36,23 @@ std::optional<CellError> CellErrorOfText(std::string_view text) {
   return std::nullopt;
 }
 
+std::uint64_t CellValue::NewText(std::string_view text) {
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("a text of 4 GB or more");
+  void* room = ::operator new(sizeof(TextBlock) + text.size());
+  auto* block = new (room) TextBlock{{1}, static_cast<std::uint32_t>(text.size())};
+  if (!text.empty()) std::memcpy(block + 1, text.data(), text.size());
+  return Tagged(Kind::Text, reinterpret_cast<std::uintptr_t>(block));
+}
+
+void CellValue::FreeText(TextBlock* block) {
+  block->~TextBlock();
+  ::operator delete(block);
+}
+
 std::string CellValue::AsText() const {
   if (IsEmpty()) return "";
   if (IsNumber()) return GeneralText(Number());
-  if (IsText()) return Text();
+  if (IsText()) return std::string(Text());
   if (IsBoolean()) return Bool() ? "True" : "False";
   return CellErrorText(Error());
 }

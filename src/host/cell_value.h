@@ -36,8 +36,9 @@ class CellValue {
   CellValue() = default;
   CellValue(double n) : bits_(NumberBits(n)) {}
   CellValue(int n) : CellValue(static_cast<double>(n)) {}
-  CellValue(std::string s) : bits_(Tagged(Kind::Text, reinterpret_cast<std::uintptr_t>(new TextBlock{{1}, std::move(s)}))) {}
-  CellValue(const char* s) : CellValue(std::string(s)) {}
+  CellValue(std::string_view s) : bits_(NewText(s)) {}
+  CellValue(const std::string& s) : CellValue(std::string_view(s)) {}
+  CellValue(const char* s) : CellValue(std::string_view(s)) {}
   static CellValue Boolean(bool b) { return CellValue(Tagged(Kind::Boolean, b ? 1 : 0)); }
   static CellValue Error(CellError e) {
     return CellValue(Tagged(Kind::Error, static_cast<std::uint32_t>(static_cast<int>(e))));
@@ -67,7 +68,7 @@ class CellValue {
     std::memcpy(&n, &bits_, sizeof n);
     return n;
   }
-  const std::string& Text() const { return Block()->text; }
+  std::string_view Text() const { return {Block()->Chars(), Block()->size}; }
   bool Bool() const { return Payload() != 0; }
   CellError Error() const { return static_cast<CellError>(static_cast<int>(static_cast<std::uint32_t>(Payload()))); }
 
@@ -93,10 +94,16 @@ class CellValue {
 
  private:
   enum class Kind : std::uint64_t { Empty = 1, Text = 2, Boolean = 3, Error = 4, Lent = 5 };
+  // A text's characters follow its block in one allocation.
   struct TextBlock {
     std::atomic<std::uint32_t> holders;
-    std::string text;
+    std::uint32_t size;  // a cell's text is far shorter than 4 GB
+    const char* Chars() const { return reinterpret_cast<const char*>(this + 1); }
   };
+  // A new block holding `text`, held once, as the value's bits. Throws std::length_error for a
+  // text of 4 GB or more.
+  static std::uint64_t NewText(std::string_view text);
+  static void FreeText(TextBlock* block);
   // Sign, exponent and quiet bit set: a NaN, which a number never is once NumberBits has made
   // every NaN the positive one. The kind is in the three bits below, the payload in the low 48
   // (a pointer of the address spaces the tool runs in fits there).
@@ -123,7 +130,7 @@ class CellValue {
     if (IsText()) Block()->holders.fetch_add(1, std::memory_order_relaxed);
   }
   void Release() {
-    if (IsText() && Block()->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete Block();
+    if (IsText() && Block()->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) FreeText(Block());
   }
 
   std::uint64_t bits_ = kEmpty;

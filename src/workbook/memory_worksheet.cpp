@@ -182,10 +182,10 @@ void MemoryWorksheet::WriteInRow(int rowNumber, MemoryRow& row, int column, Cell
 
 void MemoryWorksheet::PutInRow(int rowNumber, MemoryRow& row, int column, const CellValue& value) {
   if (value.IsText()) {
-    const std::string& text = value.Text();
+    const std::string_view text = value.Text();
     if (text.empty()) return WriteInRow(rowNumber, row, column, CellValue(), "");
     if (!IsTextFormat(StyleOf(&row, row.Find(column), column).numberFormat)) {
-      if (text.size() > 1 && text[0] == '=') return WriteInRow(rowNumber, row, column, CellValue(), text);
+      if (text.size() > 1 && text[0] == '=') return WriteInRow(rowNumber, row, column, CellValue(), std::string(text));
       if (auto number = StrictNumber(text)) return WriteInRow(rowNumber, row, column, CellValue(*number), "");
     }
   }

@@ -13,7 +13,7 @@ namespace {
 
 std::string Text(const FunctionValue& v) {
   EXPECT_TRUE(v.IsText());
-  return v.IsText() ? v.Value().Text() : "";
+  return v.IsText() ? std::string(v.Value().Text()) : "";
 }
 double Number(const FunctionValue& v) {
   EXPECT_TRUE(v.IsNumber());

@@ -425,7 +425,7 @@ double CharactersFromFileWidth(double fileWidth) {
 }
 
 // Per code point: superscript or not.
-std::vector<bool> SuperscriptFlags(const std::string& text, const std::vector<TextRun>& runs) {
+std::vector<bool> SuperscriptFlags(std::string_view text, const std::vector<TextRun>& runs) {
   std::vector<bool> flags(CodePointCount(text), false);
   for (const TextRun& r : runs)
     for (int i = r.start; i < r.start + r.length && i <= static_cast<int>(flags.size()); ++i) flags[i - 1] = true;

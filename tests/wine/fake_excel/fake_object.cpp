@@ -77,7 +77,7 @@ std::string Utf8Of(const std::wstring& text) {
   return utf8;
 }
 
-std::wstring WideOf(const std::string& utf8) {
+std::wstring WideOf(std::string_view utf8) {
   int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);

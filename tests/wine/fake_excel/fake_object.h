@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/cell_value.h"
@@ -76,7 +77,7 @@ double NumberOf(const VARIANT& value, const wchar_t* what);
 long LongOf(const VARIANT& value, const wchar_t* what);
 bool BoolOf(const VARIANT& value, const wchar_t* what);
 std::string Utf8Of(const std::wstring& text);
-std::wstring WideOf(const std::string& utf8);
+std::wstring WideOf(std::string_view utf8);
 void SetText(VARIANT* result, const std::wstring& text);
 void SetNumber(VARIANT* result, double value);
 void SetBool(VARIANT* result, bool value);
