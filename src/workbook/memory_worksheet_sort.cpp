@@ -16,7 +16,7 @@ struct SortItem {
   int row = 0;
   KeyKind kind = KeyKind::Empty;
   double number = 0;  // the number, or 0/1 for a boolean
-  std::string text;   // folded for comparison
+  CellValue text;     // folded for comparison: the key itself when folding changes nothing
   std::vector<MemoryCell> cells;
 };
 
@@ -28,7 +28,9 @@ void SetKey(SortItem& item, const CellValue& v) {
     // Letters without regard to case; other characters, Chinese included, by code point (the
     // host orders Chinese by pinyin, which needs a pronunciation table this model does not have).
     item.kind = KeyKind::Text;
-    item.text = AsciiLower(v.Text());
+    const std::string_view text = v.Text();
+    const bool folds = std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    item.text = folds ? CellValue(AsciiLower(text)) : v;
   } else if (v.IsBoolean()) {
     item.kind = KeyKind::Boolean;
     item.number = v.Bool() ? 1 : 0;
@@ -42,7 +44,7 @@ bool KeyLess(const SortItem& a, const SortItem& b) {
   switch (a.kind) {
     case KeyKind::Number:
     case KeyKind::Boolean: return a.number < b.number;
-    case KeyKind::Text: return a.text < b.text;
+    case KeyKind::Text: return a.text.Text() < b.text.Text();
     default: return false;  // errors, and empty keys, keep their order
   }
 }
