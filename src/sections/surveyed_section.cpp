@@ -114,22 +114,24 @@ bool NumbersOrEmpty(const Grid& block, SectionRows rows) {
 void SortSectionsByOffset(Worksheet& sheet, int scratchColumn) {
   const int last = LastSurveyRow(sheet);
   if (last == 0) return;
-  const Grid block = ReadSurveyBlock(sheet, last);
   // Each row's place once sorted; sections the order can be worked out for here are sorted
   // together by one host sort on those places, the others one by one by the host.
   Grid places(last, 1);
   for (int r = 1; r <= last; ++r) places.At(r - 1, 0) = r;
-  bool moves = false;
-  std::vector<SectionRows> byHost;
-  for (SectionRows rows : SplitSectionRows(block, last)) {
-    if (rows.Start == rows.End || InOffsetOrder(block, rows)) continue;
-    if (!NumbersOrEmpty(block, rows)) {
-      byHost.push_back(rows);
-      continue;
+  std::vector<SectionRows> together, byHost;
+  {
+    // The block's room goes back before the host sorts.
+    const Grid block = ReadSurveyBlock(sheet, last);
+    for (SectionRows rows : SplitSectionRows(block, last)) {
+      if (rows.Start == rows.End || InOffsetOrder(block, rows)) continue;
+      if (!NumbersOrEmpty(block, rows)) {
+        byHost.push_back(rows);
+        continue;
+      }
+      const std::vector<int> order = NumberOrder(block, rows);
+      for (size_t k = 0; k < order.size(); ++k) places.At(order[k] - 1, 0) = rows.Start + static_cast<int>(k);
+      together.push_back(rows);
     }
-    const std::vector<int> order = NumberOrder(block, rows);
-    for (size_t k = 0; k < order.size(); ++k) places.At(order[k] - 1, 0) = rows.Start + static_cast<int>(k);
-    moves = true;
   }
   auto sortOne = [&](SectionRows rows) {
     try {
@@ -137,10 +139,11 @@ void SortSectionsByOffset(Worksheet& sheet, int scratchColumn) {
     } catch (const HostError&) {
     }
   };
-  if (moves) {
+  if (!together.empty()) {
     try {
       const Grid kept = sheet.Values(RangeRef::Block(1, scratchColumn, last, scratchColumn));
       sheet.SetValues({1, scratchColumn}, places);
+      places = Grid();
       bool sorted = true;
       try {
         sheet.Sort(RangeRef::Block(1, C::PointName, last, scratchColumn), scratchColumn, SortHeader::No);
@@ -152,8 +155,7 @@ void SortSectionsByOffset(Worksheet& sheet, int scratchColumn) {
     } catch (const HostError&) {
       // The host refuses the whole block (a merged area in one section, say): section by section,
       // each refusal skipping only its own section.
-      for (SectionRows rows : SplitSectionRows(block, last))
-        if (rows.Start != rows.End && !InOffsetOrder(block, rows) && NumbersOrEmpty(block, rows)) sortOne(rows);
+      for (SectionRows rows : together) sortOne(rows);
     }
   }
   for (SectionRows rows : byHost) sortOne(rows);
