@@ -104,6 +104,7 @@ std::string WriteSheetPreview(const DrawOptions& options, std::vector<SheetSecti
 // journal puts those written before it back as they were, so that either every file asked for
 // is written or none is.
 void WriteDrawingFiles(CliContext& context, const DrawOptions& options, const DrawingPlan& plan) {
+  if (options.dxf.empty() && options.script.empty() && options.preview.empty()) return;
   RenderedDrawing rendered = RenderDrawing(plan, *WorkbookDesignResults(context.Book()));
   std::vector<std::string> written;
   auto fail = [&](const std::string& message) { throw CliError(message); };
