@@ -22,9 +22,14 @@ struct TextRun {
 
 // What few cells carry; kept apart so that a plain cell stays small.
 struct CellExtras {
+  CellExtras() = default;
+  CellExtras(const CellExtras& other)
+      : formula(other.formula), superscripts(other.superscripts),
+        note(other.note ? std::make_unique<Note>(*other.note) : nullptr) {}
+
   std::string formula;               // "=A5-A4"; empty for a constant
   std::vector<TextRun> superscripts;
-  std::optional<Note> note;
+  std::unique_ptr<Note> note;        // apart: a formula's block needs no room for one
   bool Empty() const { return formula.empty() && superscripts.empty() && !note; }
 };
 

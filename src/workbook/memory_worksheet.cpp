@@ -268,15 +268,15 @@ void MemoryWorksheet::Select(const RangeRef& range) {
 void MemoryWorksheet::SetNote(CellRef cell, const Note& note) {
   Touch();
   Check(cell);
-  rows_.GetOrCreate(cell.row).GetOrCreate(cell.column).Extras().note = note;
+  rows_.GetOrCreate(cell.row).GetOrCreate(cell.column).Extras().note = std::make_unique<Note>(note);
 }
 
 std::optional<Note> MemoryWorksheet::GetNote(CellRef cell) {
   Check(cell);
   const MemoryCell* c = FindCell(cell.row, cell.column);
   const CellExtras* extras = c ? c->ExtrasIfAny() : nullptr;
-  if (!extras) return std::nullopt;
-  return extras->note;
+  if (!extras || !extras->note) return std::nullopt;
+  return *extras->note;
 }
 
 void MemoryWorksheet::ClearNotes(const RangeRef& range) {
