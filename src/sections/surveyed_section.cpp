@@ -16,10 +16,11 @@ using C = SurveyColumns;
 // The host's order of sort keys: numbers ascending, then texts, then everything else; empty last.
 int KeyRank(const CellValue& v) { return v.IsNumber() ? 0 : v.IsText() ? 1 : v.IsEmpty() ? 3 : 2; }
 
-bool InOffsetOrder(const Grid& block, SectionRows rows) {
+// `offsets`: column G of rows 1..last.
+bool InOffsetOrder(const Grid& offsets, SectionRows rows) {
   for (int r = rows.Start + 1; r <= rows.End; ++r) {
-    const CellValue& a = block.At(r - 2, C::Offset - 1);
-    const CellValue& b = block.At(r - 1, C::Offset - 1);
+    const CellValue& a = offsets.At(r - 2, 0);
+    const CellValue& b = offsets.At(r - 1, 0);
     if (KeyRank(a) != KeyRank(b)) {
       if (KeyRank(a) > KeyRank(b)) return false;
       continue;
@@ -30,10 +31,14 @@ bool InOffsetOrder(const Grid& block, SectionRows rows) {
   return true;
 }
 
-// Columns A to G of rows 1..last.
-Grid ReadSurveyBlock(Worksheet& sheet, int last) {
-  return sheet.Values(RangeRef::Block(1, C::PointName, last, C::Offset));
+// One column of rows 1..last.
+Grid ReadSurveyColumn(Worksheet& sheet, int column, int last) {
+  return sheet.Values(RangeRef::Block(1, column, last, column));
 }
+
+// A survey's sections are read a run of whole sections of about this many rows at a time, so
+// that a survey of millions of points is never held whole as values.
+constexpr int kRunRows = 1 << 16;
 
 }  // namespace
 
@@ -89,21 +94,21 @@ namespace {
 
 // The rows of a section whose offsets are numbers or empty, in the host's sort order: numbers
 // ascending, empty offsets last, each kind in sheet order.
-std::vector<int> NumberOrder(const Grid& block, SectionRows rows) {
+std::vector<int> NumberOrder(const Grid& offsets, SectionRows rows) {
   std::vector<int> order;
   for (int r = rows.Start; r <= rows.End; ++r) order.push_back(r);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const CellValue& x = block.At(a - 1, C::Offset - 1);
-    const CellValue& y = block.At(b - 1, C::Offset - 1);
+    const CellValue& x = offsets.At(a - 1, 0);
+    const CellValue& y = offsets.At(b - 1, 0);
     if (x.IsEmpty() || y.IsEmpty()) return !x.IsEmpty() && y.IsEmpty();
     return x.Number() < y.Number();
   });
   return order;
 }
 
-bool NumbersOrEmpty(const Grid& block, SectionRows rows) {
+bool NumbersOrEmpty(const Grid& offsets, SectionRows rows) {
   for (int r = rows.Start; r <= rows.End; ++r) {
-    const CellValue& v = block.At(r - 1, C::Offset - 1);
+    const CellValue& v = offsets.At(r - 1, 0);
     if (!v.IsNumber() && !v.IsEmpty()) return false;
   }
   return true;
@@ -120,15 +125,15 @@ void SortSectionsByOffset(Worksheet& sheet, int scratchColumn) {
   for (int r = 1; r <= last; ++r) places.At(r - 1, 0) = r;
   std::vector<SectionRows> together, byHost;
   {
-    // The block's room goes back before the host sorts.
-    const Grid block = ReadSurveyBlock(sheet, last);
-    for (SectionRows rows : SplitSectionRows(block, last)) {
-      if (rows.Start == rows.End || InOffsetOrder(block, rows)) continue;
-      if (!NumbersOrEmpty(block, rows)) {
+    // The columns' room goes back before the host sorts.
+    const Grid offsets = ReadSurveyColumn(sheet, C::Offset, last);
+    for (SectionRows rows : SplitSectionRows(ReadSurveyColumn(sheet, C::PointName, last), last)) {
+      if (rows.Start == rows.End || InOffsetOrder(offsets, rows)) continue;
+      if (!NumbersOrEmpty(offsets, rows)) {
         byHost.push_back(rows);
         continue;
       }
-      const std::vector<int> order = NumberOrder(block, rows);
+      const std::vector<int> order = NumberOrder(offsets, rows);
       for (size_t k = 0; k < order.size(); ++k) places.At(order[k] - 1, 0) = rows.Start + static_cast<int>(k);
       together.push_back(rows);
     }
@@ -165,15 +170,29 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
   std::vector<SurveyedSection> sections;
   const int last = LastSurveyRow(sheet);
   if (last == 0) return sections;
-  const Grid block = ReadSurveyBlock(sheet, last);
+  const std::vector<SectionRows> spans = SplitSectionRows(ReadSurveyColumn(sheet, C::PointName, last), last);
   const std::vector<FormatRun> formats = sheet.NumberFormats(C::Station, 1, last);
   size_t run = 0;
   int runEnd = 0;  // the last row of formats[run - 1]
-  for (SectionRows rows : SplitSectionRows(block, last)) {
+  sections.reserve(spans.size());
+  // Columns D to G of a run of whole sections.
+  Grid block;
+  int blockFirst = 0, blockLast = 0;
+  auto at = [&](int row, int column) -> const CellValue& { return block.At(row - blockFirst, column - C::Level); };
+  for (size_t k = 0; k < spans.size(); ++k) {
+    const SectionRows rows = spans[k];
+    if (rows.End > blockLast) {
+      blockFirst = rows.Start;
+      size_t end = k + 1;
+      while (end < spans.size() && spans[end].End - blockFirst < kRunRows) ++end;
+      blockLast = spans[end - 1].End;
+      block = Grid();
+      block = sheet.Values(RangeRef::Block(blockFirst, C::Level, blockLast, C::Offset));
+    }
     SurveyedSection s;
     s.StartRow = rows.Start;
     s.EndRow = rows.End;
-    const CellValue& stationCell = block.At(rows.Start - 1, C::Station - 1);
+    const CellValue& stationCell = at(rows.Start, C::Station);
     // An empty station cell counts as 0, as the sheet's arithmetic reads it; a text that is no
     // number keeps the text the cell shows, so that the user sees it in the drawing.
     s.StationIsNumber = !stationCell.IsText() || StrictNumber(stationCell.Text()).has_value();
@@ -185,11 +204,11 @@ std::vector<SurveyedSection> ReadSurveyedSections(Worksheet& sheet) {
                                                                        : sheet.Text({rows.Start, C::Station});
     s.Points.reserve(static_cast<size_t>(rows.End - rows.Start + 1));
     for (int row = rows.Start; row <= rows.End; ++row) {
-      const std::optional<double> offset = FiniteNumber(block.At(row - 1, C::Offset - 1));
-      const std::optional<double> level = FiniteNumber(block.At(row - 1, C::Level - 1));
+      const std::optional<double> offset = FiniteNumber(at(row, C::Offset));
+      const std::optional<double> level = FiniteNumber(at(row, C::Level));
       // Only a cell that is no finite number is read again, as the sheet's arithmetic reads it.
-      s.Points.push_back({row, offset ? *offset : SheetNumber(block.At(row - 1, C::Offset - 1)),
-                          level ? *level : SheetNumber(block.At(row - 1, C::Level - 1)), offset.has_value(),
+      s.Points.push_back({row, offset ? *offset : SheetNumber(at(row, C::Offset)),
+                          level ? *level : SheetNumber(at(row, C::Level)), offset.has_value(),
                           level.has_value()});
     }
     sections.push_back(std::move(s));

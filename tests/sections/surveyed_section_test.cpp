@@ -50,6 +50,37 @@ TEST_F(SurveyedSectionTest, SectionsAreRunsOfNamedRowsWithTheirStationsAsTheShee
   EXPECT_EQ(LastSurveyRow(Sheet()), 8);
 }
 
+TEST_F(SurveyedSectionTest, ASurveyOfMoreRowsThanOneReadingTakesIsReadWhole) {
+  // Sections of 7 points and an empty row over 72,000 rows: the sheet is read a run of whole
+  // sections at a time, and a run that ended inside a section would cut or shift its points.
+  constexpr int kSections = 9000;
+  Grid values(kSections * 8, 7);
+  for (int s = 0; s < kSections; ++s) {
+    for (int p = 0; p < 7; ++p) {
+      const int row = s * 8 + p + 1;
+      values.At(row - 1, 0) = "p" + std::to_string(row);
+      values.At(row - 1, 3) = row / 10.0;
+      values.At(row - 1, 4) = values.At(row - 1, 5) = 1000.0 + 20 * s;
+      values.At(row - 1, 6) = p - 3.0;
+    }
+  }
+  Sheet().SetValues({1, 1}, values);
+  const std::vector<SurveyedSection> sections = ReadSurveyedSections(Sheet());
+  ASSERT_EQ(sections.size(), static_cast<size_t>(kSections));
+  std::string firstWrong;
+  for (int s = 0; s < kSections && firstWrong.empty(); ++s) {
+    const SurveyedSection& section = sections[static_cast<size_t>(s)];
+    bool right = section.StartRow == s * 8 + 1 && section.EndRow == s * 8 + 7 && section.Points.size() == 7 &&
+                 section.Station == 1000.0 + 20 * s;
+    for (int p = 0; right && p < 7; ++p) {
+      const SurveyedPoint& point = section.Points[static_cast<size_t>(p)];
+      right = point.Row == s * 8 + p + 1 && point.Level == point.Row / 10.0 && point.Offset == p - 3.0;
+    }
+    if (!right) firstWrong = "section " + std::to_string(s) + " at " + section.StationText;
+  }
+  EXPECT_EQ(firstWrong, "");
+}
+
 TEST_F(SurveyedSectionTest, OnlySectionsOutOfOffsetOrderAreSortedAndEachStaysInItsRows) {
   Point(1, 100.0, 3.0, 10);
   Point(2, 100.0, -3.0, 11);
