@@ -191,7 +191,8 @@ def main():
     default = os.path.join(HERE, "..", "build", "linux", "cli", "kestrel")
     parser.add_argument("--kestrel", default=os.environ.get("KESTREL", default))
     parser.add_argument("--growth", action="store_true", help="10,000 points first, and the growth to 100,000")
-    parser.add_argument("--million", action="store_true", help="also 1,000,000 points, and the growth")
+    parser.add_argument("--million", action="store_true",
+                        help="also 1,000,000 points (without the peers), and the growth")
     parser.add_argument("--no-reference", action="store_true", help="leave out the peers' times")
     parser.add_argument("--keep", metavar="DIR", help="leave the workbooks in DIR")
     options = parser.parse_args()
@@ -209,7 +210,9 @@ def main():
             print("  growth for 10x the points: " +
                   ", ".join(f"{name} {small[name] / tenth[name]:.1f}x" for name, _ in STEPS))
         if options.million:
-            large = bench(options.kestrel, 1000000, work, per_section, reference)
+            # The peers are measured at 100,000 points only: at a million, exceljs runs out of
+            # node's 4 GB heap after some ten minutes.
+            large = bench(options.kestrel, 1000000, work, per_section, reference=False)
             print("  growth for 10x the points: " +
                   ", ".join(f"{name} {large[name] / small[name]:.1f}x" for name, _ in STEPS))
     finally:
