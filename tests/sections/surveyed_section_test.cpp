@@ -59,7 +59,7 @@ TEST_F(SurveyedSectionTest, ASurveyOfMoreRowsThanOneReadingTakesIsReadWhole) {
     for (int p = 0; p < 7; ++p) {
       const int row = s * 8 + p + 1;
       values.At(row - 1, 0) = "p" + std::to_string(row);
-      values.At(row - 1, 3) = row / 10.0;
+      values.At(row - 1, 3) = 100 + row * 0.25;  // exact in every floating-point unit
       values.At(row - 1, 4) = values.At(row - 1, 5) = 1000.0 + 20 * s;
       values.At(row - 1, 6) = p - 3.0;
     }
@@ -74,7 +74,7 @@ TEST_F(SurveyedSectionTest, ASurveyOfMoreRowsThanOneReadingTakesIsReadWhole) {
                  section.Station == 1000.0 + 20 * s;
     for (int p = 0; right && p < 7; ++p) {
       const SurveyedPoint& point = section.Points[static_cast<size_t>(p)];
-      right = point.Row == s * 8 + p + 1 && point.Level == point.Row / 10.0 && point.Offset == p - 3.0;
+      right = point.Row == s * 8 + p + 1 && point.Level == 100 + point.Row * 0.25 && point.Offset == p - 3.0;
     }
     if (!right) firstWrong = "section " + std::to_string(s) + " at " + section.StationText;
   }
