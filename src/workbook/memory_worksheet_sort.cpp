@@ -133,8 +133,8 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
     MemoryRow& row = rows_.GetOrCreate(target);
     // A moved formula reads as if copied to its new row: relative references follow it.
     for (auto& cell : items[i].cells)
-      if (cell.HasFormula() && target != items[i].row)
-        *cell.FormulaIfAny() = OffsetReferences(*cell.FormulaIfAny(), target - items[i].row, 0);
+      if (std::string* formula = cell.FormulaIfAny(); formula && target != items[i].row)
+        *formula = OffsetReferences(*formula, target - items[i].row, 0);
     int formulas = 0;
     for (const auto& cell : items[i].cells) formulas += cell.HasFormula() ? 1 : 0;
     if (row.cells.empty()) {

@@ -18,7 +18,10 @@ void CheckCount(int count) {
 
 bool MemoryWorksheet::HasContentFrom(RefAxis axis, int first) const {
   bool found = false;
-  auto holds = [](const MemoryCell& c) { return c.IsFilled() || (c.ExtrasIfAny() && c.ExtrasIfAny()->note); };
+  auto holds = [](const MemoryCell& c) {
+    const CellExtras* extras = c.ExtrasIfAny();
+    return c.IsFilled() || (extras && extras->note);
+  };
   if (axis == RefAxis::Rows) {
     rows_.ForEach(first, kMaxRows, [&](int, const MemoryRow& row) {
       for (const auto& c : row.cells) found = found || holds(c);
