@@ -1,6 +1,8 @@
 // Sparse, chunked row storage of the memory worksheet.
 #include "workbook/memory_rows.h"
 
+#include <cstdint>
+
 #include "host/address.h"
 
 namespace kestrel {
@@ -43,9 +45,9 @@ bool ColumnBefore(const MemoryCell& c, int column) { return c.column < column; }
 // doubling would leave up to half of the room unused (about 170 MB over a million rows gaining a
 // ninth cell, 50 MB over their chunks).
 template <class T>
-void MakeRoomForOne(std::vector<T>& items) {
+void MakeRoomForOne(std::vector<T>& items, size_t most = SIZE_MAX) {
   if (items.size() < items.capacity()) return;
-  items.reserve(std::max<size_t>(8, items.size() + items.size() / 4));
+  items.reserve(std::min(most, std::max<size_t>(8, items.size() + items.size() / 4)));
 }
 }  // namespace
 
@@ -157,12 +159,30 @@ MemoryRow& MemoryRowStore::GetOrCreate(int row) {
   auto& entries = chunks_[c].entries;
   auto it = entries.begin() + static_cast<std::ptrdiff_t>(PlaceOf(c, offset));
   if (it != entries.end() && it->offset == offset) return it->row;
+  if (entries.size() == kMaxChunkRows) {
+    if (it == entries.end()) return StartChunk(c, offset);
+    Split(c);
+    return GetOrCreate(row);
+  }
   const auto at = it - entries.begin();
-  MakeRoomForOne(entries);
-  it = entries.insert(entries.begin() + at, Entry{offset, MemoryRow{}});
-  if (entries.size() <= kMaxChunkRows) return it->row;
-  Split(c);
-  return *Find(row);
+  MakeRoomForOne(entries, kMaxChunkRows);
+  return entries.insert(entries.begin() + at, Entry{offset, MemoryRow{}})->row;
+}
+
+// A row past the last of a full chunk starts the next chunk, with room for a whole chunk: rows
+// are mostly stored in order (a sheet read, a column written down), and the full chunk is left
+// as it is.
+MemoryRow& MemoryRowStore::StartChunk(size_t c, int offset) {
+  Chunk next;
+  next.span = chunks_[c].span - offset;
+  next.entries.reserve(kMaxChunkRows);
+  next.entries.push_back(Entry{0, MemoryRow{}});
+  chunks_[c].span = offset;
+  chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(next));
+  startsValid_ = false;
+  lastChunk_ = c + 1;
+  lastEntry_ = 0;
+  return chunks_[c + 1].entries.front().row;
 }
 
 void MemoryRowStore::EraseIfBlank(int row) {
@@ -185,9 +205,7 @@ void MemoryRowStore::Split(size_t c) {
     right.formulas += right.entries.back().row.FormulaCount();
   }
   left.entries.resize(mid);
-  // Rows stored in order fill a chunk up to its limit before it splits: the half it keeps would
-  // otherwise hold room for four times its rows.
-  left.entries.shrink_to_fit();
+  left.entries.shrink_to_fit();  // a full chunk's room would be twice its rows
   left.span = cut;
   left.formulas -= right.formulas;
   chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(right));

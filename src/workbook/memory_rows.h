@@ -159,6 +159,7 @@ class MemoryRowStore {
   // Where `offset` is, or would go, among the chunk's entries.
   size_t PlaceOf(size_t chunk, int offset) const;
   void Split(size_t chunk);
+  MemoryRow& StartChunk(size_t chunk, int offset);
   void Coalesce();
   static bool Before(const Entry& e, int offset) { return e.offset < offset; }
 
