@@ -2,9 +2,6 @@
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include <iostream>
 #include <new>
@@ -12,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "heap.h"
 #include "io/workbook_file.h"
 #include "util/atomic_output.h"
 
@@ -25,13 +23,7 @@ std::string Prefixed(const kestrel::CliContext& context, const std::string& what
 
 int main(int argc, char** argv) {
   using namespace kestrel;
-#ifdef __GLIBC__
-  // Two heaps: one for this thread and one shared by the reader's and writer's helper threads.
-  // With one heap for all, the helpers' allocations (parsed rows, deflated buffers) and this
-  // thread's (cells, texts) wait on each other's lock: reading a 100,000-point drawn workbook took
-  // a sixth longer. Two keep the peak within about 20 MB of one (more heaps add nothing).
-  mallopt(M_ARENA_MAX, 2);
-#endif
+  SetUpHeap();
   CliContext context(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, ProgramFolder(argv[0]));
 
   CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks (.xlsx, .csv)"};

@@ -1,0 +1,30 @@
+// The tool's heap. On Linux the tool is linked with mimalloc, which takes the place of the C
+// library's malloc: a million-point workbook is some seven million small blocks (cells, texts,
+// rows), which mimalloc keeps in pages of blocks of one size with no header each, where the C
+// library's heap gives each block a header and leaves freed pieces between them (about 90 MB
+// less at the peak of a million points). Its memory comes in 2 MB pages where the system gives
+// them, so a workbook's memory is taken in a few hundred page faults instead of a hundred
+// thousand, which cost a fifth of a command's time on a virtual machine.
+#include "heap.h"
+
+#ifdef KESTREL_MIMALLOC
+#include <mimalloc.h>
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace kestrel {
+
+void SetUpHeap() {
+#ifdef KESTREL_MIMALLOC
+  mi_option_enable(mi_option_large_os_pages);
+#elif defined(__GLIBC__)
+  // Two heaps: one for the main thread and one shared by the reader's and writer's helper threads.
+  // With one heap for all, the helpers' allocations (parsed rows, deflated buffers) and the main
+  // thread's (cells, texts) wait on each other's lock: reading a 100,000-point drawn workbook took
+  // a sixth longer. Two keep the peak within about 20 MB of one (more heaps add nothing).
+  mallopt(M_ARENA_MAX, 2);
+#endif
+}
+
+}  // namespace kestrel

@@ -1,0 +1,8 @@
+// How the tool's heap is set up, before anything else runs.
+#pragma once
+
+namespace kestrel {
+
+void SetUpHeap();
+
+}  // namespace kestrel
