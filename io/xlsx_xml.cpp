@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -22,6 +21,11 @@ std::uint64_t BytesEqual(std::uint64_t word, char c) {
   return ~(((x & kLow) + kLow) | x) & ~kLow;
 }
 
+// How many bytes a BytesEqual mask marks: its high bits moved to the low bit of each byte and
+// summed into the top byte (std::popcount is a library call on processors without the
+// instruction, which the build may not assume).
+int MarkedBytes(std::uint64_t mask) { return static_cast<int>(((mask >> 7) * 0x0101010101010101ull) >> 56); }
+
 }  // namespace
 
 void CheckNodeCount(const std::string& file, const std::string& part, std::string_view text) {
@@ -36,7 +40,7 @@ void CheckNodeCount(const std::string& file, const std::string& part, std::strin
     std::memcpy(&word, p + i, 8);
     std::memcpy(&next, p + i + 1, 8);
     const std::uint64_t opens = BytesEqual(word, '<');
-    nodes += static_cast<size_t>(std::popcount(opens & ~BytesEqual(next, '/')) + std::popcount(BytesEqual(word, '=')));
+    nodes += static_cast<size_t>(MarkedBytes(opens & ~BytesEqual(next, '/')) + MarkedBytes(BytesEqual(word, '=')));
   }
   for (; i < n; ++i) nodes += static_cast<size_t>((p[i] == '<' && (i + 1 == n || p[i + 1] != '/')) || p[i] == '=');
   if (nodes > XmlPart::kMaxNodes)
