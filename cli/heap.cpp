@@ -8,16 +8,23 @@
 #include "heap.h"
 
 #ifdef KESTREL_MIMALLOC
-#include <mimalloc.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 namespace kestrel {
 
-void SetUpHeap() {
+void SetUpHeap([[maybe_unused]] char** argv) {
 #ifdef KESTREL_MIMALLOC
-  mi_option_enable(mi_option_large_os_pages);
+  // mimalloc takes its settings from the environment as the process starts, and has laid out its
+  // first memory before main: the first time, the tool starts itself again with large pages set.
+  // A setting of the user's own is left as it is; where the tool cannot start again, it carries
+  // on with small pages.
+  if (std::getenv("MIMALLOC_LARGE_OS_PAGES") == nullptr && setenv("MIMALLOC_LARGE_OS_PAGES", "1", 0) == 0)
+    execv("/proc/self/exe", argv);
 #elif defined(__GLIBC__)
   // Two heaps: one for the main thread and one shared by the reader's and writer's helper threads.
   // With one heap for all, the helpers' allocations (parsed rows, deflated buffers) and the main

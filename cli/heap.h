@@ -1,8 +1,9 @@
-// How the tool's heap is set up, before anything else runs.
+// How the tool's heap is set up, before anything else runs: may start the tool again with the
+// same arguments (`argv` as main has it).
 #pragma once
 
 namespace kestrel {
 
-void SetUpHeap();
+void SetUpHeap(char** argv);
 
 }  // namespace kestrel

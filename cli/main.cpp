@@ -23,7 +23,7 @@ std::string Prefixed(const kestrel::CliContext& context, const std::string& what
 
 int main(int argc, char** argv) {
   using namespace kestrel;
-  SetUpHeap();
+  SetUpHeap(argv);
   CliContext context(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, ProgramFolder(argv[0]));
 
   CLI::App app{"kestrel: road cross-section tools on spreadsheet workbooks (.xlsx, .csv)"};
