@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -20,11 +21,21 @@ namespace kestrel {
 void SetUpHeap([[maybe_unused]] char** argv) {
 #ifdef KESTREL_MIMALLOC
   // mimalloc takes its settings from the environment as the process starts, and has laid out its
-  // first memory before main: the first time, the tool starts itself again with large pages set.
-  // A setting of the user's own is left as it is; where the tool cannot start again, it carries
-  // on with small pages.
-  if (std::getenv("MIMALLOC_LARGE_OS_PAGES") == nullptr && setenv("MIMALLOC_LARGE_OS_PAGES", "1", 0) == 0)
-    execv("/proc/self/exe", argv);
+  // first memory before main: the first time, the tool starts itself again with them set. Large
+  // pages from the first thread's first memory on, and from each helper thread's (the reader
+  // parses each run of rows on a new one). A setting of the user's own is left as it is; where
+  // the tool cannot start again, it carries on with small pages.
+  struct Setting {
+    const char* name;
+    const char* value;
+  };
+  bool missing = false;
+  for (const Setting& setting : {Setting{"MIMALLOC_LARGE_OS_PAGES", "1"}, Setting{"MIMALLOC_EAGER_COMMIT_DELAY", "0"}}) {
+    if (std::getenv(setting.name) != nullptr) continue;
+    missing = true;
+    setenv(setting.name, setting.value, 0);
+  }
+  if (missing) execv("/proc/self/exe", argv);
 #elif defined(__GLIBC__)
   // Two heaps: one for the main thread and one shared by the reader's and writer's helper threads.
   // With one heap for all, the helpers' allocations (parsed rows, deflated buffers) and the main
