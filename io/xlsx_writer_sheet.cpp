@@ -27,11 +27,15 @@ std::string_view NumberText(char (&buffer)[64], double v, Format... format) {
 
 // A number as the shortest text that reads back as the same double: plain digits in the usual
 // range, with an exponent for very large and very small magnitudes.
-void AppendNumber(PartBody& out, double v) {
-  char buffer[64];
+std::string_view CellNumberText(char (&buffer)[64], double v) {
   const double magnitude = std::fabs(v);
   const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e16);
-  out.Append(NumberText(buffer, v, plain ? std::chars_format::fixed : std::chars_format::scientific));
+  return NumberText(buffer, v, plain ? std::chars_format::fixed : std::chars_format::scientific);
+}
+
+void AppendNumber(PartBody& out, double v) {
+  char buffer[64];
+  out.Append(CellNumberText(buffer, v));
 }
 
 void AppendInteger(std::string& out, long long n) {
@@ -276,6 +280,12 @@ class SheetWriter {
   // <c r="B7" s="3" t="s"> without its closing bracket (s when not 0, t when given), counting the
   // cell into the used range.
   void OpenCell(CellRef at, int record, const char* type) {
+    StartCell(at, record, type);
+    written_.rows->Append(cellHead_);
+  }
+
+  // The cell's start tag, without its ">", in cellHead_.
+  void StartCell(CellRef at, int record, const char* type) {
     minColumn_ = std::min(minColumn_, at.column);
     maxColumn_ = std::max(maxColumn_, at.column);
     if (at.column >= static_cast<int>(letters_.size())) letters_.resize(at.column + 1);
@@ -295,6 +305,14 @@ class SheetWriter {
       cellHead_ += type;
       cellHead_ += '"';
     }
+  }
+
+  // A cell of a number or a shared string (the most of a sheet's cells) in one piece.
+  void WriteValueCell(CellRef at, int record, const char* type, std::string_view value) {
+    StartCell(at, record, type);
+    cellHead_ += "><v>";
+    cellHead_ += value;
+    cellHead_ += "</v></c>";
     written_.rows->Append(cellHead_);
   }
 
@@ -334,18 +352,14 @@ class SheetWriter {
         out.AppendEscaped(EncodeEscapes(v.Text()));
       out.Append("</v></c>");
     } else if (v.IsNumber() && !badNumber) {
-      OpenCell(c.at, record, nullptr);
-      out.Append("><v>");
-      AppendNumber(out, v.Number());
-      out.Append("</v></c>");
+      char buffer[64];
+      WriteValueCell(c.at, record, nullptr, CellNumberText(buffer, v.Number()));
     } else if (v.IsText()) {
       CheckLength(c.at, v.Text());
       const int index = c.superscripts ? RichTextIndex(c, v.Text(), record) : strings_.Plain(v.Text());
-      OpenCell(c.at, record, "s");
-      out.Append("><v>");
       char buffer[24];
-      out.Append(std::string_view(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + 24, index).ptr - buffer)));
-      out.Append("</v></c>");
+      WriteValueCell(c.at, record, "s",
+                     std::string_view(buffer, static_cast<size_t>(std::to_chars(buffer, buffer + 24, index).ptr - buffer)));
     } else if (v.IsBoolean()) {
       OpenCell(c.at, record, "b");
       out.Append(v.Bool() ? "><v>1</v></c>" : "><v>0</v></c>");
