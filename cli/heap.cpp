@@ -8,6 +8,7 @@
 #include "heap.h"
 
 #ifdef KESTREL_MIMALLOC
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -25,6 +26,10 @@ void SetUpHeap([[maybe_unused]] char** argv) {
   // pages from the first thread's first memory on, and from each helper thread's (the reader
   // parses each run of rows on a new one). A setting of the user's own is left as it is; where
   // the tool cannot start again, it carries on with small pages.
+  // Started by naming the dynamic loader (`ld-linux-x86-64.so.2 kestrel ...`), the process's own
+  // program is the loader, which would take the first argument for the program to run: then the
+  // process has no program interpreter of its own (AT_BASE is 0), and the tool carries on.
+  if (getauxval(AT_BASE) == 0) return;
   struct Setting {
     const char* name;
     const char* value;

@@ -1,12 +1,15 @@
 """Workbook files through the tool: dump, rewrite, LibreOffice, bad files, help."""
 import os
+import shutil
+import struct
+import subprocess
 import unittest
 import zipfile
 
 import openpyxl
 from openpyxl.comments import Comment
 
-from kestrel_cli import TempDirTest, dump_rows, libreoffice_cells, need_libreoffice, run
+from kestrel_cli import KESTREL, TempDirTest, dump_rows, libreoffice_cells, need_libreoffice, run
 
 
 def make_book(path):
@@ -39,6 +42,19 @@ def make_book(path):
     other["A1"] = 0
     other["B1"] = 100
     wb.save(path)
+
+
+def program_interpreter(path):
+    """The dynamic loader a 64-bit ELF program names (its PT_INTERP header), or None."""
+    with open(path, "rb") as elf:
+        image = elf.read()
+    (headers,) = struct.unpack_from("<Q", image, 0x20)
+    size, count = struct.unpack_from("<HH", image, 0x36)
+    for k in range(count):
+        kind, _, at, _, _, length = struct.unpack_from("<IIQQQQ", image, headers + k * size)
+        if kind == 3:
+            return image[at:at + length].rstrip(b"\0").decode()
+    return None
 
 
 class DumpTest(TempDirTest):
@@ -225,6 +241,22 @@ class HelpTest(unittest.TestCase):
         status, out, _ = run("--version")
         self.assertEqual(status, 0)
         self.assertTrue(out.startswith("kestrel "))
+
+    def test_the_heap_settings_reach_the_tool_however_it_is_started(self):
+        # On Linux the tool starts itself again with its heap's settings in the environment.
+        program = shutil.which(KESTREL) or KESTREL
+        if "libmimalloc" in subprocess.run(["ldd", program], capture_output=True, text=True).stdout:
+            told = subprocess.run([program, "--version"], capture_output=True, text=True,
+                                  env={**os.environ, "MIMALLOC_VERBOSE": "1"})
+            self.assertTrue(told.stdout.startswith("kestrel "))
+            self.assertIn("option 'large_os_pages': 1", told.stderr)
+            self.assertIn("option 'eager_commit_delay': 0", told.stderr)
+        # Started by naming the dynamic loader, it is still the tool that runs, with its arguments.
+        loader = program_interpreter(program)
+        self.assertIsNotNone(loader)
+        done = subprocess.run([loader, program, "--version"], capture_output=True, text=True)
+        self.assertEqual(done.returncode, 0)
+        self.assertTrue(done.stdout.startswith("kestrel "), done.stdout)
 
 
 if __name__ == "__main__":
