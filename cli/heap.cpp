@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <initializer_list>
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -26,20 +25,19 @@ void SetUpHeap([[maybe_unused]] char** argv) {
   // pages from the first thread's first memory on, and from each helper thread's (the reader
   // parses each run of rows on a new one). A setting of the user's own is left as it is; where
   // the tool cannot start again, it carries on with small pages.
+  //
   // Started by naming the dynamic loader (`ld-linux-x86-64.so.2 kestrel ...`), the process's own
   // program is the loader, which would take the first argument for the program to run: then the
   // process has no program interpreter of its own (AT_BASE is 0), and the tool carries on.
   if (getauxval(AT_BASE) == 0) return;
-  struct Setting {
-    const char* name;
-    const char* value;
-  };
   bool missing = false;
-  for (const Setting& setting : {Setting{"MIMALLOC_LARGE_OS_PAGES", "1"}, Setting{"MIMALLOC_EAGER_COMMIT_DELAY", "0"}}) {
-    if (std::getenv(setting.name) != nullptr) continue;
+  auto setDefault = [&](const char* name, const char* value) {
+    if (std::getenv(name) != nullptr) return;
     missing = true;
-    setenv(setting.name, setting.value, 0);
-  }
+    setenv(name, value, 0);
+  };
+  setDefault("MIMALLOC_LARGE_OS_PAGES", "1");
+  setDefault("MIMALLOC_EAGER_COMMIT_DELAY", "0");
   if (missing) execv("/proc/self/exe", argv);
 #elif defined(__GLIBC__)
   // Two heaps: one for the main thread and one shared by the reader's and writer's helper threads.
