@@ -14,6 +14,29 @@ else()
   find_package(GTest REQUIRED)
 endif()
 include(GoogleTest)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/x86_programs.cmake)
+endif()
+
+# Whether this build's programs start on this machine: not a 32-bit Windows build's where the
+# machine starts no 32-bit programs (cmake/x86_programs.cmake).
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4 AND NOT KESTREL_X86_PROGRAMS_RUN)
+  set(KESTREL_BUILD_PROGRAMS_RUN OFF)
+else()
+  set(KESTREL_BUILD_PROGRAMS_RUN ON)
+endif()
+
+# kestrel_discover_tests(target [gtest_discover_tests options...]): the program's tests, listed by
+# the program itself when the tests run; where this build's programs cannot start, one disabled
+# test in their place, named after the program.
+function(kestrel_discover_tests target)
+  if(KESTREL_BUILD_PROGRAMS_RUN)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST ${ARGN})
+  else()
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES DISABLED TRUE)
+  endif()
+endfunction()
 
 # kestrel_test_program(target [PRECOMPILED]): a test program's own code is optimised lightly (most
 # of its compile time went to optimising assertion macros; the code under test keeps the build's

@@ -21,8 +21,12 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "support"))
 from event_waits import wait_for_entry, wait_for_exit  # noqa: E402,F401  (the Wine tests wait on events too)
 
-WINE = "/usr/bin/wine"  # 32-bit system programs (cscript, regsvr32, reg); runs PE32+ files as well
 WINE64 = "/usr/lib/wine/wine64"  # the 64-bit system programs (cscript of the x64 tests)
+# Whether this machine starts 32-bit programs (the build's check, cmake/x86_programs.cmake). Where it
+# does, WINE is Debian's wine, whose system programs (cscript, regsvr32, reg) are the 32-bit ones and
+# which runs PE32+ files as well; where it does not, only the 64-bit loader can start anything.
+X86_PROGRAMS_RUN = os.environ.get("KESTREL_X86_PROGRAMS_RUN", "ON") == "ON"
+WINE = "/usr/bin/wine" if X86_PROGRAMS_RUN else WINE64
 WINESERVER = "/usr/bin/wineserver"
 
 
