@@ -41,9 +41,13 @@ endfunction()
 # kestrel_test_program(target [PRECOMPILED]): a test program's own code is optimised lightly (most
 # of its compile time went to optimising assertion macros; the code under test keeps the build's
 # level), and with PRECOMPILED, for programs of many sources, GoogleTest and the standard headers
-# they all use are compiled once.
+# they all use are compiled once. Where this build's programs cannot start, the program is built
+# only when asked for by name: its tests are disabled.
 function(kestrel_test_program target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "PRECOMPILED" "" "")
+  if(NOT KESTREL_BUILD_PROGRAMS_RUN)
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
   if(NOT MSVC)
     target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O1>)
   endif()

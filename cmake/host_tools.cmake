@@ -1,12 +1,13 @@
 # The generators of the Windows build (win/tools), built for the building machine in a build tree
-# of their own beside the cross build's (KESTREL_HOST_TOOLS_ONLY: the core and the tools, with the
-# host's compiler, unoptimised). A cross build never runs a program it builds itself: that would
-# need Wine, and one of the loader's bitnesses, to start during the build.
+# of their own (KESTREL_HOST_TOOLS_ONLY: the core and the tools, with the host's compiler,
+# unoptimised), build/host-tools, which the cross builds share as they share build/win32: build them
+# one after the other. A cross build never runs a program it builds itself: that would need Wine,
+# and one of the loader's bitnesses, to start during the build.
 #
 # Sets KESTREL_COM_TABLES (the command that runs com_tables) and KESTREL_COM_TABLES_DEPENDS (what
 # a custom command running it depends on). The tools are brought up to date on every build.
 include(ExternalProject)
-set(host_tools_dir ${PROJECT_BINARY_DIR}/host-tools)
+set(host_tools_dir ${PROJECT_SOURCE_DIR}/build/host-tools)
 set(host_com_tables ${host_tools_dir}/win/tools/com_tables)
 ExternalProject_Add(host_tools
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
