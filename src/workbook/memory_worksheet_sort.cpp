@@ -1,5 +1,6 @@
 // MemoryWorksheet: the host's sort, replace and End toward the top.
 #include <algorithm>
+#include <cstdint>
 
 #include "host/host_error.h"
 #include "workbook/memory_worksheet.h"
@@ -18,6 +19,14 @@ struct SortItem {
   double number = 0;  // the number, or 0/1 for a boolean
   CellValue text;     // folded for comparison: the key itself when folding changes nothing
   std::vector<MemoryCell> cells;
+};
+
+// An item's key apart from its cells, so that sorting a sheet moves small records that lie
+// together in memory; a text key is read from the item.
+struct SortKey {
+  KeyKind kind;
+  std::uint32_t item;  // the index in the items (a sheet's rows number far fewer)
+  double number;
 };
 
 void SetKey(SortItem& item, const CellValue& v) {
@@ -39,14 +48,28 @@ void SetKey(SortItem& item, const CellValue& v) {
   }
 }
 
-bool KeyLess(const SortItem& a, const SortItem& b) {
-  if (a.kind != b.kind) return a.kind < b.kind;
-  switch (a.kind) {
-    case KeyKind::Number:
-    case KeyKind::Boolean: return a.number < b.number;
-    case KeyKind::Text: return a.text.Text() < b.text.Text();
-    default: return false;  // errors, and empty keys, keep their order
-  }
+// The items' places once sorted by key, rows with equal keys in their order: the first `keyed`
+// of them, those with a key.
+std::vector<std::uint32_t> SortedOrder(const std::vector<SortItem>& items) {
+  std::vector<SortKey> keys;
+  keys.reserve(items.size());
+  for (size_t i = 0; i < items.size(); ++i)
+    keys.push_back({items[i].kind, static_cast<std::uint32_t>(i), items[i].number});
+  auto less = [&](const SortKey& a, const SortKey& b) {
+    if (a.kind != b.kind) return a.kind < b.kind;
+    switch (a.kind) {
+      case KeyKind::Number:
+      case KeyKind::Boolean: return a.number < b.number;
+      case KeyKind::Text: return items[a.item].text.Text() < items[b.item].text.Text();
+      default: return false;  // errors, and empty keys, keep their order
+    }
+  };
+  // Rows sorted before are sorted again for nothing.
+  if (!std::is_sorted(keys.begin(), keys.end(), less)) std::stable_sort(keys.begin(), keys.end(), less);
+  std::vector<std::uint32_t> order;
+  order.reserve(keys.size());
+  for (const SortKey& key : keys) order.push_back(key.item);
+  return order;
 }
 
 }  // namespace
@@ -85,6 +108,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
   // Take the cells of the range's columns out of their rows; rows without any stay where the
   // ordering puts them implicitly.
   std::vector<SortItem> items;
+  items.reserve(std::min(rows_.RowCount(), static_cast<size_t>(last - first + 1)));
   rows_.ForEach(first, last, [&](int row, MemoryRow& r) {
     auto [lo, hi] = r.Span(c1, c2);
     if (lo == hi) return;
@@ -123,9 +147,7 @@ void MemoryWorksheet::Sort(const RangeRef& range, int keyColumn, SortHeader head
       targets[i] = first + keyed + (items[i].row - first - keyedBefore);
     }
   }
-  std::vector<size_t> order(items.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return KeyLess(items[a], items[b]); });
+  const std::vector<std::uint32_t> order = SortedOrder(items);
   for (int rank = 0; rank < keyed; ++rank) targets[order[static_cast<size_t>(rank)]] = first + rank;
 
   for (size_t i = 0; i < items.size(); ++i) {
