@@ -340,9 +340,19 @@ int SharedStringTable::IndexOf(std::uint32_t place) const {
   return static_cast<int>(place + (std::upper_bound(richBefore_.begin(), richBefore_.end(), place) - richBefore_.begin()));
 }
 
+namespace {
+
+std::uint32_t TextHash(std::string_view text) { return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text)); }
+
+}  // namespace
+
+void SharedStringTable::Prefetch(std::string_view text) const {
+  if (!slots_.empty()) __builtin_prefetch(&slots_[TextHash(text) & (slots_.size() - 1)]);
+}
+
 int SharedStringTable::Plain(std::string_view text) {
   ++count_;
-  const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
+  const std::uint32_t hash = TextHash(text);
   const std::uint32_t tag = hash >> kPlaceBits << kPlaceBits;
   if (4 * (texts_.size() + 1) > 3 * slots_.size()) {
     std::vector<std::uint32_t> grown(std::max<std::size_t>(1024, 2 * slots_.size()), 0);

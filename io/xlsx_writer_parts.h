@@ -87,6 +87,10 @@ class SharedStringTable {
  public:
   // The index of a plain text; `text` must stay alive while the table is used.
   int Plain(std::string_view text);
+  // Starts reading the place Plain(text) looks at first, so that a writer that knows its next
+  // texts ahead does not wait on memory for each of them in turn (the table of a large sheet is
+  // far larger than the processor's caches).
+  void Prefetch(std::string_view text) const;
   // The index of a rich text given as its entry's runs ("<r>...</r><r>...</r>").
   int Rich(const std::string& runs);
 

@@ -178,6 +178,9 @@ class SheetWriter {
           if (extra[nextExtra] < c.at.row) WriteRow(extra[nextExtra]);
         current = c.at.row;
       }
+      // The row is written once the next one starts: its texts' places in the shared strings
+      // are read from memory meanwhile.
+      if (!c.formula && !c.superscripts && c.value->IsText()) strings_.Prefetch(c.value->Text());
       rowCells_.push_back(c);
     });
     if (current != 0) WriteRow(current);
