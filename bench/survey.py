@@ -15,8 +15,11 @@ fastest peer's time over the command's.
 --growth runs 10,000 points first and prints how each command's time grows with 10 times the
 points; --million does the same from 100,000 to 1,000,000 points, both in sections of 25 points (a
 million points in sections of 10 would not fit a sheet once sorted: each section gains a separator
-row, and a sheet has 1,048,576 rows). The peers take minutes over a million points: --no-reference
-leaves them out.
+row, and a sheet has 1,048,576 rows). The growth is measured apart from the tables: each command
+runs GROWTH_RUNS times on both sizes' workbooks taken in turn, so that a spell of a busy machine
+slows both sizes alike, and the growth is the ratio of the best runs, in wall time and in processor
+time (user and system). The peers take minutes over a million points: --no-reference leaves them
+out.
 Figures only: compare runs on the same idle machine, and say the machine's load with them."""
 import argparse
 import os
@@ -37,6 +40,7 @@ STEPS = [("sort", []), ("draw", []), ("volume", ["--variant", "6", "--fill-stati
          ("design", ["--sheet", "实测", "--profile", "{profile}", "--template", "{template}"])]
 PART_LEVEL = 1  # the deflate level of the tool's parts
 RUNS = 3  # each command runs this many times on the same workbook, as the floor is measured
+GROWTH_RUNS = 5  # each command's runs on each size for the growth, the sizes taken in turn
 
 
 def survey(path, sections, per_section=10):
@@ -64,7 +68,8 @@ def survey(path, sections, per_section=10):
     book.save(path)
 
 
-# Runs a command and prints its exit code, wall seconds and peak resident kB. A child's peak as the
+# Runs a command and prints its exit code, wall seconds, peak resident kB and processor seconds
+# (user and system). A child's peak as the
 # kernel reports it is at least its parent's own at the time it was started (the child begins as
 # a copy of the parent), and this benchmark holds whole workbooks: the command is started from a
 # fresh interpreter of about 10 MB instead, so that its peak is its own.
@@ -76,16 +81,18 @@ MEASURER = (
     "_, status, usage = os.wait4(child.pid, 0)\n"
     "wall = time.perf_counter() - start\n"
     "sys.stderr.buffer.write(err)\n"
-    "print(os.waitstatus_to_exitcode(status), wall, usage.ru_maxrss)\n")
+    "print(os.waitstatus_to_exitcode(status), wall, usage.ru_maxrss, usage.ru_utime + usage.ru_stime)\n")
 
 
-def run_measured(args):
-    """(wall seconds, peak resident MB) of one child process; exits on its failure."""
+def run_measured(args, processor=False):
+    """(wall seconds, peak resident MB) of one child process, and its processor seconds when asked;
+    exits on its failure."""
     measured = subprocess.run([sys.executable, "-c", MEASURER, *args], capture_output=True)
     figures = measured.stdout.split()
-    if measured.returncode != 0 or len(figures) != 3 or int(figures[0]) != 0:
+    if measured.returncode != 0 or len(figures) != 4 or int(figures[0]) != 0:
         sys.exit(f"{' '.join(args)} failed: {measured.stderr.decode(errors='replace').strip()}")
-    return float(figures[1]), int(figures[2]) / 1024
+    wall, peak = float(figures[1]), int(figures[2]) / 1024
+    return (wall, peak, float(figures[3])) if processor else (wall, peak)
 
 
 def best_of_runs(args, book):
@@ -172,18 +179,24 @@ def design_inputs(kestrel, work, sections):
 
 
 def bench(kestrel, points, work, per_section=10, reference=True):
+    """Prints the table of one size; returns each command's arguments with the workbook as it was
+    before the command, kept for the growth, by the command's name."""
     sections = points // per_section
+    work = os.path.join(work, str(points))
+    os.makedirs(work, exist_ok=True)
     book = os.path.join(work, f"survey-{points}-{per_section}.xlsx")
     start = time.perf_counter()
     survey(book, sections, per_section)
     inputs = design_inputs(kestrel, work, sections)
     print(f"{points:,} points in {sections:,} sections: made in {time.perf_counter() - start:.1f} s, "
           f"{os.path.getsize(book) / 1e6:.1f} MB; load {os.getloadavg()[0]:.2f}")
-    rows, times, peers = [], {}, {}
+    rows, peers, commands = [], {}, {}
     for name, options in STEPS:
-        wall, peak = best_of_runs([kestrel, name, book, *[o.format(**inputs) for o in options]], book)
+        before = f"{book}.before-{name}.xlsx"
+        shutil.copyfile(book, before)
+        commands[name] = (before, [kestrel, name, book, *[o.format(**inputs) for o in options]])
+        wall, peak = best_of_runs(commands[name][1], book)
         floor = floor_seconds(book)
-        times[name] = wall
         shown = options if name != "design" else ["--profile", "F.ZM", "--template", "F.tpl"]
         rows.append((" ".join(["kestrel", name, *shown]), wall, peak, floor))
         if name == "draw" and reference:
@@ -201,7 +214,26 @@ def bench(kestrel, points, work, per_section=10, reference=True):
     if fastest:
         print(f"  fastest peer: {fastest[0]}")
     print(f"  result: {os.path.getsize(book) / 1e6:.1f} MB")
-    return times
+    return commands
+
+
+def growth(small, large):
+    """Prints how each command's best wall and processor times grow from the `small` workbooks to
+    the `large` ones (bench's commands), the two sizes run in turn GROWTH_RUNS times each."""
+    figures = []
+    for name, _ in STEPS:
+        best = {}
+        for _ in range(GROWTH_RUNS):
+            for size, commands in (("small", small), ("large", large)):
+                before, args = commands[name]
+                shutil.copyfile(before, args[2])
+                wall, _, processor = run_measured(args, processor=True)
+                walls, processors = best.get(size, (wall, processor))
+                best[size] = (min(walls, wall), min(processors, processor))
+        figures.append(f"{name} {best['large'][0] / best['small'][0]:.1f}x "
+                       f"(processor {best['large'][1] / best['small'][1]:.1f}x)")
+    print(f"  growth for 10x the points, best of {GROWTH_RUNS} runs of each size in turn: " + ", ".join(figures),
+          flush=True)
 
 
 def main():
@@ -225,14 +257,12 @@ def main():
         per_section = 25 if options.million else 10
         small = bench(options.kestrel, 100000, work, per_section, reference)
         if options.growth:
-            print("  growth for 10x the points: " +
-                  ", ".join(f"{name} {small[name] / tenth[name]:.1f}x" for name, _ in STEPS))
+            growth(tenth, small)
         if options.million:
             # The peers are measured at 100,000 points only: at a million, exceljs runs out of
             # node's 4 GB heap after some ten minutes.
             large = bench(options.kestrel, 1000000, work, per_section, reference=False)
-            print("  growth for 10x the points: " +
-                  ", ".join(f"{name} {large[name] / small[name]:.1f}x" for name, _ in STEPS))
+            growth(small, large)
     finally:
         if not options.keep:
             shutil.rmtree(work, ignore_errors=True)
