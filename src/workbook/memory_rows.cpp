@@ -100,6 +100,7 @@ int MemoryRow::FormulaCount() const {
 }
 
 void MemoryRowStore::Clear() {
+  ++changes_;
   chunks_.clear();
   chunks_.push_back(Chunk{kMaxRows, 0, {}});
   startsValid_ = false;
@@ -129,6 +130,7 @@ size_t MemoryRowStore::ChunkOf(int row) const {
 }
 
 MemoryRow* MemoryRowStore::Find(int row) {
+  ++changes_;
   return const_cast<MemoryRow*>(static_cast<const MemoryRowStore*>(this)->Find(row));
 }
 
@@ -154,6 +156,7 @@ const MemoryRow* MemoryRowStore::Find(int row) const {
 }
 
 MemoryRow& MemoryRowStore::GetOrCreate(int row) {
+  ++changes_;
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   auto& entries = chunks_[c].entries;
@@ -186,6 +189,7 @@ MemoryRow& MemoryRowStore::StartChunk(size_t c, int offset) {
 }
 
 void MemoryRowStore::EraseIfBlank(int row) {
+  ++changes_;
   size_t c = ChunkOf(row);
   int offset = row - Starts()[c];
   auto& entries = chunks_[c].entries;
@@ -213,6 +217,7 @@ void MemoryRowStore::Split(size_t c) {
 }
 
 void MemoryRowStore::InsertRows(int at, int count) {
+  ++changes_;
   size_t c = ChunkOf(at);
   Chunk& chunk = chunks_[c];
   int offset = at - Starts()[c];
@@ -235,6 +240,7 @@ void MemoryRowStore::InsertRows(int at, int count) {
 }
 
 void MemoryRowStore::DeleteRows(int at, int count) {
+  ++changes_;
   const int a = at, b = at + count - 1;
   std::vector<int> starts = Starts();  // the numbering before the deletion
   for (size_t c = ChunkOf(a); c < chunks_.size() && starts[c] <= b; ++c) {

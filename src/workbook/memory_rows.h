@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,12 +121,18 @@ class MemoryRowStore {
 
   // f(int row, MemoryRow&) for each stored row of first..last, ascending. f must not add or
   // remove rows.
-  template <class F> void ForEach(int first, int last, F&& f) { Walk(*this, first, last, f); }
+  template <class F> void ForEach(int first, int last, F&& f) {
+    ++changes_;
+    Walk(*this, first, last, f);
+  }
   template <class F> void ForEach(int first, int last, F&& f) const { Walk(*this, first, last, f); }
   // f(int row, const MemoryRow&) from `last` down to `first`; stops when f returns false.
   template <class F> void ForEachDescending(int last, int first, F&& f) const;
   // f(int row, MemoryRow&) for the stored rows of every chunk that holds a formula.
-  template <class F> void ForEachFormulaRow(F&& f) { WalkFormulaRows(*this, f); }
+  template <class F> void ForEachFormulaRow(F&& f) {
+    ++changes_;
+    WalkFormulaRows(*this, f);
+  }
   template <class F> void ForEachFormulaRow(F&& f) const { WalkFormulaRows(*this, f); }
 
   // Rows pushed past kMaxRows fall off; the caller checks first that they hold nothing.
@@ -141,6 +148,9 @@ class MemoryRowStore {
 
   int LastRow() const;  // 0 when no row is stored
   size_t RowCount() const;
+  // Counts the calls that could change a row: every one that gives a row to change, or moves
+  // rows. What is worked out from the rows holds while the count stays.
+  std::uint64_t Changes() const { return changes_; }
 
  private:
   static constexpr size_t kMaxChunkRows = 512;
@@ -171,6 +181,7 @@ class MemoryRowStore {
   mutable bool startsValid_ = false;
   mutable size_t lastChunk_ = 0;         // the chunk ChunkOf found last
   mutable size_t lastEntry_ = 0;         // the place PlaceOf found last, in whichever chunk
+  std::uint64_t changes_ = 0;
 };
 
 template <class Self, class F>

@@ -197,6 +197,10 @@ class MemoryWorksheet : public Worksheet {
   static void CheckColumns(int first, int last);
 
   const MemoryCell* FindCell(int row, int column) const;
+  // The last row whose cell in `column` is filled, 0 when none is (End from below every stored
+  // row). The rows are scanned from the bottom up once for all columns, only as far as a
+  // question needs, and the scan holds until the rows change.
+  int LastFilledRow(int column);
   StyleId ColumnStyle(int column) const;
   StyleId StyleIdOf(const MemoryRow* row, const MemoryCell* cell, int column) const;
   const CellStyle& StyleOf(const MemoryRow* row, const MemoryCell* cell, int column) const;
@@ -237,6 +241,11 @@ class MemoryWorksheet : public Worksheet {
   RangeRef selection_ = RangeRef::Cell(1, 1);
   PageSetup page_;
   bool hidden_ = false;
+  struct FilledScan {
+    std::uint64_t changes = ~std::uint64_t{0};  // the rows' count of changes it was made at
+    int above = 0;                              // the rows below this one are scanned
+    std::vector<int> lastFilled;                // by column, 0 until a filled cell is scanned
+  } filledScan_;
 };
 
 }  // namespace kestrel

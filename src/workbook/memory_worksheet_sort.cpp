@@ -238,6 +238,7 @@ int MemoryWorksheet::EndUp(CellRef from) {
     return top;
   }
   // To the nearest filled cell above, or row 1.
+  if (from.row > rows_.LastRow()) return std::max(LastFilledRow(column), 1);
   int found = 1;
   rows_.ForEachDescending(from.row - 1, 1, [&](int row, const MemoryRow& r) {
     const MemoryCell* c = r.Find(column);
@@ -246,6 +247,25 @@ int MemoryWorksheet::EndUp(CellRef from) {
     return false;
   });
   return found;
+}
+
+int MemoryWorksheet::LastFilledRow(int column) {
+  const MemoryRowStore& rows = rows_;
+  FilledScan& scan = filledScan_;
+  if (scan.changes != rows.Changes()) scan = {rows.Changes(), rows.LastRow() + 1, {}};
+  auto known = [&] { return static_cast<size_t>(column) < scan.lastFilled.size() ? scan.lastFilled[column] : 0; };
+  if (known() != 0 || scan.above <= 1) return known();
+  rows.ForEachDescending(scan.above - 1, 1, [&](int row, const MemoryRow& r) {
+    for (const MemoryCell& cell : r.cells) {
+      if (!cell.IsFilled()) continue;
+      if (static_cast<size_t>(cell.column) >= scan.lastFilled.size()) scan.lastFilled.resize(cell.column + 1, 0);
+      if (scan.lastFilled[cell.column] == 0) scan.lastFilled[cell.column] = row;
+    }
+    scan.above = row;
+    return known() == 0;
+  });
+  if (known() == 0) scan.above = 1;  // every row is scanned
+  return known();
 }
 
 }  // namespace kestrel

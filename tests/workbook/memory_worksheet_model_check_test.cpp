@@ -1,6 +1,7 @@
 // Random edits of the memory worksheet checked against a naive dense model of the same sheet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -44,6 +45,11 @@ void ExpectSame(MemoryWorksheet& sheet, const NaiveSheet& model, int step) {
     ASSERT_EQ(sheet.Value(used[i]), CellValue(v)) << "step " << step;
     ++i;
   }
+  // End from the bottom of each column: the column's last filled row, or row 1.
+  std::map<int, int> lastRow;
+  for (const auto& [at, v] : model.Cells()) lastRow[at.second] = std::max(lastRow[at.second], at.first);
+  for (int column = 1; column <= 14; ++column)
+    ASSERT_EQ(sheet.EndUp({kMaxRows, column}), std::max(lastRow[column], 1)) << "step " << step << ", column " << column;
 }
 
 TEST(MemoryWorksheetModelCheckTest, RandomEditsMatchTheNaiveModel) {
