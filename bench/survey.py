@@ -69,10 +69,10 @@ def survey(path, sections, per_section=10):
 
 
 # Runs a command and prints its exit code, wall seconds, peak resident kB and processor seconds
-# (user and system). A child's peak as the
-# kernel reports it is at least its parent's own at the time it was started (the child begins as
-# a copy of the parent), and this benchmark holds whole workbooks: the command is started from a
-# fresh interpreter of about 10 MB instead, so that its peak is its own.
+# (user and system). A child's peak as the kernel reports it is at least its parent's own at the
+# time it was started (the child begins as a copy of the parent), and this benchmark holds whole
+# workbooks: the command is started from a fresh interpreter of about 10 MB instead, so that its
+# peak is its own.
 MEASURER = (
     "import os, subprocess, sys, time\n"
     "start = time.perf_counter()\n"
@@ -228,8 +228,8 @@ def growth(small, large):
                 before, args = commands[name]
                 shutil.copyfile(before, args[2])
                 wall, _, processor = run_measured(args, processor=True)
-                walls, processors = best.get(size, (wall, processor))
-                best[size] = (min(walls, wall), min(processors, processor))
+                best_wall, best_processor = best.get(size, (wall, processor))
+                best[size] = (min(best_wall, wall), min(best_processor, processor))
         figures.append(f"{name} {best['large'][0] / best['small'][0]:.1f}x "
                        f"(processor {best['large'][1] / best['small'][1]:.1f}x)")
     print(f"  growth for 10x the points, best of {GROWTH_RUNS} runs of each size in turn: " + ", ".join(figures),

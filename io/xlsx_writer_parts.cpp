@@ -107,6 +107,9 @@ std::uint32_t Crc32(std::uint32_t crc, std::string_view bytes) {
   return crc32_gzip_refl(crc, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
+// The shared-string table's hash of a text: the low half of the standard one.
+std::uint32_t TextHash(std::string_view text) { return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text)); }
+
 // A thread that leaves SIGINT and SIGTERM to the thread that saves, whose handler removes the
 // file being written.
 template <typename Work>
@@ -339,12 +342,6 @@ bool NeedsPreservedSpace(std::string_view text) {
 int SharedStringTable::IndexOf(std::uint32_t place) const {
   return static_cast<int>(place + (std::upper_bound(richBefore_.begin(), richBefore_.end(), place) - richBefore_.begin()));
 }
-
-namespace {
-
-std::uint32_t TextHash(std::string_view text) { return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text)); }
-
-}  // namespace
 
 void SharedStringTable::Prefetch(std::string_view text) const {
   if (!slots_.empty()) __builtin_prefetch(&slots_[TextHash(text) & (slots_.size() - 1)]);
